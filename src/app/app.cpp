@@ -1,0 +1,216 @@
+#include "app/app.h"
+
+#include <cstdio>
+
+#include "app/tips.h"
+#include "common/cipher.h"
+#include "common/message.h"
+#include "common/progdir.h"
+#include "platform/handoff.h"
+
+namespace kestrel {
+
+CKestrelApp::CKestrelApp(AppServices services)
+    : svc_(std::move(services)),
+      lists_(svc_.lists ? *svc_.lists : noLists_),
+      profileFile_(svc_.profilePath.empty() ? ProfileFile::DefaultPath() : svc_.profilePath),
+      store_(profile, settings, svc_.system) {}
+
+CKestrelApp::~CKestrelApp() = default;
+
+std::string CKestrelApp::homePage() const {
+  return svc_.homePage.empty() ? "file://" + ProgramFile("help/welcome.htm") : svc_.homePage;
+}
+
+bool CKestrelApp::InitInstance(const std::string& commandLine) {
+  // Find a running instance; if there is one, hand it the text and end.
+  switch (svc_.instance->Claim()) {
+    case SingleInstance::Role::Second: {
+      std::string error;
+      if (svc_.instance->HandOff(commandLine, 120000, &error)) {
+        exitCode_ = 0;
+        return false;
+      }
+      // It may have ended while we tried; then this start is the first.
+      if (svc_.instance->Claim() != SingleInstance::Role::First) {
+        std::fprintf(stderr, "kestrel: %s\n", error.c_str());
+        exitCode_ = 1;
+        return false;
+      }
+      break;
+    }
+    case SingleInstance::Role::Failed:
+      ShowMessage("Failed to register window class");
+      exitCode_ = 1;
+      return false;
+    case SingleInstance::Role::First:
+      break;
+  }
+
+  // Registering the main-window class is owning the hand-off socket.
+  std::string error;
+  int listenFd = svc_.instance->Listen(&error);
+  if (listenFd < 0) {
+    ShowMessage("Failed to register window class");
+    exitCode_ = 1;
+    return false;
+  }
+  classRegistered_ = true;
+
+  if (!svc_.host->InitToolkit()) {
+    exitCode_ = 1;
+    return false;
+  }
+  SetMessagePresenter(svc_.dialogs);
+
+  // The cipher stands where the crypto provider stood: if it does not give
+  // back what it took, no stored password could be trusted.
+  if (DecipherPassword(EncipherPassword("Kestrel")) != "Kestrel") {
+    ShowMessage("Can't start crypt engine!");
+    exitCode_ = 1;
+    return false;
+  }
+
+  switch (profileFile_.Load(profile)) {
+    case ProfileFile::LoadResult::KeptAside:
+      ShowMessage("The settings file could not be read and was kept aside as:\n" + profileFile_.asidePath() +
+                  "\nKestrel starts with the default settings.");
+      break;
+    case ProfileFile::LoadResult::Unreadable:
+      ShowMessage("The settings file could not be read:\n" + profileFile_.path() +
+                  "\nKestrel starts with the default settings.");
+      break;
+    default:
+      break;
+  }
+  store_.LoadSettings(lists_);
+
+  CheckDefaultBrowser();
+
+  if (!svc_.host->CreateMainFrame()) {
+    exitCode_ = 1;
+    return false;
+  }
+
+  NewBlankSite();
+  svc_.host->ShowFrame(settings.WPMaximized);
+  // Hand-offs are taken from here on, when there is a frame to open them in;
+  // a second start that came earlier waits in the socket's queue.
+  svc_.host->AttachHandoffSocket(listenFd);
+  // The band layout settles only on the second pass.
+  svc_.host->RestoreBandLayout();
+  svc_.host->RestoreBandLayout();
+
+  if (settings.FirstRun) FirstRunDialogs();
+  svc_.host->EnableAddressCompletion();
+  if (settings.RunCount == 10) svc_.dialogs->DonationDialog();
+
+  if (!commandLine.empty())
+    svc_.host->OpenTypedLines(commandLine);
+  else if (settings.FirstRun)
+    svc_.host->OpenTypedLines(homePage());
+  if (commandLine.empty()) RunStartupOptions();
+  return true;
+}
+
+void CKestrelApp::CheckDefaultBrowser() {
+  if (!settings.ChkDefBrowser || !svc_.defaultBrowser || svc_.defaultBrowser->IsDefault()) return;
+  bool neverAsk = false;
+  if (svc_.dialogs->DefaultBrowserDialog(neverAsk)) {
+    if (!svc_.defaultBrowser->Register()) ShowMessage("Kestrel could not be made the default browser.");
+  } else {
+    settings.ChkDefBrowser = !neverAsk;
+  }
+}
+
+void CKestrelApp::FirstRunDialogs() {
+  svc_.dialogs->NewsletterDialog();
+  bool noScriptError = settings.NoScriptError, autoClosePopup = settings.AutoClosePopup;
+  if (svc_.dialogs->ConfigurationWizard(noScriptError, autoClosePopup)) {
+    settings.NoScriptError = noScriptError;
+    store_.ApplyScriptDebuggerSwitch();
+    settings.AutoClosePopup = autoClosePopup;
+  }
+}
+
+int CKestrelApp::ExitInstance() {
+  if (classRegistered_) {
+    svc_.instance->Release();
+    classRegistered_ = false;
+  }
+  return exitCode_;
+}
+
+void CKestrelApp::NewBlankSite() {
+  svc_.host->NewSite();
+  svc_.host->NavigateNewestSite("about:blank");
+}
+
+void CKestrelApp::RunStartupOptions() {
+  if (settings.SUIEHomePage) svc_.host->GoHomeInTargetSite();
+  if (settings.SUOpenPage) svc_.host->OpenTypedLines(settings.SUUrl);
+  if (settings.SUOpenGroup) svc_.host->OpenGroup(settings.SUGroup);
+  if (settings.SUExecScript) svc_.host->OpenTypedLines(settings.SUScript);
+}
+
+bool CKestrelApp::SaveAndRelease() {
+  // The frame's close and the end of the session can both ask; save once.
+  if (released_) return true;
+  released_ = true;
+  store_.SaveSettings(lists_, svc_.host->frameState());
+  std::string error;
+  if (!profileFile_.Save(profile, &error))
+    ShowMessage("Can't save the settings to " + profileFile_.path() + ":\n" + error);
+  svc_.host->CloseAllSites();
+  svc_.host->RemoveTrayIcon();
+  return true;
+}
+
+bool CKestrelApp::OnCopyData(std::uint32_t code, const std::string& text) {
+  if (code != kHandoffCode) return false;
+  svc_.host->RestoreFrame();
+  if (!text.empty()) svc_.host->OpenTypedLines(text);
+  return true;
+}
+
+bool CKestrelApp::OnCommand(unsigned id) {
+  switch (id) {
+    case ID_FILE_NEW:
+      NewBlankSite();
+      return true;
+    case ID_OPTIONS:
+      ShowOptions();
+      return true;
+    case ID_HELP_CONTENT:
+      svc_.host->OpenInNewSite("file://" + ProgramFile("help/index.htm"));
+      return true;
+    case ID_TIP_OF_THE_DAY:
+      ShowTips();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CKestrelApp::ShowOptions() {
+  StartupOptions su{settings.SUIEHomePage, settings.SUOpenPage,   settings.SUUrl,   settings.SUOpenGroup,
+                    settings.SUGroup,      settings.SUExecScript, settings.SUScript};
+  if (!svc_.dialogs->OptionsSheet(su)) return;
+  settings.SUIEHomePage = su.SUIEHomePage;
+  settings.SUOpenPage = su.SUOpenPage;
+  settings.SUUrl = su.SUUrl;
+  settings.SUOpenGroup = su.SUOpenGroup;
+  settings.SUGroup = su.SUGroup;
+  settings.SUExecScript = su.SUExecScript;
+  settings.SUScript = su.SUScript;
+  svc_.host->RereadBlankSitesDownloadOptions();
+}
+
+void CKestrelApp::ShowTips() {
+  TipsModel tips(TipsModel::LoadTips(ProgramFile("tips.txt")), settings.TipNum, settings.ShowTip);
+  svc_.dialogs->TipOfTheDay(tips);
+  settings.ShowTip = tips.showTip();
+  if (!tips.empty()) settings.TipNum = tips.tipNum();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,107 @@
+#pragma once
+// The application object: start-up, the single-instance hand-off, the
+// application's own commands and the shutdown routine.
+#include <memory>
+#include <string>
+
+#include "platform/default_browser.h"
+#include "platform/dialogs.h"
+#include "platform/instance.h"
+#include "platform/profile.h"
+#include "settings/settings.h"
+#include "settings/store.h"
+
+namespace kestrel {
+
+// Command ids of the application's own commands.
+enum AppCommand : unsigned {
+  ID_FILE_NEW = 57600,
+  ID_HELP_CONTENT = 57666,
+  ID_TIP_OF_THE_DAY = 32837,
+  ID_OPTIONS = 32839,
+};
+
+inline constexpr const char* kMainWindowClass = "Kestrel MainFrame";
+
+// What start-up needs from the windowing side (the main frame and its sites).
+class AppHost {
+ public:
+  virtual ~AppHost() = default;
+  // Brings the toolkit and the web engine up; false ends the start.
+  virtual bool InitToolkit() = 0;
+  // Called once the toolkit is up: where the hand-off socket's connections go.
+  virtual void AttachHandoffSocket(int listenFd) = 0;
+  virtual bool CreateMainFrame() = 0;
+  virtual void NewSite() = 0;                                  // appended to the site list
+  virtual void NavigateNewestSite(const std::string& url) = 0;
+  virtual void ShowFrame(bool maximized) = 0;
+  virtual void RestoreBandLayout() = 0;
+  virtual void EnableAddressCompletion() = 0;
+  virtual void RestoreFrame() = 0;  // from minimised or hidden in the tray, and raise it
+  virtual void OpenTypedLines(const std::string& text) = 0;
+  virtual void GoHomeInTargetSite() = 0;
+  virtual void OpenGroup(const std::string& name) = 0;
+  virtual void OpenInNewSite(const std::string& url) = 0;
+  virtual void CloseAllSites() = 0;
+  virtual void RemoveTrayIcon() = 0;
+  virtual void RereadBlankSitesDownloadOptions() = 0;
+  // nullptr while there is no frame.
+  virtual FrameState* frameState() = 0;
+};
+
+struct AppServices {
+  AppHost* host = nullptr;
+  Dialogs* dialogs = nullptr;
+  DefaultBrowser* defaultBrowser = nullptr;
+  SingleInstance* instance = nullptr;
+  SettingsLists* lists = nullptr;  // nullptr: no list files yet
+  std::string profilePath;         // "" = ProfileFile::DefaultPath()
+  SystemVersion system;
+  std::string homePage;            // the product home page; "" = the bundled welcome page
+};
+
+class CKestrelApp {
+ public:
+  explicit CKestrelApp(AppServices services);
+  ~CKestrelApp();
+
+  // The start-up sequence. False ends the process: `exitCode()` says how
+  // (0 for a second instance whose hand-off was handled).
+  bool InitInstance(const std::string& commandLine);
+  int ExitInstance();
+  int exitCode() const { return exitCode_; }
+
+  void NewBlankSite();
+  void RunStartupOptions();
+  bool SaveAndRelease();
+
+  // The receiving side of the hand-off; true when the text was taken.
+  bool OnCopyData(std::uint32_t code, const std::string& text);
+
+  // The application's command map; false for an id it does not handle.
+  bool OnCommand(unsigned id);
+
+  Settings settings;
+  RegistryProfile profile;
+  SettingsStore& store() { return store_; }
+  const std::string& profilePath() const { return profileFile_.path(); }
+  std::string homePage() const;
+  bool classRegistered() const { return classRegistered_; }
+
+ private:
+  void CheckDefaultBrowser();
+  void FirstRunDialogs();
+  void ShowOptions();
+  void ShowTips();
+
+  AppServices svc_;
+  SettingsLists noLists_;
+  SettingsLists& lists_;
+  ProfileFile profileFile_;
+  SettingsStore store_;
+  bool classRegistered_ = false;
+  bool released_ = false;
+  int exitCode_ = 0;
+};
+
+}  // namespace kestrel

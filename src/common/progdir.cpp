@@ -1,0 +1,61 @@
+#include "common/progdir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+namespace kestrel {
+
+namespace {
+
+std::string WithSlash(std::string dir) {
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return dir;
+}
+
+const std::string& ExecutableFolder() {
+  static const std::string folder = [] {
+    std::error_code ec;
+    const std::string exe = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    const std::size_t slash = exe.rfind('/');
+    if (ec || slash == std::string::npos) return std::string("./");
+    return exe.substr(0, slash + 1);
+  }();
+  return folder;
+}
+
+std::mutex mutex;
+std::string overrideDir;  // set by tests
+std::string current;      // what ProgramDirectory last handed out
+
+}  // namespace
+
+const std::string& ProgramDirectory() {
+  std::lock_guard lock(mutex);
+  std::string dir;
+  if (!overrideDir.empty()) {
+    dir = overrideDir;
+  } else if (const char* env = std::getenv("KESTREL_PROGRAM_DIR"); env && *env) {
+    dir = WithSlash(env);
+  } else {
+    dir = ExecutableFolder();
+  }
+  // Only written when it changes, so callers holding the reference in a
+  // steady state never see it move under them.
+  if (dir != current) current = std::move(dir);
+  return current;
+}
+
+void SetProgramDirectory(const std::string& dir) {
+  std::lock_guard lock(mutex);
+  overrideDir = dir.empty() ? std::string() : WithSlash(dir);
+}
+
+std::string ProgramFile(const std::string& relative) {
+  std::size_t skip = 0;
+  while (skip < relative.size() && relative[skip] == '/') ++skip;
+  return ProgramDirectory() + relative.substr(skip);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+namespace kestrel {
+
+// The folder that holds the executable, always ending in "/". Every data
+// file and folder of the program is named relative to it. The environment
+// variable KESTREL_PROGRAM_DIR, when set, stands in for it (tests run the
+// real binary over a temporary program folder).
+const std::string& ProgramDirectory();
+
+// Tests give each object a temporary program folder; "" goes back to the real one.
+void SetProgramDirectory(const std::string& dir);
+
+// `relative` inside the program folder ("filter.dat", "forms/").
+std::string ProgramFile(const std::string& relative);
+
+}  // namespace kestrel

@@ -1,0 +1,122 @@
+#include "platform/xdg_default_browser.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "common/strings.h"
+#include "common/textfile.h"
+
+namespace kestrel {
+namespace {
+
+constexpr const char* kDesktopId = "kestrel.desktop";
+constexpr const char* kGroup = "[Default Applications]";
+
+std::string XdgHome(const char* var, const char* fallback) {
+  const char* v = std::getenv(var);
+  if (v && v[0] == '/') return v;
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + "/" + fallback;
+}
+
+// An Exec argument: quoted, with the reserved characters escaped, then the
+// backslashes doubled again for the desktop file's own string rules.
+std::string QuoteExecArgument(const std::string& arg) {
+  std::string quoted = "\"";
+  for (char c : arg) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  quoted += '"';
+  std::string out;
+  for (char c : quoted) {
+    if (c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+const char* const XdgDefaultBrowser::kTypes[4] = {"x-scheme-handler/http", "x-scheme-handler/https",
+                                                   "x-scheme-handler/ftp", "text/html"};
+
+XdgDefaultBrowser::XdgDefaultBrowser(std::string executable, std::string configHome, std::string dataHome)
+    : exe_(std::move(executable)),
+      config_(configHome.empty() ? XdgHome("XDG_CONFIG_HOME", ".config") : std::move(configHome)),
+      data_(dataHome.empty() ? XdgHome("XDG_DATA_HOME", ".local/share") : std::move(dataHome)) {}
+
+std::string DefaultApplicationFor(const std::string& mimeapps, const std::string& type) {
+  bool inGroup = false;
+  for (const std::string& line : SplitTextLines(mimeapps, {4096, LongLines::Cut, true})) {
+    if (!line.empty() && line[0] == '[') {
+      inGroup = line == kGroup;
+      continue;
+    }
+    if (!inGroup) continue;
+    auto eq = line.find('=');
+    if (eq == std::string::npos || Trim(line.substr(0, eq)) != type) continue;
+    return Trim(GetField(line.substr(eq + 1), 0, ';'));
+  }
+  return {};
+}
+
+std::string SetDefaultApplications(const std::string& mimeapps, const std::string& desktopId,
+                                   const char* const* types, int count) {
+  std::vector<std::string> lines = SplitTextLines(mimeapps, {1 << 16, LongLines::Cut, false});
+  std::vector<std::string> out;
+  bool inGroup = false, sawGroup = false;
+  auto addEntries = [&] {
+    for (int i = 0; i < count; ++i) out.push_back(std::string(types[i]) + "=" + desktopId + ";");
+  };
+  for (const std::string& line : lines) {
+    std::string t = Trim(line);
+    if (!t.empty() && t[0] == '[') {
+      inGroup = t == kGroup;
+      out.push_back(line);
+      if (inGroup && !sawGroup) {
+        sawGroup = true;
+        addEntries();
+      }
+      continue;
+    }
+    if (inGroup) {
+      auto eq = t.find('=');
+      std::string key = eq == std::string::npos ? "" : Trim(t.substr(0, eq));
+      bool ours = false;
+      for (int i = 0; i < count; ++i) ours = ours || key == types[i];
+      if (ours) continue;  // replaced by the entries written under the heading
+    }
+    out.push_back(line);
+  }
+  if (!sawGroup) {
+    if (!out.empty() && !Trim(out.back()).empty()) out.push_back("");
+    out.push_back(kGroup);
+    addEntries();
+  }
+  return JoinLines(out, "\n");
+}
+
+bool XdgDefaultBrowser::IsDefault() const {
+  auto text = ReadWholeFile(mimeAppsPath(), 1 << 20);
+  return text && DefaultApplicationFor(*text, kTypes[0]) == kDesktopId;
+}
+
+bool XdgDefaultBrowser::Register() {
+  std::string desktop =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Name=Kestrel\n"
+      "GenericName=Web Browser\n"
+      "Comment=Browse many web sites at once\n"
+      "Exec=" + QuoteExecArgument(exe_) + " %u\n"
+      "Terminal=false\n"
+      "Categories=Network;WebBrowser;\n"
+      "MimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;x-scheme-handler/ftp;\n";
+  if (!MakeDirectories(data_ + "/applications") || !WriteFileAtomic(desktopFilePath(), desktop)) return false;
+  auto old = ReadWholeFile(mimeAppsPath(), 1 << 20);
+  if (!MakeDirectories(config_)) return false;
+  return WriteFileAtomic(mimeAppsPath(), SetDefaultApplications(old.value_or(""), kDesktopId, kTypes, 4));
+}
+
+}  // namespace kestrel

@@ -1,0 +1,244 @@
+#include "ui/qt_dialogs.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/tips.h"
+#include "common/message.h"
+
+namespace kestrel {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString T(const char* english) { return Q(TranslateMessage(english)); }
+
+QLabel* Explanation(const char* english) {
+  auto* l = new QLabel(T(english));
+  l->setWordWrap(true);
+  l->setIndent(22);
+  return l;
+}
+
+// OK and Cancel at the foot of a dialog.
+void AddOkCancel(QDialog& d, QVBoxLayout* layout) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+}
+
+}  // namespace
+
+QtDialogs::QtDialogs() {
+  const char* v = std::getenv("KESTREL_AUTO_DIALOGS");
+  auto_ = v && std::strcmp(v, "1") == 0;
+}
+
+bool QtDialogs::Auto(const char* dialog, const std::string& detail) const {
+  if (!auto_) return false;
+  std::string line = std::string("kestrel-dialog: ") + dialog;
+  if (!detail.empty()) line += ": " + detail;
+  for (char& c : line)
+    if (c == '\n') c = ' ';
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+  return true;
+}
+
+bool QtDialogs::PresentMessage(const std::string& text, MessageKind kind) {
+  if (Auto("Message", text)) return kind == MessageKind::Info;
+  if (kind == MessageKind::Question)
+    return QMessageBox::question(parent_, QStringLiteral("Kestrel"), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Ok) == QMessageBox::Ok;
+  QMessageBox::information(parent_, QStringLiteral("Kestrel"), Q(text));
+  return true;
+}
+
+bool QtDialogs::DefaultBrowserDialog(bool& neverAsk) {
+  if (Auto("Default Browser")) return false;
+  QDialog d(parent_);
+  d.setWindowTitle(T("Default Browser"));
+  auto* layout = new QVBoxLayout(&d);
+  auto* text = new QLabel(
+      T("Kestrel is currently not your default browser. Do you want to set it as your default browser?"));
+  text->setWordWrap(true);
+  layout->addWidget(text);
+  auto* never = new QCheckBox(T("Never ask me again"));
+  layout->addWidget(never);
+  AddOkCancel(d, layout);
+  bool ok = d.exec() == QDialog::Accepted;
+  neverAsk = never->isChecked();
+  return ok;
+}
+
+bool QtDialogs::ConfigurationWizard(bool& noScriptError, bool& autoClosePopup) {
+  if (Auto("Configuration Wizard")) return false;
+  QDialog d(parent_);
+  d.setWindowTitle(T("Configuration Wizard"));
+  d.setMinimumWidth(460);
+  auto* layout = new QVBoxLayout(&d);
+  auto* scripts = new QCheckBox(T("Suppress Script Errors"));
+  scripts->setChecked(noScriptError);
+  layout->addWidget(scripts);
+  layout->addWidget(Explanation("This option will also disable script debugging. It's recommended for most people "
+                                "who have no interest in script debugging."));
+  auto* popups = new QCheckBox(T("Automatically Close Popup Ad Windows"));
+  popups->setChecked(autoClosePopup);
+  layout->addWidget(popups);
+  layout->addWidget(Explanation("This option will automatically identify and block annoying ad windows. If you "
+                                "lose desired windows, you can disable the popup killer by toggling a toolbar "
+                                "button."));
+  AddOkCancel(d, layout);
+  if (d.exec() != QDialog::Accepted) return false;
+  noScriptError = scripts->isChecked();
+  autoClosePopup = popups->isChecked();
+  return true;
+}
+
+void QtDialogs::NewsletterDialog() {
+  if (Auto("Newsletter")) return;
+  QDialog d(parent_);
+  d.setWindowTitle(T("Kestrel Newsletter"));
+  auto* layout = new QVBoxLayout(&d);
+  auto* text = new QLabel(T("Welcome to Kestrel! Would you like to hear about new versions? Leave your e-mail "
+                            "address and we will send you a short note when one comes out."));
+  text->setWordWrap(true);
+  layout->addWidget(text);
+  auto* mail = new QLineEdit;
+  mail->setPlaceholderText(T("E-mail address"));
+  layout->addWidget(mail);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+  d.exec();
+}
+
+void QtDialogs::DonationDialog() {
+  if (Auto("Kestrel Donation")) return;
+  QDialog d(parent_);
+  d.setWindowTitle(T("Kestrel Donation"));
+  auto* layout = new QVBoxLayout(&d);
+  auto* text = new QLabel(T("You have started Kestrel ten times now. If you find it useful, please consider a "
+                            "donation to keep it going."));
+  text->setWordWrap(true);
+  layout->addWidget(text);
+  auto* buttons = new QDialogButtonBox;
+  auto* donate = buttons->addButton(T("Donate Now"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(T("Close"), QDialogButtonBox::RejectRole);
+  layout->addWidget(buttons);
+  QObject::connect(donate, &QPushButton::clicked, &d, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+  d.exec();
+}
+
+void QtDialogs::TipOfTheDay(TipsModel& tips) {
+  if (Auto("Tip of the day", tips.current())) return;
+  QDialog d(parent_);
+  d.setWindowTitle(T("Tip of the day"));
+  d.setMinimumSize(420, 220);
+  auto* layout = new QVBoxLayout(&d);
+  auto* text = new QLabel;
+  text->setWordWrap(true);
+  text->setTextFormat(Qt::PlainText);
+  text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  text->setMinimumHeight(120);
+  layout->addWidget(text, 1);
+  auto* show = new QCheckBox(T("Show Tips At Startup"));
+  layout->addWidget(show);
+  auto* row = new QHBoxLayout;
+  auto* first = new QPushButton(T("First"));
+  auto* prev = new QPushButton(T("Previous"));
+  auto* next = new QPushButton(T("Next"));
+  auto* last = new QPushButton(T("Last"));
+  auto* close = new QPushButton(T("Close"));
+  for (auto* b : {first, prev, next, last}) row->addWidget(b);
+  row->addStretch();
+  row->addWidget(close);
+  layout->addLayout(row);
+  auto refresh = [&] {
+    text->setText(tips.empty() ? T("There are no tips.") : Q(tips.current()));
+    first->setEnabled(!tips.atFirst());
+    prev->setEnabled(!tips.atFirst());
+    next->setEnabled(!tips.atLast());
+    last->setEnabled(!tips.atLast());
+    show->setChecked(tips.showTip());
+  };
+  QObject::connect(first, &QPushButton::clicked, &d, [&] { tips.First(); refresh(); });
+  QObject::connect(prev, &QPushButton::clicked, &d, [&] { tips.Previous(); refresh(); });
+  QObject::connect(next, &QPushButton::clicked, &d, [&] { tips.Next(); refresh(); });
+  QObject::connect(last, &QPushButton::clicked, &d, [&] { tips.Last(); refresh(); });
+  QObject::connect(show, &QCheckBox::toggled, &d, [&](bool on) { tips.setShowTip(on); });
+  QObject::connect(close, &QPushButton::clicked, &d, &QDialog::accept);
+  refresh();
+  close->setDefault(true);
+  d.exec();
+}
+
+bool QtDialogs::OptionsSheet(StartupOptions& su) {
+  if (Auto("Options")) return false;
+  QDialog d(parent_);
+  d.setWindowTitle(T("Options"));
+  d.setMinimumSize(480, 360);
+  auto* layout = new QVBoxLayout(&d);
+  auto* tabs = new QTabWidget;
+  layout->addWidget(tabs);
+
+  // General and Misc pages are filled as their features arrive.
+  auto* general = new QWidget;
+  tabs->addTab(general, T("General"));
+
+  auto* startup = new QWidget;
+  auto* form = new QVBoxLayout(startup);
+  auto* home = new QCheckBox(T("Open Internet Explorer homepage"));
+  home->setChecked(su.SUIEHomePage);
+  form->addWidget(home);
+  auto* openPage = new QCheckBox(T("Open a specified page:"));
+  openPage->setChecked(su.SUOpenPage);
+  auto* url = new QLineEdit(Q(su.SUUrl));
+  form->addWidget(openPage);
+  form->addWidget(url);
+  auto* openGroup = new QCheckBox(T("Open a specified group:"));
+  openGroup->setChecked(su.SUOpenGroup);
+  auto* group = new QLineEdit(Q(su.SUGroup));
+  form->addWidget(openGroup);
+  form->addWidget(group);
+  auto* exec = new QCheckBox(T("Execute the following commands"));
+  exec->setChecked(su.SUExecScript);
+  auto* script = new QPlainTextEdit(Q(su.SUScript));
+  form->addWidget(exec);
+  form->addWidget(script, 1);
+  tabs->addTab(startup, T("Start Up"));
+  tabs->setCurrentWidget(startup);
+
+  auto* misc = new QWidget;
+  tabs->addTab(misc, T("Misc"));
+
+  AddOkCancel(d, layout);
+  if (d.exec() != QDialog::Accepted) return false;
+  su.SUIEHomePage = home->isChecked();
+  su.SUOpenPage = openPage->isChecked();
+  su.SUUrl = url->text().toStdString();
+  su.SUOpenGroup = openGroup->isChecked();
+  su.SUGroup = group->text().toStdString();
+  su.SUExecScript = exec->isChecked();
+  // The multi-line field's lines, separated by line breaks.
+  su.SUScript = script->toPlainText().toStdString();
+  return true;
+}
+
+}  // namespace kestrel

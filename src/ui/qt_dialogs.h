@@ -1,0 +1,31 @@
+#pragma once
+// The program's dialogs as Qt windows. With KESTREL_AUTO_DIALOGS=1 in the
+// environment (the tests that run the real program), no window is shown:
+// each dialog is named on standard error and answered Cancel (a message box
+// OK), so an unattended run never waits for a person.
+#include "platform/dialogs.h"
+
+class QWidget;
+
+namespace kestrel {
+
+class QtDialogs : public Dialogs {
+ public:
+  QtDialogs();
+  void setParentWindow(QWidget* w) { parent_ = w; }
+
+  bool PresentMessage(const std::string& text, MessageKind kind) override;
+  bool DefaultBrowserDialog(bool& neverAsk) override;
+  bool ConfigurationWizard(bool& noScriptError, bool& autoClosePopup) override;
+  void NewsletterDialog() override;
+  void DonationDialog() override;
+  void TipOfTheDay(TipsModel& tips) override;
+  bool OptionsSheet(StartupOptions& startup) override;
+
+ private:
+  bool Auto(const char* dialog, const std::string& detail = {}) const;
+  QWidget* parent_ = nullptr;
+  bool auto_ = false;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,229 @@
+// The real kestrel binary, offscreen, over a temporary profile, program
+// folder and home: start-up, shutdown paths, and the single-instance hand-off.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/profile.h"
+#include "settings/store.h"
+#include "support/fakes.h"
+#include "support/http_server.h"
+#include "support/process.h"
+#include "support/settings_samples.h"
+#include "support/temp_dir.h"
+
+namespace kestrel {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LocalHttpServer;
+using test::Process;
+using test::TempDir;
+
+class KestrelRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::copy(KESTREL_DATA_DIR, dir.file("prog"), std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(dir.file("home"));
+    std::filesystem::create_directories(dir.file("run"));
+    chmod(dir.file("run").c_str(), 0700);
+    profilePath = dir.file("home/profile.reg");
+  }
+
+  std::map<std::string, std::string> Env() const {
+    return {{"QT_QPA_PLATFORM", "offscreen"},
+            {"KESTREL_TRACE", "1"},
+            {"KESTREL_AUTO_DIALOGS", "1"},
+            {"KESTREL_PROFILE", profilePath},
+            {"KESTREL_PROGRAM_DIR", dir.file("prog")},
+            {"HOME", dir.file("home")},
+            {"XDG_CONFIG_HOME", dir.file("home/.config")},
+            {"XDG_DATA_HOME", dir.file("home/.local/share")},
+            {"XDG_CACHE_HOME", dir.file("home/.cache")},
+            {"XDG_RUNTIME_DIR", dir.file("run")}};
+  }
+
+  std::unique_ptr<Process> Start(std::vector<std::string> args = {}) {
+    return std::make_unique<Process>(KESTREL_BINARY, args, Env());
+  }
+
+  // Starts, waits until the frame is up, and returns the running program.
+  std::unique_ptr<Process> StartReady(std::vector<std::string> args = {}) {
+    auto p = Start(std::move(args));
+    EXPECT_TRUE(p->WaitForLine("kestrel-trace: ready", 90s)) << p->Output();
+    return p;
+  }
+
+  RegistryProfile ReadProfile() const {
+    RegistryProfile p;
+    ProfileFile(profilePath).Load(p);
+    return p;
+  }
+
+  // A profile past its first run, so no first-run dialogs get in the way.
+  void WriteProfile(const Settings& s) const {
+    RegistryProfile p;
+    Settings copy = s;
+    SettingsLists none;
+    SettingsStore(p, copy).SaveSettings(none, nullptr);
+    ASSERT_TRUE(ProfileFile(profilePath).Save(p));
+  }
+
+  static Settings Quiet() {
+    Settings s;
+    s.ChkDefBrowser = false;
+    s.RunCount = 3;
+    return s;
+  }
+
+  TempDir dir;
+  std::string profilePath;
+};
+
+TEST_F(KestrelRun, FirstStartShowsItsDialogsLoadsTheGivenPageAndSavesOnSigterm) {
+  LocalHttpServer http;
+  http.Page("/hello", "<html><head><title>Hello Kestrel</title></head><body>hi</body></html>");
+  http.Start();
+  auto k = StartReady({http.Url("/hello")});
+  EXPECT_TRUE(k->WaitForLine("kestrel-trace: title Hello Kestrel", 60s)) << k->Output();
+  EXPECT_TRUE(k->WaitForLine("kestrel-trace: load-finished " + http.Url("/hello"), 60s)) << k->Output();
+  EXPECT_TRUE(k->HasLine("kestrel-dialog: Default Browser"));
+  EXPECT_TRUE(k->HasLine("kestrel-dialog: Newsletter"));
+  EXPECT_TRUE(k->HasLine("kestrel-dialog: Configuration Wizard"));
+  // The address on the command line, not the home page.
+  EXPECT_FALSE(k->HasLine("welcome.htm"));
+  EXPECT_FALSE(std::filesystem::exists(profilePath));  // nothing is written before shutdown
+
+  k->Signal(SIGTERM);
+  EXPECT_EQ(k->Wait(60s), 0) << k->Output();
+  RegistryProfile p = ReadProfile();
+  EXPECT_EQ(p.GetDword(kSettingsKey, "RunCount").value_or(99), 1u);
+  EXPECT_EQ(p.GetDword(kSettingsKey, "FirstRun").value_or(99), 0u);
+  EXPECT_EQ(p.GetString(kIEMainKey, "Disable Script Debugger").value_or(""), "yes");
+
+  // The second start is no first run any more, and counts.
+  auto again = StartReady();
+  EXPECT_FALSE(again->HasLine("kestrel-dialog: Configuration Wizard"));
+  again->Signal(SIGHUP);
+  EXPECT_EQ(again->Wait(60s), 0);
+  EXPECT_EQ(ReadProfile().GetDword(kSettingsKey, "RunCount").value_or(99), 2u);
+}
+
+TEST_F(KestrelRun, EverySettingSurvivesARestart) {
+  Settings s = test::ChangedSettings();
+  WriteProfile(s);
+  const RegistryProfile before = ReadProfile();
+
+  auto k = StartReady();
+  k->Signal(SIGTERM);
+  ASSERT_EQ(k->Wait(60s), 0) << k->Output();
+  RegistryProfile after = ReadProfile();
+  for (const std::string& name : before.ValueNames(kSettingsKey)) {
+    const RegValue* was = before.Find(kSettingsKey, name);
+    const RegValue* now = after.Find(kSettingsKey, name);
+    ASSERT_NE(now, nullptr) << name;
+    if (name == "RunCount")
+      EXPECT_EQ(now->dword, was->dword + 1);
+    else if (name == "ExpBar")
+      EXPECT_EQ(now->dword, 0u);  // taken from the frame, which has no explorer pane open
+    else
+      EXPECT_EQ(*now, *was) << name;
+  }
+  EXPECT_EQ(after.GetString(kIEMainKey, "Disable Script Debugger").value_or(""), "no");
+}
+
+TEST_F(KestrelRun, SigkillSavesNothing) {
+  WriteProfile(Quiet());
+  const std::string before = test::TempDir::ReadFile(profilePath);
+  auto k = StartReady();
+  k->Signal(SIGKILL);
+  EXPECT_EQ(k->Wait(30s), 128 + SIGKILL);
+  EXPECT_EQ(test::TempDir::ReadFile(profilePath), before);
+}
+
+TEST_F(KestrelRun, SecondStartHandsItsTextToTheFirstAndEnds) {
+  WriteProfile(Quiet());
+  LocalHttpServer http;
+  http.Page("/two", "<html><head><title>Second Page</title></head></html>");
+  http.Start();
+  auto first = StartReady();
+
+  auto second = Start({http.Url("/two")});
+  EXPECT_EQ(second->Wait(60s), 0) << second->Output();
+  // The second start waited for the first to handle it, so it is there already.
+  EXPECT_TRUE(first->HasLine("kestrel-trace: handoff " + http.Url("/two"))) << first->Output();
+  EXPECT_TRUE(first->WaitForLine("kestrel-trace: title Second Page", 60s)) << first->Output();
+  EXPECT_FALSE(second->HasLine("kestrel-trace: ready"));
+
+  // No arguments: the first comes to the front and opens nothing.
+  auto third = Start();
+  EXPECT_EQ(third->Wait(60s), 0) << third->Output();
+  EXPECT_TRUE(first->HasLine("kestrel-trace: handoff"));
+
+  // Text that is no address (control bytes, invalid UTF-8, a script) is refused, not fatal.
+  auto fourth = Start({"javascript:alert(1)\n\x01\xff\xfe"});
+  EXPECT_EQ(fourth->Wait(60s), 0) << fourth->Output();
+  EXPECT_TRUE(first->WaitForLine("kestrel-trace: refused javascript:alert(1)", 10s)) << first->Output();
+
+  first->Signal(SIGTERM);
+  EXPECT_EQ(first->Wait(60s), 0) << first->Output();
+}
+
+TEST_F(KestrelRun, AKilledInstanceIsTakenOverCleanly) {
+  WriteProfile(Quiet());
+  auto dead = StartReady();
+  dead->Signal(SIGKILL);
+  ASSERT_EQ(dead->Wait(30s), 128 + SIGKILL);
+
+  auto next = StartReady();  // its socket and lock were left behind
+  auto handoff = Start({"about:blank"});
+  EXPECT_EQ(handoff->Wait(60s), 0) << handoff->Output();
+  EXPECT_TRUE(next->HasLine("kestrel-trace: handoff about:blank"));
+  next->Signal(SIGTERM);
+  EXPECT_EQ(next->Wait(60s), 0);
+}
+
+TEST_F(KestrelRun, BadProfilesAreReportedAndNeverLost) {
+  // Not a registry file: kept aside, the run starts from defaults.
+  const std::string garbage("\x89PNG\r\n\x1a\n\0\0\0binary", 18);
+  {
+    std::ofstream(profilePath, std::ios::binary) << garbage;
+  }
+  auto k = StartReady();
+  EXPECT_TRUE(k->HasLine("kestrel-dialog: Message: The settings file could not be read and was kept aside"));
+  k->Signal(SIGTERM);
+  ASSERT_EQ(k->Wait(60s), 0);
+  EXPECT_EQ(test::TempDir::ReadFile(profilePath + ".bad"), garbage);
+  EXPECT_EQ(ReadProfile().GetDword(kSettingsKey, "RunCount").value_or(99), 1u);
+
+  // A profile that cannot be written at shutdown is reported; the old one stays.
+  Settings s = Quiet();
+  s.RunCount = 8;
+  WriteProfile(s);
+  const std::string before = test::TempDir::ReadFile(profilePath);
+  auto tenth = StartReady();
+  // The tenth start asks for a donation, once.
+  EXPECT_FALSE(tenth->HasLine("kestrel-dialog: Kestrel Donation"));
+  tenth->Signal(SIGTERM);
+  ASSERT_EQ(tenth->Wait(60s), 0);
+  auto t = StartReady();
+  EXPECT_TRUE(t->HasLine("kestrel-dialog: Kestrel Donation")) << t->Output();
+  const std::string ninth = test::TempDir::ReadFile(profilePath);
+  std::filesystem::rename(dir.file("home"), dir.file("home.keep"));
+  {
+    std::ofstream(dir.file("home")) << "a file where the folder was";
+  }
+  t->Signal(SIGTERM);
+  EXPECT_EQ(t->Wait(60s), 0);
+  EXPECT_TRUE(t->HasLine("kestrel-dialog: Message: Can't save the settings to")) << t->Output();
+  std::filesystem::remove(dir.file("home"));
+  std::filesystem::rename(dir.file("home.keep"), dir.file("home"));
+  EXPECT_EQ(test::TempDir::ReadFile(profilePath), ninth);
+  EXPECT_NE(before, ninth);
+}
+
+}  // namespace
+}  // namespace kestrel

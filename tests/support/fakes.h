@@ -1,0 +1,143 @@
+#pragma once
+// Recording stand-ins for the dialogs, the windowing side and the profile.
+#include <functional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/tips.h"
+#include "platform/dialogs.h"
+#include "platform/profile.h"
+
+namespace kestrel {
+// Readable failure messages for profile values.
+void PrintTo(const RegValue& v, std::ostream* os);
+}  // namespace kestrel
+
+namespace kestrel::test {
+
+// Records every dialog and message; answers as the test sets.
+class FakeDialogs : public Dialogs {
+ public:
+  std::vector<std::string> shown;  // dialog names and "Message: <text>", in order
+  bool answerOk = false;
+  bool neverAsk = false;
+  bool wizardScripts = false, wizardPopups = true;
+  std::function<void(StartupOptions&)> editOptions;
+  std::function<void(TipsModel&)> useTips;
+
+  bool PresentMessage(const std::string& text, MessageKind kind) override {
+    shown.push_back("Message: " + text);
+    return kind == MessageKind::Info ? true : answerOk;
+  }
+  bool DefaultBrowserDialog(bool& never) override {
+    shown.push_back("Default Browser");
+    never = neverAsk;
+    return answerOk;
+  }
+  bool ConfigurationWizard(bool& scripts, bool& popups) override {
+    shown.push_back("Configuration Wizard");
+    if (!answerOk) return false;
+    scripts = wizardScripts;
+    popups = wizardPopups;
+    return true;
+  }
+  void NewsletterDialog() override { shown.push_back("Newsletter"); }
+  void DonationDialog() override { shown.push_back("Kestrel Donation"); }
+  void TipOfTheDay(TipsModel& tips) override {
+    shown.push_back("Tip of the day");
+    if (useTips) useTips(tips);
+  }
+  bool OptionsSheet(StartupOptions& su) override {
+    shown.push_back("Options");
+    if (!answerOk) return false;
+    if (editOptions) editOptions(su);
+    return true;
+  }
+  int count(const std::string& name) const;
+};
+
+class FakeDefaultBrowser : public DefaultBrowser {
+ public:
+  bool isDefault = false;
+  bool registerWorks = true;
+  int registered = 0;
+  bool IsDefault() const override { return isDefault; }
+  bool Register() override {
+    ++registered;
+    if (registerWorks) isDefault = true;
+    return registerWorks;
+  }
+};
+
+// Records what start-up asked of the windowing side, in order.
+class FakeHost : public AppHost, public FrameState {
+ public:
+  std::vector<std::string> calls;
+  bool toolkitWorks = true, frameWorks = true;
+  bool zoomed = false;
+  WindowRect rect{10, 20, 810, 620};
+  int pane = 0;
+  bool statusBar = true;
+
+  bool InitToolkit() override { return note("InitToolkit"), toolkitWorks; }
+  void AttachHandoffSocket(int) override { note("AttachHandoffSocket"); }
+  bool CreateMainFrame() override { return note("CreateMainFrame"), frameWorks; }
+  void NewSite() override { note("NewSite"); }
+  void NavigateNewestSite(const std::string& url) override { note("Navigate " + url); }
+  void ShowFrame(bool maximized) override { note(maximized ? "ShowFrame maximized" : "ShowFrame"); }
+  void RestoreBandLayout() override { note("RestoreBandLayout"); }
+  void EnableAddressCompletion() override { note("EnableAddressCompletion"); }
+  void RestoreFrame() override { note("RestoreFrame"); }
+  void OpenTypedLines(const std::string& text) override { note("OpenTypedLines " + text); }
+  void GoHomeInTargetSite() override { note("GoHome"); }
+  void OpenGroup(const std::string& name) override { note("OpenGroup " + name); }
+  void OpenInNewSite(const std::string& url) override { note("OpenInNewSite " + url); }
+  void CloseAllSites() override { note("CloseAllSites"); }
+  void RemoveTrayIcon() override { note("RemoveTrayIcon"); }
+  void RereadBlankSitesDownloadOptions() override { note("RereadBlankSites"); }
+  FrameState* frameState() override { return frameWorks ? this : nullptr; }
+
+  int ExplorerPane() const override { return pane; }
+  bool StatusBarVisible() const override { return statusBar; }
+  WindowRect WindowRectangle() const override { return rect; }
+  bool IsZoomed() const override { return zoomed; }
+
+  bool has(const std::string& call) const;
+  int indexOf(const std::string& call) const;  // -1 when absent
+
+ private:
+  void note(std::string c) { calls.push_back(std::move(c)); }
+};
+
+// A profile whose writes of the named values (or of every value) fail.
+class FailingProfile : public RegistryProfile {
+ public:
+  std::set<std::string> failNames;
+  bool failAll = false;
+  bool failOpenKey = false;
+  bool SetValue(std::string_view key, std::string_view name, RegValue value) override {
+    if (failAll || failNames.count(std::string(name))) return false;
+    return RegistryProfile::SetValue(key, name, std::move(value));
+  }
+  bool OpenKey(std::string_view key, bool create) override {
+    if (failOpenKey) return false;
+    return RegistryProfile::OpenKey(key, create);
+  }
+};
+
+// Installs itself as the message presenter for one scope.
+class MessageRecorder : public MessagePresenter {
+ public:
+  MessageRecorder();
+  ~MessageRecorder() override;
+  std::vector<std::string> messages;
+  bool PresentMessage(const std::string& text, MessageKind) override {
+    messages.push_back(text);
+    return true;
+  }
+};
+
+}  // namespace kestrel::test

@@ -1,0 +1,34 @@
+#pragma once
+// A fresh folder per test, removed with everything in it afterwards.
+#include <string>
+
+namespace kestrel::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  void write(const std::string& name, const std::string& content) const;
+  std::string read(const std::string& name) const;  // "" when missing
+  static std::string ReadFile(const std::string& path);  // "" when missing
+
+ private:
+  std::string path_;
+};
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);  // nullptr unsets
+  ~ScopedEnv();
+
+ private:
+  std::string name_, old_;
+  bool had_;
+};
+
+}  // namespace kestrel::test

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "app/app.h"
+#include "app/tips.h"
+#include "common/progdir.h"
+#include "common/textfile.h"
+#include "platform/handoff.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace kestrel {
+namespace {
+
+using test::FakeDefaultBrowser;
+using test::FakeDialogs;
+using test::FakeHost;
+using test::TempDir;
+
+// One application over fakes, with its profile file and runtime folder in a
+// temporary folder.
+struct Harness {
+  TempDir dir;
+  FakeHost host;
+  FakeDialogs dialogs;
+  FakeDefaultBrowser browser;
+  std::unique_ptr<SingleInstance> instance;
+  std::unique_ptr<CKestrelApp> app;
+
+  Harness() { Make(); }
+  ~Harness() { SetMessagePresenter(nullptr); }
+  void Make() {
+    instance = std::make_unique<SingleInstance>(dir.file("run"));
+    AppServices s;
+    s.host = &host;
+    s.dialogs = &dialogs;
+    s.defaultBrowser = &browser;
+    s.instance = instance.get();
+    s.profilePath = dir.file("cfg/profile.reg");
+    s.homePage = "http://home.example/";
+    app = std::make_unique<CKestrelApp>(s);
+  }
+  // Shuts the current run down and starts a new one over the same files.
+  bool Restart(const std::string& cmd = "") {
+    app->SaveAndRelease();
+    app->ExitInstance();
+    host.calls.clear();
+    dialogs.shown.clear();
+    Make();
+    return app->InitInstance(cmd);
+  }
+};
+
+TEST(AppStartup, FirstStartRunsTheWholeSequenceInOrder) {
+  Harness h;
+  ASSERT_TRUE(h.app->InitInstance(""));
+  EXPECT_TRUE(h.app->classRegistered());
+  EXPECT_EQ(h.host.calls,
+            (std::vector<std::string>{"InitToolkit", "CreateMainFrame", "NewSite", "Navigate about:blank", "ShowFrame",
+                                      "AttachHandoffSocket", "RestoreBandLayout", "RestoreBandLayout",
+                                      "EnableAddressCompletion", "OpenTypedLines http://home.example/"}));
+  // The default-browser question comes before the frame, the first-run dialogs after it.
+  EXPECT_EQ(h.dialogs.shown,
+            (std::vector<std::string>{"Default Browser", "Newsletter", "Configuration Wizard"}));
+  EXPECT_EQ(h.app->settings.RunCount, 1);
+}
+
+TEST(AppStartup, CommandLineWinsOverHomePageAndStartupOptions) {
+  Harness h;
+  h.app->settings.SUOpenPage = true;
+  ASSERT_TRUE(h.app->InitInstance("http://a.example/\nhttp://b.example/"));
+  EXPECT_TRUE(h.host.has("OpenTypedLines http://a.example/\nhttp://b.example/"));
+  EXPECT_FALSE(h.host.has("OpenTypedLines http://home.example/"));
+
+  // Later starts: no first-run dialogs, and the start-up options in their order.
+  h.app->settings.SUIEHomePage = h.app->settings.SUOpenPage = h.app->settings.SUOpenGroup = true;
+  h.app->settings.SUExecScript = true;
+  h.app->settings.SUUrl = "page.example";
+  h.app->settings.SUGroup = "Morning";
+  h.app->settings.SUScript = "one\r\ntwo";
+  ASSERT_TRUE(h.Restart());
+  EXPECT_EQ(h.dialogs.count("Configuration Wizard"), 0);
+  EXPECT_EQ(h.dialogs.count("Newsletter"), 0);
+  int home = h.host.indexOf("GoHome"), page = h.host.indexOf("OpenTypedLines page.example"),
+      group = h.host.indexOf("OpenGroup Morning"), script = h.host.indexOf("OpenTypedLines one\r\ntwo");
+  EXPECT_GE(home, 0);
+  EXPECT_LT(home, page);
+  EXPECT_LT(page, group);
+  EXPECT_LT(group, script);
+  EXPECT_FALSE(h.host.has("OpenTypedLines http://home.example/"));
+}
+
+TEST(AppStartup, RunCountDonationAndMaximisedFrameAcrossStarts) {
+  Harness h;
+  ASSERT_TRUE(h.app->InitInstance(""));
+  for (int run = 2; run <= 11; ++run) {
+    if (run == 5) h.host.zoomed = true;  // taken from the frame at shutdown
+    ASSERT_TRUE(h.Restart());
+    EXPECT_EQ(h.app->settings.RunCount, run);
+    EXPECT_EQ(h.dialogs.count("Kestrel Donation"), run == 10 ? 1 : 0) << "run " << run;
+  }
+  EXPECT_TRUE(h.host.has("ShowFrame maximized"));
+  EXPECT_FALSE(h.app->settings.FirstRun);
+}
+
+TEST(AppStartup, DefaultBrowserCheck) {
+  Harness h;
+  h.dialogs.answerOk = true;  // OK registers
+  ASSERT_TRUE(h.app->InitInstance(""));
+  EXPECT_EQ(h.browser.registered, 1);
+  ASSERT_TRUE(h.Restart());
+  EXPECT_EQ(h.dialogs.count("Default Browser"), 0);  // it is the default now
+
+  h.browser.isDefault = false;
+  h.dialogs.answerOk = false;
+  h.dialogs.neverAsk = false;
+  ASSERT_TRUE(h.Restart());
+  EXPECT_TRUE(h.app->settings.ChkDefBrowser);  // Cancel without the box: ask again
+  h.dialogs.neverAsk = true;
+  ASSERT_TRUE(h.Restart());
+  EXPECT_FALSE(h.app->settings.ChkDefBrowser);
+  ASSERT_TRUE(h.Restart());  // the Cancel was saved: never asked again
+  EXPECT_EQ(h.dialogs.count("Default Browser"), 0);
+  EXPECT_EQ(h.browser.registered, 1);
+}
+
+TEST(AppStartup, ConfigurationWizardOkStoresBothBoxesAndWritesTheDebuggerSwitchAtOnce) {
+  Harness h;
+  h.browser.isDefault = true;
+  h.dialogs.answerOk = true;
+  h.dialogs.wizardScripts = false;
+  h.dialogs.wizardPopups = true;
+  ASSERT_TRUE(h.app->InitInstance(""));
+  EXPECT_FALSE(h.app->settings.NoScriptError);
+  EXPECT_TRUE(h.app->settings.AutoClosePopup);
+  EXPECT_EQ(*h.app->profile.GetString(kIEMainKey, "Disable Script Debugger"), "no");
+}
+
+TEST(AppStartup, UnreadableProfileIsKeptAsideAndReported) {
+  Harness h;
+  MakeDirectories(h.dir.file("cfg"));
+  h.dir.write("cfg/profile.reg", std::string("\x7f" "ELF\0\1\2garbage", 13));
+  ASSERT_TRUE(h.app->InitInstance(""));
+  ASSERT_FALSE(h.dialogs.shown.empty());
+  EXPECT_NE(h.dialogs.shown[0].find("kept aside"), std::string::npos);
+  EXPECT_EQ(h.dir.read("cfg/profile.reg.bad"), std::string("\x7f" "ELF\0\1\2garbage", 13));
+  EXPECT_EQ(h.app->settings.RunCount, 1);
+  h.app->SaveAndRelease();
+  // A new profile is written; the set-aside copy is left alone.
+  EXPECT_NE(h.dir.read("cfg/profile.reg").find("REGEDIT4"), std::string::npos);
+  EXPECT_EQ(h.dir.read("cfg/profile.reg.bad"), std::string("\x7f" "ELF\0\1\2garbage", 13));
+}
+
+TEST(AppStartup, ProfileThatCannotBeWrittenIsReportedAndTheOldFileKept) {
+  Harness h;
+  ASSERT_TRUE(h.app->InitInstance(""));
+  ASSERT_TRUE(h.Restart());
+  const std::string before = h.dir.read("cfg/profile.reg");
+  ASSERT_FALSE(before.empty());
+  // A file where the temporary file's folder must be: the write cannot happen.
+  ::rename(h.dir.file("cfg").c_str(), h.dir.file("cfg.keep").c_str());
+  h.dir.write("cfg", "in the way");
+  h.dialogs.shown.clear();
+  h.app->SaveAndRelease();
+  ASSERT_EQ(h.dialogs.shown.size(), 1u);
+  EXPECT_EQ(h.dialogs.shown[0].rfind("Message: Can't save the settings to ", 0), 0u);
+  ::unlink(h.dir.file("cfg").c_str());
+  ::rename(h.dir.file("cfg.keep").c_str(), h.dir.file("cfg").c_str());
+  EXPECT_EQ(h.dir.read("cfg/profile.reg"), before);
+  // Saving is done once however many shutdown paths ask.
+  h.app->SaveAndRelease();
+  EXPECT_EQ(h.dialogs.shown.size(), 1u);
+  int save = h.host.indexOf("CloseAllSites"), tray = h.host.indexOf("RemoveTrayIcon");
+  EXPECT_GE(save, 0);
+  EXPECT_LT(save, tray);
+}
+
+TEST(AppStartup, FailuresThatEndTheStart) {
+  {
+    Harness h;
+    h.host.toolkitWorks = false;
+    EXPECT_FALSE(h.app->InitInstance(""));
+    EXPECT_NE(h.app->exitCode(), 0);
+  }
+  {
+    Harness h;
+    h.host.frameWorks = false;
+    h.browser.isDefault = true;
+    EXPECT_FALSE(h.app->InitInstance(""));
+    EXPECT_FALSE(h.host.has("NewSite"));
+    EXPECT_TRUE(h.dialogs.shown.empty());  // no message for a frame that failed
+  }
+  {
+    // The runtime folder is a file: nothing can be registered.
+    Harness h;
+    h.dir.write("run", "x");
+    test::MessageRecorder rec;
+    EXPECT_FALSE(h.app->InitInstance(""));
+    EXPECT_EQ(rec.messages, (std::vector<std::string>{"Failed to register window class"}));
+    EXPECT_FALSE(h.host.has("InitToolkit"));
+  }
+}
+
+TEST(AppStartup, HandOffReachesTheRunningInstanceAndNothingElseRunsInTheSecond) {
+  Harness first;
+  ASSERT_TRUE(first.app->InitInstance(""));
+  first.host.calls.clear();
+
+  // Stands in for the first instance's event loop: one connection, answered.
+  std::thread server([&] {
+    // The listening socket belongs to the first app's instance object.
+    int lfd = first.instance->Listen();
+    pollfd p{lfd, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 10000), 1);
+    int c = accept(lfd, nullptr, nullptr);
+    HandoffDecoder dec;
+    char buf[4096];
+    ssize_t n;
+    while (dec.state() == HandoffDecoder::State::NeedMore && (n = recv(c, buf, sizeof buf, 0)) > 0)
+      dec.Feed(buf, static_cast<std::size_t>(n));
+    bool taken = dec.state() == HandoffDecoder::State::Done && first.app->OnCopyData(dec.code(), dec.text());
+    char reply[4] = {taken ? '\1' : '\0', 0, 0, 0};
+    send(c, reply, 4, MSG_NOSIGNAL);
+    close(c);
+  });
+
+  FakeHost secondHost;
+  FakeDialogs secondDialogs;
+  SingleInstance secondInstance(first.dir.file("run"));
+  AppServices s;
+  s.host = &secondHost;
+  s.dialogs = &secondDialogs;
+  s.instance = &secondInstance;
+  s.profilePath = first.dir.file("cfg/second.reg");
+  CKestrelApp second(s);
+  EXPECT_FALSE(second.InitInstance("http://handed.example/\x01\xff"));
+  server.join();
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_TRUE(secondHost.calls.empty());
+  EXPECT_FALSE(FileExists(first.dir.file("cfg/second.reg")));
+  EXPECT_EQ(first.host.calls, (std::vector<std::string>{"RestoreFrame", "OpenTypedLines http://handed.example/\x01\xff"}));
+}
+
+TEST(AppStartup, CopyDataWithAnotherCodeIsIgnoredAndEmptyTextOnlyRestores) {
+  Harness h;
+  ASSERT_TRUE(h.app->InitInstance("x"));
+  h.host.calls.clear();
+  EXPECT_FALSE(h.app->OnCopyData(0xE102, "http://no.example/"));
+  EXPECT_TRUE(h.host.calls.empty());
+  EXPECT_TRUE(h.app->OnCopyData(kHandoffCode, ""));
+  EXPECT_EQ(h.host.calls, (std::vector<std::string>{"RestoreFrame"}));
+}
+
+TEST(AppCommands, OptionsSheetCopiesBackOnlyOnOk) {
+  Harness h;
+  ASSERT_TRUE(h.app->InitInstance("x"));
+  h.dialogs.editOptions = [](StartupOptions& su) {
+    EXPECT_EQ(su.SUUrl, "old");
+    su.SUOpenPage = true;
+    su.SUUrl = "http://start.example/";
+    su.SUScript = "a\nb";
+  };
+  h.app->settings.SUUrl = "old";
+  h.dialogs.answerOk = false;
+  EXPECT_TRUE(h.app->OnCommand(ID_OPTIONS));
+  EXPECT_EQ(h.app->settings.SUUrl, "old");
+  EXPECT_FALSE(h.host.has("RereadBlankSites"));
+  h.dialogs.answerOk = true;
+  EXPECT_TRUE(h.app->OnCommand(ID_OPTIONS));
+  EXPECT_TRUE(h.app->settings.SUOpenPage);
+  EXPECT_EQ(h.app->settings.SUUrl, "http://start.example/");
+  EXPECT_EQ(h.app->settings.SUScript, "a\nb");
+  EXPECT_TRUE(h.host.has("RereadBlankSites"));
+
+  h.host.calls.clear();
+  EXPECT_TRUE(h.app->OnCommand(ID_FILE_NEW));
+  EXPECT_EQ(h.host.calls, (std::vector<std::string>{"NewSite", "Navigate about:blank"}));
+  EXPECT_FALSE(h.app->OnCommand(12345));
+}
+
+TEST(AppCommands, TipOfTheDayRemembersTheTipAndSwitchesOffAtTheLast) {
+  Harness h;
+  SetProgramDirectory(h.dir.path());
+  h.dir.write("tips.txt", "one\r\n<next tip>\r\ntwo\r\n<next tip>\r\nthree\r\n");
+  ASSERT_TRUE(h.app->InitInstance("x"));
+  h.dialogs.useTips = [](TipsModel& t) {
+    EXPECT_EQ(t.current(), "one");
+    t.Next();
+  };
+  h.app->OnCommand(ID_TIP_OF_THE_DAY);
+  EXPECT_EQ(h.app->settings.TipNum, 1);
+  EXPECT_TRUE(h.app->settings.ShowTip);
+  h.dialogs.useTips = [](TipsModel& t) { EXPECT_EQ(t.current(), "three"); };  // opens on the next one
+  h.app->OnCommand(ID_TIP_OF_THE_DAY);
+  EXPECT_EQ(h.app->settings.TipNum, 2);
+  EXPECT_FALSE(h.app->settings.ShowTip);
+  SetProgramDirectory("");
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/message.h"
+#include "common/strings.h"
+
+namespace kestrel {
+namespace {
+
+using Fields = std::vector<std::string>;
+using namespace std::string_literals;
+
+TEST(CommonStrings, TrimRemovesOnlySpaceAndControlsNineToThirteen) {
+  EXPECT_EQ(Trim(" \t\n\v\f\rab c\r\n "), "ab c");
+  EXPECT_EQ(Trim(" \t "), "");
+  EXPECT_EQ(Trim(""), "");
+  // NUL, 8, 14 and the UTF-8 no-break space are text, not blanks.
+  EXPECT_EQ(Trim(std::string("\0x\0", 3)), std::string("\0x\0", 3));
+  EXPECT_EQ(Trim("\x08x\x0e"), "\x08x\x0e");
+  EXPECT_EQ(Trim("\xC2\xA0x"), "\xC2\xA0x");
+}
+
+TEST(CommonStrings, FieldsSkipLeadingSeparatorsAndCollapseRuns) {
+  EXPECT_EQ(GetField(";;a;;b;c;;", 0, ';'), "a");
+  EXPECT_EQ(GetField(";;a;;b;c;;", 1, ';'), "b");
+  EXPECT_EQ(GetField(";;a;;b;c;;", 2, ';'), "c");
+  EXPECT_EQ(GetField(";;a;;b;c;;", 3, ';'), "");
+  EXPECT_EQ(GetField("a;b", -1, ';'), "");
+  EXPECT_EQ(GetField("", 0, ';'), "");
+  EXPECT_EQ(GetField(" a ; b ", 1, ';'), " b ");  // not trimmed
+  EXPECT_EQ(CountFields(";;a;;b;c;;", ';'), 3);
+  EXPECT_EQ(CountFields(";;;", ';'), 0);
+  EXPECT_EQ(CountFields("", ';'), 0);
+  EXPECT_EQ(CountFields("abc", ';'), 1);
+
+  // Zero means any blank; a named blank is the only separator.
+  const std::string mixed = "\t one \r\ntwo\vthree\f";
+  EXPECT_EQ(SplitFields(mixed, 0), (Fields{"one", "two", "three"}));
+  EXPECT_EQ(CountFields(" \t\r\n ", 0), 0);
+  EXPECT_EQ(SplitFields("a b\nc d\n\n", '\n'), (Fields{"a b", "c d"}));
+  EXPECT_EQ(SplitFields("x=1&&y=2&", '&'), (Fields{"x=1", "y=2"}));
+}
+
+TEST(CommonStrings, SplitCountAndGetFieldAgree) {
+  const std::vector<std::string> texts = {"",     ",",     "a",      ",a,",   "a,,b", ",,a,b,,c,",
+                                          "a,b,", "  ,  ", "\0,\0"s, "é,ü,,ß"};
+  for (const std::string& text : texts) {
+    const Fields fields = SplitFields(text, ',');
+    ASSERT_EQ(static_cast<int>(fields.size()), CountFields(text, ',')) << text;
+    for (int i = 0; i <= static_cast<int>(fields.size()); ++i)
+      EXPECT_EQ(GetField(text, i, ','), i < static_cast<int>(fields.size()) ? fields[i] : "") << text;
+    for (const std::string& f : fields) EXPECT_FALSE(f.empty() || f.find(',') != std::string::npos);
+  }
+}
+
+TEST(CommonStrings, CaseFoldingTouchesAsciiLettersOnly) {
+  EXPECT_EQ(ToLowerAscii("AbZ@[`{09"), "abz@[`{09");
+  EXPECT_EQ(ToUpperAscii("aBz@[`{09"), "ABZ@[`{09");
+  EXPECT_EQ(ToLowerAscii("\xC3\x89"), "\xC3\x89");  // É stays as it is
+  EXPECT_TRUE(EqualsNoCase("Kestrel", "kESTREL"));
+  EXPECT_FALSE(EqualsNoCase("Kestrel", "Kestrel "));
+  EXPECT_FALSE(EqualsNoCase("\xC3\x89", "\xC3\xA9"));  // É and é differ
+  EXPECT_FALSE(EqualsNoCase("@", "`"));              // neighbours of the letter ranges
+  EXPECT_TRUE(StartsWithNoCase("HTTP://x", "http://"));
+  EXPECT_TRUE(StartsWithNoCase("abc", ""));
+  EXPECT_FALSE(StartsWithNoCase("htt", "http"));
+
+  EXPECT_EQ(CompareNoCase("abc", "ABC"), 0);
+  EXPECT_LT(CompareNoCase("abc", "ABD"), 0);
+  EXPECT_GT(CompareNoCase("b", "A"), 0);
+  EXPECT_LT(CompareNoCase("ab", "ABC"), 0);  // a prefix sorts first
+  EXPECT_GT(CompareNoCase("abc", "AB"), 0);
+  EXPECT_GT(CompareNoCase("\xC3\xA9", "z"), 0);  // bytes compare unsigned
+  EXPECT_LT(CompareNoCase("_", "a"), 0);         // folded to lower case, like stricmp
+}
+
+TEST(CommonStrings, HexRoundTripsAndRejectsAnythingButPairsOfDigits) {
+  std::vector<std::uint8_t> all(256);
+  for (int i = 0; i < 256; ++i) all[i] = static_cast<std::uint8_t>(i);
+  const std::string hex = HexUpper(all);
+  ASSERT_EQ(hex.size(), 512u);
+  EXPECT_EQ(hex.substr(0, 6), "000102");
+  EXPECT_EQ(hex.substr(504), "FCFDFEFF");
+  std::vector<std::uint8_t> back;
+  ASSERT_TRUE(ParseHex(hex, back));
+  EXPECT_EQ(back, all);
+  ASSERT_TRUE(ParseHex(ToLowerAscii(hex), back));
+  EXPECT_EQ(back, all);
+  ASSERT_TRUE(ParseHex("", back));
+  EXPECT_TRUE(back.empty());
+  EXPECT_EQ(HexUpper({}), "");
+
+  back = {7};
+  for (const char* bad : {"A", "ABC", "0G", "G0", " 0", "0x1F", "+1", "-1", "1 "}) {
+    EXPECT_FALSE(ParseHex(bad, back)) << bad;
+    EXPECT_EQ(back, std::vector<std::uint8_t>{7}) << bad;  // untouched on failure
+  }
+  EXPECT_FALSE(ParseHex(std::string("A\0", 2), back));
+}
+
+// Records what reaches the box and answers as told.
+struct RecordingPresenter : MessagePresenter {
+  std::vector<std::pair<std::string, MessageKind>> shown;
+  bool answer = true;
+  bool PresentMessage(const std::string& text, MessageKind kind) override {
+    shown.emplace_back(text, kind);
+    return answer;
+  }
+};
+
+TEST(CommonMessage, TextIsTranslatedThenPresentedAndTheAnswerComesBack) {
+  RecordingPresenter presenter;
+  SetMessagePresenter(&presenter);
+  std::vector<std::string> asked;
+  SetMessageTranslator([&](const std::string& english) {
+    asked.push_back(english);
+    if (english == "Delete?") return std::string("Löschen?");
+    if (english == "Untranslated") return std::string();
+    return english;
+  });
+
+  presenter.answer = false;
+  EXPECT_FALSE(ShowMessage("Delete?", MessageKind::Question));
+  presenter.answer = true;
+  EXPECT_TRUE(ShowMessage("Delete?", MessageKind::Question));
+  EXPECT_TRUE(ShowMessage("Untranslated"));  // an empty entry falls back to English
+  ASSERT_EQ(presenter.shown.size(), 3u);
+  EXPECT_EQ(presenter.shown[0], std::make_pair(std::string("Löschen?"), MessageKind::Question));
+  EXPECT_EQ(presenter.shown[2], std::make_pair(std::string("Untranslated"), MessageKind::Info));
+  EXPECT_EQ(asked, (std::vector<std::string>{"Delete?", "Delete?", "Untranslated"}));
+
+  SetMessageTranslator({});
+  EXPECT_EQ(TranslateMessage("Delete?"), "Delete?");
+
+  // Without a presenter: standard error, OK for information, Cancel for a question.
+  SetMessagePresenter(nullptr);
+  SetMessageTranslator([](const std::string& e) { return "[" + e + "]"; });
+  testing::internal::CaptureStderr();
+  const bool info = ShowMessage("Saved");
+  const bool question = ShowMessage("Overwrite?", MessageKind::Question);
+  const std::string err = testing::internal::GetCapturedStderr();
+  SetMessageTranslator({});
+  EXPECT_TRUE(info);
+  EXPECT_FALSE(question);
+  EXPECT_NE(err.find("[Saved]"), std::string::npos);
+  EXPECT_NE(err.find("[Overwrite?]"), std::string::npos);
+  EXPECT_EQ(presenter.shown.size(), 3u);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/progdir.h"
+#include "common/textfile.h"
+#include "support/temp_dir.h"
+
+namespace kestrel {
+namespace {
+
+using Lines = std::vector<std::string>;
+using namespace std::string_literals;
+using test::ScopedEnv;
+using test::TempDir;
+
+TextReadOptions Opts(std::size_t max, LongLines mode = LongLines::Cut, bool trim = true) { return {max, mode, trim}; }
+
+Lines Names(const std::string& dir) {
+  Lines names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+mode_t Mode(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST(CommonTextFile, EveryKindOfLineBreakEndsOneLine) {
+  EXPECT_EQ(SplitTextLines("a\r\rb\n\r\nc"), (Lines{"a", "", "b", "", "c"}));
+  EXPECT_EQ(SplitTextLines("one\r\ntwo\nthree\rfour"), (Lines{"one", "two", "three", "four"}));
+  EXPECT_EQ(SplitTextLines("\n\n"), (Lines{"", ""}));
+  EXPECT_EQ(SplitTextLines("\r\n"), (Lines{""}));
+  EXPECT_EQ(SplitTextLines("x"), (Lines{"x"}));
+  EXPECT_TRUE(SplitTextLines("").empty());
+  EXPECT_EQ(SplitTextLines(" a \t\r\n\t\n"), (Lines{"a", ""}));
+  EXPECT_EQ(SplitTextLines(" a \t\r\n\t\n", Opts(99, LongLines::Cut, false)), (Lines{" a \t", "\t"}));
+  EXPECT_EQ(SplitTextLines("a\0b\n\0\n"s), (Lines{"a\0b"s, "\0"s}));  // NUL is an ordinary byte
+}
+
+TEST(CommonTextFile, OverlongLinesAreCutOrReadInPieces) {
+  const std::string text = "abcd\nabcde\nabcdefghi\r\nx";
+  EXPECT_EQ(SplitTextLines(text, Opts(4)), (Lines{"abcd", "abcd", "abcd", "x"}));
+  EXPECT_EQ(SplitTextLines(text, Opts(4, LongLines::Pieces)),
+            (Lines{"abcd", "abcd", "e", "abcd", "efgh", "i", "x"}));
+  // A line that fills its last piece exactly gives no empty piece after it.
+  EXPECT_EQ(SplitTextLines("abcdefgh\nz", Opts(4, LongLines::Pieces)), (Lines{"abcd", "efgh", "z"}));
+  EXPECT_EQ(SplitTextLines("abcdefgh", Opts(4, LongLines::Pieces)), (Lines{"abcd", "efgh"}));
+  // Trimming comes after the cut, piece by piece.
+  EXPECT_EQ(SplitTextLines("  abcdef\n", Opts(4)), (Lines{"ab"}));
+  EXPECT_EQ(SplitTextLines("ab    cd", Opts(3, LongLines::Pieces)), (Lines{"ab", "", "cd"}));
+  // A zero maximum keeps one byte rather than looping or keeping nothing.
+  EXPECT_EQ(SplitTextLines("abc\nd", Opts(0)), (Lines{"a", "d"}));
+  EXPECT_EQ(SplitTextLines("abc", Opts(0, LongLines::Pieces)), (Lines{"a", "b", "c"}));
+}
+
+TEST(CommonTextFile, FileReadingMatchesMemoryAcrossReadBoundaries) {
+  TempDir dir;
+  // The file is read in 64 KiB chunks: put a CR LF, a lone CR and a long
+  // line across the first boundaries.
+  const std::size_t chunk = 64 * 1024;
+  const std::string content = std::string(chunk - 1, 'x') + "\r\n" + std::string(chunk - 2, 'y') + "\r" + "z" +
+                              std::string(3 * chunk, 'w') + "\n";
+  dir.write("t.txt", content);
+  const auto cut = ReadTextLines(dir.file("t.txt"), Opts(1 << 20));
+  ASSERT_TRUE(cut);
+  ASSERT_EQ(cut->size(), 3u);
+  EXPECT_EQ((*cut)[0], std::string(chunk - 1, 'x'));
+  EXPECT_EQ((*cut)[1], std::string(chunk - 2, 'y'));
+  EXPECT_EQ((*cut)[2], "z" + std::string(3 * chunk, 'w'));
+  const auto pieces = ReadTextLines(dir.file("t.txt"), Opts(1000, LongLines::Pieces, false));
+  ASSERT_TRUE(pieces);
+  EXPECT_EQ(*pieces, SplitTextLines(content, Opts(1000, LongLines::Pieces, false)));
+  EXPECT_EQ(pieces->size(), 66u + 66u + 197u);
+  for (const std::string& p : *pieces) EXPECT_LE(p.size(), 1000u);
+
+  EXPECT_FALSE(ReadTextLines(dir.file("missing.txt")));
+  EXPECT_FALSE(ReadTextLines(dir.path()));  // a folder opens but cannot be read
+  dir.write("empty.txt", "");
+  ASSERT_TRUE(ReadTextLines(dir.file("empty.txt")));
+  EXPECT_TRUE(ReadTextLines(dir.file("empty.txt"))->empty());
+}
+
+TEST(CommonTextFile, HugeFilesReadInLinearTime) {
+  TempDir dir;
+  std::string many;
+  for (int i = 0; i < 1000000; ++i) many += "line number " + std::to_string(i) + " of many\r\n";
+  dir.write("many.txt", many);  // about 30 MB
+  const auto lines = ReadTextLines(dir.file("many.txt"), Opts(16));
+  ASSERT_TRUE(lines);
+  ASSERT_EQ(lines->size(), 1000000u);
+  EXPECT_EQ(lines->back(), "line number 9999");
+
+  dir.write("one.txt", std::string(24u << 20, 'q'));  // one 24 MB line, no break
+  const auto cut = ReadTextLines(dir.file("one.txt"), Opts(1024));
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(*cut, (Lines{std::string(1024, 'q')}));
+  const auto pieces = ReadTextLines(dir.file("one.txt"), Opts(1024, LongLines::Pieces));
+  ASSERT_TRUE(pieces);
+  EXPECT_EQ(pieces->size(), 24u * 1024);
+}
+
+TEST(CommonTextFile, WholeFileReadHonoursItsLimit) {
+  TempDir dir;
+  const std::string binary = "\0\r\n\xff"s + std::string(1000, 'b');
+  dir.write("b.bin", binary);
+  EXPECT_EQ(ReadWholeFile(dir.file("b.bin")), binary);
+  EXPECT_EQ(ReadWholeFile(dir.file("b.bin"), binary.size()), binary);
+  EXPECT_FALSE(ReadWholeFile(dir.file("b.bin"), binary.size() - 1));
+  EXPECT_FALSE(ReadWholeFile(dir.file("missing")));
+  EXPECT_FALSE(ReadWholeFile(dir.path()));
+  // Files that report no size are still read to their end.
+  const auto status = ReadWholeFile("/proc/self/status");
+  ASSERT_TRUE(status);
+  EXPECT_NE(status->find("Pid:"), std::string::npos);
+}
+
+TEST(CommonTextFile, AtomicWriteReplacesWholeAndKeepsTheMode) {
+  TempDir dir;
+  const std::string path = dir.file("profile.reg");
+  std::string error = "untouched";
+  ASSERT_TRUE(WriteFileAtomic(path, "first\r\n", &error));
+  EXPECT_EQ(error, "untouched");
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  EXPECT_EQ(Mode(path), 0644 & ~mask);
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+
+  const std::string binary = "\0second\xff\r\n"s + std::string(100000, 's');
+  ASSERT_TRUE(WriteFileAtomic(path, binary));
+  EXPECT_EQ(TempDir::ReadFile(path), binary);
+  EXPECT_EQ(Mode(path), 0600u);
+  ASSERT_TRUE(WriteFileAtomic(path, ""));
+  EXPECT_EQ(TempDir::ReadFile(path), "");
+  EXPECT_TRUE(FileExists(path));
+  EXPECT_EQ(Names(dir.path()), (Lines{"profile.reg"}));  // no temporary file left behind
+}
+
+TEST(CommonTextFile, FailedAtomicWritesLeaveEverythingAsItWas) {
+  TempDir dir;
+  std::string error;
+  // The parent is a regular file.
+  dir.write("plain", "plain text");
+  EXPECT_FALSE(WriteFileAtomic(dir.file("plain/x.ini"), "data", &error));
+  EXPECT_NE(error.find(std::strerror(ENOTDIR)), std::string::npos) << error;
+  EXPECT_EQ(dir.read("plain"), "plain text");
+  // The target is a folder, with or without a trailing slash.
+  ASSERT_TRUE(MakeDirectories(dir.file("forms")));
+  dir.write("forms/a.fmd", "kept");
+  error.clear();
+  EXPECT_FALSE(WriteFileAtomic(dir.file("forms"), "data", &error));
+  EXPECT_NE(error.find(std::strerror(EISDIR)), std::string::npos) << error;
+  EXPECT_FALSE(WriteFileAtomic(dir.file("forms/"), "data"));
+  EXPECT_FALSE(WriteFileAtomic("", "data", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(dir.read("forms/a.fmd"), "kept");
+  EXPECT_EQ(Names(dir.path()), (Lines{"forms", "plain"}));
+  EXPECT_EQ(Names(dir.file("forms")), (Lines{"a.fmd"}));
+
+  // The disk fills up: a file size limit makes write() fail with EFBIG.
+  const std::string old = "old contents\r\n";
+  dir.write("list.txt", old);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {4096, 4096};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+    std::string why;
+    const bool ok = WriteFileAtomic(dir.file("list.txt"), std::string(1 << 20, 'n'), &why);
+    ::_exit(ok ? 1 : why.find(std::strerror(EFBIG)) == std::string::npos ? 2 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 2: wrong reason, 3: no limit";
+  EXPECT_EQ(dir.read("list.txt"), old);
+  EXPECT_EQ(Names(dir.path()), (Lines{"forms", "list.txt", "plain"}));
+}
+
+TEST(CommonTextFile, JoinExistsAndMakeDirectories) {
+  EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+  EXPECT_EQ(JoinLines({"a", "b"}, "\n"), "a\nb\n");
+  EXPECT_EQ(JoinLines({}), "");
+  EXPECT_EQ(SplitTextLines(JoinLines({"x", "", " y"}), Opts(99, LongLines::Cut, false)), (Lines{"x", "", " y"}));
+
+  TempDir dir;
+  EXPECT_TRUE(MakeDirectories(dir.file("a/b/c/")));
+  EXPECT_TRUE(MakeDirectories(dir.file("a/b")));  // already there
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("a/b/c")));
+  dir.write("f", "x");
+  EXPECT_FALSE(MakeDirectories(dir.file("f")));
+  EXPECT_FALSE(MakeDirectories(dir.file("f/g")));
+  EXPECT_FALSE(MakeDirectories(""));
+  EXPECT_TRUE(FileExists(dir.file("f")));
+  EXPECT_FALSE(FileExists(dir.file("a")));  // a folder is not a file
+  EXPECT_FALSE(FileExists(dir.file("nothing")));
+}
+
+TEST(CommonProgramDirectory, ExecutableFolderUnlessOverridden) {
+  SetProgramDirectory("");
+  ScopedEnv noEnv("KESTREL_PROGRAM_DIR", nullptr);
+  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+  EXPECT_EQ(ProgramDirectory(), exe.substr(0, exe.rfind('/') + 1));
+  EXPECT_EQ(ProgramFile("filter.dat"), ProgramDirectory() + "filter.dat");
+  {
+    ScopedEnv env("KESTREL_PROGRAM_DIR", "/opt/kestrel");
+    EXPECT_EQ(ProgramDirectory(), "/opt/kestrel/");
+    EXPECT_EQ(ProgramFile("/forms/"), "/opt/kestrel/forms/");
+    SetProgramDirectory("/tmp/t1/");
+    EXPECT_EQ(ProgramDirectory(), "/tmp/t1/");
+    SetProgramDirectory("/tmp/t2");
+    EXPECT_EQ(ProgramFile("translate/google.htm"), "/tmp/t2/translate/google.htm");
+    SetProgramDirectory("");
+    EXPECT_EQ(ProgramDirectory(), "/opt/kestrel/");
+  }
+  {
+    ScopedEnv empty("KESTREL_PROGRAM_DIR", "");
+    EXPECT_EQ(ProgramDirectory(), exe.substr(0, exe.rfind('/') + 1));
+  }
+}
+
+}  // namespace
+}  // namespace kestrel

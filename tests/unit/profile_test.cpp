@@ -1,0 +1,446 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/profile.h"
+#include "support/temp_dir.h"
+
+namespace kestrel {
+namespace {
+
+using namespace std::string_literals;
+using test::ScopedEnv;
+using test::TempDir;
+using Bytes = std::vector<std::uint8_t>;
+using Entry = std::pair<std::string, RegValue>;  // value name, value (all in kSettingsKey)
+
+Bytes Counting(std::size_t n) {
+  Bytes b(n);
+  for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  return b;
+}
+
+std::string AllBytesButNul() {
+  std::string s;
+  for (int c = 1; c < 256; ++c) s += static_cast<char>(c);
+  return s;
+}
+
+std::vector<Entry> AwkwardValues() {
+  return {
+      {"Plain", RegValue::String("English")},
+      {"Quotes", RegValue::String("say \"hi\" \"")},
+      {"Backslashes", RegValue::String("C:\\temp\\ \\\\server\\ end\\")},
+      {"Breaks", RegValue::String("one\ntwo\r\nthree\rfour\n")},
+      {"Controls", RegValue::String("bell\a esc\x1b del\x7f tab\t")},
+      {"Utf8", RegValue::String("Grüße ✓ 日本")},
+      {"HighBytes", RegValue::String("\xff\xfe\x80 \xc3")},
+      {"Every byte", RegValue::String(AllBytesButNul())},
+      {"Empty", RegValue::String("")},
+      {"", RegValue::String("the default value")},
+      {"@", RegValue::String("a value named @")},
+      {"a=b", RegValue::Dword(1)},
+      {"\"quoted\" = \\name\\", RegValue::Dword(2)},
+      {"line\nbreak", RegValue::Dword(3)},
+      {"Zero", RegValue::Dword(0)},
+      {"Max", RegValue::Dword(0xFFFFFFFFu)},
+      {"NoBytes", RegValue::Binary({})},
+      {"Rect", RegValue::Binary(Counting(16))},
+      {"Big", RegValue::Binary(Counting(1000))},
+  };
+}
+
+RegistryProfile Filled(const std::vector<Entry>& values) {
+  RegistryProfile p;
+  for (const auto& [name, value] : values) EXPECT_TRUE(p.SetValue(kSettingsKey, name, value)) << name;
+  return p;
+}
+
+void ExpectSame(const RegistryProfile& got, const std::vector<Entry>& values) {
+  std::vector<std::string> names;
+  for (const auto& [name, value] : values) {
+    names.push_back(name);
+    const RegValue* v = got.Find(kSettingsKey, name);
+    ASSERT_NE(v, nullptr) << name;
+    EXPECT_EQ(*v, value) << name;
+  }
+  EXPECT_EQ(got.ValueNames(kSettingsKey), names);
+}
+
+TEST(ProfileRoundTrip, EveryTypeAndAwkwardTextComesBackExactly) {
+  const std::vector<Entry> values = AwkwardValues();
+  RegistryProfile a = Filled(values);
+  a.SetDword(kBandsKey, "Visible", 1);
+  ASSERT_TRUE(a.OpenKey("HKEY_CLASSES_ROOT\\KestrelURL\\shell\\open", true));  // empty keys are kept
+  const std::string text = a.Serialize();
+
+  ASSERT_TRUE(text.starts_with("REGEDIT4\r\n\r\n"));
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // Plain text for editors: no control characters but the line breaks (and tabs).
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    EXPECT_FALSE((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F) << "byte " << int(c) << " at " << i;
+    if (c == '\r') {
+      EXPECT_EQ(text[i + 1], '\n') << "lone CR at " << i;
+    }
+    if (text[i] == '\n') {
+      EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
+      const std::size_t width = i - 1 - lineStart;
+      // Only the lines of the 1000-byte value are long enough to wrap.
+      if (text.compare(lineStart, 6, "\"Big\"=") == 0 || text.compare(lineStart, 2, "  ") == 0) {
+        EXPECT_LE(width, 80u) << text.substr(lineStart, width);
+      }
+      lineStart = i + 1;
+    }
+  }
+  EXPECT_NE(text.find("\"Big\"=hex:"), std::string::npos);
+  EXPECT_NE(text.find("\"Zero\"=dword:00000000\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\"Max\"=dword:ffffffff\r\n"), std::string::npos);
+  EXPECT_NE(text.find("@=\"the default value\"\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\"Breaks\"=\"one\\ntwo\\r\\nthree\\rfour\\n\"\r\n"), std::string::npos);
+  EXPECT_NE(text.find("[HKEY_CLASSES_ROOT\\KestrelURL\\shell\\open]\r\n"), std::string::npos);
+
+  RegistryProfile b;
+  ASSERT_TRUE(b.Parse(text));
+  ExpectSame(b, values);
+  EXPECT_EQ(b.GetDword(kBandsKey, "Visible"), 1u);
+  EXPECT_EQ(b.SubKeys("HKEY_CLASSES_ROOT\\KestrelURL\\shell"), std::vector<std::string>{"open"});
+  EXPECT_EQ(b.Serialize(), text);  // and again, unchanged
+}
+
+TEST(Profile, KeysAndValuesIgnoreAsciiCaseAndKeepTheirFirstSpelling) {
+  RegistryProfile p;
+  EXPECT_TRUE(p.Empty());
+  ASSERT_TRUE(p.SetString(kSettingsKey, "UILanguage", "English"));
+  EXPECT_EQ(p.GetString("hkcu\\SOFTWARE\\corvana\\Kestrel\\settings", "uilanguage"), "English");
+  EXPECT_EQ(p.GetString("HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Settings\\", "UILANGUAGE"), "English");
+  EXPECT_TRUE(p.SetString(kSettingsKey, "UILANGUAGE", "Deutsch"));
+  EXPECT_EQ(p.ValueNames(kSettingsKey), std::vector<std::string>{"UILanguage"});
+  EXPECT_EQ(p.GetString(kSettingsKey, "UILanguage"), "Deutsch");
+  EXPECT_FALSE(p.GetDword(kSettingsKey, "UILanguage"));  // another type reads as missing
+  EXPECT_TRUE(p.SetString(kSettingsKey, "Ä", "upper"));   // only ASCII folds
+  EXPECT_FALSE(p.GetString(kSettingsKey, "ä"));
+
+  // Parents are made with the key; later paths use the spelling already there.
+  EXPECT_TRUE(p.OpenKey(kKestrelKey, false));
+  EXPECT_TRUE(p.OpenKey("hkey_current_user\\software\\CORVANA\\kestrel\\bands", true));
+  EXPECT_EQ(p.SubKeys("HKCU\\Software\\Corvana\\Kestrel"), (std::vector<std::string>{"Settings", "bands"}));
+  EXPECT_EQ(p.SubKeys("HKCU\\Software"), std::vector<std::string>{"Corvana"});
+  EXPECT_TRUE(p.Serialize().find("[HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\bands]") != std::string::npos);
+  EXPECT_FALSE(p.OpenKey("HKCU\\Software\\Other", false));
+  EXPECT_TRUE(p.OpenKey("HKEY_LOCAL_MACHINE", false));  // roots are always there
+
+  // What cannot be kept is refused rather than stored differently.
+  EXPECT_FALSE(p.SetDword("HKEY_USERS\\x", "v", 1));
+  EXPECT_FALSE(p.OpenKey("Software\\Corvana", true));
+  EXPECT_FALSE(p.SetDword("HKCU\\bad\nkey", "v", 1));
+  EXPECT_FALSE(p.SetString(kSettingsKey, "nul", "a\0b"s));
+  EXPECT_FALSE(p.SetDword(kSettingsKey, "n\0l"s, 1));
+
+  // Deleting shifts the rest; lookups and overwrites still find them.
+  for (const char* n : {"A", "B", "C", "D"}) p.SetString(kBandsKey, n, n);
+  EXPECT_TRUE(p.DeleteValue(kBandsKey, "b"));
+  EXPECT_FALSE(p.DeleteValue(kBandsKey, "B"));
+  p.SetString(kBandsKey, "d", "dd");
+  p.SetString(kBandsKey, "B", "back");
+  EXPECT_EQ(p.ValueNames(kBandsKey), (std::vector<std::string>{"A", "C", "D", "B"}));
+  EXPECT_EQ(p.GetString(kBandsKey, "D"), "dd");
+  EXPECT_EQ(p.GetString(kBandsKey, "c"), "C");
+
+  // A key goes with everything below it, and nothing beside it.
+  p.SetDword("HKCU\\Software\\Corvana\\KestrelOld", "v", 7);
+  EXPECT_TRUE(p.DeleteKey("hkcu\\software\\corvana\\kestrel"));
+  EXPECT_FALSE(p.DeleteKey(kKestrelKey));
+  EXPECT_FALSE(p.GetString(kSettingsKey, "UILanguage"));
+  EXPECT_FALSE(p.OpenKey(kBandsKey, false));
+  EXPECT_EQ(p.GetDword("HKCU\\Software\\Corvana\\KestrelOld", "v"), 7u);
+  EXPECT_EQ(p.SubKeys("HKCU\\Software\\Corvana"), std::vector<std::string>{"KestrelOld"});
+  p.Clear();
+  EXPECT_TRUE(p.Empty());
+  EXPECT_FALSE(p.GetDword("HKCU\\Software\\Corvana\\KestrelOld", "v"));
+}
+
+TEST(ProfileParse, HandEditedFilesRead) {
+  const std::string text =
+      "\xEF\xBB\xBF  \n"
+      "REGEDIT4   \n"
+      "; written by hand\n"
+      "\n\n"
+      "  [HKCU\\Software\\Corvana\\Kestrel\\Settings]  \n"
+      "\"Name\" = \"Kestrel\"  \n"
+      "\"Short\"=dword:1F\n"
+      "\"Lower\"=dword:00abcdef\n"
+      "@=\"default\"\n"
+      "\"Bytes\"=hex:00,AB,cd, ef ,\\\n"
+      "      01,02,\\\n"
+      "\t03\n"
+      "\"Gone\"=\"soon\"\n"
+      "\"gone\"=-\n"
+      "\"Wine\"=\"a\\nb\\rc\\\\d \\q\"\n"
+      "\"Sz\"=hex(1):48,69,00\n"
+      "\"Bin3\"=hex(3):01\n"
+      "\"Expand\"=hex(2):25,00\n"
+      "\"Quad\"=hex(b):01,00,00,00,00,00,00,00\n"
+      "\n"
+      "[HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Bands\\Old]\n"
+      "\"x\"=dword:1\n"
+      "[-hkcu\\software\\corvana\\kestrel\\bands]\n"
+      "\"after a deletion\"=dword:1\n"
+      "[HKCR\\.htm]\n"
+      "@=\"KestrelHTML\"\n";
+  RegistryProfile p;
+  ASSERT_TRUE(p.Parse(text));
+  EXPECT_EQ(p.GetString(kSettingsKey, "name"), "Kestrel");
+  EXPECT_EQ(p.GetDword(kSettingsKey, "Short"), 0x1Fu);
+  EXPECT_EQ(p.GetDword(kSettingsKey, "Lower"), 0xABCDEFu);
+  EXPECT_EQ(p.GetString(kSettingsKey, ""), "default");
+  EXPECT_EQ(p.GetBinary(kSettingsKey, "Bytes"), (Bytes{0x00, 0xAB, 0xCD, 0xEF, 1, 2, 3}));
+  EXPECT_FALSE(p.Find(kSettingsKey, "Gone"));
+  EXPECT_EQ(p.GetString(kSettingsKey, "Wine"), "a\nb\rc\\d \\q");
+  EXPECT_EQ(p.GetString(kSettingsKey, "Sz"), "Hi");
+  EXPECT_EQ(p.GetBinary(kSettingsKey, "Bin3"), Bytes{1});
+  EXPECT_FALSE(p.Find(kSettingsKey, "Expand"));  // types Kestrel does not keep
+  EXPECT_FALSE(p.Find(kSettingsKey, "Quad"));
+  EXPECT_FALSE(p.OpenKey(kBandsKey, false));
+  EXPECT_FALSE(p.OpenKey(kBandsKey + "\\Old"s, false));
+  EXPECT_EQ(p.GetString("HKEY_CLASSES_ROOT\\.htm", ""), "KestrelHTML");
+  EXPECT_NE(p.Serialize().find("[HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Settings]\r\n"), std::string::npos);
+
+  // Version 5 files keep REG_SZ bytes as UTF-16.
+  ASSERT_TRUE(p.Parse("Windows Registry Editor Version 5.00\r\n[HKCU\\K]\r\n"
+                      "\"w\"=hex(1):47,00,fc,00,3d,d8,00,de,00,00\r\n\"odd\"=hex(1):47,00,fc\r\n"));
+  EXPECT_EQ(p.GetString("HKCU\\K", "w"), "Gü\xF0\x9F\x98\x80");
+  EXPECT_FALSE(p.Find("HKCU\\K", "odd"));
+}
+
+TEST(ProfileParse, HostileTextNeverSpreadsBeyondItsLine) {
+  RegistryProfile p;
+  p.SetDword(kSettingsKey, "Before", 1);
+  EXPECT_TRUE(p.Parse(""));
+  EXPECT_TRUE(p.Empty());
+  p.SetDword(kSettingsKey, "Before", 1);
+  EXPECT_TRUE(p.Parse(" \r\n\t\n\r"));
+  EXPECT_TRUE(p.Empty());
+  EXPECT_TRUE(p.Parse("REGEDIT4"));
+  EXPECT_TRUE(p.Empty());
+
+  p.SetDword(kSettingsKey, "Before", 1);
+  EXPECT_FALSE(p.Parse("REGEDIT4\r\n[HKCU\\K]\r\n\"a\"=dword:1\r\n\"b\"=\"x\0y\"\r\n"s));
+  EXPECT_TRUE(p.Empty());
+  EXPECT_FALSE(p.Parse("[HKCU\\K]\r\n\"a\"=dword:1\r\n"));  // no header
+  EXPECT_FALSE(p.Parse("; REGEDIT4\r\nREGEDIT4\r\n"));
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>(1 + (i * 131) % 255);
+  EXPECT_FALSE(p.Parse(garbage));
+  EXPECT_TRUE(p.Empty());
+  EXPECT_TRUE(p.Parse("REGEDIT4\n" + garbage + "\n[HKCU\\K]\n\"ok\"=dword:2\n"));
+  EXPECT_EQ(p.GetDword("HKCU\\K", "ok"), 2u);
+
+  const std::string big(5u << 20, 'x');
+  std::string bigHex = "hex:";
+  for (int i = 0; i < (1 << 20); ++i) bigHex += i ? ",5a" : "5a";
+  ASSERT_TRUE(p.Parse("REGEDIT4\n"
+                      "\"orphan\"=dword:1\n"  // before any key
+                      "[HKCU\\K]\n"
+                      "\"d9\"=dword:000000001\n"
+                      "\"dx\"=dword:12g4\n"
+                      "\"dnone\"=dword:\n"
+                      "\"dneg\"=dword:-1\n"
+                      "\"h1\"=hex:00,0g\n"
+                      "\"h2\"=hex:00,1\n"
+                      "\"h3\"=hex:00,11,\n"
+                      "\"h4\"=hex:00,,11\n"
+                      "\"h5\"=hex(1:41\n"
+                      "\"h6\"=hex:00,\\\n"
+                      "\"s1\"=\"no end\n"
+                      "\"s2\"=\"junk\" after\n"
+                      "\"s3\"=noquote\n"
+                      "\"s4\"=\"ends in escape\\\"\n"
+                      "\"n1=\"x\"\n"
+                      "\"big\"=\"" + big + "\"\n"
+                      "\"bigbin\"=" + bigHex + "\n"
+                      "\"junk\"=\"" + big + "\n"
+                      "\"dup\"=dword:1\n"
+                      "\"first\"=dword:1\n"
+                      "\"DUP\"=\"two\"\n"
+                      "[HKEY_USERS\\S-1-5]\n"
+                      "\"dup\"=dword:3\n"
+                      "[HKCU\\K\n"
+                      "\"dup\"=dword:4\n"
+                      "[HKCU\\L]\n"
+                      "\"ok\"=dword:5\n"));
+  for (const char* name : {"d9", "dx", "dnone", "dneg", "h1", "h2", "h3", "h4", "h5", "h6", "s1", "s2", "s3", "s4",
+                           "n1", "junk", "orphan"})
+    EXPECT_FALSE(p.Find("HKCU\\K", name)) << name;
+  EXPECT_EQ(p.GetString("HKCU\\K", "big"), big);
+  EXPECT_EQ(p.GetBinary("HKCU\\K", "bigbin"), Bytes(1u << 20, 0x5A));
+  EXPECT_EQ(p.GetString("HKCU\\K", "dup"), "two");  // the later wins, in the first's place
+  EXPECT_EQ(p.ValueNames("HKCU\\K"), (std::vector<std::string>{"big", "bigbin", "dup", "first"}));
+  EXPECT_EQ(p.GetDword("HKCU\\L", "ok"), 5u);
+  EXPECT_FALSE(p.OpenKey("HKEY_USERS", false));
+}
+
+TEST(ProfileParse, EveryPrefixOfAValidFileReadsExactlyOrMissing) {
+  std::vector<Entry> values = {
+      {"Name", RegValue::String("say \"hi\"\\")}, {"Count", RegValue::Dword(0x12345678)},
+      {"", RegValue::String("default")},          {"Ctl", RegValue::String("a\x01z")},
+      {"Empty", RegValue::String("")},           {"Rect", RegValue::Binary(Counting(60))},
+      {"Zero", RegValue::Dword(0)},              {"Lines", RegValue::String("1\r\n2")},
+      {"NoBytes", RegValue::Binary({})},          {"Last", RegValue::Binary({0xAB})},
+  };
+  RegistryProfile full = Filled(values);
+  full.SetDword(kBandsKey, "Links", 0xFFFFFFFFu);
+  values.push_back({"Links", RegValue::Dword(0xFFFFFFFFu)});
+  const std::string text = full.Serialize();
+  ASSERT_NE(text.find("\\\r\n  "), std::string::npos);  // a wrapped value is among them
+
+  std::size_t lastCount = 0;
+  for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+    RegistryProfile p;
+    const bool parsed = p.Parse(std::string_view(text).substr(0, cut));
+    EXPECT_EQ(parsed, cut == 0 || cut >= 8) << cut;  // "REGEDIT4" is whole from 8 bytes on
+    std::size_t count = 0;
+    for (const auto& [name, value] : values) {
+      const char* key = name == "Links" ? kBandsKey : kSettingsKey;
+      if (const RegValue* v = p.Find(key, name)) {
+        ++count;
+        EXPECT_EQ(*v, value) << "cut at " << cut << ", value " << name;
+      }
+    }
+    EXPECT_EQ(p.ValueNames(kSettingsKey).size() + p.ValueNames(kBandsKey).size(), count) << cut;
+    EXPECT_GE(count, lastCount) << cut;
+    lastCount = count;
+  }
+  EXPECT_EQ(lastCount, values.size());
+}
+
+TEST(ProfileParse, TenThousandValuesLoadAndSaveQuickly) {
+  RegistryProfile p;
+  for (int i = 0; i < 10000; ++i) {
+    const std::string key = kSettingsKey + "\\Group"s + std::to_string(i % 50);
+    p.SetDword(key, "Value" + std::to_string(i), static_cast<std::uint32_t>(i));
+    p.SetString(kBandsKey, "Name" + std::to_string(i), std::to_string(i));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const std::string text = p.Serialize();
+  RegistryProfile q;
+  ASSERT_TRUE(q.Parse(text));
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took, std::chrono::seconds(5));
+  EXPECT_EQ(q.ValueNames(kBandsKey).size(), 10000u);
+  EXPECT_EQ(q.GetDword(kSettingsKey + "\\group7"s, "value9957"), 9957u);
+  EXPECT_EQ(q.GetString(kBandsKey, "name4242"), "4242");
+  EXPECT_EQ(q.Serialize(), text);
+}
+
+TEST(ProfileFile, LoadKeepsDamagedFilesAsideAndSaveCreatesFolders) {
+  TempDir dir;
+  RegistryProfile p;
+  p.SetDword(kSettingsKey, "Stale", 1);
+  ProfileFile file(dir.file("deep/er/profile.reg"));
+  EXPECT_EQ(file.Load(p), ProfileFile::LoadResult::Missing);
+  EXPECT_TRUE(p.Empty());
+
+  const std::vector<Entry> values = AwkwardValues();
+  std::string error;
+  ASSERT_TRUE(file.Save(Filled(values), &error)) << error;
+  EXPECT_EQ(test::TempDir::ReadFile(file.path()), Filled(values).Serialize());
+  EXPECT_EQ(file.Load(p), ProfileFile::LoadResult::Loaded);
+  ExpectSame(p, values);
+
+  // Not a registry file: moved aside byte for byte, replacing an older one.
+  const std::string binary = "PK\x03\x04\0\0\xff\r\n\x80"s;
+  dir.write("profile.reg", binary);
+  dir.write("profile.reg.bad", "older");
+  ProfileFile damaged(dir.file("profile.reg"));
+  EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::KeptAside);
+  EXPECT_TRUE(p.Empty());
+  EXPECT_EQ(dir.read("profile.reg.bad"), binary);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("profile.reg")));
+  EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::Missing);
+
+  // Over the size limit, even if it looks right.
+  std::string huge = "REGEDIT4\r\n[HKCU\\K]\r\n\"v\"=\"" + std::string(17u << 20, 'v') + "\"\r\n";
+  dir.write("profile.reg", huge);
+  EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::KeptAside);
+  EXPECT_EQ(std::filesystem::file_size(dir.file("profile.reg.bad")), huge.size());
+
+  // A folder in its place is neither read nor moved.
+  std::filesystem::create_directory(dir.file("profile.reg"));
+  EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::Unreadable);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("profile.reg")));
+  EXPECT_FALSE(damaged.Save(Filled(values), &error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST(ProfileFile, FailedSavesReportAndLeaveTheOldFile) {
+  TempDir dir;
+  dir.write("blocker", "not a folder");
+  std::string error;
+  EXPECT_FALSE(ProfileFile(dir.file("blocker/Kestrel/profile.reg")).Save(Filled(AwkwardValues()), &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(dir.read("blocker"), "not a folder");
+
+  // A disk that fills up half way through (root ignores permissions, so a file size limit stands in).
+  ProfileFile file(dir.file("profile.reg"));
+  ASSERT_TRUE(file.Save(Filled(AwkwardValues())));
+  const std::string old = dir.read("profile.reg");
+  RegistryProfile big;
+  big.SetBinary(kSettingsKey, "Huge", Bytes(1u << 20, 1));
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {8192, 8192};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+    std::string why;
+    const bool ok = file.Save(big, &why);
+    ::_exit(ok ? 1 : why.empty() ? 2 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 2: no reason, 3: no limit";
+  EXPECT_EQ(dir.read("profile.reg"), old);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"blocker", "profile.reg"}));
+}
+
+TEST(ProfileFile, DefaultPathFollowsTheEnvironment) {
+  const std::string tail = "/Corvana/Kestrel/profile.reg";
+  {
+    ScopedEnv a("KESTREL_PROFILE", "/tmp/mine.reg"), b("XDG_CONFIG_HOME", "/xdg"), c("HOME", "/home/u");
+    EXPECT_EQ(ProfileFile::DefaultPath(), "/tmp/mine.reg");
+  }
+  {
+    ScopedEnv a("KESTREL_PROFILE", ""), b("XDG_CONFIG_HOME", "/xdg/"), c("HOME", "/home/u");
+    EXPECT_EQ(ProfileFile::DefaultPath(), "/xdg" + tail);
+  }
+  {
+    ScopedEnv a("KESTREL_PROFILE", nullptr), b("XDG_CONFIG_HOME", "relative/cfg"), c("HOME", "/home/u");
+    EXPECT_EQ(ProfileFile::DefaultPath(), "/home/u/.config" + tail);
+  }
+  {
+    ScopedEnv a("KESTREL_PROFILE", nullptr), b("XDG_CONFIG_HOME", nullptr), c("HOME", "/home/u/");
+    EXPECT_EQ(ProfileFile::DefaultPath(), "/home/u/.config" + tail);
+  }
+  {
+    ScopedEnv a("KESTREL_PROFILE", nullptr), b("XDG_CONFIG_HOME", ""), c("HOME", nullptr);
+    const std::string path = ProfileFile::DefaultPath();
+    EXPECT_TRUE(path.starts_with("/") && path.ends_with("/.config" + tail)) << path;  // from the user database
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
