@@ -1,27 +1,29 @@
 #include "ui/qt_host.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QScreen>
+#include <QInputDialog>
+#include <QLineEdit>
 
 #include "app/typed_text.h"
+#include "common/message.h"
 #include "common/progdir.h"
 #include "common/trace.h"
 #include "engine/handoff_server.h"
 #include "engine/signals.h"
 #include "engine/web_engine.h"
-#include "ui/main_window.h"
+#include "ui/frame_window_qt.h"
 #include "ui/qt_dialogs.h"
-#include "ui/site_window.h"
 
 namespace kestrel {
 
 QtAppHost::QtAppHost(int& argc, char** argv, QtDialogs& dialogs) : argc_(argc), argv_(argv), dialogs_(dialogs) {}
 
 QtAppHost::~QtAppHost() {
-  delete window_;
-  window_ = nullptr;
+  frame_.reset();
+  window_.reset();
 }
 
 bool QtAppHost::InitToolkit() {
@@ -59,24 +61,91 @@ void QtAppHost::AttachHandoffSocket(int listenFd) {
 }
 
 bool QtAppHost::CreateMainFrame() {
-  MainWindow::Callbacks cb;
-  cb.command = [this](unsigned id) { return app_->OnCommand(id); };
-  cb.openTyped = [this](const std::string& text) { OpenTypedLines(text); };
+  QtFrameWindow::Callbacks cb;
+  cb.command = [this](unsigned id) { return frame_->OnCommand(id); };
+  cb.commandState = [this](unsigned id) { return CommandState(id); };
+  cb.openTyped = [this](const std::string& text, bool, bool) { OpenTypedLines(text); };
+  cb.siteActivated = [this](ChildWindow* w) { frame_->OnSiteActivated(w); };
+  cb.siteCloseRequested = [this](ChildWindow* w) { frame_->OnSiteCloseRequested(w); };
+  cb.tray = [this](CMainFrame::TrayMouse m) { frame_->OnTrayNotify(m); };
+  cb.sized = [this] { frame_->OnSize(); };
+  cb.timer = [this] { frame_->OnTimer(CMainFrame::kTimerId); };
   cb.closing = [this] { app_->SaveAndRelease(); };
-  window_ = new MainWindow(std::move(cb));
-  dialogs_.setParentWindow(window_);
+  window_ = std::make_unique<QtFrameWindow>(std::move(cb));
+  frame_ = std::make_unique<CMainFrame>(*window_, app_->profile, app_->settings, clock_, keys_);
+  frame_->RegisterTarget(CommandTarget::App, [this](unsigned id) { return app_->OnCommand(id); });
+  frame_->RegisterTarget(CommandTarget::Frame, [this](unsigned id) { return FrameExtraCommand(id); });
+  dialogs_.setParentWindow(window_.get());
+
   const Settings& s = app_->settings;
   if (HasSavedPlacement(s)) window_->setGeometry(s.WPLeft, s.WPTop, s.WPWidth, s.WPHeight);
+  frame_->ApplyOfflineState();
+  if (s.ShowTrayIcon && s.TrayIcon) frame_->SetTrayIcon(true);
+  window_->StartTimer();
   return true;
 }
 
-void QtAppHost::NewSite() {
-  window_->NewSite();
-  Trace("site-created", std::to_string(window_->siteCount()));
+bool QtAppHost::FrameExtraCommand(unsigned id) {
+  switch (id) {
+    case ID_FILE_OPEN: {
+      bool ok = false;
+      QString text = QInputDialog::getText(
+          window_.get(), QString::fromStdString(TranslateMessage("Open")),
+          QString::fromStdString(TranslateMessage(
+              "Type the Internet address of a document or folder, and Kestrel will open it for you.")),
+          QLineEdit::Normal, QString(), &ok);
+      if (ok && !text.trimmed().isEmpty()) OpenTypedLines(text.toStdString());
+      return true;
+    }
+    case ID_HOME_PAGE:
+      GoHomeInTargetSite();
+      return true;
+    case ID_FROM_CLIPBOARD: {
+      QClipboard* cb = QGuiApplication::clipboard();
+      if (!cb) {
+        ShowMessage("Cannot open the Clipboard!");
+        return true;
+      }
+      std::string text = cb->text().toStdString();
+      if (!text.empty()) OpenTypedLines(text);
+      return true;
+    }
+    case ID_FOCUS_ADDRESS:
+      window_->addressEdit()->setFocus();
+      window_->addressEdit()->selectAll();
+      return true;
+    case ID_ESCAPE:
+      if (window_->addressEdit()->hasFocus()) {
+        if (CKestrelView* v = frame_->ActiveView()) window_->SetAddressText(v->GetLocationURL());
+        window_->ClearAddressEditing();
+      }
+      return true;
+    default:
+      return false;
+  }
 }
 
+int QtAppHost::CommandState(unsigned id) const {
+  const Settings& s = app_->settings;
+  CKestrelView* v = frame_->ActiveView();
+  switch (id) {
+    case ID_WORK_OFFLINE:
+      return 1 | (frame_->IsOffline() ? 2 : 0);
+    case ID_ALWAYS_NEW:
+      return 1 | (s.AutoNew ? 2 : 0);
+    case ID_FULL_SCREEN:
+      return 1 | (frame_->fullScreen() ? 2 : 0);
+    default:
+      break;
+  }
+  if (RouteOf(id) == CommandTarget::ActiveSite) return v && v->IsCommandEnabled(id) ? 1 : 0;
+  return 1;
+}
+
+void QtAppHost::NewSite() { frame_->CreateSite(); }
+
 void QtAppHost::NavigateNewestSite(const std::string& url) {
-  if (SiteWindow* s = window_->newestSite()) s->Navigate(url);
+  if (CKestrelView* v = frame_->NewestSite()) v->Navigate(url);
 }
 
 void QtAppHost::ShowFrame(bool maximized) {
@@ -88,48 +157,50 @@ void QtAppHost::ShowFrame(bool maximized) {
 
 void QtAppHost::RestoreFrame() {
   if (!window_) return;
-  if (window_->isMinimized() || window_->isHidden()) window_->showNormal();
-  window_->raise();
-  window_->activateWindow();
+  window_->Restore();
+  window_->BringToFront();
 }
 
-SiteWindow* QtAppHost::TargetSite() {
+CKestrelView* QtAppHost::TargetSite(bool forceNew) {
   // The active site takes the address while it is blank; otherwise "Always
   // New Window" decides.
-  SiteWindow* active = window_->activeSite();
-  if (active && (active->isBlank() || !app_->settings.AutoNew)) return active;
-  window_->NewSite();
-  return window_->newestSite();
+  CKestrelView* active = frame_->ActiveView();
+  if (!forceNew && active && (active->IsSiteBlank() || !app_->settings.AutoNew)) return active;
+  return frame_->CreateSite();
 }
 
 void QtAppHost::OpenTypedLines(const std::string& text) {
-  if (!window_) return;
+  if (!frame_) return;
   for (const std::string& line : SplitTypedLines(text)) {
     std::string address = AddressForTypedLine(line);
     if (address.empty()) {
       Trace("refused", line);
       continue;
     }
-    if (SiteWindow* s = TargetSite()) s->Navigate(address);
+    Trace("navigate", address);
+    if (CKestrelView* s = TargetSite()) s->Navigate(address);
   }
 }
 
 void QtAppHost::GoHomeInTargetSite() {
-  if (SiteWindow* s = TargetSite()) s->Navigate(app_->homePage());
+  if (CKestrelView* s = TargetSite()) s->Navigate(app_->homePage());
 }
 
 void QtAppHost::OpenGroup(const std::string& name) { Trace("open-group", name); }
 
 void QtAppHost::OpenInNewSite(const std::string& url) {
-  window_->NewSite();
-  NavigateNewestSite(url);
+  if (CKestrelView* s = TargetSite(true)) s->Navigate(url);
 }
 
 void QtAppHost::CloseAllSites() {
-  if (window_) window_->CloseAllSites();
+  if (frame_) frame_->CloseAll();
 }
 
-FrameState* QtAppHost::frameState() { return window_; }
+void QtAppHost::RemoveTrayIcon() {
+  if (frame_) frame_->SetTrayIcon(false);
+}
+
+FrameState* QtAppHost::frameState() { return window_.get(); }
 
 int QtAppHost::Exec() { return QApplication::exec(); }
 

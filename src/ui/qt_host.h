@@ -1,18 +1,20 @@
 #pragma once
-// The windowing side of start-up: the QApplication, the main window and its
-// sites, the hand-off socket and the termination signals.
+// The windowing side of start-up: the QApplication, the main frame and its
+// window, the hand-off socket and the termination signals.
 #include <memory>
 #include <string>
 
 #include "app/app.h"
+#include "engine/key_state_qt.h"
+#include "frame/main_frame.h"
+#include "platform/clock.h"
 
 class QApplication;
 
 namespace kestrel {
 
-class MainWindow;
 class QtDialogs;
-class SiteWindow;
+class QtFrameWindow;
 
 class QtAppHost : public AppHost {
  public:
@@ -34,21 +36,27 @@ class QtAppHost : public AppHost {
   void OpenGroup(const std::string& name) override;
   void OpenInNewSite(const std::string& url) override;
   void CloseAllSites() override;
-  void RemoveTrayIcon() override {}
+  void RemoveTrayIcon() override;
   void RereadBlankSitesDownloadOptions() override {}
   FrameState* frameState() override;
 
   int Exec();
-  MainWindow* window() const { return window_; }
+  CMainFrame* frame() const { return frame_.get(); }
+  QtFrameWindow* window() const { return window_.get(); }
 
  private:
-  SiteWindow* TargetSite();
+  CKestrelView* TargetSite(bool forceNew = false);
+  bool FrameExtraCommand(unsigned id);
+  int CommandState(unsigned id) const;
   int& argc_;
   char** argv_;
   QtDialogs& dialogs_;
   CKestrelApp* app_ = nullptr;
   std::unique_ptr<QApplication> qapp_;
-  MainWindow* window_ = nullptr;
+  SystemClock clock_;
+  QtKeyState keys_;
+  std::unique_ptr<QtFrameWindow> window_;
+  std::unique_ptr<CMainFrame> frame_;
 };
 
 }  // namespace kestrel

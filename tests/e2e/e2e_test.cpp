@@ -172,6 +172,26 @@ TEST_F(KestrelRun, SecondStartHandsItsTextToTheFirstAndEnds) {
   EXPECT_EQ(first->Wait(60s), 0) << first->Output();
 }
 
+TEST_F(KestrelRun, ThreePagesOnTheCommandLineOpenSideBySide) {
+  WriteProfile(Quiet());
+  LocalHttpServer http;
+  for (const char* n : {"one", "two", "three"})
+    http.Page(std::string("/") + n, std::string("<html><head><title>Page ") + n + "</title></head><body>" + n +
+                                        "</body></html>");
+  http.Start();
+  // Lines of one argument are separate addresses, as typed into the Address Bar.
+  auto k = StartReady({http.Url("/one") + "\n" + http.Url("/two") + "\n" + http.Url("/three")});
+  for (const char* n : {"one", "two", "three"}) {
+    EXPECT_TRUE(k->WaitForLine(std::string("kestrel-trace: title Page ") + n, 60s)) << k->Output();
+    EXPECT_TRUE(k->WaitForLine("kestrel-trace: load-finished " + http.Url(std::string("/") + n), 60s));
+  }
+  // The first address took the blank first site; the others got sites of their own.
+  EXPECT_TRUE(k->HasLine("kestrel-trace: site-created 3"));
+  EXPECT_FALSE(k->HasLine("kestrel-trace: site-created 4"));
+  k->Signal(SIGTERM);
+  EXPECT_EQ(k->Wait(60s), 0) << k->Output();
+}
+
 TEST_F(KestrelRun, AKilledInstanceIsTakenOverCleanly) {
   WriteProfile(Quiet());
   auto dead = StartReady();

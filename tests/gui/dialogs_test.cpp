@@ -17,7 +17,7 @@
 
 #include "app/tips.h"
 #include "ui/qt_dialogs.h"
-#include "ui/site_window.h"
+#include "ui/child_window_qt.h"
 
 namespace kestrel {
 namespace {
@@ -134,13 +134,13 @@ TEST(Dialogs, TipOfTheDayButtonsWalkTheTips) {
   EXPECT_TRUE(tips.showTip());
 }
 
-TEST(SiteWindow, TitlesFromPagesAreShownSafely) {
+TEST(ChildWindow, TitlesFromPagesAreShownSafely) {
   QString rtl = QString::fromUtf8("abc\u202Eevil\u200F") + QChar(7) + "\n" + QString(100000, 'x');
-  QString shown = SiteWindow::DisplayTitle(rtl);
+  QString shown = QtChildWindow::DisplayTitle(rtl);
   EXPECT_LE(shown.size(), 256);
   EXPECT_TRUE(shown.startsWith("abcevil"));
   for (QChar c : shown) EXPECT_NE(c.category(), QChar::Other_Control);
-  EXPECT_EQ(SiteWindow::DisplayTitle(""), "about:blank");
+  EXPECT_EQ(QtChildWindow::DisplayTitle(""), "");
 }
 
 }  // namespace

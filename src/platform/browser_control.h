@@ -1,0 +1,109 @@
+#pragma once
+// The browser control every site hosts: what the program calls on it and the
+// events it reports back. The real one runs on Qt WebEngine (engine/); tests
+// use a scripted fake that reports the same events in the same order.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+class BrowserControl;
+
+// Command ids of CommandStateChange.
+inline constexpr int CSC_NAVIGATEFORWARD = 1;
+inline constexpr int CSC_NAVIGATEBACK = 2;
+
+struct NavigateRequest {
+  std::string url;
+  std::uint32_t flags = 0;
+  std::string targetFrame;  // "_blank" for a link that asked for a new window
+  std::vector<std::uint8_t> postData;
+  std::string headers;
+  bool topLevel = true;     // false for a frame or iframe of the page
+};
+
+// What a page asked of a window it opens (window.open features); all true
+// when it gave no features, as for a plain link.
+struct WindowFeatures {
+  bool menuBar = true;
+  bool toolBar = true;
+  bool addressBar = true;
+  bool statusBar = true;
+  bool resizable = true;
+  int left = -1, top = -1, width = -1, height = -1;  // -1: not asked for
+};
+
+struct NewWindowRequest {
+  std::string url;             // may be empty: the page fills the window itself
+  bool userInitiated = false;  // the engine saw a user gesture behind it
+  bool fromScript = false;     // window.open, not a link or form target
+  WindowFeatures features;
+};
+
+struct ScriptErrorInfo {
+  std::string message;
+  int line = 0;
+  std::string source;
+};
+
+class BrowserEvents {
+ public:
+  virtual ~BrowserEvents() = default;
+  // Every navigation, frames included; set `cancel` to stop it.
+  virtual void OnBeforeNavigate2(const NavigateRequest& request, bool& cancel) = 0;
+  virtual void OnNavigateComplete2(const std::string& url, bool topLevel) = 0;
+  // `topLevel` false for a frame's document.
+  virtual void OnDocumentComplete(const std::string& url, bool topLevel) = 0;
+  virtual void OnDownloadBegin() = 0;
+  virtual void OnDownloadComplete() = 0;
+  // progress < 0 or maximum == 0 means idle.
+  virtual void OnProgressChange(long progress, long maximum) = 0;
+  virtual void OnStatusTextChange(const std::string& text) = 0;
+  virtual void OnTitleChange(const std::string& text) = 0;
+  virtual void OnCommandStateChange(int command, bool enable) = 0;
+  // Answered synchronously: the control of a new (hidden) site, which the
+  // engine then loads the page into, or nullptr with `cancel` set.
+  virtual BrowserControl* OnNewWindow2(const NewWindowRequest& request, bool& cancel) = 0;
+  // A script closes the window; set `cancel` to keep the control alive.
+  virtual void OnWindowClosing(bool& cancel) = 0;
+  virtual void OnWindowSetWidth(int width) = 0;
+  virtual void OnWindowSetHeight(int height) = 0;
+  // A script error; true when the host took it (no dialog is shown).
+  virtual bool OnShowScriptError(const ScriptErrorInfo& error) = 0;
+};
+
+class BrowserControl {
+ public:
+  virtual ~BrowserControl() = default;
+  virtual void SetEvents(BrowserEvents* events) = 0;
+
+  virtual void Navigate2(const NavigateRequest& request) = 0;
+  virtual void GoBack() = 0;
+  virtual void GoForward() = 0;
+  virtual void GoHome() = 0;
+  virtual void Stop() = 0;
+  virtual void Refresh() = 0;
+
+  // "about:blank" or "" on a blank page.
+  virtual std::string LocationURL() const = 0;
+  virtual std::string LocationName() const = 0;
+  virtual bool Busy() const = 0;
+  // The page's document title.
+  virtual std::string DocumentTitle() const = 0;
+  // window.history.length of the page; -1 when it cannot be read.
+  virtual int HistoryLength() const = 0;
+
+  // The bars a page asked for when it opened this window (all true otherwise).
+  virtual bool MenuBar() const = 0;
+  virtual bool ToolBar() const = 0;
+  virtual bool AddressBar() const = 0;
+
+  // Runs script in the page; the callback gets the result as JSON ("" on failure).
+  virtual void ExecScript(const std::string& script, std::function<void(const std::string&)> done) = 0;
+  // Whether the page's audio plays (a hidden popup must not make noise).
+  virtual void SetAudioMuted(bool muted) = 0;
+};
+
+}  // namespace kestrel

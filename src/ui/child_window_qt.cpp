@@ -1,0 +1,80 @@
+#include "ui/child_window_qt.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+
+#include "engine/webengine_control.h"
+
+namespace kestrel {
+
+QtChildWindow::QtChildWindow(std::unique_ptr<WebEngineControl> control, QWidget* parent)
+    : QMdiSubWindow(parent), control_(std::move(control)) {
+  setWidget(control_->widget());
+  setWindowTitle(QStringLiteral("about:blank"));
+}
+
+QtChildWindow::~QtChildWindow() {
+  // The view belongs to the control, which outlives the window's widget tree.
+  if (QWidget* w = widget()) {
+    setWidget(nullptr);
+    w->setParent(nullptr);
+  }
+}
+
+bool QtChildWindow::IsVisible() const { return shown_ && !isHidden(); }
+
+void QtChildWindow::Show(bool maximized, bool activate) {
+  shown_ = true;
+  if (maximized)
+    showMaximized();
+  else
+    showNormal();
+  if (activate) Activate();
+}
+
+void QtChildWindow::Hide() {
+  shown_ = false;
+  hide();
+}
+
+void QtChildWindow::Activate() {
+  if (QMdiArea* area = mdiArea()) area->setActiveSubWindow(this);
+}
+
+void QtChildWindow::SetCaption(const std::string& text) {
+  setWindowTitle(DisplayTitle(QString::fromStdString(text)));
+}
+
+void QtChildWindow::SetNormalSize(int width, int height) {
+  // A hidden window stays hidden: only its size changes.
+  if (isMaximized()) return;
+  resize(width, height);
+}
+
+void QtChildWindow::Refit() {
+  if (isMaximized()) showMaximized();
+}
+
+void QtChildWindow::closeEvent(QCloseEvent* event) {
+  if (closingForReal_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  if (onCloseRequested) onCloseRequested();
+}
+
+QString QtChildWindow::DisplayTitle(const QString& title) {
+  constexpr int kMax = 256;
+  QString out;
+  out.reserve(qMin<qsizetype>(title.size(), kMax));
+  for (QChar c : title) {
+    if (out.size() >= kMax) break;
+    // Control and direction-override characters would garble the caption.
+    if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format) continue;
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,119 @@
+#pragma once
+// The main window on Qt: menus and toolbar with numeric command ids, the
+// Address Bar, the site tabs, the MDI area of sites, the status bar with
+// progress, the tray icon and the half-second timer. It forwards every
+// event to the frame's logic through the callbacks it is handed.
+#include <QMainWindow>
+#include <functional>
+#include <map>
+
+#include "frame/frame_window.h"
+#include "frame/main_frame.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMenu;
+class QProgressBar;
+class QSystemTrayIcon;
+class QTabBar;
+class QTimer;
+class QToolBar;
+
+namespace kestrel {
+
+class QtChildWindow;
+
+class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState {
+  Q_OBJECT
+ public:
+  struct Callbacks {
+    std::function<bool(unsigned id)> command;
+    // Bit 0: enabled, bit 1: checked.
+    std::function<int(unsigned id)> commandState;
+    std::function<void(const std::string&, bool ctrl, bool shift)> openTyped;
+    std::function<void(ChildWindow*)> siteActivated;
+    std::function<void(ChildWindow*)> siteCloseRequested;
+    std::function<void(CMainFrame::TrayMouse)> tray;
+    std::function<void()> sized;
+    std::function<void()> timer;
+    std::function<void()> closing;
+  };
+  explicit QtFrameWindow(Callbacks callbacks);
+  ~QtFrameWindow() override;
+
+  void StartTimer();
+  QMdiArea* mdiArea() const { return mdi_; }
+  QTabBar* tabBar() const { return tabs_; }
+  QLineEdit* addressEdit() const { return address_; }
+  QAction* action(unsigned id) const;
+
+  // FrameWindow
+  bool CreateSiteWindow(ChildWindow*& window, BrowserControl*& control) override;
+  void DestroySiteWindow(ChildWindow* window) override;
+  void Post(std::function<void()> task) override;
+  bool IsMinimized() const override { return isMinimized(); }
+  bool IsVisible() const override { return isVisible(); }
+  void Restore() override;
+  void Hide() override { hide(); }
+  void BringToFront() override;
+  void SetCaption(const std::string& text) override;
+  void ActivateSite(ChildWindow* window) override;
+  void SetRebarVisible(bool visible) override;
+  void SetCaptionAndBorder(bool caption, bool border) override;
+  WindowRect Rectangle() const override;
+  void SetRectangle(const WindowRect& rc) override;
+  WindowRect PrimaryScreen() const override;
+  void SetStatusText(const std::string& text) override;
+  void SetProgressVisible(bool visible) override;
+  void SetProgressPos(int percent) override;
+  void SetBusyIndicator(bool busy) override;
+  void SetAddressText(const std::string& text) override;
+  bool AddressBeingEdited() const override { return editing_; }
+  void ClearAddressEditing() override { editing_ = false; }
+  void AddTab(ChildWindow* window, const std::string& text, bool select) override;
+  void SelectTab(ChildWindow* window) override;
+  void SetTabText(ChildWindow* window, const std::string& text) override;
+  void RedrawTab(ChildWindow* window) override;
+  void RemoveTab(ChildWindow* window) override;
+  void SetTrayIcon(bool show) override;
+  void ShowFileMenuAtCursor() override;
+  void UpdateCommandStates() override;
+  void SetBlockPopupAlternate(bool) override {}
+  void SetEngineOffline(bool offline) override;
+
+  // FrameState
+  int ExplorerPane() const override { return 0; }
+  bool StatusBarVisible() const override;
+  WindowRect WindowRectangle() const override;
+  bool IsZoomed() const override { return isMaximized(); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  QAction* Command(QMenu* menu, unsigned id, const QString& text, const QKeySequence& key = {},
+                   bool checkable = false);
+  int TabIndex(ChildWindow* window) const;
+  void BuildMenus();
+  void BuildToolBar();
+
+  Callbacks cb_;
+  QMdiArea* mdi_;
+  QTabBar* tabs_;
+  QLineEdit* address_;
+  QToolBar* toolbar_ = nullptr;
+  QLabel* busy_;
+  QLabel* message_;
+  QProgressBar* progress_;
+  QTimer* timer_;
+  QMenu* fileMenu_ = nullptr;
+  QSystemTrayIcon* tray_ = nullptr;
+  std::map<unsigned, QAction*> actions_;
+  bool editing_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,27 @@
+#include "support/fake_frame_window.h"
+
+#include <algorithm>
+
+namespace kestrel::test {
+
+void FakeFrameWindow::RunPosted() {
+  while (!posted.empty()) {
+    auto tasks = std::move(posted);
+    posted.clear();
+    for (auto& t : tasks) t();
+  }
+}
+
+bool FakeFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& control) {
+  if (!makeSite) return false;
+  auto [w, c] = makeSite();
+  window = w;
+  control = c;
+  return w && c;
+}
+
+void FakeFrameWindow::ActivateSite(ChildWindow* window) { activated = window; }
+
+void FakeFrameWindow::RemoveTab(ChildWindow* w) { tabs.erase(std::remove(tabs.begin(), tabs.end(), w), tabs.end()); }
+
+}  // namespace kestrel::test

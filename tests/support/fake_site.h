@@ -1,0 +1,84 @@
+#pragma once
+// A scripted browser control and a child window that remember what they
+// were asked, for tests of sites and the frame without an engine. The load
+// sequence fires the events in the order the Qt WebEngine control does.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/browser_control.h"
+#include "site/child_window.h"
+
+namespace kestrel::test {
+
+class ScriptedControl : public BrowserControl {
+ public:
+  BrowserEvents* events = nullptr;
+  std::vector<std::string> calls;
+  std::string location, title;
+  bool busy = false;
+  int historyLength = 0;
+  std::vector<std::string> travel;  // the travel log, for back and forward
+  int travelPos = -1;
+
+  // A whole top-level load of `url` titled `pageTitle`, as a new page.
+  void LoadPage(const std::string& url, const std::string& pageTitle);
+  // The last Navigate2 completes with this title.
+  void CompleteNavigation(const std::string& pageTitle);
+
+  void SetEvents(BrowserEvents* e) override { events = e; }
+  void Navigate2(const NavigateRequest& r) override;
+  void GoBack() override { calls.push_back("GoBack"); }
+  void GoForward() override { calls.push_back("GoForward"); }
+  void GoHome() override { calls.push_back("GoHome"); }
+  void Stop() override { calls.push_back("Stop"); }
+  void Refresh() override { calls.push_back("Refresh"); }
+  std::string LocationURL() const override { return location; }
+  std::string LocationName() const override { return title; }
+  bool Busy() const override { return busy; }
+  std::string DocumentTitle() const override { return title; }
+  int HistoryLength() const override { return historyLength; }
+  bool MenuBar() const override { return true; }
+  bool ToolBar() const override { return true; }
+  bool AddressBar() const override { return true; }
+  void ExecScript(const std::string&, std::function<void(const std::string&)> done) override {
+    if (done) done("");
+  }
+  void SetAudioMuted(bool) override {}
+
+ private:
+  std::string pending_;
+};
+
+class FakeChild : public ChildWindow {
+ public:
+  bool visible = false, maximized = false, minimized = false, activated = false;
+  int width = 400, height = 300;
+  std::string caption;
+  bool IsVisible() const override { return visible; }
+  void Show(bool max, bool activate) override {
+    visible = true;
+    maximized = max;
+    activated = activate;
+  }
+  void Hide() override { visible = false; }
+  bool IsMaximized() const override { return maximized; }
+  bool IsMinimized() const override { return minimized; }
+  void Minimize() override { minimized = true; }
+  void Restore() override { minimized = maximized = false; }
+  void Activate() override { activated = true; }
+  void SetCaption(const std::string& text) override { caption = text; }
+  int Width() const override { return width; }
+  int Height() const override { return height; }
+  void SetNormalSize(int w, int h) override { width = w, height = h; }
+  void Refit() override {}
+};
+
+// Owns the windows and controls a test's frame creates.
+struct SiteParts {
+  std::vector<std::unique_ptr<FakeChild>> windows;
+  std::vector<std::unique_ptr<ScriptedControl>> controls;
+  std::pair<ChildWindow*, BrowserControl*> Make();
+};
+
+}  // namespace kestrel::test
