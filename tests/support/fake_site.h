@@ -7,9 +7,23 @@
 #include <vector>
 
 #include "platform/browser_control.h"
+#include "platform/clock.h"
 #include "site/child_window.h"
 
 namespace kestrel::test {
+
+// Time that moves only when a test moves it.
+struct FakeClock : Clock {
+  std::int64_t ms = 100000, seconds = 1000000;
+  std::int64_t NowMs() const override { return ms; }
+  std::int64_t CalendarSeconds() const override { return seconds; }
+};
+
+struct FakeKeys : KeyState {
+  bool ctrl = false, shift = false;
+  bool Shift() const override { return shift; }
+  bool Ctrl() const override { return ctrl; }
+};
 
 class ScriptedControl : public BrowserControl {
  public:

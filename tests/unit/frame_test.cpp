@@ -2,6 +2,7 @@
 
 #include "frame/main_frame.h"
 #include "support/fake_frame_window.h"
+#include "support/fake_site.h"
 #include "support/fakes.h"
 
 namespace kestrel {
@@ -9,22 +10,12 @@ namespace {
 
 using test::FakeFrameWindow;
 
-struct StillClock : Clock {
-  std::int64_t ms = 0, seconds = 1000000;
-  std::int64_t NowMs() const override { return ms; }
-  std::int64_t CalendarSeconds() const override { return seconds; }
-};
-struct NoKeys : KeyState {
-  bool Shift() const override { return false; }
-  bool Ctrl() const override { return false; }
-};
-
 struct FrameHarness {
   FakeFrameWindow window;
   RegistryProfile profile;
   Settings settings;
-  StillClock clock;
-  NoKeys keys;
+  test::FakeClock clock;
+  test::FakeKeys keys;
   CMainFrame frame{window, profile, settings, clock, keys};
 };
 

@@ -12,24 +12,13 @@ namespace {
 using test::FakeChild;
 using test::ScriptedControl;
 
-struct Clock1 : Clock {
-  std::int64_t ms = 100000, seconds = 1000000;
-  std::int64_t NowMs() const override { return ms; }
-  std::int64_t CalendarSeconds() const override { return seconds; }
-};
-struct Keys : KeyState {
-  bool ctrl = false;
-  bool Shift() const override { return false; }
-  bool Ctrl() const override { return ctrl; }
-};
-
 struct World {
   test::FakeFrameWindow window;
   test::SiteParts parts;
   RegistryProfile profile;
   Settings settings;
-  Clock1 clock;
-  Keys keys;
+  test::FakeClock clock;
+  test::FakeKeys keys;
   CMainFrame frame{window, profile, settings, clock, keys};
   World() { window.makeSite = [this] { return parts.Make(); }; }
   CKestrelView* Site(const std::string& url, const std::string& title) {
