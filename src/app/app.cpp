@@ -142,7 +142,11 @@ int CKestrelApp::ExitInstance() {
 }
 
 void CKestrelApp::NewBlankSite() {
-  svc_.host->NewSite();
+  // With no new site, navigating "the newest" would blank a page the user has.
+  if (!svc_.host->NewSite()) {
+    ShowMessage("Can't open another site: too many sites are open.");
+    return;
+  }
   svc_.host->NavigateNewestSite("about:blank");
 }
 

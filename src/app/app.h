@@ -32,7 +32,7 @@ class AppHost {
   // Called once the toolkit is up: where the hand-off socket's connections go.
   virtual void AttachHandoffSocket(int listenFd) = 0;
   virtual bool CreateMainFrame() = 0;
-  virtual void NewSite() = 0;                                  // appended to the site list
+  virtual bool NewSite() = 0;  // appended to the site list; false when none can be made
   virtual void NavigateNewestSite(const std::string& url) = 0;
   virtual void ShowFrame(bool maximized) = 0;
   virtual void RestoreBandLayout() = 0;

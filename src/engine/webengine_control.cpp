@@ -1,10 +1,18 @@
 #include "engine/webengine_control.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QMessageBox>
+#include <QWebChannel>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 #include <atomic>
@@ -33,10 +41,130 @@ std::string S(const QString& q) { return q.toStdString(); }
 
 QString HtmlEscape(const QString& s) { return s.toHtmlEscaped(); }
 
+AddFavoriteHandler& FavoriteHandler() {
+  static AddFavoriteHandler handler;
+  return handler;
+}
+
+// The marker of the wrapper's synchronous report; a page that sends it
+// itself only describes its own next window.
+const QString kFeaturesMarker = QStringLiteral("\x01kestrel-window-features");
+
+// Wraps window.open so the features a page asks for reach the program before
+// the engine asks for the new window (prompt() is synchronous; the original
+// prompt and open are kept in the closure, out of the page's reach).
+const char kWindowOpenScript[] = R"JS(
+(function () {
+  var open = window.open, ask = window.prompt;
+  if (typeof open !== 'function' || typeof ask !== 'function') return;
+  var wrapped = function (url, name, features) {
+    try {
+      var target = (url === undefined || url === null || String(url) === '') ? 'about:blank'
+                   : new URL(String(url), document.baseURI).href;
+      ask.call(window, 'kestrel-window-features',
+               JSON.stringify({url: target, features: features === undefined ? null : String(features)}));
+    } catch (e) {}
+    return open.apply(this, arguments);
+  };
+  try {
+    Object.defineProperty(wrapped, 'toString', {value: function () { return open.toString(); }});
+  } catch (e) {}
+  window.open = wrapped;
+})();
+)JS";
+
+// window.external.addFavorite for page scripts: the page's world hands the
+// call to Kestrel's own world by an event; only that world can talk to the
+// program's channel.
+const char kExternalPageScript[] = R"JS(
+(function () {
+  var ext = window.external;
+  if (!ext) return;
+  var fire = function (detail) {
+    document.dispatchEvent(new CustomEvent('kestrel-external', {detail: detail}));
+  };
+  try {
+    Object.defineProperty(ext, 'addFavorite', {configurable: true, value: function () {
+      if (arguments.length !== 1 && arguments.length !== 2) return;
+      var url = String(arguments[0]);
+      var title = String(arguments[arguments.length - 1]);
+      fire(JSON.stringify({call: 'addFavorite', url: url, title: title}));
+    }});
+  } catch (e) {}
+})();
+)JS";
+
+const char kExternalBridgeScript[] = R"JS(
+(function () {
+  var queue = [], external = null;
+  var deliver = function (d) {
+    if (d.call === 'addFavorite') external.addFavorite(d.url, d.title);
+  };
+  document.addEventListener('kestrel-external', function (e) {
+    var d;
+    try { d = JSON.parse(String(e.detail)); } catch (x) { return; }
+    if (!d || typeof d.url !== 'string' || typeof d.title !== 'string') return;
+    if (external) deliver(d); else queue.push(d);
+  });
+  new QWebChannel(qt.webChannelTransport, function (channel) {
+    external = channel.objects.kestrelExternal;
+    queue.splice(0).forEach(deliver);
+  });
+})();
+)JS";
+
+void AddScript(QWebEngineProfile* profile, const QString& name, const QString& source, quint32 world) {
+  QWebEngineScript script;
+  script.setName(name);
+  script.setSourceCode(source);
+  script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  script.setRunsOnSubFrames(true);
+  script.setWorldId(world);
+  profile->scripts()->insert(script);
+}
+
+// Installed once on the profile: every page of every site gets them.
+void InstallPageScripts() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  QWebEngineProfile* profile = KestrelWebProfile();
+  AddScript(profile, QStringLiteral("kestrel-window-open"), QString::fromUtf8(kWindowOpenScript),
+            QWebEngineScript::MainWorld);
+  AddScript(profile, QStringLiteral("kestrel-external"), QString::fromUtf8(kExternalPageScript),
+            QWebEngineScript::MainWorld);
+  QFile channelJs(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+  if (channelJs.open(QIODevice::ReadOnly))
+    AddScript(profile, QStringLiteral("kestrel-external-bridge"),
+              QString::fromUtf8(channelJs.readAll()) + QString::fromUtf8(kExternalBridgeScript),
+              QWebEngineScript::ApplicationWorld);
+}
+
+}  // namespace
+
+// The object behind window.external, one for the whole program.
+class KestrelExternal : public QObject {
+  Q_OBJECT
+ public:
+  Q_INVOKABLE void addFavorite(const QString& url, const QString& title) {
+    if (FavoriteHandler()) FavoriteHandler()(S(url), S(title));
+  }
+};
+
+namespace {
+QWebChannel* ExternalChannel() {
+  static QWebChannel* channel = [] {
+    auto* c = new QWebChannel(QCoreApplication::instance());
+    c->registerObject(QStringLiteral("kestrelExternal"), new KestrelExternal);
+    return c;
+  }();
+  return channel;
+}
 }  // namespace
 
 void SetWorkOffline(bool offline) { g_offline = offline; }
 bool WorkOffline() { return g_offline; }
+void SetAddFavoriteHandler(AddFavoriteHandler handler) { FavoriteHandler() = std::move(handler); }
 
 class KestrelPage : public QWebEnginePage {
  public:
@@ -47,6 +175,7 @@ class KestrelPage : public QWebEnginePage {
   bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
     BrowserEvents* ev = owner_.events_;
     if (!ev) return true;
+    if (owner_.crashPage_ && isMainFrame && url.scheme() == QStringLiteral("data")) return true;
     NavigateRequest r;
     r.url = S(url.toString());
     r.topLevel = isMainFrame;
@@ -55,21 +184,26 @@ class KestrelPage : public QWebEnginePage {
     return !cancel;
   }
 
-  QWebEnginePage* createWindow(WebWindowType type) override {
-    BrowserEvents* ev = owner_.events_;
-    if (!ev) return nullptr;
-    NewWindowRequest r;
-    r.fromScript = type == WebBrowserWindow || type == WebBrowserBackgroundTab ? false : true;
-    bool cancel = false;
-    BrowserControl* c = ev->OnNewWindow2(r, cancel);
-    auto* w = dynamic_cast<WebEngineControl*>(c);
-    if (cancel || !w) return nullptr;
-    return w->page_;
+  // Every new window is answered in newWindowRequested; nothing is left here.
+  QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+
+  bool javaScriptPrompt(const QUrl& origin, const QString& msg, const QString& defaultValue,
+                        QString* result) override {
+    if (msg != kFeaturesMarker) return QWebEnginePage::javaScriptPrompt(origin, msg, defaultValue, result);
+    const QJsonObject o = QJsonDocument::fromJson(defaultValue.toUtf8()).object();
+    owner_.pendingOpenUrl_ = S(o.value(QStringLiteral("url")).toString());
+    const QJsonValue f = o.value(QStringLiteral("features"));
+    owner_.pendingFeatures_ = ParseWindowFeatures(
+        f.isString() ? std::optional<std::string_view>(S(f.toString())) : std::nullopt);
+    owner_.hasPending_ = true;
+    if (result) result->clear();
+    return false;  // as if the user pressed Cancel: prompt() gives null
   }
 
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
                                 const QString& source) override {
-    if (level != ErrorMessageLevel) return;
+    // Only uncaught exceptions are script errors; console.error() is the page talking.
+    if (level != ErrorMessageLevel || !message.startsWith(QStringLiteral("Uncaught"))) return;
     BrowserEvents* ev = owner_.events_;
     ScriptErrorInfo info{S(message), line, S(source)};
     if (ev && ev->OnShowScriptError(info)) return;
@@ -98,39 +232,53 @@ WebEngineControl::WebEngineControl(QObject* parent) : QObject(parent), view_(new
     return i;
   }();
   (void)interceptor;
+  InstallPageScripts();
   page_ = new KestrelPage(*this, view_);
+  page_->setWebChannel(ExternalChannel(), QWebEngineScript::ApplicationWorld);
   view_->setPage(page_);
 
   connect(page_, &QWebEnginePage::loadStarted, this, [this] {
     busy_ = true;
+    failed_ = false;
+    errorTitle_.clear();
     if (events_) events_->OnDownloadBegin();
   });
   connect(page_, &QWebEnginePage::loadProgress, this, [this](int p) {
     if (events_ && busy_) events_->OnProgressChange(p, 100);
   });
   connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
-    if (!events_) return;
+    // A new window passes through an empty address and back to its own:
+    // the page was committed once.
+    if (url.isEmpty()) {
+      passedEmpty_ = true;
+      return;
+    }
+    const bool again = passedEmpty_ && url == lastUrl_;
+    passedEmpty_ = false;
+    lastUrl_ = url;
+    if (!events_ || again) return;
     events_->OnNavigateComplete2(S(url.toString()), true);
     FireCommandStates();
   });
   connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString& t) {
-    if (events_) events_->OnTitleChange(S(t));
+    // The engine's error page titles itself with the host; the site must see ours.
+    if (events_ && !failed_) events_->OnTitleChange(S(t));
   });
   connect(page_, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
     if (events_) events_->OnStatusTextChange(S(url));
   });
-  connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-    busy_ = false;
-    if (!ok && !showingError_ && !page_->url().isEmpty()) {
-      ShowErrorPage(page_->requestedUrl(), true);
-      return;
-    }
-    showingError_ = false;
-    if (!events_) return;
-    FireCommandStates();
-    events_->OnDownloadComplete();
-    events_->OnDocumentComplete(LocationURL(), true);
-    events_->OnProgressChange(-1, 100);
+  // The end of a load, with its error when it failed (loadFinished comes
+  // earlier and without it).
+  connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
+    // A load the user stopped is not a failed site, nor is an HTTP error
+    // whose server sent a page of its own: that page is what the user sees.
+    constexpr int kAborted = -3;
+    const bool failed = info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
+                        (info.isErrorPage() ||
+                         (info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain &&
+                          info.errorCode() != kAborted));
+    LoadFinished(failed);
   });
   connect(page_, &QWebEnginePage::windowCloseRequested, this, [this] {
     bool cancel = false;
@@ -141,11 +289,36 @@ WebEngineControl::WebEngineControl(QObject* parent) : QObject(parent), view_(new
     events_->OnWindowSetWidth(r.width());
     events_->OnWindowSetHeight(r.height());
   });
+  connect(page_, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
+    NewWindowRequest r;
+    r.url = S(request.requestedUrl().toString());
+    r.userInitiated = request.isUserInitiated();
+    // window.open reported what it asked for just before; a link or a form
+    // target has no report and gets every bar.
+    if (hasPending_ && (pendingOpenUrl_ == r.url || pendingOpenUrl_ == "about:blank")) {
+      r.fromScript = true;
+      r.features = pendingFeatures_;
+    }
+    hasPending_ = false;
+    const QRect g = request.requestedGeometry();
+    if (g.isValid()) {
+      if (r.features.width < 0) r.features.width = g.width();
+      if (r.features.height < 0) r.features.height = g.height();
+    }
+    BrowserEvents* ev = events_;
+    if (!ev) return;
+    bool cancel = false;
+    BrowserControl* c = ev->OnNewWindow2(r, cancel);
+    auto* w = dynamic_cast<WebEngineControl*>(c);
+    if (cancel || !w) return;  // unhandled: the engine drops the window
+    w->SetFeatures(r.features);
+    request.openIn(w->page_);
+  });
   connect(page_, &QWebEnginePage::renderProcessTerminated, this,
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
             if (status == QWebEnginePage::NormalTerminationStatus) return;
             busy_ = false;
-            ShowErrorPage(page_->url(), false);
+            ShowCrashPage();
           });
 }
 
@@ -156,19 +329,35 @@ WebEngineControl::~WebEngineControl() {
 
 QWidget* WebEngineControl::widget() const { return view_; }
 
-void WebEngineControl::ShowErrorPage(const QUrl& url, bool unreachable) {
-  showingError_ = true;
-  failedUrl_ = url;
-  errorTitle_ = unreachable ? "Cannot find server" : "No page to display";
-  const QString title = QString::fromStdString(errorTitle_);
+void WebEngineControl::LoadFinished(bool failed) {
+  busy_ = false;
+  if (crashPage_) {
+    // Our own page after a crash: the site sees it as a failed load.
+    failed_ = true;
+    errorTitle_ = "No page to display";
+  } else if (failed) {
+    failed_ = true;
+    failedUrl_ = page_->url();
+    errorTitle_ = "Cannot find server";
+  }
+  if (!events_) return;
+  if (failed_) events_->OnTitleChange(errorTitle_);
+  FireCommandStates();
+  events_->OnDownloadComplete();
+  events_->OnDocumentComplete(LocationURL(), true);
+  events_->OnProgressChange(-1, 100);
+}
+
+void WebEngineControl::ShowCrashPage() {
+  crashPage_ = true;
+  if (!page_->url().isEmpty()) failedUrl_ = page_->url();
   const QString html = QStringLiteral(
-                           "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title>"
+                           "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>No page to display</title>"
                            "<style>body{font-family:sans-serif;margin:3em;color:#333}</style></head><body>"
-                           "<h1>%1</h1><p>Kestrel could not open <b>%2</b>.</p>"
-                           "<p>Check the address, or try again with Refresh.</p></body></html>")
-                           .arg(title, HtmlEscape(url.toString()));
-  // Shown under the failed address, so that Refresh tries it again.
-  page_->setHtml(html, url);
+                           "<h1>No page to display</h1><p>The page <b>%1</b> stopped working.</p>"
+                           "<p>Try it again with Refresh.</p></body></html>")
+                           .arg(HtmlEscape(failedUrl_.toString()));
+  page_->setHtml(html, failedUrl_);
 }
 
 void WebEngineControl::FireCommandStates() {
@@ -178,7 +367,7 @@ void WebEngineControl::FireCommandStates() {
 }
 
 void WebEngineControl::Navigate2(const NavigateRequest& request) {
-  showingError_ = false;
+  crashPage_ = false;
   page_->load(QUrl(QString::fromStdString(request.url)));
 }
 
@@ -188,7 +377,8 @@ void WebEngineControl::GoHome() { page_->load(QUrl(QString::fromStdString(home_)
 void WebEngineControl::Stop() { page_->triggerAction(QWebEnginePage::Stop); }
 
 void WebEngineControl::Refresh() {
-  if (!failedUrl_.isEmpty() && showingError_) {
+  if (crashPage_) {
+    crashPage_ = false;
     page_->load(failedUrl_);
     return;
   }
@@ -196,8 +386,8 @@ void WebEngineControl::Refresh() {
 }
 
 std::string WebEngineControl::LocationURL() const { return S(page_->url().toString()); }
-std::string WebEngineControl::LocationName() const { return S(page_->title()); }
-std::string WebEngineControl::DocumentTitle() const { return S(page_->title()); }
+std::string WebEngineControl::LocationName() const { return failed_ ? errorTitle_ : S(page_->title()); }
+std::string WebEngineControl::DocumentTitle() const { return failed_ ? errorTitle_ : S(page_->title()); }
 int WebEngineControl::HistoryLength() const { return page_->history()->count(); }
 
 void WebEngineControl::ExecScript(const std::string& script, std::function<void(const std::string&)> done) {
@@ -214,3 +404,5 @@ void WebEngineControl::ExecScript(const std::string& script, std::function<void(
 void WebEngineControl::SetAudioMuted(bool muted) { page_->setAudioMuted(muted); }
 
 }  // namespace kestrel
+
+#include "webengine_control.moc"

@@ -8,17 +8,22 @@
 //   loadFinished             -> DownloadComplete, DocumentComplete
 //   titleChanged             -> TitleChange
 //   linkHovered              -> StatusTextChange
-//   createWindow             -> NewWindow2 (answered synchronously)
+//   newWindowRequested       -> NewWindow2 (answered synchronously), with the
+//                               features window.open asked for
 //   windowCloseRequested     -> WindowClosing
 //   geometryChangeRequested  -> WindowSetWidth, WindowSetHeight
 //   console error messages   -> the script-error notification
-// A failed load shows Kestrel's own error page, titled "Cannot find server".
+// A failed load keeps the engine's error page in the failed entry (so Back
+// and Refresh behave) but reports the title "Cannot find server"; a crashed
+// renderer shows Kestrel's own page titled "No page to display".
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <functional>
 #include <memory>
 
 #include "platform/browser_control.h"
+#include "platform/window_features.h"
 
 class QWebEngineView;
 class QWidget;
@@ -57,11 +62,15 @@ class WebEngineControl : public QObject, public BrowserControl {
 
   void SetHomePage(const std::string& url) { home_ = url; }
   void SetFeatures(const WindowFeatures& f) { features_ = f; }
+  const WindowFeatures& features() const { return features_; }
+  // The failed-load title while the engine's error page stands; "" otherwise.
+  const std::string& errorTitle() const { return errorTitle_; }
 
  private:
   friend class KestrelPage;
   void FireCommandStates();
-  void ShowErrorPage(const QUrl& url, bool unreachable);
+  void ShowCrashPage();
+  void LoadFinished(bool failed);
 
   QWebEngineView* view_;
   KestrelPage* page_;
@@ -71,8 +80,20 @@ class WebEngineControl : public QObject, public BrowserControl {
   std::string errorTitle_;
   QUrl failedUrl_;
   bool busy_ = false;
-  bool showingError_ = false;
+  bool failed_ = false;        // the last load failed (error page shown)
+  bool crashPage_ = false;     // our own page after a renderer crash
+  QUrl lastUrl_;
+  bool passedEmpty_ = false;
+  // What window.open last asked for in this page, for the window it opens.
+  std::string pendingOpenUrl_;
+  WindowFeatures pendingFeatures_;
+  bool hasPending_ = false;
 };
+
+// window.external.addFavorite(url[, title]) of any page; nothing happens
+// while no handler is set (no main frame).
+using AddFavoriteHandler = std::function<void(const std::string& url, const std::string& title)>;
+void SetAddFavoriteHandler(AddFavoriteHandler handler);
 
 // While set, the engine refuses every network request (Work Offline).
 void SetWorkOffline(bool offline);

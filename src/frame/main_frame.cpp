@@ -177,6 +177,10 @@ CKestrelView* CMainFrame::SiteOf(ChildWindow* window) const {
 }
 
 CKestrelView* CMainFrame::CreateSite() {
+  if (siteList_.size() >= kMaxSites) {
+    Trace("site-refused", std::to_string(siteList_.size()));
+    return nullptr;
+  }
   ChildWindow* w = nullptr;
   BrowserControl* c = nullptr;
   if (!window_.CreateSiteWindow(w, c) || !w || !c) {

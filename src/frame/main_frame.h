@@ -80,6 +80,9 @@ class CMainFrame : public SiteHost {
 
   // The site list, in creation order.
   const std::vector<CKestrelView*>& sites() const { return siteList_; }
+  // Each site holds a whole web page: a page that opens windows in a loop
+  // must not be able to eat the machine. Past this many, CreateSite refuses.
+  static constexpr std::size_t kMaxSites = 500;
   CKestrelView* SiteOf(ChildWindow* window) const;
   // The framework activated this site's child window.
   void OnSiteActivated(ChildWindow* window);

@@ -14,6 +14,7 @@
 #include "engine/handoff_server.h"
 #include "engine/signals.h"
 #include "engine/web_engine.h"
+#include "engine/webengine_control.h"
 #include "ui/frame_window_qt.h"
 #include "ui/qt_dialogs.h"
 
@@ -22,6 +23,7 @@ namespace kestrel {
 QtAppHost::QtAppHost(int& argc, char** argv, QtDialogs& dialogs) : argc_(argc), argv_(argv), dialogs_(dialogs) {}
 
 QtAppHost::~QtAppHost() {
+  SetAddFavoriteHandler(nullptr);  // no frame: page calls do nothing
   frame_.reset();
   window_.reset();
 }
@@ -82,6 +84,9 @@ bool QtAppHost::CreateMainFrame() {
   frame_->ApplyOfflineState();
   if (s.ShowTrayIcon && s.TrayIcon) frame_->SetTrayIcon(true);
   window_->StartTimer();
+  // window.external.addFavorite: the favorites store takes it once it
+  // exists; until then the request is only noted.
+  SetAddFavoriteHandler([](const std::string& url, const std::string& title) { Trace("add-favorite", url + " " + title); });
   return true;
 }
 
@@ -142,7 +147,7 @@ int QtAppHost::CommandState(unsigned id) const {
   return 1;
 }
 
-void QtAppHost::NewSite() { frame_->CreateSite(); }
+bool QtAppHost::NewSite() { return frame_->CreateSite() != nullptr; }
 
 void QtAppHost::NavigateNewestSite(const std::string& url) {
   if (CKestrelView* v = frame_->NewestSite()) v->Navigate(url);

@@ -25,7 +25,7 @@ class QtAppHost : public AppHost {
   bool InitToolkit() override;
   void AttachHandoffSocket(int listenFd) override;
   bool CreateMainFrame() override;
-  void NewSite() override;
+  bool NewSite() override;
   void NavigateNewestSite(const std::string& url) override;
   void ShowFrame(bool maximized) override;
   void RestoreBandLayout() override {}

@@ -9,16 +9,7 @@ void ScriptedControl::Navigate2(const NavigateRequest& r) {
 
 void ScriptedControl::CompleteNavigation(const std::string& pageTitle) { LoadPage(pending_, pageTitle); }
 
-void ScriptedControl::LoadPage(const std::string& url, const std::string& pageTitle) {
-  if (!events) return;
-  NavigateRequest r;
-  r.url = url;
-  bool cancel = false;
-  events->OnBeforeNavigate2(r, cancel);
-  if (cancel) return;
-  busy = true;
-  events->OnDownloadBegin();
-  events->OnProgressChange(0, 100);
+void ScriptedControl::Commit(const std::string& url) {
   // A new page cuts the forward part of the travel log.
   travel.resize(static_cast<std::size_t>(travelPos + 1));
   travel.push_back(url);
@@ -28,13 +19,67 @@ void ScriptedControl::LoadPage(const std::string& url, const std::string& pageTi
   events->OnNavigateComplete2(url, true);
   events->OnCommandStateChange(CSC_NAVIGATEBACK, travelPos > 0);
   events->OnCommandStateChange(CSC_NAVIGATEFORWARD, false);
-  title = pageTitle;
-  events->OnTitleChange(pageTitle);
+}
+
+void ScriptedControl::Finish(const std::string& url) {
   events->OnProgressChange(100, 100);
   busy = false;
+  events->OnCommandStateChange(CSC_NAVIGATEBACK, travelPos > 0);
+  events->OnCommandStateChange(CSC_NAVIGATEFORWARD, false);
   events->OnDownloadComplete();
   events->OnDocumentComplete(url, true);
   events->OnProgressChange(-1, 100);
+}
+
+void ScriptedControl::LoadPage(const std::string& url, const std::string& pageTitle) {
+  LoadPageWithFrames(url, pageTitle, {});
+}
+
+void ScriptedControl::LoadPageWithFrames(const std::string& url, const std::string& pageTitle,
+                                         const std::vector<std::string>& frames) {
+  if (!events) return;
+  NavigateRequest r;
+  r.url = url;
+  bool cancel = false;
+  events->OnBeforeNavigate2(r, cancel);
+  if (cancel) return;
+  busy = true;
+  events->OnDownloadBegin();
+  events->OnProgressChange(0, 100);
+  Commit(url);
+  title = pageTitle;
+  events->OnTitleChange(pageTitle);
+  for (const std::string& f : frames) {
+    NavigateRequest fr;
+    fr.url = f;
+    fr.topLevel = false;
+    bool frameCancel = false;
+    events->OnBeforeNavigate2(fr, frameCancel);
+  }
+  Finish(url);
+}
+
+ScriptedControl* ScriptedControl::OpenWindow(const NewWindowRequest& request, const std::string& pageTitle) {
+  if (!events) return nullptr;
+  bool cancel = false;
+  auto* child = dynamic_cast<ScriptedControl*>(events->OnNewWindow2(request, cancel));
+  if (cancel || !child || !child->events) return nullptr;
+  BrowserEvents* ev = child->events;
+  if (request.features.width >= 0) ev->OnWindowSetWidth(request.features.width);
+  if (request.features.height >= 0) ev->OnWindowSetHeight(request.features.height);
+  NavigateRequest r;
+  r.url = request.url;
+  bool navCancel = false;
+  ev->OnBeforeNavigate2(r, navCancel);
+  if (navCancel) return child;
+  child->Commit(request.url);
+  child->busy = true;
+  ev->OnDownloadBegin();
+  ev->OnProgressChange(0, 100);
+  child->title = pageTitle;
+  ev->OnTitleChange(pageTitle);
+  child->Finish(request.url);
+  return child;
 }
 
 std::pair<ChildWindow*, BrowserControl*> SiteParts::Make() {

@@ -39,6 +39,15 @@ class ScriptedControl : public BrowserControl {
   void LoadPage(const std::string& url, const std::string& pageTitle);
   // The last Navigate2 completes with this title.
   void CompleteNavigation(const std::string& pageTitle);
+  // A page whose frames navigate after its title is known.
+  void LoadPageWithFrames(const std::string& url, const std::string& pageTitle,
+                          const std::vector<std::string>& frames);
+  // A load that fails: the engine's error page under the failed address.
+  void FailPage(const std::string& url) { LoadPage(url, "Cannot find server"); }
+  // The page asks for a new window; when the host hands back a scripted
+  // control, the page is loaded into it as the engine loads new windows
+  // (the address is committed before the download begins).
+  ScriptedControl* OpenWindow(const NewWindowRequest& request, const std::string& pageTitle);
 
   void SetEvents(BrowserEvents* e) override { events = e; }
   void Navigate2(const NavigateRequest& r) override;
@@ -61,6 +70,8 @@ class ScriptedControl : public BrowserControl {
   void SetAudioMuted(bool) override {}
 
  private:
+  void Finish(const std::string& url);
+  void Commit(const std::string& url);
   std::string pending_;
 };
 

@@ -76,7 +76,7 @@ class FakeDefaultBrowser : public DefaultBrowser {
 class FakeHost : public AppHost, public FrameState {
  public:
   std::vector<std::string> calls;
-  bool toolkitWorks = true, frameWorks = true;
+  bool toolkitWorks = true, frameWorks = true, refuseSites = false;
   bool zoomed = false;
   WindowRect rect{10, 20, 810, 620};
   int pane = 0;
@@ -85,7 +85,10 @@ class FakeHost : public AppHost, public FrameState {
   bool InitToolkit() override { return note("InitToolkit"), toolkitWorks; }
   void AttachHandoffSocket(int) override { note("AttachHandoffSocket"); }
   bool CreateMainFrame() override { return note("CreateMainFrame"), frameWorks; }
-  void NewSite() override { note("NewSite"); }
+  bool NewSite() override {
+    note("NewSite");
+    return !refuseSites;
+  }
   void NavigateNewestSite(const std::string& url) override { note("Navigate " + url); }
   void ShowFrame(bool maximized) override { note(maximized ? "ShowFrame maximized" : "ShowFrame"); }
   void RestoreBandLayout() override { note("RestoreBandLayout"); }

@@ -17,6 +17,12 @@ class LocalHttpServer {
   ~LocalHttpServer();
   // Serves `body` as text/html at `path`.
   void Page(const std::string& path, const std::string& body);
+  // Serves `body` in `steps` pieces, `delayMs` apart, so the page loads slowly.
+  void SlowPage(const std::string& path, const std::string& body, int steps, int delayMs);
+  // Serves `body` with an HTTP status other than 200.
+  void StatusPage(const std::string& path, int status, const std::string& body);
+  // A loopback port where nothing listens (bound, then closed).
+  static int ClosedPort();
   void Start();
   int port() const { return port_; }
   std::string Url(const std::string& path) const;

@@ -279,6 +279,12 @@ TEST(AppCommands, OptionsSheetCopiesBackOnlyOnOk) {
   h.host.calls.clear();
   EXPECT_TRUE(h.app->OnCommand(ID_FILE_NEW));
   EXPECT_EQ(h.host.calls, (std::vector<std::string>{"NewSite", "Navigate about:blank"}));
+  // No room for another site: the newest page is left alone and the user told.
+  h.host.calls.clear();
+  h.host.refuseSites = true;
+  EXPECT_TRUE(h.app->OnCommand(ID_FILE_NEW));
+  EXPECT_EQ(h.host.calls, (std::vector<std::string>{"NewSite"}));
+  EXPECT_EQ(h.dialogs.shown.back(), "Message: Can't open another site: too many sites are open.");
   EXPECT_FALSE(h.app->OnCommand(12345));
 }
 

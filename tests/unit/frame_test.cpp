@@ -155,3 +155,40 @@ TEST(FrameState, WorkOfflineFullScreenTrayAndStatusBar) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(FrameSites, AFloodOfWindowsStopsAtTheSiteLimit) {
+  test::SiteParts parts;  // outlives the frame, which lets go of its controls
+  FrameHarness h;
+  h.window.makeSite = [&] { return parts.Make(); };
+  CKestrelView* first = h.frame.CreateSite();
+  ASSERT_NE(first, nullptr);
+  auto& opener = *parts.controls[0];
+  opener.LoadPage("http://flood.example/", "Flood");
+  // The page asks for far more windows than the frame will hold.
+  int opened = 0, refused = 0;
+  for (int i = 0; i < 600; ++i) {
+    NewWindowRequest r;
+    r.url = "http://flood.example/" + std::to_string(i);
+    if (opener.OpenWindow(r, "W"))
+      ++opened;
+    else
+      ++refused;
+  }
+  EXPECT_EQ(h.frame.sites().size(), CMainFrame::kMaxSites);
+  EXPECT_EQ(opened, static_cast<int>(CMainFrame::kMaxSites) - 1);
+  EXPECT_EQ(refused, 600 - opened);
+  // Closing one makes room again; the opener is untouched throughout.
+  h.frame.sites().back()->OnCommand(ID_FILE_CLOSE);
+  h.window.RunPosted();
+  EXPECT_EQ(h.frame.sites().size(), CMainFrame::kMaxSites - 1);
+  NewWindowRequest again;
+  again.url = "http://flood.example/again";
+  EXPECT_NE(opener.OpenWindow(again, "W"), nullptr);
+  EXPECT_EQ(first->GetLocationURL(), "http://flood.example/");
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,92 @@
+#pragma once
+// Real controls on real pages: a site is a WebEngineControl whose events are
+// written down, and the test waits for what it expects with a deadline.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QTest>
+#include <QWidget>
+#include <QWebEngineView>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/webengine_control.h"
+#include "support/recording_events.h"
+
+namespace kestrel::test {
+
+// Runs the event loop until `done` holds or `ms` have passed; true if it held.
+inline bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(2);
+  }
+  return true;
+}
+
+// Lets the loop run for `ms` whatever happens.
+inline void Pump(int ms) {
+  WaitFor([] { return false; }, ms);
+}
+
+struct EngineSite {
+  std::unique_ptr<WebEngineControl> control = std::make_unique<WebEngineControl>();
+  RecordingEvents events;
+  EngineSite() {
+    control->SetEvents(&events);
+    control->widget()->resize(800, 600);
+    control->widget()->show();
+  }
+  void Load(const std::string& url) {
+    NavigateRequest r;
+    r.url = url;
+    control->Navigate2(r);
+  }
+  bool WaitLoaded(int ms = 15000) {
+    return WaitFor([this] { return events.HasPrefix("DocumentComplete "); }, ms);
+  }
+  // A real mouse click at the centre of the element `id`, as a user's.
+  bool ClickElement(const std::string& id, Qt::MouseButton button = Qt::LeftButton);
+  // Runs script and waits for its JSON answer.
+  std::string Eval(const std::string& script) {
+    std::string out;
+    bool done = false;
+    control->ExecScript(script, [&](const std::string& r) {
+      out = r;
+      done = true;
+    });
+    WaitFor([&] { return done; }, 10000);
+    return out;
+  }
+};
+
+inline bool EngineSite::ClickElement(const std::string& id, Qt::MouseButton button) {
+  const std::string r = Eval("(function(){var e=document.getElementById('" + id +
+                             "');if(!e)return '';var b=e.getBoundingClientRect();"
+                             "return Math.round(b.left+b.width/2)+','+Math.round(b.top+b.height/2);})()");
+  const auto comma = r.find(',');
+  if (r.size() < 5 || comma == std::string::npos) return false;
+  const int x = std::stoi(r.substr(1, comma - 1)), y = std::stoi(r.substr(comma + 1));
+  QWidget* target = control->view()->focusProxy();
+  if (!target) return false;
+  QTest::mouseClick(target, button, {}, QPoint(x, y));
+  return true;
+}
+
+// New windows a page opens become sites of their own.
+struct EngineSites {
+  std::vector<std::unique_ptr<EngineSite>> sites;
+  EngineSite& Add() {
+    sites.push_back(std::make_unique<EngineSite>());
+    EngineSite& s = *sites.back();
+    s.events.newWindow = [this](const NewWindowRequest&) -> BrowserControl* { return Add().control.get(); };
+    return s;
+  }
+};
+
+}  // namespace kestrel::test

@@ -1,0 +1,348 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "address/alias.h"
+#include "address/alias_dialog.h"
+#include "common/message.h"
+#include "common/textfile.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace kestrel {
+
+void PrintTo(const AliasEntry& e, std::ostream* os) { *os << "{\"" << e.alias << "\", \"" << e.fullText << "\"}"; }
+
+namespace {
+
+using namespace std::string_literals;
+using Entries = std::vector<AliasEntry>;
+using test::MessageRecorder;
+using test::TempDir;
+
+// Records messages and answers questions as the test says.
+class Answering : public MessagePresenter {
+ public:
+  explicit Answering(bool ok) : ok_(ok) { SetMessagePresenter(this); }
+  ~Answering() override { SetMessagePresenter(nullptr); }
+  std::vector<std::string> messages;
+  bool PresentMessage(const std::string& text, MessageKind kind) override {
+    messages.push_back(text);
+    return kind == MessageKind::Info || ok_;
+  }
+
+ private:
+  bool ok_;
+};
+
+Entries LoadText(const TempDir& dir, const std::string& content) {
+  dir.write("alias.txt", content);
+  AliasList list;
+  list.LoadAliases(dir.file("alias.txt"));
+  return list.entries();
+}
+
+TEST(AliasFile, LinesSplitAtFirstBlankOrTab) {
+  TempDir dir;
+  EXPECT_EQ(LoadText(dir, "bank     https://bank.example/login\n"), (Entries{{"bank", "https://bank.example/login"}}));
+  EXPECT_EQ(LoadText(dir, "   \t news  http://news.example/ today  \n"),
+            (Entries{{"news", "http://news.example/ today"}}));
+  EXPECT_EQ(LoadText(dir, "mail\t \tmailto:me@example.org\n"), (Entries{{"mail", "mailto:me@example.org"}}));
+  // No separator: an entry that can never match.
+  EXPECT_EQ(LoadText(dir, "example.org\n"), (Entries{{"", "example.org"}}));
+  // CR LF, blank lines and a last line without a break; file order kept.
+  EXPECT_EQ(LoadText(dir, "a one\r\n\r\n   \r\nb two\r\nc three"),
+            (Entries{{"a", "one"}, {"b", "two"}, {"c", "three"}}));
+}
+
+TEST(AliasFile, LongLinesAreReadInPieces) {
+  TempDir dir;
+  const std::string a(kAliasLineLimit - 4, 'a'), b(kAliasLineLimit - 4, 'b'), c(90, 'c');
+  const std::string line = "one " + a + "two " + b + c;
+  ASSERT_EQ(line.size(), 600u);
+  EXPECT_EQ(LoadText(dir, line + "\n"), (Entries{{"one", a}, {"two", b}, {"", c}}));
+  // Exactly the limit is still one line.
+  const std::string exact = "x " + std::string(kAliasLineLimit - 2, 'y');
+  EXPECT_EQ(LoadText(dir, exact + "\n"), (Entries{{"x", exact.substr(2)}}));
+}
+
+TEST(AliasFile, HostileAndMissingFilesGiveSaneLists) {
+  TempDir dir;
+  MessageRecorder messages;
+  EXPECT_TRUE(LoadText(dir, "").empty());
+  // Lines with NUL bytes are dropped; the rest of the file still counts.
+  EXPECT_EQ(LoadText(dir, "bad\0alias x\nok fine\nbin \x01\x02\xff\0tail\n"s), (Entries{{"ok", "fine"}}));
+  // Other binary bytes are text like any other.
+  EXPECT_EQ(LoadText(dir, "\x01\xfe \x7f\x80\n"s), (Entries{{"\x01\xfe", "\x7f\x80"}}));
+  // A huge line of garbage without breaks: pieces, no crash, nothing over the limit.
+  std::string garbage;
+  for (int i = 0; i < 100000; ++i) garbage += static_cast<char>(1 + (i * 37) % 250);
+  for (const AliasEntry& e : LoadText(dir, garbage)) EXPECT_LE(e.alias.size() + e.fullText.size(), kAliasLineLimit);
+
+  // Loading empties the list first, even when the file is missing or a folder.
+  AliasList list;
+  list.Replace({{"old", "entry"}});
+  list.LoadAliases(dir.file("missing.txt"));
+  EXPECT_TRUE(list.entries().empty());
+  list.Replace({{"old", "entry"}});
+  list.LoadAliases(dir.path());
+  EXPECT_TRUE(list.entries().empty());
+  EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST(AliasFile, SaveAndLoadRoundTrip) {
+  TempDir dir;
+  MessageRecorder messages;
+  const std::string path = dir.file("alias.txt");
+  const std::string longest = std::string(kAliasLineLimit - 2, 'z');
+  const Entries good{{"b", "http://b.example/?q=a b"}, {"A", "\x01\xff weird bytes"}, {"", "nomatch"},
+                     {"b", "second b"}, {"x", longest}};
+  AliasList list;
+  list.Replace(good);
+  ASSERT_EQ(list.SaveAliases(path), 0);
+  EXPECT_EQ(TempDir::ReadFile(path), "b http://b.example/?q=a b\nA \x01\xff weird bytes\n nomatch\nb second b\nx " +
+                                         longest + "\n");
+  AliasList back;
+  back.LoadAliases(path);
+  EXPECT_EQ(back.entries(), good);
+
+  // Entries the file cannot hold are left out instead of coming back as
+  // something else: a blank in the alias, line breaks, NULs, a line past the
+  // limit, and an empty alias before text with a blank (it would turn live).
+  Entries hostile = good;
+  hostile.insert(hostile.begin() + 1, {{"my bank", "http://bank.example/"},
+                                       {"br", "one\ntwo"},
+                                       {"cr", "one\rtwo"},
+                                       {"nul", "a\0b"s},
+                                       {"long", std::string(kAliasLineLimit, 'l')},
+                                       {"", "go somewhere"},
+                                       {"\tlead", "x"}});
+  list.Replace(hostile);
+  ASSERT_EQ(list.SaveAliases(path), 0);
+  back.LoadAliases(path);
+  EXPECT_EQ(back.entries(), good);
+  EXPECT_TRUE(messages.messages.empty());
+  for (const AliasEntry& e : good) EXPECT_TRUE(CanStoreAlias(e)) << e.alias;
+  for (std::size_t i = 1; i <= 7; ++i) EXPECT_FALSE(CanStoreAlias(hostile[i])) << hostile[i].alias;
+}
+
+TEST(AliasFile, FailedSaveIsReportedAndChangesNothing) {
+  TempDir dir;
+  MessageRecorder messages;
+  AliasList list;
+  list.Replace({{"a", "b"}});
+  // A parent that is a regular file fails even for root.
+  dir.write("plain", "not a folder");
+  EXPECT_EQ(list.SaveAliases(dir.file("plain") + "/alias.txt"), -1);
+  EXPECT_EQ(messages.messages, (std::vector<std::string>{"Can't save alias file!"}));
+  EXPECT_EQ(dir.read("plain"), "not a folder");
+  // A folder in the file's place is never replaced.
+  std::filesystem::create_directory(dir.file("alias.txt"));
+  dir.write("alias.txt/keep", "kept");
+  EXPECT_EQ(list.SaveAliases(dir.file("alias.txt")), -1);
+  EXPECT_EQ(messages.messages.size(), 2u);
+  EXPECT_EQ(dir.read("alias.txt/keep"), "kept");
+  EXPECT_EQ(list.entries(), (Entries{{"a", "b"}}));
+
+  // The disk fills up half way (a file size limit, which binds root too):
+  // reported, and the old file is left byte for byte.
+  const std::string old = "old \x01 content\r\nwith\0nul\n"s;
+  dir.write("full.txt", old);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {4096, 4096};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+    MessageRecorder inChild;
+    AliasList big;
+    big.Replace(Entries(100, AliasEntry{"big", std::string(200, 'b')}));
+    const int rc = big.SaveAliases(dir.file("full.txt"));
+    ::_exit(rc == 0 ? 1 : inChild.messages != std::vector<std::string>{"Can't save alias file!"} ? 2 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 2: no message, 3: no limit";
+  EXPECT_EQ(dir.read("full.txt"), old);
+}
+
+TEST(AliasLookup, WholeTextFirstEntryAnyCase) {
+  AliasList list;
+  list.Replace({{"", "empty"}, {"Bank", "first bank"}, {"mail", "mailto:x"}, {"bank", "second bank"},
+                {"\xc3\x84rger", "umlaut"}});
+  EXPECT_EQ(list.LookupAlias("bank"), "first bank");
+  EXPECT_EQ(list.LookupAlias("BANK"), "first bank");
+  EXPECT_EQ(list.LookupAlias("MaIl"), "mailto:x");
+  EXPECT_EQ(list.LookupAlias("bank account"), "");
+  EXPECT_EQ(list.LookupAlias("ban"), "");
+  EXPECT_EQ(list.LookupAlias("banks"), "");
+  EXPECT_EQ(list.LookupAlias(""), "");
+  // Only ASCII letters fold.
+  EXPECT_EQ(list.LookupAlias("\xc3\x84rger"), "umlaut");
+  EXPECT_EQ(list.LookupAlias("\xc3\xa4rger"), "");
+  // The full text is returned as is, not looked up again.
+  list.Replace({{"a", "b"}, {"b", "c"}});
+  EXPECT_EQ(list.LookupAlias("a"), "b");
+}
+
+AliasList Sample() {
+  AliasList list;
+  list.Replace({{"mail", "mailto:me"}, {"Bank", "https://bank"}, {"zoo", "http://zoo"}, {"bank", "dup bank"},
+                {"apple", "http://apple"}});
+  return list;
+}
+
+std::vector<std::string> Aliases(const AliasDialogModel& m) {
+  std::vector<std::string> out;
+  for (const AliasEntry& e : m.rows()) out.push_back(e.alias);
+  return out;
+}
+
+TEST(AliasDialog, OpenSortsStablyAndSelectsFirst) {
+  MessageRecorder messages;
+  AliasDialogModel m;
+  m.Open(Sample());
+  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"apple", "Bank", "bank", "mail", "zoo"}));
+  EXPECT_EQ(m.selection(), (std::set<int>{0}));
+  EXPECT_EQ(m.aliasField(), "apple");
+  EXPECT_EQ(m.fullTextField(), "http://apple");
+  // Selecting copies the first selected row; bad indexes are ignored.
+  m.Select({3, 1, 99, -1});
+  EXPECT_EQ(m.selection(), (std::set<int>{1, 3}));
+  EXPECT_EQ(m.aliasField(), "Bank");
+  // Same column flips, equal keys keep their order, selection follows rows.
+  m.SortBy(AliasDialogModel::kAliasColumn);
+  EXPECT_FALSE(m.ascending());
+  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"zoo", "mail", "Bank", "bank", "apple"}));
+  EXPECT_EQ(m.selection(), (std::set<int>{1, 2}));
+  m.SortBy(AliasDialogModel::kFullTextColumn);
+  EXPECT_TRUE(m.ascending());
+  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"bank", "apple", "zoo", "Bank", "mail"}));
+  m.SortBy(7);  // no such column
+  EXPECT_EQ(m.sortColumn(), AliasDialogModel::kFullTextColumn);
+  // An empty list opens with nothing selected.
+  m.Open(AliasList{});
+  EXPECT_TRUE(m.rows().empty());
+  EXPECT_TRUE(m.selection().empty());
+  EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST(AliasDialog, AddValidatesInsertsAndSelects) {
+  MessageRecorder messages;
+  AliasDialogModel m;
+  m.Open(Sample());
+  const auto before = m.rows();
+  struct Bad {
+    std::string alias, full, message;
+  };
+  const std::vector<Bad> bad{
+      {"", "x", "Invalid alias!"},
+      {"  \t", "x", "Invalid alias!"},
+      {"my bank", "x", "Invalid alias! An alias is a single word without blanks or tabs."},
+      {"a\tb", "x", "Invalid alias! An alias is a single word without blanks or tabs."},
+      {"ok", "", "Invalid full text!"},
+      {"ok", "   ", "Invalid full text!"},
+      {"ok", "one\ntwo", "Invalid full text! It cannot contain line breaks."},
+      {"ok", "a\0b"s, "Invalid full text! It cannot contain line breaks."},
+      {"ok", std::string(kAliasLineLimit, 'x'),
+       "The alias and full text are too long: together they may have at most 254 characters."},
+  };
+  for (const Bad& b : bad) {
+    messages.messages.clear();
+    m.SetFields(b.alias, b.full);
+    EXPECT_FALSE(m.Add());
+    EXPECT_EQ(messages.messages, (std::vector<std::string>{b.message})) << b.alias << "|" << b.full;
+    EXPECT_EQ(m.rows(), before);
+    EXPECT_EQ(m.aliasField(), b.alias);  // kept for the user to fix
+  }
+  messages.messages.clear();
+  // A duplicate goes after the existing ones; the first equal alias is selected.
+  m.SetFields(" bank ", " http://new ");
+  EXPECT_TRUE(m.Add());
+  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"apple", "Bank", "bank", "bank", "mail", "zoo"}));
+  EXPECT_EQ(m.rows()[3], (AliasEntry{"bank", "http://new"}));
+  EXPECT_EQ(m.selection(), (std::set<int>{2}));
+  EXPECT_EQ(m.focusRow(), 2);
+  EXPECT_EQ(m.aliasField(), "");
+  EXPECT_EQ(m.fullTextField(), "");
+  // In descending order the new row is sorted in the same way.
+  m.SortBy(AliasDialogModel::kAliasColumn);
+  m.SetFields("b", "x");
+  EXPECT_TRUE(m.Add());
+  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"zoo", "mail", "Bank", "bank", "bank", "b", "apple"}));
+  EXPECT_EQ(m.selection(), (std::set<int>{5}));
+  // The longest storable entry is accepted.
+  m.SetFields("y", std::string(kAliasLineLimit - 2, 'y'));
+  EXPECT_TRUE(m.Add());
+  EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST(AliasDialog, RemoveAsksAndChangeNeedsSelection) {
+  {
+    Answering cancel(false);
+    AliasDialogModel m;
+    m.Open(Sample());
+    m.Select({0, 2});
+    m.SetFields("typed", "text");
+    EXPECT_FALSE(m.Remove());
+    EXPECT_EQ(cancel.messages, (std::vector<std::string>{"Are you sure to delete the selected entries?"}));
+    EXPECT_EQ(m.rows().size(), 5u);
+    EXPECT_EQ(m.aliasField(), "");
+  }
+  Answering ok(true);
+  AliasDialogModel m;
+  m.Open(Sample());
+  m.Select({0, 2, 4});
+  EXPECT_TRUE(m.Remove());
+  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"Bank", "mail"}));
+  EXPECT_TRUE(m.selection().empty());
+  EXPECT_EQ(m.fullTextField(), "");
+
+  ok.messages.clear();
+  m.SetFields("new", "text");
+  EXPECT_FALSE(m.Change());
+  EXPECT_EQ(ok.messages, (std::vector<std::string>{"Please select an entry for change!"}));
+  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"Bank", "mail"}));
+  // With a selection: validated like Add, written into the first selected row.
+  m.Select({1, 0});
+  m.SetFields("two words", "x");
+  EXPECT_FALSE(m.Change());
+  EXPECT_EQ(m.rows()[0], (AliasEntry{"Bank", "https://bank"}));
+  m.SetFields("aaa", "http://aaa");
+  EXPECT_TRUE(m.Change());
+  EXPECT_EQ(m.rows(), (Entries{{"aaa", "http://aaa"}, {"mail", "mailto:me"}}));
+  EXPECT_EQ(m.aliasField(), "");
+}
+
+TEST(AliasDialog, CloseWritesDisplayedOrder) {
+  TempDir dir;
+  MessageRecorder messages;
+  const std::string path = dir.file("alias.txt");
+  dir.write("alias.txt", "zoo http://zoo\nBank https://bank\n  apple   http://apple\nbank dup\nbad\0line x\n"s);
+  AliasList list;
+  list.LoadAliases(path);
+  AliasDialogModel m;
+  m.Open(list);
+  ASSERT_EQ(m.Close(list, path), 0);
+  EXPECT_EQ(dir.read("alias.txt"), "apple http://apple\nBank https://bank\nbank dup\nzoo http://zoo\n");
+  EXPECT_EQ(list.LookupAlias("BANK"), "https://bank");
+  // A flipped order is written as shown; a failed write still replaces the list.
+  m.SortBy(AliasDialogModel::kAliasColumn);
+  AliasList other;
+  dir.write("plain", "");
+  EXPECT_EQ(m.Close(other, dir.file("plain") + "/alias.txt"), -1);
+  EXPECT_EQ(messages.messages, (std::vector<std::string>{"Can't save alias file!"}));
+  EXPECT_EQ(other.LookupAlias("bank"), "https://bank");
+  EXPECT_EQ(other.entries().front().alias, "zoo");
+  EXPECT_STREQ(AliasDialogModel::kHelpPage, "alias.htm");
+}
+
+}  // namespace
+}  // namespace kestrel
