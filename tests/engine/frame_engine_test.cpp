@@ -65,7 +65,7 @@ struct RealFrame {
 TEST(FrameOnEngine, SitesClosedInEveryOrderWhileLoadingLeaveASoundFrame) {
   LocalHttpServer server;
   server.SlowPage("/slow", "<html><head><title>Slow</title></head><body>" + std::string(8000, 's') + "</body></html>",
-                  10, 200);
+                  20, 200);
   server.Start();
   std::vector<int> order{0, 1, 2};
   int orders = 0;
@@ -74,11 +74,12 @@ TEST(FrameOnEngine, SitesClosedInEveryOrderWhileLoadingLeaveASoundFrame) {
     std::vector<CKestrelView*> opened;
     for (int i = 0; i < 3; ++i) opened.push_back(f.Open(server.Url("/slow") + "?" + std::to_string(i)));
     ASSERT_TRUE(WaitFor([&] { return f.window->tabBar()->count() == 3; }));
+    // Every page is still on its way in when the closing starts.
+    ASSERT_TRUE(WaitFor([&] { return std::all_of(opened.begin(), opened.end(), [](CKestrelView* v) { return v->GetBusy(); }); }));
     for (int k = 0; k < 3; ++k) {
       CKestrelView* v = opened[static_cast<std::size_t>(order[static_cast<std::size_t>(k)])];
       const auto& list = f.frame->sites();
       if (std::find(list.begin(), list.end(), v) == list.end()) continue;
-      EXPECT_TRUE(v->GetBusy() || k > 0);
       f.frame->OnSiteCloseRequested(&v->frame().window());
       Pump(30);
       f.ExpectSound();

@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,6 +9,7 @@
 #include "address/alias_dialog.h"
 #include "common/message.h"
 #include "common/textfile.h"
+#include "support/disk_full.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
@@ -24,6 +22,7 @@ namespace {
 using namespace std::string_literals;
 using Entries = std::vector<AliasEntry>;
 using test::MessageRecorder;
+using test::RunWithFileSizeLimit;
 using test::TempDir;
 
 // Records messages and answers questions as the test says.
@@ -154,22 +153,14 @@ TEST(AliasFile, FailedSaveIsReportedAndChangesNothing) {
   // reported, and the old file is left byte for byte.
   const std::string old = "old \x01 content\r\nwith\0nul\n"s;
   dir.write("full.txt", old);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {4096, 4096};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+  const int rc = RunWithFileSizeLimit(4096, [&] {
     MessageRecorder inChild;
     AliasList big;
     big.Replace(Entries(100, AliasEntry{"big", std::string(200, 'b')}));
-    const int rc = big.SaveAliases(dir.file("full.txt"));
-    ::_exit(rc == 0 ? 1 : inChild.messages != std::vector<std::string>{"Can't save alias file!"} ? 2 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 2: no message, 3: no limit";
+    const int saved = big.SaveAliases(dir.file("full.txt"));
+    return saved == 0 ? 1 : inChild.messages != std::vector<std::string>{"Can't save alias file!"} ? 2 : 0;
+  });
+  EXPECT_EQ(rc, 0) << "1: reported success, 2: no message, 3: no limit";
   EXPECT_EQ(dir.read("full.txt"), old);
 }
 

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +10,7 @@
 
 #include "common/progdir.h"
 #include "common/textfile.h"
+#include "support/disk_full.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -20,6 +18,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using namespace std::string_literals;
+using test::RunWithFileSizeLimit;
 using test::ScopedEnv;
 using test::TempDir;
 
@@ -171,20 +170,12 @@ TEST(CommonTextFile, FailedAtomicWritesLeaveEverythingAsItWas) {
   // The disk fills up: a file size limit makes write() fail with EFBIG.
   const std::string old = "old contents\r\n";
   dir.write("list.txt", old);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {4096, 4096};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+  const int rc = RunWithFileSizeLimit(4096, [&] {
     std::string why;
     const bool ok = WriteFileAtomic(dir.file("list.txt"), std::string(1 << 20, 'n'), &why);
-    ::_exit(ok ? 1 : why.find(std::strerror(EFBIG)) == std::string::npos ? 2 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 2: wrong reason, 3: no limit";
+    return ok ? 1 : why.find(std::strerror(EFBIG)) == std::string::npos ? 2 : 0;
+  });
+  EXPECT_EQ(rc, 0) << "1: reported success, 2: wrong reason, 3: no limit";
   EXPECT_EQ(dir.read("list.txt"), old);
   EXPECT_EQ(Names(dir.path()), (Lines{"forms", "list.txt", "plain"}));
 }
