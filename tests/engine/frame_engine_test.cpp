@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QMdiArea>
+#include <QMenuBar>
+#include <QScreen>
 #include <QTabBar>
 #include <algorithm>
 #include <numeric>
@@ -110,6 +112,48 @@ TEST(FrameOnEngine, AWindowFloodGetsATabPerSiteAndCloseAllClearsIt) {
   Pump(100);
   f.ExpectSound();
   EXPECT_EQ(f.window->tabBar()->count(), 1);
+}
+
+TEST(FrameOnEngine, FullScreenAndOfflineOnTheRealWindow) {
+  LocalHttpServer server;
+  server.Page("/a", "<html><head><title>Page A</title></head><body><h1>Page A</h1></body></html>");
+  server.Page("/b", "<html><head><title>Page B</title></head><body><h1>Page B</h1></body></html>");
+  server.Start();
+  RealFrame f;
+  f.Open(server.Url("/a"));
+  CKestrelView* b = f.Open(server.Url("/b"));
+  ASSERT_TRUE(WaitFor([&] { return b->GetDocumentTitle() == "Page B"; }));
+  auto shot = [&](const char* name) {
+    if (const char* dir = std::getenv("KESTREL_SHOT_DIR"))
+      f.window->grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+  };
+  shot("frame_two_sites");
+
+  const QRect normal = f.window->geometry();
+  f.frame->OnCommand(ID_FULL_SCREEN);
+  ASSERT_TRUE(WaitFor([&] { return f.window->isFullScreen(); }, 5000));
+  Pump(200);
+  EXPECT_FALSE(f.window->tabBar()->isVisible());
+  EXPECT_FALSE(f.window->menuBar()->isVisible());
+  EXPECT_EQ(f.window->geometry().size(), f.window->screen()->geometry().size());
+  shot("frame_full_screen");
+  f.frame->OnCommand(ID_FULL_SCREEN);
+  ASSERT_TRUE(WaitFor([&] { return !f.window->isFullScreen(); }, 5000));
+  Pump(200);
+  EXPECT_TRUE(f.window->tabBar()->isVisible());
+  EXPECT_EQ(f.window->geometry().size(), normal.size());
+
+  // Offline: the engine refuses the network, the site shows it failed;
+  // back online the same address loads.
+  f.frame->OnCommand(ID_WORK_OFFLINE);
+  ASSERT_TRUE(f.frame->IsOffline());
+  b->Navigate(server.Url("/a"));
+  ASSERT_TRUE(WaitFor([&] { return b->GetDocumentTitle() == "Cannot find server"; }));
+  EXPECT_TRUE(b->IsSiteFailed());
+  f.frame->OnCommand(ID_WORK_OFFLINE);
+  b->Refresh();
+  ASSERT_TRUE(WaitFor([&] { return b->GetDocumentTitle() == "Page A"; }));
+  EXPECT_FALSE(b->IsSiteFailed());
 }
 
 }  // namespace
