@@ -337,7 +337,6 @@ void WebEngineControl::LoadFinished(bool failed) {
     errorTitle_ = "No page to display";
   } else if (failed) {
     failed_ = true;
-    failedUrl_ = page_->url();
     errorTitle_ = "Cannot find server";
   }
   if (!events_) return;

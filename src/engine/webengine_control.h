@@ -62,9 +62,6 @@ class WebEngineControl : public QObject, public BrowserControl {
 
   void SetHomePage(const std::string& url) { home_ = url; }
   void SetFeatures(const WindowFeatures& f) { features_ = f; }
-  const WindowFeatures& features() const { return features_; }
-  // The failed-load title while the engine's error page stands; "" otherwise.
-  const std::string& errorTitle() const { return errorTitle_; }
 
  private:
   friend class KestrelPage;
