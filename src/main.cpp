@@ -22,10 +22,11 @@ std::string ExecutablePath() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The whole text after the program name, as typed; no switches.
+  // No switches: every argument is one line of typed text, as desktop
+  // launchers pass one address per argument.
   std::string commandLine;
   for (int i = 1; i < argc; ++i) {
-    if (i > 1) commandLine += ' ';
+    if (i > 1) commandLine += '\n';
     commandLine += argv[i];
   }
 

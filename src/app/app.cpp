@@ -12,11 +12,23 @@ namespace kestrel {
 
 CKestrelApp::CKestrelApp(AppServices services)
     : svc_(std::move(services)),
-      lists_(svc_.lists ? *svc_.lists : noLists_),
+      lists_(*this, svc_.lists),
       profileFile_(svc_.profilePath.empty() ? ProfileFile::DefaultPath() : svc_.profilePath),
       store_(profile, settings, svc_.system) {}
 
 CKestrelApp::~CKestrelApp() = default;
+
+std::string CKestrelApp::AliasPath() { return ProgramFile("alias.txt"); }
+
+void CKestrelApp::Lists::LoadAliases() {
+  app_.aliases.LoadAliases(AliasPath());
+  others_.LoadAliases();
+}
+
+void CKestrelApp::Lists::SaveTypedAddresses() {
+  app_.typedUrls.Save(app_.profile);
+  others_.SaveTypedAddresses();
+}
 
 std::string CKestrelApp::homePage() const {
   return svc_.homePage.empty() ? "file://" + ProgramFile("help/welcome.htm") : svc_.homePage;
@@ -106,9 +118,9 @@ bool CKestrelApp::InitInstance(const std::string& commandLine) {
   if (settings.RunCount == 10) svc_.dialogs->DonationDialog();
 
   if (!commandLine.empty())
-    svc_.host->OpenTypedLines(commandLine);
+    svc_.host->OpenTypedLines(commandLine, TypedSource::OtherProcess);
   else if (settings.FirstRun)
-    svc_.host->OpenTypedLines(homePage());
+    svc_.host->OpenTypedLines(homePage(), TypedSource::User);
   if (commandLine.empty()) RunStartupOptions();
   return true;
 }
@@ -152,9 +164,9 @@ void CKestrelApp::NewBlankSite() {
 
 void CKestrelApp::RunStartupOptions() {
   if (settings.SUIEHomePage) svc_.host->GoHomeInTargetSite();
-  if (settings.SUOpenPage) svc_.host->OpenTypedLines(settings.SUUrl);
+  if (settings.SUOpenPage) svc_.host->OpenTypedLines(settings.SUUrl, TypedSource::User);
   if (settings.SUOpenGroup) svc_.host->OpenGroup(settings.SUGroup);
-  if (settings.SUExecScript) svc_.host->OpenTypedLines(settings.SUScript);
+  if (settings.SUExecScript) svc_.host->OpenTypedLines(settings.SUScript, TypedSource::User);
 }
 
 bool CKestrelApp::SaveAndRelease() {
@@ -173,7 +185,7 @@ bool CKestrelApp::SaveAndRelease() {
 bool CKestrelApp::OnCopyData(std::uint32_t code, const std::string& text) {
   if (code != kHandoffCode) return false;
   svc_.host->RestoreFrame();
-  if (!text.empty()) svc_.host->OpenTypedLines(text);
+  if (!text.empty()) svc_.host->OpenTypedLines(text, TypedSource::OtherProcess);
   return true;
 }
 

@@ -4,6 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "address/alias.h"
+#include "address/resolver.h"
+#include "address/typed_urls.h"
 #include "platform/default_browser.h"
 #include "platform/dialogs.h"
 #include "platform/instance.h"
@@ -38,7 +41,7 @@ class AppHost {
   virtual void RestoreBandLayout() = 0;
   virtual void EnableAddressCompletion() = 0;
   virtual void RestoreFrame() = 0;  // from minimised or hidden in the tray, and raise it
-  virtual void OpenTypedLines(const std::string& text) = 0;
+  virtual void OpenTypedLines(const std::string& text, TypedSource source) = 0;
   virtual void GoHomeInTargetSite() = 0;
   virtual void OpenGroup(const std::string& name) = 0;
   virtual void OpenInNewSite(const std::string& url) = 0;
@@ -83,6 +86,11 @@ class CKestrelApp {
 
   Settings settings;
   RegistryProfile profile;
+  // alias.txt, read at start-up and replaced whenever the dialog closes.
+  AliasList aliases;
+  // The Address Bar's drop-down; the frame loads it, the exit saves it.
+  TypedUrlList typedUrls;
+  static std::string AliasPath();
   SettingsStore& store() { return store_; }
   const std::string& profilePath() const { return profileFile_.path(); }
   std::string homePage() const;
@@ -94,9 +102,32 @@ class CKestrelApp {
   void ShowOptions();
   void ShowTips();
 
+  // The list files this object owns, and the others passed through.
+  class Lists : public SettingsLists {
+   public:
+    Lists(CKestrelApp& app, SettingsLists* others) : app_(app), others_(others ? *others : none_) {}
+    void LoadFilterLists() override { others_.LoadFilterLists(); }
+    void LoadAutoLogin() override { others_.LoadAutoLogin(); }
+    void LoadAliases() override;
+    void LoadActiveForms(const std::vector<std::string>& f) override { others_.LoadActiveForms(f); }
+    void SaveTypedAddresses() override;
+    void SaveQuickSearchHistory() override { others_.SaveQuickSearchHistory(); }
+    void SaveFilterLists() override { others_.SaveFilterLists(); }
+    void SaveAutoLogin() override { others_.SaveAutoLogin(); }
+    // The dialog writes alias.txt each time it changes the list; writing it
+    // again at exit would only fail loudly in a read-only program folder.
+    void SaveAliases() override { others_.SaveAliases(); }
+    void ClearAutoLogin() override { others_.ClearAutoLogin(); }
+    void ReleaseForms() override { others_.ReleaseForms(); }
+
+   private:
+    CKestrelApp& app_;
+    SettingsLists none_;
+    SettingsLists& others_;
+  };
+
   AppServices svc_;
-  SettingsLists noLists_;
-  SettingsLists& lists_;
+  Lists lists_;
   ProfileFile profileFile_;
   SettingsStore store_;
   bool classRegistered_ = false;

@@ -21,6 +21,7 @@
 #include <cstring>
 
 #include "engine/web_engine.h"
+#include "platform/address_fixup.h"
 
 namespace kestrel {
 namespace {
@@ -367,7 +368,7 @@ void WebEngineControl::FireCommandStates() {
 
 void WebEngineControl::Navigate2(const NavigateRequest& request) {
   crashPage_ = false;
-  page_->load(QUrl(QString::fromStdString(request.url)));
+  page_->load(QUrl(QString::fromStdString(FixupAddress(request.url))));
 }
 
 void WebEngineControl::GoBack() { page_->triggerAction(QWebEnginePage::Back); }

@@ -229,8 +229,8 @@ void CMainFrame::SiteClosed(CKestrelView* site) {
   if (active_ == site) {
     active_ = nullptr;
     // The next site in tab order takes over, as the MDI client would choose one.
-    for (CKestrelView* v : tabOrder_)
-      if (v->frame().IsVisible()) {
+    for (int i = 0; i < tabBar_.count(); ++i)
+      if (CKestrelView* v = tabBar_.site(i); v->frame().IsVisible()) {
         window_.ActivateSite(&v->frame().window());
         OnSiteActivated(&v->frame().window());
         break;
@@ -277,44 +277,75 @@ void CMainFrame::CloseBlankAndFailed() {
 
 void CMainFrame::SwitchSite(bool next) {
   CKestrelView* active = ActiveView();
-  if (!active || tabOrder_.empty()) return;
-  auto it = std::find(tabOrder_.begin(), tabOrder_.end(), active);
-  if (it == tabOrder_.end()) return;
-  std::size_t i = static_cast<std::size_t>(it - tabOrder_.begin());
-  std::size_t n = tabOrder_.size();
-  std::size_t j = next ? (i + 1) % n : (i + n - 1) % n;
-  ChildWindow* w = &tabOrder_[j]->frame().window();
+  int j = next ? tabBar_.NextIndex(active) : tabBar_.PrevIndex(active);
+  if (j >= 0) OnTabSelected(j);
+}
+
+void CMainFrame::OnTabSelected(int index) {
+  CKestrelView* v = index >= 0 && index < tabBar_.count() ? tabBar_.site(index) : nullptr;
+  if (!Alive(v)) return;
+  ChildWindow* w = &v->frame().window();
   window_.ActivateSite(w);
   OnSiteActivated(w);
+}
+
+void CMainFrame::OnTabClose(int index) {
+  CKestrelView* v = index >= 0 && index < tabBar_.count() ? tabBar_.site(index) : nullptr;
+  if (Alive(v)) PostCommand(v, ID_FILE_CLOSE);
+}
+
+void CMainFrame::OnSiteMenuCommand(int index, unsigned id) {
+  CKestrelView* v = index >= 0 && index < tabBar_.count() ? tabBar_.site(index) : nullptr;
+  if (!Alive(v)) return;
+  // Close, Close All But Current, Duplicate and Hide act on the clicked site;
+  // the rest are the frame's and their subsystems'.
+  if (!v->OnCommand(id)) OnCommand(id);
+}
+
+TabStatus CMainFrame::TabStatusOf(const CKestrelView* site) {
+  TabStatus st;
+  if (!site) return st;
+  st.progress = site->m_nProgress;
+  st.errorPage = site->IsErrorPage();
+  return st;
 }
 
 // --- tabs, status bar, busy ------------------------------------------------
 
 void CMainFrame::AddTab(CKestrelView* site, const std::string& text, bool select) {
-  if (std::find(tabOrder_.begin(), tabOrder_.end(), site) != tabOrder_.end()) return;
-  tabOrder_.push_back(site);
+  if (tabBar_.FindTab(site) >= 0) {
+    tabBar_.AddTab(text, site, select);  // leaves its diagnostic
+    return;
+  }
+  tabBar_.AddTab(text, site, select);
   window_.AddTab(&site->frame().window(), text, select);
 }
 
-void CMainFrame::SelectTab(CKestrelView* site) { window_.SelectTab(&site->frame().window()); }
+void CMainFrame::SelectTab(CKestrelView* site) {
+  tabBar_.SelectTab(site);
+  window_.SelectTab(&site->frame().window());
+}
 
 void CMainFrame::SetTabText(CKestrelView* site, const std::string& text) {
   Trace("title", text.substr(0, 200));
-  if (std::find(tabOrder_.begin(), tabOrder_.end(), site) != tabOrder_.end())
+  if (tabBar_.FindTab(site) >= 0) {
+    tabBar_.SetTabText(site, text);
     window_.SetTabText(&site->frame().window(), text);
+  }
   if (site == ActiveView()) UpdateCaption();
 }
 
 void CMainFrame::RedrawTab(CKestrelView* site) {
-  if (std::find(tabOrder_.begin(), tabOrder_.end(), site) != tabOrder_.end())
-    window_.RedrawTab(&site->frame().window());
+  int i = tabBar_.FindTab(site);
+  if (i < 0) return;
+  tabBar_.RedrawTab(i);
+  window_.RedrawTab(&site->frame().window());
 }
 
 void CMainFrame::RemoveTab(CKestrelView* site) {
-  auto it = std::find(tabOrder_.begin(), tabOrder_.end(), site);
-  if (it == tabOrder_.end()) return;
-  tabOrder_.erase(it);
-  window_.RemoveTab(&site->frame().window());
+  bool had = tabBar_.FindTab(site) >= 0;
+  tabBar_.RemoveTab(site, site->frame().IsVisible());
+  if (had) window_.RemoveTab(&site->frame().window());
 }
 
 void CMainFrame::DocumentCompleted(CKestrelView* v) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frame/frame_window.h"
+#include "frame/site_tab_bar.h"
 #include "frame/status_bar.h"
 #include "platform/profile.h"
 #include "site/kestrel_view.h"
@@ -19,6 +20,7 @@ namespace kestrel {
 
 // Command ids of the frame's own commands.
 enum FrameCommand : unsigned {
+  ID_ADDRESS_ENTER = 1,  // the Address Bar's Enter and its Go button
   ID_FILE_OPEN = 57601,
   ID_HOME_PAGE = 32900,
   ID_FROM_CLIPBOARD = 32850,
@@ -149,6 +151,15 @@ class CMainFrame : public SiteHost {
   // Tab-order switching.
   void SwitchSite(bool next);
 
+  // The tab bar: its model, and what the user does on it.
+  CSiteTabBar& tabBar() { return tabBar_; }
+  void OnTabSelected(int index);
+  void OnTabClose(int index);
+  // A command of the Site Popup menu, for the tab's site (not the active one).
+  void OnSiteMenuCommand(int index, unsigned id);
+  // What a tab shows of its site's download.
+  static TabStatus TabStatusOf(const CKestrelView* site);
+
  private:
   struct Site;
   Site* Find(CKestrelView* view) const;
@@ -162,7 +173,7 @@ class CMainFrame : public SiteHost {
   const KeyState& keys_;
   std::vector<std::unique_ptr<Site>> owned_;
   std::vector<CKestrelView*> siteList_;
-  std::vector<CKestrelView*> tabOrder_;
+  CSiteTabBar tabBar_;
   CKestrelView* active_ = nullptr;
   std::map<CommandTarget, Handler> targets_;
   CStatusBarWithProgress status_;

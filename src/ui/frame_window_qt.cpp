@@ -3,6 +3,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QCompleter>
+#include <QKeyEvent>
+#include <QSet>
+#include <QSignalBlocker>
+#include <QStringListModel>
+#include <limits>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
@@ -21,15 +28,66 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "address/resolver.h"
 #include "app/app.h"
+#include "engine/key_state_qt.h"
 #include "engine/web_engine.h"
 #include "engine/webengine_control.h"
 #include "ui/child_window_qt.h"
 
 namespace kestrel {
 
+namespace {
+
+constexpr unsigned kAliasDialogCommand = 32939;
+
+// The Address Bar's edit field. Its keys are seen before the field's own
+// handling: Enter opens (and never reaches the combo box, which would
+// otherwise add or pick items of its own), Escape puts the site's address
+// back, and every other key marks the text as being edited.
+class AddressEdit : public QLineEdit {
+ public:
+  std::function<void()> enter, escape, edited;
+
+ protected:
+  bool event(QEvent* e) override {
+    // Escape and Enter belong to the field while it has the focus, not to
+    // the window's shortcuts (Escape is also Stop).
+    if (e->type() == QEvent::ShortcutOverride) {
+      int key = static_cast<QKeyEvent*>(e)->key();
+      if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        e->accept();
+        return true;
+      }
+    }
+    return QLineEdit::event(e);
+  }
+  void keyPressEvent(QKeyEvent* e) override {
+    switch (e->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter: {
+        QtKeyState::EventScope held(e->modifiers());
+        if (enter) enter();
+        e->accept();
+        return;
+      }
+      case Qt::Key_Escape:
+        if (edited) edited();
+        if (escape) escape();
+        e->accept();
+        return;
+      default:
+        if (edited) edited();
+        QLineEdit::keyPressEvent(e);
+    }
+  }
+};
+
+}  // namespace
+
 QtFrameWindow::QtFrameWindow(Callbacks callbacks)
-    : cb_(std::move(callbacks)), mdi_(new QMdiArea), tabs_(new QTabBar), address_(new QLineEdit),
+    : cb_(std::move(callbacks)), mdi_(new QMdiArea), tabs_(new QTabBar), addressBox_(new QComboBox),
+      completer_(new QCompleter(this)),
       busy_(new QLabel), message_(new QLabel), progress_(new QProgressBar), timer_(new QTimer(this)) {
   setWindowTitle(QStringLiteral("Kestrel"));
   setObjectName(QString::fromLatin1(kMainWindowClass));
@@ -73,6 +131,7 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
 
   BuildMenus();
   BuildToolBar();
+  BuildAddressBar();
   connect(timer_, &QTimer::timeout, this, [this] {
     if (cb_.timer) cb_.timer();
   });
@@ -130,9 +189,14 @@ void QtFrameWindow::BuildMenus() {
   Command(go, ID_NEXT_WINDOW, tr("&Next Window"), QKeySequence(Qt::CTRL | Qt::Key_Tab));
   Command(go, ID_PREV_WINDOW, tr("&Previous Window"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab));
   Command(go, ID_DUPLICATE_SITE, tr("&Duplicate Current Site"));
+  go->addSeparator();
+  QMenu* shortcuts = go->addMenu(tr("&Shortcuts"));
+  for (const ShortcutCommand& sc : ShortcutCommands()) Command(shortcuts, sc.id, tr(sc.label));
 
   QMenu* tools = menuBar()->addMenu(tr("&Tools"));
   Command(tools, ID_ALWAYS_NEW, tr("&Always New Window"), {}, true);
+  Command(tools, kAliasDialogCommand, tr("Alias &Definitions..."));
+  tools->addSeparator();
   Command(tools, ID_OPTIONS, tr("&Options..."));
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
@@ -154,28 +218,107 @@ void QtFrameWindow::BuildToolBar() {
   button(ID_VIEW_STOP, QStyle::SP_BrowserStop, tr("Stop"));
   button(ID_VIEW_REFRESH, QStyle::SP_BrowserReload, tr("Refresh"));
   button(ID_GO_HOME, QStyle::SP_DirHomeIcon, tr("Home"));
-  toolbar_->addSeparator();
-  toolbar_->addWidget(new QLabel(tr(" Address ")));
-  address_->setClearButtonEnabled(true);
-  address_->setPlaceholderText(tr("Type an address, and press Enter"));
-  toolbar_->addWidget(address_);
   busy_->setFixedWidth(24);
   busy_->setAlignment(Qt::AlignCenter);
   toolbar_->addWidget(busy_);
-  connect(address_, &QLineEdit::textEdited, this, [this] { editing_ = true; });
-  connect(address_, &QLineEdit::returnPressed, this, [this] {
-    std::string text = address_->text().toStdString();
-    editing_ = false;
-    Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
-    if (!text.empty()) cb_.openTyped(text, mods & Qt::ControlModifier, mods & Qt::ShiftModifier);
-  });
   auto* focus = new QAction(this);
   focus->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::ALT | Qt::Key_D), Qt::Key_F6});
   connect(focus, &QAction::triggered, this, [this] {
-    address_->setFocus();
-    address_->selectAll();
+    addressEdit()->setFocus();
+    addressEdit()->selectAll();
   });
   addAction(focus);
+}
+
+void QtFrameWindow::BuildAddressBar() {
+  addToolBarBreak();
+  addressBar_ = addToolBar(tr("Address"));
+  addressBar_->setObjectName(QStringLiteral("AddressBar"));
+  addressBar_->setMovable(false);
+  addressBar_->addWidget(new QLabel(tr(" Address ")));
+
+  auto* edit = new AddressEdit;
+  edit->setMaxLength(std::numeric_limits<int>::max());  // typed text has no size limit
+  edit->setClearButtonEnabled(true);
+  edit->setPlaceholderText(tr("Type an address, a search or an alias, and press Enter"));
+  edit->enter = [this] {
+    editing_ = false;
+    cb_.command(ID_ADDRESS_ENTER);
+  };
+  edit->escape = [this] {
+    if (cb_.addressEscape) cb_.addressEscape();
+  };
+  edit->edited = [this] { editing_ = true; };
+  addressBox_->setEditable(true);
+  addressBox_->setLineEdit(edit);
+  addressBox_->setInsertPolicy(QComboBox::NoInsert);
+  addressBox_->setDuplicatesEnabled(true);
+  addressBox_->setMaxVisibleItems(20);
+  addressBox_->setMinimumWidth(200);
+  addressBox_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  addressBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  completer_->setModel(new QStringListModel(completer_));
+  completer_->setCaseSensitivity(Qt::CaseInsensitive);
+  completer_->setFilterMode(Qt::MatchContains);
+  completer_->setCompletionMode(QCompleter::PopupCompletion);
+  completer_->setMaxVisibleItems(12);
+  addressBox_->setCompleter(completer_);
+  connect(edit, &QLineEdit::textEdited, this, [this] { editing_ = true; });
+  // Only a choice in the drop-down list arrives here; Enter never reaches the box.
+  connect(addressBox_, qOverload<int>(&QComboBox::activated), this, [this](int i) {
+    if (i >= 0 && cb_.addressChosen) cb_.addressChosen(i);
+  });
+  addressBar_->addWidget(addressBox_);
+
+  auto* go = new QAction(tr("Go"), this);
+  go->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+  go->setToolTip(tr("Go to the address in the Address Bar"));
+  connect(go, &QAction::triggered, this, [this] {
+    QtKeyState::EventScope held(QGuiApplication::keyboardModifiers());
+    editing_ = false;
+    cb_.command(ID_ADDRESS_ENTER);
+  });
+  addressBar_->addAction(go);
+  actions_[ID_ADDRESS_ENTER] = go;
+}
+
+QLineEdit* QtFrameWindow::addressEdit() const { return addressBox_->lineEdit(); }
+
+std::string QtFrameWindow::AddressText() const { return addressEdit()->text().toStdString(); }
+
+void QtFrameWindow::SetAddressTextTrimmed(const std::string& text) {
+  addressEdit()->setText(QString::fromStdString(text));
+  addressEdit()->end(false);
+}
+
+void QtFrameWindow::SetAddressItems(const std::vector<std::string>& items) {
+  // Refilling the box would wipe what is typed in it.
+  QString typed = addressEdit()->text();
+  int cursor = addressEdit()->cursorPosition();
+  QStringList list;
+  list.reserve(static_cast<qsizetype>(items.size()));
+  for (const std::string& s : items) list << QString::fromStdString(s);
+  QSignalBlocker block(addressBox_);
+  addressBox_->clear();
+  addressBox_->addItems(list);
+  addressBox_->setCurrentIndex(-1);
+  addressEdit()->setText(typed);
+  addressEdit()->setCursorPosition(cursor);
+}
+
+void QtFrameWindow::SetAddressCompletions(const std::vector<std::string>& typed,
+                                          const std::vector<std::string>& visited) {
+  QStringList list;
+  QSet<QString> seen;
+  for (const auto* source : {&typed, &visited})
+    for (const std::string& s : *source) {
+      QString q = QString::fromStdString(s);
+      if (!q.isEmpty() && !seen.contains(q.toLower())) {
+        seen.insert(q.toLower());
+        list << q;
+      }
+    }
+  static_cast<QStringListModel*>(completer_->model())->setStringList(list);
 }
 
 bool QtFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& control) {
@@ -224,6 +367,7 @@ void QtFrameWindow::ActivateSite(ChildWindow* window) {
 void QtFrameWindow::SetRebarVisible(bool visible) {
   menuBar()->setVisible(visible);
   toolbar_->setVisible(visible);
+  addressBar_->setVisible(visible);
   tabs_->setVisible(visible);
 }
 
@@ -262,7 +406,10 @@ void QtFrameWindow::SetBusyIndicator(bool busy) {
   busy_->setToolTip(busy ? tr("Loading") : QString());
 }
 
-void QtFrameWindow::SetAddressText(const std::string& text) { address_->setText(QString::fromStdString(text)); }
+void QtFrameWindow::SetAddressText(const std::string& text) {
+  addressEdit()->setText(QString::fromStdString(text));
+  addressEdit()->setCursorPosition(0);
+}
 
 int QtFrameWindow::TabIndex(ChildWindow* window) const {
   for (int i = 0; i < tabs_->count(); ++i)

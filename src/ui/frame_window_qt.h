@@ -6,11 +6,14 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "frame/frame_window.h"
 #include "frame/main_frame.h"
 
 class QAction;
+class QComboBox;
+class QCompleter;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
@@ -32,7 +35,10 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState 
     std::function<bool(unsigned id)> command;
     // Bit 0: enabled, bit 1: checked.
     std::function<int(unsigned id)> commandState;
-    std::function<void(const std::string&, bool ctrl, bool shift)> openTyped;
+    // An entry of the Address Bar's drop-down was chosen.
+    std::function<void(int index)> addressChosen;
+    // Escape in the Address Bar.
+    std::function<void()> addressEscape;
     std::function<void(ChildWindow*)> siteActivated;
     std::function<void(ChildWindow*)> siteCloseRequested;
     std::function<void(CMainFrame::TrayMouse)> tray;
@@ -46,7 +52,14 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState 
   void StartTimer();
   QMdiArea* mdiArea() const { return mdi_; }
   QTabBar* tabBar() const { return tabs_; }
-  QLineEdit* addressEdit() const { return address_; }
+  QLineEdit* addressEdit() const;
+  QComboBox* addressBox() const { return addressBox_; }
+  std::string AddressText() const;
+  // After the Address Bar's Enter: the trimmed text, the caret at its end.
+  void SetAddressTextTrimmed(const std::string& text);
+  // The drop-down's items and what typing completes from.
+  void SetAddressItems(const std::vector<std::string>& items);
+  void SetAddressCompletions(const std::vector<std::string>& typed, const std::vector<std::string>& visited);
   QAction* action(unsigned id) const;
 
   // FrameWindow
@@ -72,6 +85,7 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState 
   void SetAddressText(const std::string& text) override;
   bool AddressBeingEdited() const override { return editing_; }
   void ClearAddressEditing() override { editing_ = false; }
+  void SetAddressEditing() { editing_ = true; }
   void AddTab(ChildWindow* window, const std::string& text, bool select) override;
   void SelectTab(ChildWindow* window) override;
   void SetTabText(ChildWindow* window, const std::string& text) override;
@@ -99,12 +113,15 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState 
   int TabIndex(ChildWindow* window) const;
   void BuildMenus();
   void BuildToolBar();
+  void BuildAddressBar();
 
   Callbacks cb_;
   QMdiArea* mdi_;
   QTabBar* tabs_;
-  QLineEdit* address_;
+  QComboBox* addressBox_;
+  QCompleter* completer_;
   QToolBar* toolbar_ = nullptr;
+  QToolBar* addressBar_ = nullptr;
   QLabel* busy_;
   QLabel* message_;
   QProgressBar* progress_;

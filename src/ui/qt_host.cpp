@@ -7,14 +7,17 @@
 #include <QInputDialog>
 #include <QLineEdit>
 
-#include "app/typed_text.h"
+#include "address/typed_urls.h"
 #include "common/message.h"
 #include "common/progdir.h"
+#include "common/strings.h"
 #include "common/trace.h"
 #include "engine/handoff_server.h"
 #include "engine/signals.h"
 #include "engine/web_engine.h"
 #include "engine/webengine_control.h"
+#include "platform/special_folders.h"
+#include "ui/alias_dialog_qt.h"
 #include "ui/frame_window_qt.h"
 #include "ui/qt_dialogs.h"
 
@@ -66,7 +69,12 @@ bool QtAppHost::CreateMainFrame() {
   QtFrameWindow::Callbacks cb;
   cb.command = [this](unsigned id) { return frame_->OnCommand(id); };
   cb.commandState = [this](unsigned id) { return CommandState(id); };
-  cb.openTyped = [this](const std::string& text, bool, bool) { OpenTypedLines(text); };
+  cb.addressChosen = [this](int i) { AddressChosen(i); };
+  cb.addressEscape = [this] {
+    // The text goes back to the page's address; it stays "being edited"
+    // so that the page does not overwrite it again at once.
+    if (CKestrelView* v = frame_->ActiveView()) window_->SetAddressText(v->GetLocationURL());
+  };
   cb.siteActivated = [this](ChildWindow* w) { frame_->OnSiteActivated(w); };
   cb.siteCloseRequested = [this](ChildWindow* w) { frame_->OnSiteCloseRequested(w); };
   cb.tray = [this](CMainFrame::TrayMouse m) { frame_->OnTrayNotify(m); };
@@ -77,7 +85,28 @@ bool QtAppHost::CreateMainFrame() {
   frame_ = std::make_unique<CMainFrame>(*window_, app_->profile, app_->settings, clock_, keys_);
   frame_->RegisterTarget(CommandTarget::App, [this](unsigned id) { return app_->OnCommand(id); });
   frame_->RegisterTarget(CommandTarget::Frame, [this](unsigned id) { return FrameExtraCommand(id); });
+  frame_->RegisterTarget(CommandTarget::Address, [this](unsigned id) { return AddressCommand(id); });
+  frame_->RegisterTarget(CommandTarget::Aliases, [this](unsigned) {
+    RunAliasDialog(window_.get(), app_->aliases, CKestrelApp::AliasPath(),
+                   [this](const std::string& page) { OpenInNewSite("file://" + ProgramFile("help/" + page)); });
+    return true;
+  });
   dialogs_.setParentWindow(window_.get());
+
+  resolver_ = std::make_unique<CAddressResolver>(*frame_, app_->aliases);
+  resolver_->folderAddress = [env = FolderEnvironment::FromProcess(ProgramDirectory())](int folder) {
+    return SpecialFolderAddress(folder, env);
+  };
+  resolver_->openGroup = [this](const std::string& name) { OpenGroup(name); };
+  resolver_->confirmMany = [](std::size_t lines) {
+    return ShowMessage("The text holds " + std::to_string(lines) + " addresses. Open them all?", MessageKind::Question);
+  };
+  frame_->documentCompleted = [this](CKestrelView* v) { RememberVisited(v->GetLocationURL()); };
+  app_->typedUrls.onChanged = [this] {
+    window_->SetAddressItems(app_->typedUrls.items());
+    RefreshCompletions();
+  };
+  app_->typedUrls.Load(app_->profile);
 
   const Settings& s = app_->settings;
   if (HasSavedPlacement(s)) window_->setGeometry(s.WPLeft, s.WPTop, s.WPWidth, s.WPHeight);
@@ -94,12 +123,15 @@ bool QtAppHost::FrameExtraCommand(unsigned id) {
   switch (id) {
     case ID_FILE_OPEN: {
       bool ok = false;
-      QString text = QInputDialog::getText(
+      QStringList items;
+      for (const std::string& s : app_->typedUrls.items()) items << QString::fromStdString(s);
+      QString text = QInputDialog::getItem(
           window_.get(), QString::fromStdString(TranslateMessage("Open")),
           QString::fromStdString(TranslateMessage(
               "Type the Internet address of a document or folder, and Kestrel will open it for you.")),
-          QLineEdit::Normal, QString(), &ok);
-      if (ok && !text.trimmed().isEmpty()) OpenTypedLines(text.toStdString());
+          items, -1, true, &ok);
+      // Text of the Open box is an address as it stands, not typed text to resolve.
+      if (ok && !text.trimmed().isEmpty()) resolver_->OpenAddress(text.trimmed().toStdString());
       return true;
     }
     case ID_HOME_PAGE:
@@ -112,7 +144,7 @@ bool QtAppHost::FrameExtraCommand(unsigned id) {
         return true;
       }
       std::string text = cb->text().toStdString();
-      if (!text.empty()) OpenTypedLines(text);
+      if (!text.empty()) OpenTypedLines(text, TypedSource::User);
       return true;
     }
     case ID_FOCUS_ADDRESS:
@@ -121,8 +153,8 @@ bool QtAppHost::FrameExtraCommand(unsigned id) {
       return true;
     case ID_ESCAPE:
       if (window_->addressEdit()->hasFocus()) {
+        window_->SetAddressEditing();
         if (CKestrelView* v = frame_->ActiveView()) window_->SetAddressText(v->GetLocationURL());
-        window_->ClearAddressEditing();
       }
       return true;
     default:
@@ -166,35 +198,75 @@ void QtAppHost::RestoreFrame() {
   window_->BringToFront();
 }
 
-CKestrelView* QtAppHost::TargetSite(bool forceNew) {
-  // The active site takes the address while it is blank; otherwise "Always
-  // New Window" decides.
-  CKestrelView* active = frame_->ActiveView();
-  if (!forceNew && active && (active->IsSiteBlank() || !app_->settings.AutoNew)) return active;
-  return frame_->CreateSite();
+bool QtAppHost::AddressCommand(unsigned id) {
+  if (id == ID_ADDRESS_ENTER) {
+    AddressEnter();
+    return true;
+  }
+  if (const char* keyword = ShortcutKeyword(id)) {
+    resolver_->OpenTypedText(keyword);
+    return true;
+  }
+  return false;
 }
 
-void QtAppHost::OpenTypedLines(const std::string& text) {
-  if (!frame_) return;
-  for (const std::string& line : SplitTypedLines(text)) {
-    std::string address = AddressForTypedLine(line);
-    if (address.empty()) {
-      Trace("refused", line);
-      continue;
+void QtAppHost::AddressEnter() {
+  std::string text = window_->AddressText();
+  std::string trimmed = Trim(text);
+  window_->SetAddressTextTrimmed(trimmed);
+  resolver_->OpenTypedLines(text, TypedSource::User);
+  app_->typedUrls.Insert(TypedUrlList::Normalise(trimmed));
+}
+
+void QtAppHost::AddressChosen(int index) {
+  const auto& items = app_->typedUrls.items();
+  if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return;
+  std::string text = CutUtf8(items[static_cast<std::size_t>(index)], 259);
+  // Taken off first and put back on top: a chosen entry moves up.
+  app_->typedUrls.RemoveAt(static_cast<std::size_t>(index));
+  resolver_->OpenTypedLines(text, TypedSource::User);
+  app_->typedUrls.Insert(TypedUrlList::Normalise(Trim(text)));
+  window_->SetAddressTextTrimmed(Trim(text));
+}
+
+void QtAppHost::RememberVisited(const std::string& url) {
+  if (url.empty() || url == "about:blank" || url.rfind("data:", 0) == 0) return;
+  for (auto it = visited_.begin(); it != visited_.end(); ++it)
+    if (*it == url) {
+      visited_.erase(it);
+      break;
     }
-    Trace("navigate", address);
-    if (CKestrelView* s = TargetSite()) s->Navigate(address);
-  }
+  visited_.push_front(CutUtf8(url, 2048));
+  if (visited_.size() > kVisitedMax) visited_.pop_back();
+  RefreshCompletions();
+}
+
+void QtAppHost::EnableAddressCompletion() {
+  completion_ = true;
+  RefreshCompletions();
+}
+
+void QtAppHost::RefreshCompletions() {
+  if (!completion_ || !window_) return;
+  window_->SetAddressCompletions(app_->typedUrls.items(), {visited_.begin(), visited_.end()});
+}
+
+void QtAppHost::OpenTypedLines(const std::string& text, TypedSource source) {
+  if (resolver_) resolver_->OpenTypedLines(text, source);
 }
 
 void QtAppHost::GoHomeInTargetSite() {
-  if (CKestrelView* s = TargetSite()) s->Navigate(app_->homePage());
+  if (CKestrelView* s = resolver_ ? resolver_->ChooseTargetSite(true) : nullptr) s->Navigate(app_->homePage());
 }
 
 void QtAppHost::OpenGroup(const std::string& name) { Trace("open-group", name); }
 
 void QtAppHost::OpenInNewSite(const std::string& url) {
-  if (CKestrelView* s = TargetSite(true)) s->Navigate(url);
+  if (!frame_) return;
+  if (CKestrelView* s = frame_->CreateSite())
+    s->Navigate(url);
+  else
+    ShowMessage("Can't open another site: too many sites are open.");
 }
 
 void QtAppHost::CloseAllSites() {

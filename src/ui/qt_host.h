@@ -1,9 +1,11 @@
 #pragma once
 // The windowing side of start-up: the QApplication, the main frame and its
 // window, the hand-off socket and the termination signals.
+#include <deque>
 #include <memory>
 #include <string>
 
+#include "address/resolver.h"
 #include "app/app.h"
 #include "engine/key_state_qt.h"
 #include "frame/main_frame.h"
@@ -29,9 +31,9 @@ class QtAppHost : public AppHost {
   void NavigateNewestSite(const std::string& url) override;
   void ShowFrame(bool maximized) override;
   void RestoreBandLayout() override {}
-  void EnableAddressCompletion() override {}
+  void EnableAddressCompletion() override;
   void RestoreFrame() override;
-  void OpenTypedLines(const std::string& text) override;
+  void OpenTypedLines(const std::string& text, TypedSource source) override;
   void GoHomeInTargetSite() override;
   void OpenGroup(const std::string& name) override;
   void OpenInNewSite(const std::string& url) override;
@@ -45,8 +47,12 @@ class QtAppHost : public AppHost {
   QtFrameWindow* window() const { return window_.get(); }
 
  private:
-  CKestrelView* TargetSite(bool forceNew = false);
   bool FrameExtraCommand(unsigned id);
+  bool AddressCommand(unsigned id);
+  void AddressEnter();
+  void AddressChosen(int index);
+  void RememberVisited(const std::string& url);
+  void RefreshCompletions();
   int CommandState(unsigned id) const;
   int& argc_;
   char** argv_;
@@ -57,6 +63,11 @@ class QtAppHost : public AppHost {
   QtKeyState keys_;
   std::unique_ptr<QtFrameWindow> window_;
   std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<CAddressResolver> resolver_;
+  // Addresses visited in this run, newest first, for the Address Bar's completion.
+  std::deque<std::string> visited_;
+  static constexpr std::size_t kVisitedMax = 500;
+  bool completion_ = false;
 };
 
 }  // namespace kestrel

@@ -94,7 +94,9 @@ class FakeHost : public AppHost, public FrameState {
   void RestoreBandLayout() override { note("RestoreBandLayout"); }
   void EnableAddressCompletion() override { note("EnableAddressCompletion"); }
   void RestoreFrame() override { note("RestoreFrame"); }
-  void OpenTypedLines(const std::string& text) override { note("OpenTypedLines " + text); }
+  void OpenTypedLines(const std::string& text, TypedSource source) override {
+    note(std::string(source == TypedSource::OtherProcess ? "OpenTypedLines(other) " : "OpenTypedLines ") + text);
+  }
   void GoHomeInTargetSite() override { note("GoHome"); }
   void OpenGroup(const std::string& name) override { note("OpenGroup " + name); }
   void OpenInNewSite(const std::string& url) override { note("OpenInNewSite " + url); }

@@ -73,7 +73,7 @@ TEST(AppStartup, CommandLineWinsOverHomePageAndStartupOptions) {
   Harness h;
   h.app->settings.SUOpenPage = true;
   ASSERT_TRUE(h.app->InitInstance("http://a.example/\nhttp://b.example/"));
-  EXPECT_TRUE(h.host.has("OpenTypedLines http://a.example/\nhttp://b.example/"));
+  EXPECT_TRUE(h.host.has("OpenTypedLines(other) http://a.example/\nhttp://b.example/"));
   EXPECT_FALSE(h.host.has("OpenTypedLines http://home.example/"));
 
   // Later starts: no first-run dialogs, and the start-up options in their order.
@@ -242,7 +242,7 @@ TEST(AppStartup, HandOffReachesTheRunningInstanceAndNothingElseRunsInTheSecond) 
   EXPECT_EQ(second.exitCode(), 0);
   EXPECT_TRUE(secondHost.calls.empty());
   EXPECT_FALSE(FileExists(first.dir.file("cfg/second.reg")));
-  EXPECT_EQ(first.host.calls, (std::vector<std::string>{"RestoreFrame", "OpenTypedLines http://handed.example/\x01\xff"}));
+  EXPECT_EQ(first.host.calls, (std::vector<std::string>{"RestoreFrame", "OpenTypedLines(other) http://handed.example/\x01\xff"}));
 }
 
 TEST(AppStartup, CopyDataWithAnotherCodeIsIgnoredAndEmptyTextOnlyRestores) {

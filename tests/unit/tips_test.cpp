@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/tips.h"
-#include "app/typed_text.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -42,25 +41,6 @@ TEST(Tips, FileFormatAndNavigation) {
   EXPECT_EQ(none.current(), "");
   none.Next();
   EXPECT_TRUE(none.showTip());
-}
-
-TEST(TypedText, LinesAndAddresses) {
-  EXPECT_EQ(SplitTypedLines("\n  a.example \r\n\n\t\nb.example"), (std::vector<std::string>{"a.example", "b.example"}));
-  EXPECT_TRUE(SplitTypedLines(std::string(1000, '\n') + " \t ").empty());
-
-  EXPECT_EQ(AddressForTypedLine("https://x.example/a?b"), "https://x.example/a?b");
-  EXPECT_EQ(AddressForTypedLine("about:blank"), "about:blank");
-  EXPECT_EQ(AddressForTypedLine("example.org"), "http://example.org");
-  EXPECT_EQ(AddressForTypedLine("localhost:8080/x"), "http://localhost:8080/x");
-  EXPECT_EQ(AddressForTypedLine("/home/u/page.html"), "file:///home/u/page.html");
-  EXPECT_EQ(AddressForTypedLine("\"/home/u/my page.html\""), "file:///home/u/my page.html");
-  // Script addresses would run in whatever page is open: never from typed or handed-over text.
-  EXPECT_EQ(AddressForTypedLine("javascript:alert(1)"), "");
-  EXPECT_EQ(AddressForTypedLine("  JavaScript:alert(1)"), "");
-  EXPECT_EQ(AddressForTypedLine("vbscript:msgbox"), "");
-  EXPECT_EQ(AddressForTypedLine(std::string("a.example\0b", 11)), "");
-  EXPECT_EQ(AddressForTypedLine("\"\""), "");
-  EXPECT_EQ(AddressForTypedLine(std::string(1 << 20, 'a')).size(), (1u << 20) + 7);
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+// The site tab bar's model on the paths a busy window takes: laying out the
+// visible tabs on every paint while pages load, and opening and closing sites.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/site_tab_bar.h"
+
+namespace kestrel {
+namespace {
+
+std::vector<char> Keys(int n) { return std::vector<char>(static_cast<std::size_t>(n)); }
+CKestrelView* Key(std::vector<char>& keys, int i) {
+  return reinterpret_cast<CKestrelView*>(&keys[static_cast<std::size_t>(i)]);
+}
+
+void BM_TabLayout(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  auto keys = Keys(n);
+  CSiteTabBar bar;
+  bar.SetWidth(1280);
+  for (int i = 0; i < n; ++i)
+    bar.AddTab("A page title number " + std::to_string(i), Key(keys, i), i == n - 1);
+  const char* base = keys.data();
+  int tick = 0;
+  auto status = [&](const CKestrelView* v) {
+    const int i = static_cast<int>(reinterpret_cast<const char*>(v) - base);
+    return TabStatus{(i + tick) % 102 - 1, i % 7 == 0};
+  };
+  for (auto _ : state) {
+    ++tick;
+    benchmark::DoNotOptimize(bar.Layout(status));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TabLayout)->Arg(10)->Arg(200);
+
+void BM_TabAddRemove(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  auto keys = Keys(n);
+  CSiteTabBar bar;
+  bar.SetWidth(1280);
+  for (auto _ : state) {
+    for (int i = 0; i < n; ++i) bar.AddTab("http://example.org/page", Key(keys, i), true);
+    // Close from the front, the costliest order for a vector of tabs.
+    for (int i = 0; i < n; ++i) bar.RemoveTab(Key(keys, i), true);
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_TabAddRemove)->Arg(200);
+
+}  // namespace
+}  // namespace kestrel

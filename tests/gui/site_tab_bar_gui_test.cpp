@@ -1,0 +1,206 @@
+// The site tab bar's window offscreen: the gauge and the error mark land on
+// the pixels the model lays out, and clicks reach the right tab.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QImage>
+#include <QTest>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <array>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+#include "ui/site_tab_bar_qt.h"
+
+namespace kestrel {
+namespace {
+
+struct Fixture {
+  std::array<char, 300> keys{};
+  CKestrelView* site(int i) { return reinterpret_cast<CKestrelView*>(&keys[static_cast<std::size_t>(i)]); }
+  std::map<const CKestrelView*, TabStatus> status;
+  CSiteTabBar model;
+  std::vector<int> activated, closed;
+  std::vector<std::pair<int, QPoint>> menus;
+
+  std::unique_ptr<QtSiteTabBar> MakeBar(int width) {
+    auto bar = std::make_unique<QtSiteTabBar>(model, [this](const CKestrelView* v) {
+      auto it = status.find(v);
+      return it == status.end() ? TabStatus{} : it->second;
+    });
+    bar->activate = [this](int i) { activated.push_back(i); };
+    bar->closeTab = [this](int i) { closed.push_back(i); };
+    bar->contextMenu = [this](int i, QPoint p) { menus.emplace_back(i, p); };
+    bar->resize(width, bar->height());
+    bar->show();
+    return bar;
+  }
+  TabPaint Paint(int index) {
+    for (auto& p : model.Layout([this](const CKestrelView* v) { return status[v]; }))
+      if (p.index == index) return p;
+    ADD_FAILURE() << "tab " << index << " not in view";
+    return {};
+  }
+};
+
+QColor At(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
+
+// With KESTREL_SHOT_DIR set, the bar is also saved as a picture there.
+void Shot(QWidget* w, const char* name) {
+  if (const char* dir = std::getenv("KESTREL_SHOT_DIR"))
+    w->grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+}
+
+TEST(SiteTabBarGui, DrawsGaugeAndErrorMarkWhereLaidOut) {
+  Fixture f;
+  for (int i = 0; i < 4; ++i) f.model.AddTab("Page " + std::to_string(i), f.site(i), i == 1);
+  f.status[f.site(0)] = {50, false};
+  f.status[f.site(1)] = {100, false};
+  f.status[f.site(2)] = {-1, true};
+  f.status[f.site(3)] = {-1, false};
+  auto bar = f.MakeBar(600);
+  EXPECT_EQ(bar->height(), CSiteTabBar::kTabHeight + 4);
+  EXPECT_EQ(f.model.width(), 600);
+
+  const QImage img = bar->grab().toImage();
+  Shot(bar.get(), "site_tab_bar");
+  const QColor outer(0, 170, 0), fill(0, 255, 0), red(255, 0, 0);
+
+  for (int i : {0, 1}) {
+    const TabPaint p = f.Paint(i);
+    const int filled = p.gaugeFill.bottom - p.gaugeFill.top;
+    EXPECT_EQ(filled, i == 0 ? 7 : 10);
+    const int x = p.markOuter.left, top = p.markOuter.top, bottom = p.markOuter.bottom;
+    // The frame's corners and edges, the green column rising from the bottom.
+    EXPECT_EQ(At(img, x, top), outer) << i;
+    EXPECT_EQ(At(img, x + 3, bottom - 1), outer) << i;
+    EXPECT_EQ(At(img, x + 1, bottom - 1), outer) << i;
+    EXPECT_EQ(At(img, x + 1, p.gaugeFill.bottom - 1), fill) << i;
+    EXPECT_EQ(At(img, x + 2, p.gaugeFill.top), fill) << i;
+    EXPECT_EQ(At(img, x + 1, p.gaugeFill.top - 1), outer) << i;
+    // Nothing green beyond the frame.
+    EXPECT_NE(At(img, x + 4, top + 5), outer) << i;
+    EXPECT_NE(At(img, x, top - 1), outer) << i;
+  }
+  // The selected tab's contents are shifted right by four pixels.
+  EXPECT_EQ(f.Paint(1).markOuter.left - f.Paint(1).tab.left, 4);
+
+  const TabPaint err = f.Paint(2);
+  ASSERT_EQ(err.mark, TabPaint::Mark::Error);
+  for (int y = err.markOuter.top; y < err.markOuter.bottom; ++y)
+    for (int x = err.markOuter.left; x < err.markOuter.right; ++x) EXPECT_EQ(At(img, x, y), red);
+
+  const TabPaint none = f.Paint(3);
+  EXPECT_NE(At(img, none.tab.left + 1, none.tab.top + 10), red);
+  EXPECT_NE(At(img, none.tab.left + 1, none.tab.top + 10), outer);
+
+  // Progress ends: the gauge goes on the next paint, the tab is not marked.
+  f.status[f.site(0)] = {-1, false};
+  f.model.RedrawTab(0);
+  const QImage after = bar->grab().toImage();
+  const TabPaint p0 = f.Paint(0);
+  EXPECT_EQ(p0.mark, TabPaint::Mark::None);
+  EXPECT_NE(At(after, p0.tab.left + 1, p0.tab.top + 15), fill);
+  EXPECT_NE(At(after, p0.tab.left, p0.tab.top + 5), outer);
+}
+
+TEST(SiteTabBarGui, ClicksReachTheTabUnderTheMouse) {
+  Fixture f;
+  for (int i = 0; i < 3; ++i) f.model.AddTab("Page " + std::to_string(i), f.site(i), i == 0);
+  auto bar = f.MakeBar(600);
+  auto centre = [&](int i) {
+    const TabRect r = *f.model.RectOf(i);
+    return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  };
+
+  QTest::mouseClick(bar.get(), Qt::LeftButton, {}, centre(2));
+  EXPECT_EQ(f.activated, std::vector<int>{2});
+  EXPECT_EQ(f.model.selected(), 2);
+  EXPECT_TRUE(f.closed.empty());
+
+  // Right click on a background tab: its menu, the selection stays.
+  QTest::mouseClick(bar.get(), Qt::RightButton, {}, centre(0));
+  ASSERT_EQ(f.menus.size(), 1u);
+  EXPECT_EQ(f.menus[0].first, 0);
+  EXPECT_EQ(f.menus[0].second, bar->mapToGlobal(centre(0)));
+  EXPECT_EQ(f.model.selected(), 2);
+  EXPECT_EQ(f.activated.size(), 1u);
+
+  QTest::mouseDClick(bar.get(), Qt::LeftButton, {}, centre(1));
+  EXPECT_EQ(f.closed, std::vector<int>{1});
+  QTest::mouseClick(bar.get(), Qt::MiddleButton, {}, centre(0));
+  EXPECT_EQ(f.closed, (std::vector<int>{1, 0}));
+
+  // The tooltip shows the whole title, not the shortened one.
+  const std::string title = "A page title much longer than a tab can show";
+  f.model.SetTabText(f.site(2), title);
+  QHelpEvent tip(QEvent::ToolTip, centre(2), bar->mapToGlobal(centre(2)));
+  QApplication::sendEvent(bar.get(), &tip);
+  EXPECT_EQ(QToolTip::text(), QString::fromStdString(title));
+  EXPECT_NE(f.model.text(2), title);
+  QHelpEvent away(QEvent::ToolTip, QPoint(550, 10), bar->mapToGlobal(QPoint(550, 10)));
+  QApplication::sendEvent(bar.get(), &away);
+  EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000));  // it fades out
+
+  // Outside every tab: beside the last one and in the top margin.
+  f.activated.clear();
+  f.closed.clear();
+  f.menus.clear();
+  const int selected = f.model.selected();
+  for (QPoint p : {QPoint(550, 10), QPoint(centre(0).x(), 0), QPoint(0, 10)}) {
+    QTest::mouseClick(bar.get(), Qt::LeftButton, {}, p);
+    QTest::mouseClick(bar.get(), Qt::RightButton, {}, p);
+    QTest::mouseClick(bar.get(), Qt::MiddleButton, {}, p);
+    QTest::mouseDClick(bar.get(), Qt::LeftButton, {}, p);
+  }
+  EXPECT_TRUE(f.activated.empty());
+  EXPECT_TRUE(f.closed.empty());
+  EXPECT_TRUE(f.menus.empty());
+  EXPECT_EQ(f.model.selected(), selected);
+}
+
+TEST(SiteTabBarGui, ManyTabsScrollAndSurviveTheWindow) {
+  Fixture f;
+  auto bar = f.MakeBar(1000);
+  for (int i = 0; i < 250; ++i) f.model.AddTab("Tab " + std::to_string(i), f.site(i), true);
+  ASSERT_TRUE(f.model.needsScroll());
+  const int first = f.model.firstVisible();
+  EXPECT_GT(first, 0);  // the newest, selected tab is in view
+  Shot(bar.get(), "site_tab_bar_scrolled");
+
+  // Clicking the last tab in view picks that tab, scrolled as it is.
+  const TabRect last = *f.model.RectOf(249);
+  QTest::mouseClick(bar.get(), Qt::LeftButton, {}, QPoint(last.left + 10, last.top + 5));
+  EXPECT_EQ(f.activated.back(), 249);
+
+  // The wheel scrolls one tab per notch, towards the first tab when turned up.
+  QWheelEvent up(QPointF(50, 10), bar->mapToGlobal(QPointF(50, 10)), QPoint(), QPoint(0, 120 * 3),
+                 Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(bar.get(), &up);
+  EXPECT_EQ(f.model.firstVisible(), first - 3);
+  QWheelEvent down(QPointF(50, 10), bar->mapToGlobal(QPointF(50, 10)), QPoint(), QPoint(0, -60),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(bar.get(), &down);
+  EXPECT_EQ(f.model.firstVisible(), first - 3);  // half a notch is kept for later
+  QApplication::sendEvent(bar.get(), &down);
+  EXPECT_EQ(f.model.firstVisible(), first - 2);
+
+  // A narrower window keeps the selected tab in view.
+  bar->resize(400, bar->height());
+  EXPECT_EQ(f.model.width(), 400);
+  const auto sel = f.model.RectOf(f.model.selected());
+  ASSERT_TRUE(sel.has_value());
+  EXPECT_LE(sel->right, f.model.TabAreaRight());
+
+  // The window goes first; the model keeps working without it.
+  bar.reset();
+  f.model.AddTab("after", f.site(299), true);
+  f.model.RedrawTab(0);
+  EXPECT_EQ(f.model.count(), 251);
+}
+
+}  // namespace
+}  // namespace kestrel
