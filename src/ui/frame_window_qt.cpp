@@ -23,7 +23,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QSystemTrayIcon>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -34,6 +33,7 @@
 #include "engine/web_engine.h"
 #include "engine/webengine_control.h"
 #include "ui/child_window_qt.h"
+#include "ui/site_tab_bar_qt.h"
 
 namespace kestrel {
 
@@ -86,7 +86,7 @@ class AddressEdit : public QLineEdit {
 }  // namespace
 
 QtFrameWindow::QtFrameWindow(Callbacks callbacks)
-    : cb_(std::move(callbacks)), mdi_(new QMdiArea), tabs_(new QTabBar), addressBox_(new QComboBox),
+    : cb_(std::move(callbacks)), mdi_(new QMdiArea), addressBox_(new QComboBox),
       completer_(new QCompleter(this)),
       busy_(new QLabel), message_(new QLabel), progress_(new QProgressBar), timer_(new QTimer(this)) {
   setWindowTitle(QStringLiteral("Kestrel"));
@@ -96,13 +96,6 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  tabs_->setExpanding(false);
-  tabs_->setTabsClosable(true);
-  tabs_->setMovable(false);
-  tabs_->setDocumentMode(true);
-  tabs_->setElideMode(Qt::ElideRight);
-  tabs_->setUsesScrollButtons(true);
-  layout->addWidget(tabs_);
   mdi_->setViewMode(QMdiArea::SubWindowView);
   mdi_->setActivationOrder(QMdiArea::CreationOrder);
   layout->addWidget(mdi_, 1);
@@ -111,16 +104,6 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
     if (auto* child = qobject_cast<QtChildWindow*>(w); child && cb_.siteActivated) cb_.siteActivated(child);
   });
-  connect(tabs_, &QTabBar::tabBarClicked, this, [this](int i) {
-    if (i < 0) return;
-    auto* child = reinterpret_cast<QtChildWindow*>(tabs_->tabData(i).value<quintptr>());
-    ActivateSite(child);
-  });
-  connect(tabs_, &QTabBar::tabCloseRequested, this, [this](int i) {
-    auto* child = reinterpret_cast<QtChildWindow*>(tabs_->tabData(i).value<quintptr>());
-    if (cb_.siteCloseRequested) cb_.siteCloseRequested(child);
-  });
-
   message_->setTextFormat(Qt::PlainText);
   statusBar()->addWidget(message_, 1);
   progress_->setRange(0, 100);
@@ -368,7 +351,7 @@ void QtFrameWindow::SetRebarVisible(bool visible) {
   menuBar()->setVisible(visible);
   toolbar_->setVisible(visible);
   addressBar_->setVisible(visible);
-  tabs_->setVisible(visible);
+  if (tabs_) tabs_->setVisible(visible);
 }
 
 void QtFrameWindow::SetCaptionAndBorder(bool caption, bool) {
@@ -411,41 +394,47 @@ void QtFrameWindow::SetAddressText(const std::string& text) {
   addressEdit()->setCursorPosition(0);
 }
 
-int QtFrameWindow::TabIndex(ChildWindow* window) const {
-  for (int i = 0; i < tabs_->count(); ++i)
-    if (tabs_->tabData(i).value<quintptr>() == reinterpret_cast<quintptr>(static_cast<QtChildWindow*>(window)))
-      return i;
-  return -1;
+void QtFrameWindow::AttachTabBar(CSiteTabBar& model, std::function<TabStatus(const CKestrelView*)> status) {
+  if (tabs_) return;
+  tabs_ = new QtSiteTabBar(model, std::move(status));
+  tabs_->setObjectName(QStringLiteral("SiteTabBar"));
+  static_cast<QVBoxLayout*>(centralWidget()->layout())->insertWidget(0, tabs_);
+  tabs_->activate = [this](int i) {
+    if (cb_.tabSelected) cb_.tabSelected(i);
+  };
+  tabs_->closeTab = [this](int i) {
+    if (cb_.tabClose) cb_.tabClose(i);
+  };
+  siteMenu_ = new QMenu(this);
+  const std::pair<unsigned, const char*> items[] = {
+      {ID_FILE_CLOSE, "Close"},          {ID_CLOSE_ALL, "Close All"}, {ID_CLOSE_ALL_BUT_CURRENT, "Close All But Current"},
+      {ID_DUPLICATE_SITE, "Duplicate"},  {ID_HIDE_SITE, "Hide"},      {32886, "Add To Group..."},
+      {0, nullptr},                      {4, "Add Into White List..."}, {32893, "Add Into Black List..."},
+  };
+  for (const auto& [id, label] : items) {
+    if (!label) {
+      siteMenu_->addSeparator();
+      continue;
+    }
+    siteMenu_->addAction(tr(label))->setData(id);
+  }
+  tabs_->contextMenu = [this](int i, QPoint pos) {
+    QAction* chosen = siteMenu_->exec(pos);
+    if (chosen && cb_.siteMenuCommand) cb_.siteMenuCommand(i, chosen->data().toUInt());
+  };
 }
 
-void QtFrameWindow::AddTab(ChildWindow* window, const std::string& text, bool select) {
-  if (TabIndex(window) >= 0) return;
-  QString t = QtChildWindow::DisplayTitle(QString::fromStdString(text));
-  int i = tabs_->addTab(t.left(40));
-  tabs_->setTabToolTip(i, t);
-  tabs_->setTabData(i, QVariant::fromValue(reinterpret_cast<quintptr>(static_cast<QtChildWindow*>(window))));
-  if (select) tabs_->setCurrentIndex(i);
+void QtFrameWindow::DetachTabBar() {
+  delete tabs_;
+  tabs_ = nullptr;
 }
 
-void QtFrameWindow::SelectTab(ChildWindow* window) {
-  int i = TabIndex(window);
-  if (i >= 0) tabs_->setCurrentIndex(i);
-}
-
-void QtFrameWindow::SetTabText(ChildWindow* window, const std::string& text) {
-  int i = TabIndex(window);
-  if (i < 0) return;
-  QString t = QtChildWindow::DisplayTitle(QString::fromStdString(text));
-  tabs_->setTabText(i, t.left(40));
-  tabs_->setTabToolTip(i, t);
-}
-
-void QtFrameWindow::RedrawTab(ChildWindow*) { tabs_->update(); }
-
-void QtFrameWindow::RemoveTab(ChildWindow* window) {
-  int i = TabIndex(window);
-  if (i >= 0) tabs_->removeTab(i);
-}
+// The tab bar draws the frame's model; these only keep the window in step.
+void QtFrameWindow::AddTab(ChildWindow*, const std::string&, bool) {}
+void QtFrameWindow::SelectTab(ChildWindow*) {}
+void QtFrameWindow::SetTabText(ChildWindow*, const std::string&) {}
+void QtFrameWindow::RedrawTab(ChildWindow*) {}
+void QtFrameWindow::RemoveTab(ChildWindow*) {}
 
 void QtFrameWindow::SetTrayIcon(bool show) {
   if (!QSystemTrayIcon::isSystemTrayAvailable()) return;

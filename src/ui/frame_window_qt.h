@@ -20,13 +20,14 @@ class QMdiArea;
 class QMenu;
 class QProgressBar;
 class QSystemTrayIcon;
-class QTabBar;
 class QTimer;
 class QToolBar;
 
 namespace kestrel {
 
 class QtChildWindow;
+class QtSiteTabBar;
+class CSiteTabBar;
 
 class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState {
   Q_OBJECT
@@ -45,13 +46,21 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState 
     std::function<void()> sized;
     std::function<void()> timer;
     std::function<void()> closing;
+    // The tab bar: a tab chosen, a tab to close, a Site Popup command for a tab's site.
+    std::function<void(int)> tabSelected;
+    std::function<void(int)> tabClose;
+    std::function<void(int, unsigned)> siteMenuCommand;
   };
   explicit QtFrameWindow(Callbacks callbacks);
   ~QtFrameWindow() override;
 
   void StartTimer();
   QMdiArea* mdiArea() const { return mdi_; }
-  QTabBar* tabBar() const { return tabs_; }
+  QtSiteTabBar* tabBar() const { return tabs_; }
+  // The frame's tab model, once the frame exists; the window draws it.
+  void AttachTabBar(CSiteTabBar& model, std::function<TabStatus(const CKestrelView*)> status);
+  // Before the frame and its model go.
+  void DetachTabBar();
   QLineEdit* addressEdit() const;
   QComboBox* addressBox() const { return addressBox_; }
   std::string AddressText() const;
@@ -110,14 +119,14 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState 
  private:
   QAction* Command(QMenu* menu, unsigned id, const QString& text, const QKeySequence& key = {},
                    bool checkable = false);
-  int TabIndex(ChildWindow* window) const;
   void BuildMenus();
   void BuildToolBar();
   void BuildAddressBar();
 
   Callbacks cb_;
   QMdiArea* mdi_;
-  QTabBar* tabs_;
+  QtSiteTabBar* tabs_ = nullptr;
+  QMenu* siteMenu_ = nullptr;
   QComboBox* addressBox_;
   QCompleter* completer_;
   QToolBar* toolbar_ = nullptr;

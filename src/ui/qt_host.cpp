@@ -27,6 +27,7 @@ QtAppHost::QtAppHost(int& argc, char** argv, QtDialogs& dialogs) : argc_(argc), 
 
 QtAppHost::~QtAppHost() {
   SetAddFavoriteHandler(nullptr);  // no frame: page calls do nothing
+  if (window_) window_->DetachTabBar();
   frame_.reset();
   window_.reset();
 }
@@ -81,8 +82,12 @@ bool QtAppHost::CreateMainFrame() {
   cb.sized = [this] { frame_->OnSize(); };
   cb.timer = [this] { frame_->OnTimer(CMainFrame::kTimerId); };
   cb.closing = [this] { app_->SaveAndRelease(); };
+  cb.tabSelected = [this](int i) { frame_->OnTabSelected(i); };
+  cb.tabClose = [this](int i) { frame_->OnTabClose(i); };
+  cb.siteMenuCommand = [this](int i, unsigned id) { frame_->OnSiteMenuCommand(i, id); };
   window_ = std::make_unique<QtFrameWindow>(std::move(cb));
   frame_ = std::make_unique<CMainFrame>(*window_, app_->profile, app_->settings, clock_, keys_);
+  window_->AttachTabBar(frame_->tabBar(), &CMainFrame::TabStatusOf);
   frame_->RegisterTarget(CommandTarget::App, [this](unsigned id) { return app_->OnCommand(id); });
   frame_->RegisterTarget(CommandTarget::Frame, [this](unsigned id) { return FrameExtraCommand(id); });
   frame_->RegisterTarget(CommandTarget::Address, [this](unsigned id) { return AddressCommand(id); });

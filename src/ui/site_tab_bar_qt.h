@@ -32,6 +32,7 @@ class QtSiteTabBar : public QWidget {
   // A right click on a tab; the selection stays where it was.
   std::function<void(int index, QPoint globalPos)> contextMenu;
 
+  int count() const { return model_.count(); }
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 

@@ -17,6 +17,7 @@
 #include "support/fake_site.h"
 #include "support/http_server.h"
 #include "ui/frame_window_qt.h"
+#include "ui/site_tab_bar_qt.h"
 
 namespace kestrel::test {
 namespace {
@@ -36,11 +37,16 @@ struct RealFrame {
     cb.siteActivated = [this](ChildWindow* w) { frame->OnSiteActivated(w); };
     cb.siteCloseRequested = [this](ChildWindow* w) { frame->OnSiteCloseRequested(w); };
     window = std::make_unique<QtFrameWindow>(std::move(cb));
+    cb.tabSelected = [this](int i) { frame->OnTabSelected(i); };
+    cb.tabClose = [this](int i) { frame->OnTabClose(i); };
+    cb.siteMenuCommand = [this](int i, unsigned id) { frame->OnSiteMenuCommand(i, id); };
     frame = std::make_unique<CMainFrame>(*window, profile, settings, clock, keys);
+    window->AttachTabBar(frame->tabBar(), &CMainFrame::TabStatusOf);
     window->resize(1000, 700);
     window->show();
   }
   ~RealFrame() {
+    window->DetachTabBar();
     frame.reset();
     window.reset();
   }
