@@ -21,7 +21,7 @@ inline constexpr const char* kWebSearchBase = "https://www.google.com/search?q="
 
 struct ShellFolderKeyword {
   const char* keyword;
-  int folder;  // a SpecialFolder identifier
+  int folder;  // a DesktopFolder identifier
 };
 // In the order they are tried.
 const std::vector<ShellFolderKeyword>& ShellFolderKeywords();

@@ -16,7 +16,7 @@
 #include "engine/signals.h"
 #include "engine/web_engine.h"
 #include "engine/webengine_control.h"
-#include "platform/special_folders.h"
+#include "platform/desktop_folders.h"
 #include "ui/alias_dialog_qt.h"
 #include "ui/frame_window_qt.h"
 #include "ui/qt_dialogs.h"
@@ -100,7 +100,7 @@ bool QtAppHost::CreateMainFrame() {
 
   resolver_ = std::make_unique<CAddressResolver>(*frame_, app_->aliases);
   resolver_->folderAddress = [env = FolderEnvironment::FromProcess(ProgramDirectory())](int folder) {
-    return SpecialFolderAddress(folder, env);
+    return DesktopFolderAddress(folder, env);
   };
   resolver_->openGroup = [this](const std::string& name) { OpenGroup(name); };
   resolver_->confirmMany = [](std::size_t lines) {

@@ -36,7 +36,7 @@ namespace kestrel {
 
 // The values of the Windows shell's CSIDL_ constants are kept as the
 // identifiers, since typed keywords and stored data refer to them.
-enum SpecialFolder : int {
+enum DesktopFolder : int {
   kFolderDesktop = 0,
   kFolderControls = 3,
   kFolderPrinters = 4,
@@ -78,11 +78,11 @@ struct FolderEnvironment {
 
 // Absolute folder path for an identifier on this desktop; "" when the desktop
 // has no such folder or the identifier is unknown. Never throws.
-std::string SpecialFolderPath(int id, const FolderEnvironment& env);
+std::string DesktopFolderPath(int id, const FolderEnvironment& env);
 
 // file:// address of that folder, bytes other than unreserved ones and "/"
 // percent-encoded; "" when there is no folder.
-std::string SpecialFolderAddress(int id, const FolderEnvironment& env);
+std::string DesktopFolderAddress(int id, const FolderEnvironment& env);
 
 // Parses user-dirs.dirs text: lines XDG_<NAME>_DIR="$HOME/..." or
 // XDG_<NAME>_DIR="/...", with \", \\ and \$ escapes inside the quotes.

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/special_folders.h"
+#include "platform/desktop_folders.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -145,108 +145,108 @@ TEST(ParseUserDirs, CrLfDuplicatesAndUnknownHome) {
   }
 }
 
-TEST(SpecialFolderPath, UserDirsAndTheirFallbacks) {
+TEST(DesktopFolderPath, UserDirsAndTheirFallbacks) {
   FolderEnvironment env = Env();
   // No user-dirs.dirs at all.
-  EXPECT_EQ(SpecialFolderPath(kFolderDesktop, env), "/home/ann/Desktop");
-  EXPECT_EQ(SpecialFolderPath(kFolderPersonal, env), "/home/ann");
-  EXPECT_EQ(SpecialFolderPath(kFolderMyPictures, env), "/home/ann");
-  EXPECT_EQ(SpecialFolderPath(kFolderProfile, env), "/home/ann");
+  EXPECT_EQ(DesktopFolderPath(kFolderDesktop, env), "/home/ann/Desktop");
+  EXPECT_EQ(DesktopFolderPath(kFolderPersonal, env), "/home/ann");
+  EXPECT_EQ(DesktopFolderPath(kFolderMyPictures, env), "/home/ann");
+  EXPECT_EQ(DesktopFolderPath(kFolderProfile, env), "/home/ann");
 
   env.userDirs = ParseUserDirs(
       "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_DOCUMENTS_DIR=\"/data/docs/\"\n"
       "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
       env.home);
-  EXPECT_EQ(SpecialFolderPath(kFolderDesktop, env), "/home/ann/Schreibtisch");
-  EXPECT_EQ(SpecialFolderPath(kFolderPersonal, env), "/data/docs");
-  EXPECT_EQ(SpecialFolderPath(kFolderMyPictures, env), "/home/ann/Bilder");
+  EXPECT_EQ(DesktopFolderPath(kFolderDesktop, env), "/home/ann/Schreibtisch");
+  EXPECT_EQ(DesktopFolderPath(kFolderPersonal, env), "/data/docs");
+  EXPECT_EQ(DesktopFolderPath(kFolderMyPictures, env), "/home/ann/Bilder");
 
   // A dir equal to home is xdg-user-dirs' "disabled": the fallback is used.
   env.userDirs = ParseUserDirs(
       "XDG_DESKTOP_DIR=\"$HOME\"\nXDG_DOCUMENTS_DIR=\"$HOME/\"\nXDG_PICTURES_DIR=\"/home/ann\"\n",
       env.home);
   ASSERT_EQ(env.userDirs.size(), 3u);
-  EXPECT_EQ(SpecialFolderPath(kFolderDesktop, env), "/home/ann/Desktop");
-  EXPECT_EQ(SpecialFolderPath(kFolderPersonal, env), "/home/ann");
-  EXPECT_EQ(SpecialFolderPath(kFolderMyPictures, env), "/home/ann");
+  EXPECT_EQ(DesktopFolderPath(kFolderDesktop, env), "/home/ann/Desktop");
+  EXPECT_EQ(DesktopFolderPath(kFolderPersonal, env), "/home/ann");
+  EXPECT_EQ(DesktopFolderPath(kFolderMyPictures, env), "/home/ann");
 
   // Values put into the map by hand are cleaned the same way.
   env.userDirs = {{"DESKTOP", "/d//e/"}, {"DOCUMENTS", "relative"}};
-  EXPECT_EQ(SpecialFolderPath(kFolderDesktop, env), "/d/e");
-  EXPECT_EQ(SpecialFolderPath(kFolderPersonal, env), "/home/ann");
+  EXPECT_EQ(DesktopFolderPath(kFolderDesktop, env), "/d/e");
+  EXPECT_EQ(DesktopFolderPath(kFolderPersonal, env), "/home/ann");
 
   // No home: only what user-dirs gave absolutely, and fixed system folders.
   FolderEnvironment none;
-  EXPECT_EQ(SpecialFolderPath(kFolderDesktop, none), "");
-  EXPECT_EQ(SpecialFolderPath(kFolderProfile, none), "");
-  EXPECT_EQ(SpecialFolderPath(kFolderBitBucket, none), "");
-  EXPECT_EQ(SpecialFolderPath(kFolderStartup, none), "");
-  EXPECT_EQ(SpecialFolderPath(kFolderFavorites, none), "");
-  EXPECT_EQ(SpecialFolderPath(kFolderDrives, none), "/");
+  EXPECT_EQ(DesktopFolderPath(kFolderDesktop, none), "");
+  EXPECT_EQ(DesktopFolderPath(kFolderProfile, none), "");
+  EXPECT_EQ(DesktopFolderPath(kFolderBitBucket, none), "");
+  EXPECT_EQ(DesktopFolderPath(kFolderStartup, none), "");
+  EXPECT_EQ(DesktopFolderPath(kFolderFavorites, none), "");
+  EXPECT_EQ(DesktopFolderPath(kFolderDrives, none), "/");
   none.userDirs = {{"DESKTOP", "/srv/desk"}};
-  EXPECT_EQ(SpecialFolderPath(kFolderDesktop, none), "/srv/desk");
+  EXPECT_EQ(DesktopFolderPath(kFolderDesktop, none), "/srv/desk");
 }
 
-TEST(SpecialFolderPath, BaseFoldersAndKestrelsOwn) {
+TEST(DesktopFolderPath, BaseFoldersAndKestrelsOwn) {
   FolderEnvironment env = Env();
   env.dataHome = "/xdg/data/";
   env.configHome = "/xdg/config";
-  EXPECT_EQ(SpecialFolderPath(kFolderRecent, env), "/xdg/data");
-  EXPECT_EQ(SpecialFolderPath(kFolderBitBucket, env), "/xdg/data/Trash/files");
-  EXPECT_EQ(SpecialFolderPath(kFolderStartMenu, env), "/xdg/data/applications");
-  EXPECT_EQ(SpecialFolderPath(kFolderStartup, env), "/xdg/config/autostart");
-  EXPECT_EQ(SpecialFolderPath(kFolderFavorites, env), "/opt/kestrel/favorites");
-  EXPECT_EQ(SpecialFolderPath(kFolderHistory, env), "/opt/kestrel/history");
-  EXPECT_EQ(SpecialFolderPath(kFolderCookies, env), "/opt/kestrel/cookies");
-  EXPECT_EQ(SpecialFolderPath(kFolderInternetCache, env), "/opt/kestrel/cache");
+  EXPECT_EQ(DesktopFolderPath(kFolderRecent, env), "/xdg/data");
+  EXPECT_EQ(DesktopFolderPath(kFolderBitBucket, env), "/xdg/data/Trash/files");
+  EXPECT_EQ(DesktopFolderPath(kFolderStartMenu, env), "/xdg/data/applications");
+  EXPECT_EQ(DesktopFolderPath(kFolderStartup, env), "/xdg/config/autostart");
+  EXPECT_EQ(DesktopFolderPath(kFolderFavorites, env), "/opt/kestrel/favorites");
+  EXPECT_EQ(DesktopFolderPath(kFolderHistory, env), "/opt/kestrel/history");
+  EXPECT_EQ(DesktopFolderPath(kFolderCookies, env), "/opt/kestrel/cookies");
+  EXPECT_EQ(DesktopFolderPath(kFolderInternetCache, env), "/opt/kestrel/cache");
   env.programDir = "/opt/kestrel";  // with or without the trailing slash
-  EXPECT_EQ(SpecialFolderPath(kFolderHistory, env), "/opt/kestrel/history");
+  EXPECT_EQ(DesktopFolderPath(kFolderHistory, env), "/opt/kestrel/history");
   env.programDir = "kestrel/";  // relative: no folder rather than one under the working dir
-  EXPECT_EQ(SpecialFolderPath(kFolderFavorites, env), "");
+  EXPECT_EQ(DesktopFolderPath(kFolderFavorites, env), "");
   env.dataHome = "relative";
-  EXPECT_EQ(SpecialFolderPath(kFolderRecent, env), "");
-  EXPECT_EQ(SpecialFolderPath(kFolderBitBucket, env), "");
+  EXPECT_EQ(DesktopFolderPath(kFolderRecent, env), "");
+  EXPECT_EQ(DesktopFolderPath(kFolderBitBucket, env), "");
 }
 
-TEST(SpecialFolderPath, EveryIdentifierAnswersAndUnknownOnesAreEmpty) {
+TEST(DesktopFolderPath, EveryIdentifierAnswersAndUnknownOnesAreEmpty) {
   FolderEnvironment envs[3] = {Env(), Env("/"), FolderEnvironment{}};
   for (const FolderEnvironment& env : envs) {
     for (int id : kAllFolders) {
       SCOPED_TRACE(id);
-      std::string p = SpecialFolderPath(id, env);
+      std::string p = DesktopFolderPath(id, env);
       if (p.empty()) continue;
       EXPECT_EQ(p.front(), '/');
       EXPECT_TRUE(p == "/" || p.back() != '/');
       EXPECT_EQ(p.find("//"), std::string::npos);
-      EXPECT_EQ(SpecialFolderAddress(id, env).rfind("file:///", 0), 0u);
+      EXPECT_EQ(DesktopFolderAddress(id, env).rfind("file:///", 0), 0u);
     }
   }
   // With a home, everything but the two with no folder on Linux has one.
   for (int id : kAllFolders) {
     bool none = id == kFolderControls || id == kFolderPrinters;
-    EXPECT_EQ(SpecialFolderPath(id, Env()).empty(), none) << id;
+    EXPECT_EQ(DesktopFolderPath(id, Env()).empty(), none) << id;
   }
   for (int id : {-1, 1, 2, 9, 12, 16, 19, 23, 35, 41, 0x8000, 0x7fffffff, -0x7fffffff - 1}) {
-    EXPECT_EQ(SpecialFolderPath(id, Env()), "") << id;
-    EXPECT_EQ(SpecialFolderAddress(id, Env()), "") << id;
+    EXPECT_EQ(DesktopFolderPath(id, Env()), "") << id;
+    EXPECT_EQ(DesktopFolderAddress(id, Env()), "") << id;
   }
 }
 
-TEST(SpecialFolderAddress, PercentEncodesTheBytesAUrlCannotCarry) {
+TEST(DesktopFolderAddress, PercentEncodesTheBytesAUrlCannotCarry) {
   FolderEnvironment env = Env("/home/ann");
-  EXPECT_EQ(SpecialFolderAddress(kFolderProfile, env), "file:///home/ann");
-  EXPECT_EQ(SpecialFolderAddress(kFolderDrives, env), "file:///");
+  EXPECT_EQ(DesktopFolderAddress(kFolderProfile, env), "file:///home/ann");
+  EXPECT_EQ(DesktopFolderAddress(kFolderDrives, env), "file:///");
   env.home = "/home/a b#c?d%e&f+g=h;i@j:k~l.m_n-o";
-  EXPECT_EQ(SpecialFolderAddress(kFolderProfile, env),
+  EXPECT_EQ(DesktopFolderAddress(kFolderProfile, env),
             "file:///home/a%20b%23c%3Fd%25e%26f%2Bg%3Dh%3Bi%40j%3Ak~l.m_n-o");
   env.home = "/home/J\xC3\xBCrgen";  // UTF-8 u with diaeresis
-  EXPECT_EQ(SpecialFolderAddress(kFolderProfile, env), "file:///home/J%C3%BCrgen");
+  EXPECT_EQ(DesktopFolderAddress(kFolderProfile, env), "file:///home/J%C3%BCrgen");
   env.userDirs = {{"DESKTOP", "/home/J\xC3\xBCrgen/\xE6\xA1\x8C\xE9\x9D\xA2"}};
-  EXPECT_EQ(SpecialFolderAddress(kFolderDesktop, env),
+  EXPECT_EQ(DesktopFolderAddress(kFolderDesktop, env),
             "file:///home/J%C3%BCrgen/%E6%A1%8C%E9%9D%A2");
   env.home = "/home/\"<q>\\";
-  EXPECT_EQ(SpecialFolderAddress(kFolderProfile, env), "file:///home/%22%3Cq%3E%5C");
-  EXPECT_EQ(SpecialFolderAddress(kFolderControls, env), "");
+  EXPECT_EQ(DesktopFolderAddress(kFolderProfile, env), "file:///home/%22%3Cq%3E%5C");
+  EXPECT_EQ(DesktopFolderAddress(kFolderControls, env), "");
 }
 
 TEST(FolderEnvironment, FromProcessReadsTheVariablesAndUserDirs) {
@@ -266,9 +266,9 @@ TEST(FolderEnvironment, FromProcessReadsTheVariablesAndUserDirs) {
     EXPECT_EQ(env.dataHome, home + "/.local/share");
     EXPECT_EQ(env.cacheHome, home + "/.cache");
     EXPECT_EQ(env.programDir, "/opt/k/");
-    EXPECT_EQ(SpecialFolderPath(kFolderDesktop, env), home + "/Arbeitsfl\xC3\xA4" "che");
-    EXPECT_EQ(SpecialFolderPath(kFolderMyPictures, env), home);
-    EXPECT_EQ(SpecialFolderPath(kFolderFavorites, env), "/opt/k/favorites");
+    EXPECT_EQ(DesktopFolderPath(kFolderDesktop, env), home + "/Arbeitsfl\xC3\xA4" "che");
+    EXPECT_EQ(DesktopFolderPath(kFolderMyPictures, env), home);
+    EXPECT_EQ(DesktopFolderPath(kFolderFavorites, env), "/opt/k/favorites");
   }
   {
     // XDG_CONFIG_HOME elsewhere: user-dirs.dirs is read from there.
@@ -280,9 +280,9 @@ TEST(FolderEnvironment, FromProcessReadsTheVariablesAndUserDirs) {
     FolderEnvironment env = FolderEnvironment::FromProcess("");
     EXPECT_EQ(env.configHome, dir.file("cfg"));
     EXPECT_EQ(env.dataHome, "/xdg/data");
-    EXPECT_EQ(SpecialFolderPath(kFolderPersonal, env), home + "/Elsewhere");
-    EXPECT_EQ(SpecialFolderPath(kFolderDesktop, env), home + "/Desktop");
-    EXPECT_EQ(SpecialFolderPath(kFolderHistory, env), "");
+    EXPECT_EQ(DesktopFolderPath(kFolderPersonal, env), home + "/Elsewhere");
+    EXPECT_EQ(DesktopFolderPath(kFolderDesktop, env), home + "/Desktop");
+    EXPECT_EQ(DesktopFolderPath(kFolderHistory, env), "");
   }
   {
     // Missing file, a folder in its place, and a FIFO that would block a reader.
@@ -299,7 +299,7 @@ TEST(FolderEnvironment, FromProcessReadsTheVariablesAndUserDirs) {
       test::ScopedEnv c("XDG_CONFIG_HOME", cfg.c_str());
       FolderEnvironment env = FolderEnvironment::FromProcess("/p");
       EXPECT_TRUE(env.userDirs.empty());
-      EXPECT_EQ(SpecialFolderPath(kFolderDesktop, env), home + "/Desktop");
+      EXPECT_EQ(DesktopFolderPath(kFolderDesktop, env), home + "/Desktop");
     }
   }
   {

@@ -1,4 +1,4 @@
-#include "platform/special_folders.h"
+#include "platform/desktop_folders.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -198,7 +198,7 @@ FolderEnvironment FolderEnvironment::FromProcess(const std::string& programDir) 
   return env;
 }
 
-std::string SpecialFolderPath(int id, const FolderEnvironment& env) {
+std::string DesktopFolderPath(int id, const FolderEnvironment& env) {
   switch (id) {
     case kFolderDesktop: return UserDir(env, "DESKTOP", "Desktop");
     case kFolderPersonal: return UserDir(env, "DOCUMENTS", "");
@@ -225,8 +225,8 @@ std::string SpecialFolderPath(int id, const FolderEnvironment& env) {
   }
 }
 
-std::string SpecialFolderAddress(int id, const FolderEnvironment& env) {
-  std::string path = SpecialFolderPath(id, env);
+std::string DesktopFolderAddress(int id, const FolderEnvironment& env) {
+  std::string path = DesktopFolderPath(id, env);
   if (path.empty()) return "";
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string url = "file://";
