@@ -313,12 +313,9 @@ TabStatus CMainFrame::TabStatusOf(const CKestrelView* site) {
 // --- tabs, status bar, busy ------------------------------------------------
 
 void CMainFrame::AddTab(CKestrelView* site, const std::string& text, bool select) {
-  if (tabBar_.FindTab(site) >= 0) {
-    tabBar_.AddTab(text, site, select);  // leaves its diagnostic
-    return;
-  }
-  tabBar_.AddTab(text, site, select);
-  window_.AddTab(&site->frame().window(), text, select);
+  bool had = tabBar_.FindTab(site) >= 0;
+  tabBar_.AddTab(text, site, select);  // a second tab only leaves its diagnostic
+  if (!had) window_.AddTab(&site->frame().window(), text, select);
 }
 
 void CMainFrame::SelectTab(CKestrelView* site) {
