@@ -25,11 +25,18 @@ bool QtChildWindow::IsVisible() const { return shown_ && !isHidden(); }
 
 void QtChildWindow::Show(bool maximized, bool activate) {
   shown_ = true;
+  // The MDI area makes every window it shows the active one; a site opened
+  // behind the others gives the activation straight back.
+  QMdiArea* area = mdiArea();
+  QMdiSubWindow* before = area ? area->activeSubWindow() : nullptr;
   if (maximized)
     showMaximized();
   else
     showNormal();
-  if (activate) Activate();
+  if (activate)
+    Activate();
+  else if (before && before != this && area->activeSubWindow() != before)
+    area->setActiveSubWindow(before);
 }
 
 void QtChildWindow::Hide() {

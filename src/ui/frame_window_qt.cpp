@@ -234,6 +234,9 @@ void QtFrameWindow::BuildAddressBar() {
   edit->edited = [this] { editing_ = true; };
   addressBox_->setEditable(true);
   addressBox_->setLineEdit(edit);
+  // The box would treat leaving the field with an item's text in it as a
+  // choice of that item and open it again; only Enter and the list open.
+  QObject::disconnect(edit, &QLineEdit::editingFinished, addressBox_, nullptr);
   addressBox_->setInsertPolicy(QComboBox::NoInsert);
   addressBox_->setDuplicatesEnabled(true);
   addressBox_->setMaxVisibleItems(20);

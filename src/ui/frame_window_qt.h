@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "address/address_bar.h"
 #include "frame/frame_window.h"
 #include "frame/main_frame.h"
 
@@ -29,7 +30,7 @@ class QtChildWindow;
 class QtSiteTabBar;
 class CSiteTabBar;
 
-class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState {
+class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState, public AddressBarView {
   Q_OBJECT
  public:
   struct Callbacks {
@@ -63,12 +64,13 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState 
   void DetachTabBar();
   QLineEdit* addressEdit() const;
   QComboBox* addressBox() const { return addressBox_; }
-  std::string AddressText() const;
-  // After the Address Bar's Enter: the trimmed text, the caret at its end.
-  void SetAddressTextTrimmed(const std::string& text);
-  // The drop-down's items and what typing completes from.
-  void SetAddressItems(const std::vector<std::string>& items);
-  void SetAddressCompletions(const std::vector<std::string>& typed, const std::vector<std::string>& visited);
+  // AddressBarView
+  std::string AddressText() const override;
+  void SetAddressTextTrimmed(const std::string& text) override;
+  void ShowPageAddress(const std::string& text) override { SetAddressText(text); }
+  void SetAddressItems(const std::vector<std::string>& items) override;
+  void SetAddressCompletions(const std::vector<std::string>& typed,
+                             const std::vector<std::string>& visited) override;
   QAction* action(unsigned id) const;
 
   // FrameWindow

@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QInputDialog>
 #include <QLineEdit>
 
 #include "address/typed_urls.h"
@@ -19,6 +18,7 @@
 #include "platform/desktop_folders.h"
 #include "ui/alias_dialog_qt.h"
 #include "ui/frame_window_qt.h"
+#include "ui/open_dialog_qt.h"
 #include "ui/qt_dialogs.h"
 
 namespace kestrel {
@@ -27,6 +27,8 @@ QtAppHost::QtAppHost(int& argc, char** argv, QtDialogs& dialogs) : argc_(argc), 
 
 QtAppHost::~QtAppHost() {
   SetAddFavoriteHandler(nullptr);  // no frame: page calls do nothing
+  addressBar_.reset();
+  resolver_.reset();
   if (window_) window_->DetachTabBar();
   frame_.reset();
   window_.reset();
@@ -70,11 +72,11 @@ bool QtAppHost::CreateMainFrame() {
   QtFrameWindow::Callbacks cb;
   cb.command = [this](unsigned id) { return frame_->OnCommand(id); };
   cb.commandState = [this](unsigned id) { return CommandState(id); };
-  cb.addressChosen = [this](int i) { AddressChosen(i); };
+  cb.addressChosen = [this](int i) { addressBar_->Choose(i); };
   cb.addressEscape = [this] {
     // The text goes back to the page's address; it stays "being edited"
     // so that the page does not overwrite it again at once.
-    if (CKestrelView* v = frame_->ActiveView()) window_->SetAddressText(v->GetLocationURL());
+    if (CKestrelView* v = frame_->ActiveView()) addressBar_->Escape(v->GetLocationURL());
   };
   cb.siteActivated = [this](ChildWindow* w) { frame_->OnSiteActivated(w); };
   cb.siteCloseRequested = [this](ChildWindow* w) { frame_->OnSiteCloseRequested(w); };
@@ -106,12 +108,9 @@ bool QtAppHost::CreateMainFrame() {
   resolver_->confirmMany = [](std::size_t lines) {
     return ShowMessage("The text holds " + std::to_string(lines) + " addresses. Open them all?", MessageKind::Question);
   };
-  frame_->documentCompleted = [this](CKestrelView* v) { RememberVisited(v->GetLocationURL()); };
-  app_->typedUrls.onChanged = [this] {
-    window_->SetAddressItems(app_->typedUrls.items());
-    RefreshCompletions();
-  };
   app_->typedUrls.Load(app_->profile);
+  addressBar_ = std::make_unique<CAddressBar>(*window_, *resolver_, app_->typedUrls);
+  frame_->documentCompleted = [this](CKestrelView* v) { addressBar_->RememberVisited(v->GetLocationURL()); };
 
   const Settings& s = app_->settings;
   if (HasSavedPlacement(s)) window_->setGeometry(s.WPLeft, s.WPTop, s.WPWidth, s.WPHeight);
@@ -127,16 +126,9 @@ bool QtAppHost::CreateMainFrame() {
 bool QtAppHost::FrameExtraCommand(unsigned id) {
   switch (id) {
     case ID_FILE_OPEN: {
-      bool ok = false;
-      QStringList items;
-      for (const std::string& s : app_->typedUrls.items()) items << QString::fromStdString(s);
-      QString text = QInputDialog::getItem(
-          window_.get(), QString::fromStdString(TranslateMessage("Open")),
-          QString::fromStdString(TranslateMessage(
-              "Type the Internet address of a document or folder, and Kestrel will open it for you.")),
-          items, -1, true, &ok);
+      OpenDialog dialog(window_.get(), app_->typedUrls.items());
       // Text of the Open box is an address as it stands, not typed text to resolve.
-      if (ok && !text.trimmed().isEmpty()) resolver_->OpenAddress(text.trimmed().toStdString());
+      if (dialog.exec() == QDialog::Accepted && !dialog.Address().empty()) resolver_->OpenAddress(dialog.Address());
       return true;
     }
     case ID_HOME_PAGE:
@@ -205,7 +197,7 @@ void QtAppHost::RestoreFrame() {
 
 bool QtAppHost::AddressCommand(unsigned id) {
   if (id == ID_ADDRESS_ENTER) {
-    AddressEnter();
+    addressBar_->Enter();
     return true;
   }
   if (const char* keyword = ShortcutKeyword(id)) {
@@ -215,45 +207,8 @@ bool QtAppHost::AddressCommand(unsigned id) {
   return false;
 }
 
-void QtAppHost::AddressEnter() {
-  std::string text = window_->AddressText();
-  std::string trimmed = Trim(text);
-  window_->SetAddressTextTrimmed(trimmed);
-  resolver_->OpenTypedLines(text, TypedSource::User);
-  app_->typedUrls.Insert(TypedUrlList::Normalise(trimmed));
-}
-
-void QtAppHost::AddressChosen(int index) {
-  const auto& items = app_->typedUrls.items();
-  if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return;
-  std::string text = CutUtf8(items[static_cast<std::size_t>(index)], 259);
-  // Taken off first and put back on top: a chosen entry moves up.
-  app_->typedUrls.RemoveAt(static_cast<std::size_t>(index));
-  resolver_->OpenTypedLines(text, TypedSource::User);
-  app_->typedUrls.Insert(TypedUrlList::Normalise(Trim(text)));
-  window_->SetAddressTextTrimmed(Trim(text));
-}
-
-void QtAppHost::RememberVisited(const std::string& url) {
-  if (url.empty() || url == "about:blank" || url.rfind("data:", 0) == 0) return;
-  for (auto it = visited_.begin(); it != visited_.end(); ++it)
-    if (*it == url) {
-      visited_.erase(it);
-      break;
-    }
-  visited_.push_front(CutUtf8(url, 2048));
-  if (visited_.size() > kVisitedMax) visited_.pop_back();
-  RefreshCompletions();
-}
-
 void QtAppHost::EnableAddressCompletion() {
-  completion_ = true;
-  RefreshCompletions();
-}
-
-void QtAppHost::RefreshCompletions() {
-  if (!completion_ || !window_) return;
-  window_->SetAddressCompletions(app_->typedUrls.items(), {visited_.begin(), visited_.end()});
+  if (addressBar_) addressBar_->EnableCompletion();
 }
 
 void QtAppHost::OpenTypedLines(const std::string& text, TypedSource source) {

@@ -1,10 +1,10 @@
 #pragma once
 // The windowing side of start-up: the QApplication, the main frame and its
 // window, the hand-off socket and the termination signals.
-#include <deque>
 #include <memory>
 #include <string>
 
+#include "address/address_bar.h"
 #include "address/resolver.h"
 #include "app/app.h"
 #include "engine/key_state_qt.h"
@@ -49,10 +49,6 @@ class QtAppHost : public AppHost {
  private:
   bool FrameExtraCommand(unsigned id);
   bool AddressCommand(unsigned id);
-  void AddressEnter();
-  void AddressChosen(int index);
-  void RememberVisited(const std::string& url);
-  void RefreshCompletions();
   int CommandState(unsigned id) const;
   int& argc_;
   char** argv_;
@@ -64,10 +60,7 @@ class QtAppHost : public AppHost {
   std::unique_ptr<QtFrameWindow> window_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<CAddressResolver> resolver_;
-  // Addresses visited in this run, newest first, for the Address Bar's completion.
-  std::deque<std::string> visited_;
-  static constexpr std::size_t kVisitedMax = 500;
-  bool completion_ = false;
+  std::unique_ptr<CAddressBar> addressBar_;
 };
 
 }  // namespace kestrel

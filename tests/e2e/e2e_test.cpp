@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "address/typed_urls.h"
 #include "platform/profile.h"
 #include "settings/store.h"
 #include "support/fakes.h"
@@ -243,6 +244,37 @@ TEST_F(KestrelRun, BadProfilesAreReportedAndNeverLost) {
   std::filesystem::rename(dir.file("home.keep"), dir.file("home"));
   EXPECT_EQ(test::TempDir::ReadFile(profilePath), ninth);
   EXPECT_NE(before, ninth);
+}
+
+TEST_F(KestrelRun, TypedAddressesKeepTheirOrderAcrossARestart) {
+  WriteProfile(Quiet());
+  {
+    RegistryProfile p = ReadProfile();
+    // Another program's leftovers: a hole at url3 and a number past the count.
+    p.SetString(kTypedUrlsKey, "url2", "http://second.example/");
+    p.SetString(kTypedUrlsKey, "url1", "http://first.example/");
+    p.SetString(kTypedUrlsKey, "url4", "http://third.example/");
+    p.SetString(kTypedUrlsKey, "url9", "http://out-of-range.example/");
+    ASSERT_TRUE(ProfileFile(profilePath).Save(p));
+  }
+  auto k = StartReady();
+  k->Signal(SIGTERM);
+  ASSERT_EQ(k->Wait(60s), 0) << k->Output();
+  RegistryProfile p = ReadProfile();
+  EXPECT_EQ(p.GetString(kTypedUrlsKey, "url1").value_or(""), "http://first.example/");
+  EXPECT_EQ(p.GetString(kTypedUrlsKey, "url2").value_or(""), "http://second.example/");
+  EXPECT_EQ(p.GetString(kTypedUrlsKey, "url3").value_or(""), "http://third.example/");
+  // Nothing stale is left to come back as a duplicate or in a wrong place.
+  EXPECT_EQ(p.ValueNames(kTypedUrlsKey).size(), 3u);
+
+  // A second run keeps the list as the first one wrote it.
+  auto again = StartReady();
+  again->Signal(SIGTERM);
+  ASSERT_EQ(again->Wait(60s), 0) << again->Output();
+  RegistryProfile q = ReadProfile();
+  for (const char* name : {"url1", "url2", "url3"})
+    EXPECT_EQ(q.GetString(kTypedUrlsKey, name), p.GetString(kTypedUrlsKey, name)) << name;
+  EXPECT_EQ(q.ValueNames(kTypedUrlsKey).size(), 3u);
 }
 
 }  // namespace

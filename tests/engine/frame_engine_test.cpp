@@ -2,6 +2,8 @@
 // while pages load, and the frame's list, tabs and active site stay sound.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QScreen>
@@ -9,13 +11,16 @@
 #include <algorithm>
 #include <numeric>
 
+#include "address/address_bar.h"
 #include "engine/engine_harness.h"
+#include "engine/key_state_qt.h"
 #include "frame/main_frame.h"
 #include "platform/profile.h"
 #include "settings/settings.h"
 #include "site/kestrel_view.h"
 #include "support/fake_site.h"
 #include "support/http_server.h"
+#include "support/temp_dir.h"
 #include "ui/frame_window_qt.h"
 #include "ui/site_tab_bar_qt.h"
 
@@ -26,9 +31,13 @@ struct RealFrame {
   RegistryProfile profile;
   Settings settings;
   SystemClock clock;
-  FakeKeys keys;
+  // Shift and Ctrl as the key events carry them.
+  QtKeyState keys;
   std::unique_ptr<QtFrameWindow> window;
   std::unique_ptr<CMainFrame> frame;
+  // The Address Bar's choice and Escape, for the tests that wire them.
+  std::function<void(int)> addressChosen;
+  std::function<void()> addressEscape;
 
   RealFrame() {
     QtFrameWindow::Callbacks cb;
@@ -36,10 +45,16 @@ struct RealFrame {
     cb.commandState = [](unsigned) { return 1; };
     cb.siteActivated = [this](ChildWindow* w) { frame->OnSiteActivated(w); };
     cb.siteCloseRequested = [this](ChildWindow* w) { frame->OnSiteCloseRequested(w); };
-    window = std::make_unique<QtFrameWindow>(std::move(cb));
     cb.tabSelected = [this](int i) { frame->OnTabSelected(i); };
     cb.tabClose = [this](int i) { frame->OnTabClose(i); };
     cb.siteMenuCommand = [this](int i, unsigned id) { frame->OnSiteMenuCommand(i, id); };
+    cb.addressChosen = [this](int i) {
+      if (addressChosen) addressChosen(i);
+    };
+    cb.addressEscape = [this] {
+      if (addressEscape) addressEscape();
+    };
+    window = std::make_unique<QtFrameWindow>(std::move(cb));
     frame = std::make_unique<CMainFrame>(*window, profile, settings, clock, keys);
     window->AttachTabBar(frame->tabBar(), &CMainFrame::TabStatusOf);
     window->resize(1000, 700);
@@ -160,6 +175,117 @@ TEST(FrameOnEngine, FullScreenAndOfflineOnTheRealWindow) {
   b->Refresh();
   ASSERT_TRUE(WaitFor([&] { return b->GetDocumentTitle() == "Page A"; }));
   EXPECT_FALSE(b->IsSiteFailed());
+}
+
+// The Address Bar on the real window, with the resolver and the typed list
+// behind it as the program wires them.
+struct TypingFrame : RealFrame {
+  AliasList aliases;
+  TypedUrlList typed;
+  CAddressResolver resolver{*frame, aliases};
+  std::unique_ptr<CAddressBar> bar;
+
+  explicit TypingFrame(const RegistryProfile& saved = {}) {
+    typed.Load(saved);
+    bar = std::make_unique<CAddressBar>(*window, resolver, typed);
+    frame->RegisterTarget(CommandTarget::Address, [this](unsigned id) {
+      if (id != ID_ADDRESS_ENTER) return false;
+      bar->Enter();
+      return true;
+    });
+    addressChosen = [this](int i) { bar->Choose(i); };
+    addressEscape = [this] {
+      if (CKestrelView* v = frame->ActiveView()) bar->Escape(v->GetLocationURL());
+    };
+  }
+  ~TypingFrame() { bar.reset(); }
+  QLineEdit* edit() const { return window->addressEdit(); }
+  void Type(const std::string& text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    edit()->setFocus();
+    edit()->selectAll();
+    QTest::keyClicks(edit(), QString::fromStdString(text));
+    QTest::keyClick(edit(), Qt::Key_Return, mods);
+  }
+  QStringList Items() const {
+    QStringList out;
+    for (int i = 0; i < window->addressBox()->count(); ++i) out << window->addressBox()->itemText(i);
+    return out;
+  }
+};
+
+TEST(FrameOnEngine, TheAddressBarOpensWhatIsTypedWhereTheKeysSayAndRemembersIt) {
+  LocalHttpServer server;
+  for (const char* p : {"a", "b", "c"})
+    server.Page(std::string("/") + p, std::string("<html><head><title>Page ") + p + "</title></head><body>" + p +
+                                          "</body></html>");
+  server.Start();
+  const QString a = QString::fromStdString(server.Url("/a")), b = QString::fromStdString(server.Url("/b")),
+                c = QString::fromStdString(server.Url("/c"));
+  RegistryProfile saved;
+  {
+    TypingFrame f;
+    f.settings.AutoNew = 0;
+    CKestrelView* first = f.Open(server.Url("/a"));
+    ASSERT_TRUE(WaitFor([&] { return first->GetDocumentTitle() == "Page a"; }));
+    ASSERT_TRUE(WaitFor([&] { return f.frame->ActiveView() == first; }));
+
+    // Enter opens in the active site; the field then follows the page.
+    f.Type("  " + server.Url("/b") + "  ");
+    EXPECT_EQ(f.edit()->text(), b);  // trimmed at once
+    ASSERT_TRUE(WaitFor([&] { return first->GetDocumentTitle() == "Page b"; }));
+    EXPECT_EQ(f.frame->sites().size(), 1u);
+    EXPECT_FALSE(f.window->AddressBeingEdited());
+
+    // Ctrl+Enter opens a new site; while Ctrl is still held it stays behind
+    // the active one. Shift+Enter opens a new site that comes to the front.
+    CKestrelView* behind = nullptr;
+    {
+      QtKeyState::EventScope held(Qt::ControlModifier);  // the user keeps Ctrl down
+      f.Type(server.Url("/c"), Qt::ControlModifier);
+      ASSERT_EQ(f.frame->sites().size(), 2u);
+      behind = f.frame->sites().back();
+      ASSERT_TRUE(WaitFor([&] { return behind->GetDocumentTitle() == "Page c"; }));
+    }
+    EXPECT_EQ(f.frame->ActiveView(), first);
+    EXPECT_EQ(f.window->tabBar()->count(), 2);
+    EXPECT_EQ(f.frame->tabBar().selected(), 0);
+    f.Type(server.Url("/a"), Qt::ShiftModifier);
+    ASSERT_EQ(f.frame->sites().size(), 3u);
+    CKestrelView* front = f.frame->sites().back();
+    ASSERT_TRUE(WaitFor([&] { return f.frame->ActiveView() == front && front->GetDocumentTitle() == "Page a"; }));
+    EXPECT_EQ(f.Items(), (QStringList{a, c, b}));
+    EXPECT_EQ(f.window->addressBox()->currentIndex(), -1);  // Enter added no item of the box's own
+
+    // Escape after typing puts the page's address back.
+    f.edit()->setFocus();
+    QTest::keyClicks(f.edit(), "half typed");
+    QTest::keyClick(f.edit(), Qt::Key_Escape);
+    EXPECT_EQ(f.edit()->text(), a);
+    EXPECT_TRUE(f.window->AddressBeingEdited());
+
+    // Leaving the field with a listed address in it opens nothing.
+    f.edit()->setText(c);
+    f.window->tabBar()->setFocus();
+    Pump(300);
+    EXPECT_EQ(f.frame->sites().size(), 3u);
+    EXPECT_EQ(f.Items(), (QStringList{a, c, b}));
+    EXPECT_EQ(front->GetDocumentTitle(), "Page a");
+    f.edit()->setFocus();
+
+    // A choice from the drop-down opens it and moves it up.
+    emit f.window->addressBox()->activated(2);
+    ASSERT_TRUE(WaitFor([&] { return f.frame->ActiveView()->GetDocumentTitle() == "Page b"; }));
+    EXPECT_EQ(f.Items(), (QStringList{b, a, c}));
+    EXPECT_EQ(f.frame->sites().size(), 3u);
+    ASSERT_TRUE(f.typed.Save(saved));
+  }
+  // The next start shows the list in the same order.
+  TempDir dir;
+  ASSERT_TRUE(ProfileFile(dir.file("p.reg")).Save(saved));
+  RegistryProfile loaded;
+  ASSERT_EQ(ProfileFile(dir.file("p.reg")).Load(loaded), ProfileFile::LoadResult::Loaded);
+  TypingFrame again(loaded);
+  EXPECT_EQ(again.Items(), (QStringList{b, a, c}));
 }
 
 }  // namespace

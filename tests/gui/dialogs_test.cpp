@@ -1,6 +1,5 @@
 // The dialogs as a person uses them: real Qt windows offscreen, driven by
-// clicks and typing. With KESTREL_SHOT_DIR set, each dialog is also saved
-// as a picture there.
+// clicks and typing.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -18,36 +17,14 @@
 #include "app/tips.h"
 #include "ui/qt_dialogs.h"
 #include "ui/child_window_qt.h"
+#include "support/dialog_driver.h"
 
 namespace kestrel {
 namespace {
 
-// Runs `act` on the modal dialog once it is up.
-void WhenShown(std::function<void(QDialog*)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(d, nullptr);
-    if (const char* dir = std::getenv("KESTREL_SHOT_DIR"))
-      d->grab().save(QString::fromUtf8(dir) + "/" + d->windowTitle().replace(' ', '_') + ".png");
-    act(d);
-  });
-}
-
-template <typename W>
-W* Find(QDialog* d, const QString& text) {
-  for (W* w : d->findChildren<W*>()) {
-    if constexpr (std::is_base_of_v<QAbstractButton, W>) {
-      if (w->text().remove('&') == text) return w;
-    }
-  }
-  return nullptr;
-}
-
-QPushButton* Button(QDialog* d, const QString& text) {
-  for (auto* b : d->findChildren<QPushButton*>())
-    if (b->text().remove('&') == text) return b;
-  return nullptr;
-}
+using test::Button;
+using test::Find;
+using test::WhenShown;
 
 TEST(Dialogs, ConfigurationWizardReturnsTheBoxesOnlyOnOk) {
   QtDialogs dialogs;

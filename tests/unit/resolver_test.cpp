@@ -3,9 +3,7 @@
 #include "address/resolver.h"
 #include "frame/main_frame.h"
 #include "platform/address_fixup.h"
-#include "support/fake_frame_window.h"
-#include "support/fake_site.h"
-#include "support/fakes.h"
+#include "support/resolver_harness.h"
 
 namespace kestrel {
 namespace {
@@ -136,41 +134,7 @@ TEST(Resolve, AddressFixupAsTheControlDoes) {
   EXPECT_EQ(FixupAddress("  "), "");
 }
 
-// A frame with fake sites; every navigation is listed as "site-index address".
-struct ResolverHarness {
-  test::SiteParts parts;
-  test::FakeFrameWindow window;
-  RegistryProfile profile;
-  Settings settings;
-  test::FakeClock clock;
-  test::FakeKeys keys;
-  CMainFrame frame{window, profile, settings, clock, keys};
-  AliasList aliases;
-  CAddressResolver resolver{frame, aliases};
-  test::FakeDialogs dialogs;
-
-  ResolverHarness() {
-    window.makeSite = [this] { return parts.Make(); };
-    resolver.folderAddress = [](int folder) { return folder == 4 ? "" : "file:///folders/" + std::to_string(folder); };
-    SetMessagePresenter(&dialogs);
-  }
-  ~ResolverHarness() { SetMessagePresenter(nullptr); }
-
-  // The first site, shown and active, holding `url` (or blank).
-  CKestrelView* Start(const std::string& url = "") {
-    CKestrelView* v = frame.CreateSite();
-    if (!url.empty()) parts.controls.back()->LoadPage(url, "Page");
-    frame.OnSiteActivated(&v->frame().window());
-    return v;
-  }
-  std::vector<std::string> Navigations() const {
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < parts.controls.size(); ++i)
-      for (const std::string& c : parts.controls[i]->calls)
-        if (c.rfind("Navigate2 ", 0) == 0) out.push_back(std::to_string(i) + " " + c.substr(10));
-    return out;
-  }
-};
+using test::ResolverHarness;
 
 TEST(OpenTyped, LastRepeatsTheRawTextIncludingItsAlias) {
   ResolverHarness h;

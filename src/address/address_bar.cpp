@@ -1,0 +1,61 @@
+#include "address/address_bar.h"
+
+#include "common/strings.h"
+
+namespace kestrel {
+
+CAddressBar::CAddressBar(AddressBarView& view, CAddressResolver& resolver, TypedUrlList& typed)
+    : view_(view), resolver_(resolver), typed_(typed) {
+  typed_.onChanged = [this] {
+    view_.SetAddressItems(typed_.items());
+    RefreshCompletions();
+  };
+  view_.SetAddressItems(typed_.items());
+}
+
+CAddressBar::~CAddressBar() { typed_.onChanged = nullptr; }
+
+void CAddressBar::Enter() {
+  const std::string text = view_.AddressText();
+  const std::string trimmed = Trim(text);
+  view_.SetAddressTextTrimmed(trimmed);
+  resolver_.OpenTypedLines(text, TypedSource::User);
+  typed_.Insert(TypedUrlList::Normalise(trimmed));
+}
+
+void CAddressBar::Choose(int index) {
+  const auto& items = typed_.items();
+  if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return;
+  const std::string text = CutUtf8(items[static_cast<std::size_t>(index)], kChosenMax);
+  // Taken off first and put back on top: a chosen entry moves up.
+  typed_.RemoveAt(static_cast<std::size_t>(index));
+  resolver_.OpenTypedLines(text, TypedSource::User);
+  typed_.Insert(TypedUrlList::Normalise(Trim(text)));
+  view_.SetAddressTextTrimmed(Trim(text));
+}
+
+void CAddressBar::Escape(const std::string& pageAddress) { view_.ShowPageAddress(pageAddress); }
+
+void CAddressBar::RememberVisited(const std::string& url) {
+  if (url.empty() || url == "about:blank" || url.rfind("data:", 0) == 0) return;
+  std::string item = CutUtf8(url, kVisitedItemMax);
+  for (auto it = visited_.begin(); it != visited_.end(); ++it)
+    if (*it == item) {
+      visited_.erase(it);
+      break;
+    }
+  visited_.push_front(std::move(item));
+  if (visited_.size() > kVisitedMax) visited_.pop_back();
+  RefreshCompletions();
+}
+
+void CAddressBar::EnableCompletion() {
+  completion_ = true;
+  RefreshCompletions();
+}
+
+void CAddressBar::RefreshCompletions() {
+  if (completion_) view_.SetAddressCompletions(typed_.items(), {visited_.begin(), visited_.end()});
+}
+
+}  // namespace kestrel

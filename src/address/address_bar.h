@@ -1,0 +1,65 @@
+#pragma once
+// What the Address Bar does with its text, apart from the widget: Enter and
+// a choice from the drop-down open through the resolver and go on top of the
+// typed-address list; Escape puts the page's address back; the completion
+// list follows the typed addresses and the pages visited in this run.
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "address/resolver.h"
+#include "address/typed_urls.h"
+
+namespace kestrel {
+
+// The Address Bar widget as the logic sees it.
+class AddressBarView {
+ public:
+  virtual ~AddressBarView() = default;
+  virtual std::string AddressText() const = 0;
+  // After Enter or a choice: the trimmed text, the caret at its end.
+  virtual void SetAddressTextTrimmed(const std::string& text) = 0;
+  // The page's address, shown from its start.
+  virtual void ShowPageAddress(const std::string& text) = 0;
+  virtual void SetAddressItems(const std::vector<std::string>& items) = 0;
+  virtual void SetAddressCompletions(const std::vector<std::string>& typed,
+                                     const std::vector<std::string>& visited) = 0;
+};
+
+class CAddressBar {
+ public:
+  static constexpr std::size_t kVisitedMax = 500;
+  static constexpr std::size_t kVisitedItemMax = 2048;
+  // A choice from the drop-down is cut to this many bytes before it is opened.
+  static constexpr std::size_t kChosenMax = 259;
+
+  // Follows every change of `typed` from now on.
+  CAddressBar(AddressBarView& view, CAddressResolver& resolver, TypedUrlList& typed);
+  ~CAddressBar();
+  CAddressBar(const CAddressBar&) = delete;
+  CAddressBar& operator=(const CAddressBar&) = delete;
+
+  void Enter();
+  void Choose(int index);
+  // With an active site only: its address goes back into the field.
+  void Escape(const std::string& pageAddress);
+  // A page finished loading at `url`.
+  void RememberVisited(const std::string& url);
+  // The system's auto-completion is switched on once, late in start-up.
+  void EnableCompletion();
+
+  const std::deque<std::string>& visited() const { return visited_; }
+
+ private:
+  void RefreshCompletions();
+  AddressBarView& view_;
+  CAddressResolver& resolver_;
+  TypedUrlList& typed_;
+  // Newest first.
+  std::deque<std::string> visited_;
+  bool completion_ = false;
+};
+
+}  // namespace kestrel
