@@ -19,6 +19,23 @@ CKestrelApp::CKestrelApp(AppServices services)
 CKestrelApp::~CKestrelApp() = default;
 
 std::string CKestrelApp::AliasPath() { return ProgramFile("alias.txt"); }
+std::string CKestrelApp::FilterPath() { return ProgramFile("filter.dat"); }
+
+void CKestrelApp::Lists::LoadFilterLists() {
+  app_.siteFilter.LoadSiteFilter(FilterPath());
+  loadedBlack_ = app_.siteFilter.Black();
+  loadedWhite_ = app_.siteFilter.White();
+  others_.LoadFilterLists();
+}
+
+void CKestrelApp::Lists::SaveFilterLists() {
+  // Unchanged lists are not written: a read-only program folder would
+  // otherwise complain at every exit. Changed ones must not vanish without a word.
+  const CSiteFilter& f = app_.siteFilter;
+  if ((f.Black() != loadedBlack_ || f.White() != loadedWhite_) && !f.SaveSiteFilter(FilterPath()))
+    ShowMessage(kSiteFilterSaveFailed);
+  others_.SaveFilterLists();
+}
 
 void CKestrelApp::Lists::LoadAliases() {
   app_.aliases.LoadAliases(AliasPath());

@@ -13,6 +13,7 @@
 #include "platform/profile.h"
 #include "settings/settings.h"
 #include "settings/store.h"
+#include "site/site_filter.h"
 
 namespace kestrel {
 
@@ -90,7 +91,10 @@ class CKestrelApp {
   AliasList aliases;
   // The Address Bar's drop-down; the frame loads it, the exit saves it.
   TypedUrlList typedUrls;
+  // The black and white lists of filter.dat, read at start-up, written at exit.
+  CSiteFilter siteFilter;
   static std::string AliasPath();
+  static std::string FilterPath();
   SettingsStore& store() { return store_; }
   const std::string& profilePath() const { return profileFile_.path(); }
   std::string homePage() const;
@@ -106,13 +110,13 @@ class CKestrelApp {
   class Lists : public SettingsLists {
    public:
     Lists(CKestrelApp& app, SettingsLists* others) : app_(app), others_(others ? *others : none_) {}
-    void LoadFilterLists() override { others_.LoadFilterLists(); }
+    void LoadFilterLists() override;
     void LoadAutoLogin() override { others_.LoadAutoLogin(); }
     void LoadAliases() override;
     void LoadActiveForms(const std::vector<std::string>& f) override { others_.LoadActiveForms(f); }
     void SaveTypedAddresses() override;
     void SaveQuickSearchHistory() override { others_.SaveQuickSearchHistory(); }
-    void SaveFilterLists() override { others_.SaveFilterLists(); }
+    void SaveFilterLists() override;
     void SaveAutoLogin() override { others_.SaveAutoLogin(); }
     // The dialog writes alias.txt each time it changes the list; writing it
     // again at exit would only fail loudly in a read-only program folder.
@@ -122,6 +126,7 @@ class CKestrelApp {
 
    private:
     CKestrelApp& app_;
+    std::vector<std::string> loadedBlack_, loadedWhite_;
     SettingsLists none_;
     SettingsLists& others_;
   };

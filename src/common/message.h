@@ -9,6 +9,7 @@ namespace kestrel {
 enum class MessageKind {
   Info,      // OK button
   Question,  // OK and Cancel with a question icon; the answer matters
+  YesNo,     // Yes and No with a question icon; true for Yes
 };
 
 // Whatever shows the box (the Qt dialogs, or a recorder in tests).

@@ -3,7 +3,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <QWebChannel>
 #include <QWebEngineHistory>
@@ -237,6 +240,9 @@ WebEngineControl::WebEngineControl(QObject* parent) : QObject(parent), view_(new
   page_ = new KestrelPage(*this, view_);
   page_->setWebChannel(ExternalChannel(), QWebEngineScript::ApplicationWorld);
   view_->setPage(page_);
+  // The engine puts its input widget inside the view, now or later.
+  view_->installEventFilter(this);
+  for (QObject* child : view_->children()) WatchInput(child);
 
   connect(page_, &QWebEnginePage::loadStarted, this, [this] {
     busy_ = true;
@@ -402,6 +408,75 @@ void WebEngineControl::ExecScript(const std::string& script, std::function<void(
 }
 
 void WebEngineControl::SetAudioMuted(bool muted) { page_->setAudioMuted(muted); }
+
+namespace {
+// Run in Kestrel's own script world, so a page cannot change what it finds.
+// Descends into <frame> documents (not iframes); a frame it cannot reach
+// gives no tag.
+const char kElementUnderScript[] = R"JS(
+(function (x, y) {
+  var d = document, e = d.elementFromPoint(x, y);
+  while (e && e.tagName && e.tagName.toLowerCase() === 'frame') {
+    var r = e.getBoundingClientRect(), inner = null;
+    try { inner = e.contentDocument; } catch (err) { inner = null; }
+    if (!inner) return ['', false];
+    x -= r.left; y -= r.top; d = inner; e = d.elementFromPoint(x, y);
+  }
+  if (!e || !e.tagName) return ['', false];
+  var tag = e.tagName.toLowerCase(), text = false;
+  if (tag === 'input') {
+    var t = String(e.type || 'text').toLowerCase();
+    text = ['text', 'password', 'search', 'email', 'url', 'tel', 'number'].indexOf(t) >= 0;
+  }
+  return [tag, text];
+})(%1, %2)
+)JS";
+}  // namespace
+
+void WebEngineControl::WatchInput(QObject* widget) {
+  if (widget && widget->isWidgetType()) widget->installEventFilter(this);
+}
+
+bool WebEngineControl::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ChildAdded:
+      if (watched == view_) WatchInput(static_cast<QChildEvent*>(event)->child());
+      break;
+    case QEvent::MouseButtonPress: {
+      if (watched == view_ || !events_) break;
+      auto* m = static_cast<QMouseEvent*>(event);
+      if (m->button() != Qt::LeftButton && m->button() != Qt::RightButton) break;
+      const int id = ++pressSeq_;
+      events_->OnPointerPress(id, m->button() == Qt::RightButton);
+      AskWhatIsUnder(id, m->position().toPoint());
+      break;
+    }
+    case QEvent::KeyPress: {
+      if (watched == view_ || !events_) break;
+      auto* k = static_cast<QKeyEvent*>(event);
+      if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && !(k->modifiers() & Qt::ControlModifier))
+        events_->OnEnterKey();
+      break;
+    }
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void WebEngineControl::AskWhatIsUnder(int id, QPoint pos) {
+  const double zoom = page_->zoomFactor() > 0 ? page_->zoomFactor() : 1.0;
+  const QString script = QString::fromUtf8(kElementUnderScript).arg(pos.x() / zoom).arg(pos.y() / zoom);
+  QPointer<WebEngineControl> self(this);
+  page_->runJavaScript(
+      script, QWebEngineScript::ApplicationWorld, [self, id](const QVariant& v) {
+        if (!self || !self->events_) return;
+        const QVariantList answer = v.toList();
+        const std::string tag = answer.size() == 2 ? S(answer[0].toString()) : std::string();
+        const bool text = answer.size() == 2 && answer[1].toBool();
+        self->events_->OnPointerTarget(id, tag, text);
+      });
+}
 
 }  // namespace kestrel
 

@@ -25,6 +25,8 @@
 #include "platform/browser_control.h"
 #include "platform/window_features.h"
 
+class QEvent;
+class QPoint;
 class QWebEngineView;
 class QWidget;
 
@@ -63,7 +65,13 @@ class WebEngineControl : public QObject, public BrowserControl {
   void SetHomePage(const std::string& url) { home_ = url; }
   void SetFeatures(const WindowFeatures& f) { features_ = f; }
 
+ protected:
+  // Presses and Enter in the page, seen before the page gets them.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void WatchInput(QObject* widget);
+  void AskWhatIsUnder(int id, QPoint pos);
   friend class KestrelPage;
   void FireCommandStates();
   void ShowCrashPage();
@@ -85,6 +93,7 @@ class WebEngineControl : public QObject, public BrowserControl {
   std::string pendingOpenUrl_;
   WindowFeatures pendingFeatures_;
   bool hasPending_ = false;
+  int pressSeq_ = 0;
 };
 
 // window.external.addFavorite(url[, title]) of any page; nothing happens

@@ -75,6 +75,7 @@ CMainFrame::CMainFrame(FrameWindow& window, Profile& profile, Settings& settings
                        const KeyState& keys)
     : window_(window), profile_(profile), settings_(settings), clock_(clock), keys_(keys) {
   status_.onShow = [this](bool shown) { window_.SetProgressVisible(shown); };
+  targets_[T::Popups] = [this](unsigned id) { return PopupCommand(id); };
 }
 
 CMainFrame::~CMainFrame() {
@@ -82,7 +83,12 @@ CMainFrame::~CMainFrame() {
   for (auto& site : owned_) site->view->control().SetEvents(nullptr);
 }
 
-void CMainFrame::RegisterTarget(CommandTarget target, Handler handler) { targets_[target] = std::move(handler); }
+void CMainFrame::RegisterTarget(CommandTarget target, Handler handler) {
+  if (handler)
+    targets_[target] = std::move(handler);
+  else
+    targets_.erase(target);
+}
 
 bool CMainFrame::OnCommand(unsigned id) {
   try {
@@ -148,6 +154,11 @@ void CMainFrame::OnTimer(unsigned id) {
     ++blink_;
     window_.SetBlockPopupAlternate(blink_ % 2 == 1);
   }
+  // A page that never answers what was under a click must not hold its
+  // popups back for ever.
+  const std::int64_t nowMs = clock_.NowMs();
+  for (CKestrelView* v : std::vector<CKestrelView*>(siteList_))
+    if (Alive(v)) v->m_clicks.Expire(nowMs);
   if (ticks_ % 20 == 0) {
     const std::int64_t now = clock_.CalendarSeconds();
     // Copy: closing changes the list.
@@ -166,7 +177,7 @@ CMainFrame::Site* CMainFrame::Find(CKestrelView* view) const {
   return nullptr;
 }
 
-bool CMainFrame::Alive(CKestrelView* view) const {
+bool CMainFrame::Alive(const CKestrelView* view) const {
   return std::find(siteList_.begin(), siteList_.end(), view) != siteList_.end();
 }
 
@@ -194,6 +205,9 @@ CKestrelView* CMainFrame::CreateSite() {
   CKestrelView* v = site->view.get();
   owned_.push_back(std::move(site));
   siteList_.push_back(v);
+  // With no site active, the new one is: typed text and the start-up
+  // options then go to it (a blank site is reused) instead of opening more.
+  if (!ActiveView()) active_ = v;
   Trace("site-created", std::to_string(siteList_.size()));
   return v;
 }
@@ -439,6 +453,116 @@ bool CMainFrame::OnDdeExecute(const std::string& command) {
   if (name == "open" && !path.empty()) v->Navigate("file://" + path);
   // Explore and find go to the desktop's file manager, which is not ours to drive.
   return true;
+}
+
+}  // namespace kestrel
+
+// --- popup blocking --------------------------------------------------------
+
+namespace kestrel {
+
+bool CMainFrame::IsSiteAlive(const CKestrelView* site) const { return Alive(site); }
+
+bool CMainFrame::IsPopupSuspect(CKestrelView* v, const NavigateRequest& r) {
+  if (!v || v->m_bPopupAllowed || !settings_.AutoClosePopup) return false;
+  const BrowserControl& c = v->control();
+  const bool looksLikePopup = settings_.RecPPLook && (!c.MenuBar() || !c.ToolBar() || !c.AddressBar());
+  const bool black = blackListMatch && blackListMatch(r.url);
+  if (!looksLikePopup && !v->m_bOpenedAsSuspect && !black) return false;
+  return !(whiteListMatch && whiteListMatch(r.url));
+}
+
+void CMainFrame::PopupBlocked(CKestrelView* v) {
+  Trace("popup-blocked", v ? v->control().LocationURL() : std::string());
+  if (settings_.BeepPopup && popupSound) popupSound();
+  StartBlink();
+}
+
+void CMainFrame::SetSiteHidden(CKestrelView* site, bool show) {
+  if (!Alive(site)) return;
+  ChildWindow& w = site->frame().window();
+  if (show) {
+    site->m_bHiddenByUser = false;
+    AddTab(site, site->control().LocationName(), true);
+    w.Show(VisibleSiteCount() == 0, true);
+    window_.ActivateSite(&w);
+    OnSiteActivated(&w);
+    site->SetBlocked(false);
+    return;
+  }
+  if (site->IsSiteBlank()) {
+    ShowMessage("No need to hide a blank site,  right?");
+    return;
+  }
+  site->m_bHiddenByUser = true;
+  const bool onlyVisible = w.IsVisible() && VisibleSiteCount() == 1;
+  if (!onlyVisible && active_ == site) {
+    // The next site in tab order takes over.
+    int i = tabBar_.FindTab(site);
+    for (int k = 1; k < tabBar_.count(); ++k) {
+      CKestrelView* next = tabBar_.site((i + k) % tabBar_.count());
+      if (next != site && next->frame().IsVisible()) {
+        window_.ActivateSite(&next->frame().window());
+        OnSiteActivated(&next->frame().window());
+        break;
+      }
+    }
+  }
+  RemoveTab(site);
+  w.Hide();
+  if (active_ == site) active_ = nullptr;
+  // A frame without a visible site would show nothing at all.
+  if (onlyVisible) {
+    if (openTypedLines)
+      openTypedLines("about:blank");
+    else if (CKestrelView* v = CreateSite())
+      v->Navigate("about:blank");
+  }
+}
+
+void CMainFrame::RestoreLastPopup() {
+  CKestrelView* found = nullptr;
+  for (auto it = siteList_.rbegin(); it != siteList_.rend(); ++it)
+    if ((*it)->m_bSuspectHidden) {
+      found = *it;
+      break;
+    }
+  if (!found) {
+    ShowMessage("No hidden popup windows found!");
+    return;
+  }
+  found->m_bPopupAllowed = true;
+  SetSiteHidden(found, true);
+  if (ShowMessage("You've just recovered a popup suspect.\r\nDo you want to add it into white list?",
+                  MessageKind::YesNo) &&
+      addToWhiteList && Alive(found))
+    addToWhiteList(found->GetLocationURL());
+}
+
+std::vector<HiddenSiteRow> CMainFrame::HiddenSites() const {
+  std::vector<HiddenSiteRow> rows;
+  for (CKestrelView* v : siteList_) {
+    if (v->frame().IsVisible()) continue;
+    HiddenSiteRow r{v, v->control().LocationName(), v->m_bSuspectHidden, v->GetLocationURL()};
+    rows.insert(rows.begin(), std::move(r));
+  }
+  return rows;
+}
+
+bool CMainFrame::PopupCommand(unsigned id) {
+  switch (id) {
+    case ID_BLOCK_POPUP:
+      settings_.AutoClosePopup = !settings_.AutoClosePopup;
+      return true;
+    case ID_RESTORE_LAST_POPUP:
+      RestoreLastPopup();
+      return true;
+    case ID_HIDDEN_SITES:
+      if (showHiddenSites) showHiddenSites();
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace kestrel

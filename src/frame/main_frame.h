@@ -38,6 +38,16 @@ enum FrameCommand : unsigned {
   ID_ESCAPE = 2,
   ID_BLOCK_POPUP = 32848,
   ID_BLOCK_POPUP_ALT_IMAGE = 32953,
+  ID_HIDDEN_SITES = 32861,
+  ID_RESTORE_LAST_POPUP = 32862,
+};
+
+// One row of the Hidden Sites dialog.
+struct HiddenSiteRow {
+  CKestrelView* site = nullptr;
+  std::string title;
+  bool autoClose = false;  // a blocked popup: the timer will close it
+  std::string address;
 };
 
 inline constexpr const char* kInternetSettingsKey =
@@ -139,11 +149,30 @@ class CMainFrame : public SiteHost {
   void SendToOtherSites(CKestrelView* except, unsigned id) override;
 
   // Seams for subsystems that arrive later.
-  std::function<bool(CKestrelView*, const NavigateRequest&)> popupSuspect;
   std::function<void(CKestrelView*)> documentCompleted;
-  bool IsPopupSuspect(CKestrelView* v, const NavigateRequest& r) override { return popupSuspect && popupSuspect(v, r); }
-  void PopupBlocked(CKestrelView*) override { StartBlink(); }
   void DocumentCompleted(CKestrelView* v) override;
+
+  // Popup blocking. The site filter's lists answer through these; without
+  // them no address matches.
+  std::function<bool(const std::string& address)> blackListMatch, whiteListMatch;
+  std::function<void(const std::string& address)> addToWhiteList;
+  // Asks how to add the site to the white or black list, and does it.
+  std::function<void(CKestrelView* site, bool black)> addSiteToFilter;
+  // Plays the blocked-popup sound; runs the Hidden Sites dialog.
+  std::function<void()> popupSound, showHiddenSites;
+  // Opens typed text (about:blank when the last visible site is hidden).
+  std::function<void(const std::string& text)> openTypedLines;
+  bool IsPopupSuspect(CKestrelView* v, const NavigateRequest& r) override;
+  void PopupBlocked(CKestrelView* v) override;
+  void SetSiteHidden(CKestrelView* site, bool show) override;
+  bool IsSiteAlive(const CKestrelView* site) const override;
+  void AddSiteToFilter(CKestrelView* site, bool black) override {
+    if (addSiteToFilter && Alive(site)) addSiteToFilter(site, black);
+  }
+  // "Restore Last Popup Window": the newest blocked site comes back.
+  void RestoreLastPopup();
+  // Every site whose window is not shown, the newest first.
+  std::vector<HiddenSiteRow> HiddenSites() const;
 
   // Commands sent to every site (Close All, Close All Blank & Failed).
   void CloseAll();
@@ -164,7 +193,8 @@ class CMainFrame : public SiteHost {
   struct Site;
   Site* Find(CKestrelView* view) const;
   bool OwnCommand(unsigned id);
-  bool Alive(CKestrelView* view) const;
+  bool PopupCommand(unsigned id);
+  bool Alive(const CKestrelView* view) const;
 
   FrameWindow& window_;
   Profile& profile_;

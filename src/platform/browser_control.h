@@ -72,6 +72,16 @@ class BrowserEvents {
   virtual void OnWindowSetHeight(int height) = 0;
   // A script error; true when the host took it (no dialog is shown).
   virtual bool OnShowScriptError(const ScriptErrorInfo& error) = 0;
+  // The user pressed the left or right button over the page, reported before
+  // the page sees the press. What lies under the pointer follows with the
+  // same id once the page has answered: the element's tag name ("" when it
+  // cannot be reached) and whether it is a text input field.
+  virtual void OnPointerPress(int id, bool rightButton) { (void)id, (void)rightButton; }
+  virtual void OnPointerTarget(int id, const std::string& tag, bool textField) {
+    (void)id, (void)tag, (void)textField;
+  }
+  // Enter pressed in the page without Ctrl.
+  virtual void OnEnterKey() {}
 };
 
 class BrowserControl {

@@ -1,5 +1,7 @@
 #include "site/kestrel_view.h"
 
+#include "common/trace.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -127,11 +129,9 @@ bool CKestrelView::OnCommand(unsigned id) {
       case ID_CLOSE_ALL_BUT_CURRENT: host_.SendToOtherSites(this, ID_FILE_CLOSE); break;
       case ID_SITE_MINIMIZE: frame_.window().Minimize(); break;
       case ID_SITE_RESTORE: frame_.window().Restore(); break;
-      case ID_HIDE_SITE:
-        m_bHiddenByUser = true;
-        frame_.window().Hide();
-        host_.RemoveTab(this);
-        break;
+      case ID_HIDE_SITE: host_.SetSiteHidden(this, false); break;
+      case ID_ADD_WHITE_LIST: host_.AddSiteToFilter(this, false); break;
+      case ID_ADD_BLACK_LIST: host_.AddSiteToFilter(this, true); break;
       default: handled = false;
     }
   });
@@ -169,41 +169,65 @@ bool CKestrelView::OnSideButton(int button) {
 }
 
 void CKestrelView::OnEnterKey() {
-  m_tLastLeftClick = host_.clock().NowMs();
-  m_strLastClickTag = "input:submit";
+  Guarded([&] { m_clicks.Enter(host_.clock().NowMs()); });
 }
 
-void CKestrelView::OnPageClick(const std::string& tag, bool rightButton) {
-  if (rightButton) {
-    m_tLastRightClick = host_.clock().NowMs();
-  } else {
-    m_tLastLeftClick = host_.clock().NowMs();
-    m_strLastClickTag = tag;
-  }
+void CKestrelView::OnPointerPress(int id, bool rightButton) {
+  Trace("click", std::to_string(id) + (rightButton ? " right" : " left"));
+  Guarded([&] { m_clicks.Press(id, rightButton, host_.clock().NowMs()); });
+}
+
+void CKestrelView::OnPointerTarget(int id, const std::string& tag, bool textField) {
+  Trace("click-target", std::to_string(id) + " " + tag + (textField ? " text" : ""));
+  Guarded([&] { m_clicks.Target(id, tag, textField); });
 }
 
 void CKestrelView::OnBeforeNavigate2(const NavigateRequest& request, bool& cancel) {
   (void)cancel;
   Guarded([&] {
     if (m_bSuspectHidden) return;
-    if (request.topLevel && request.url.compare(0, 7, "http://") == 0 && request.targetFrame != "_blank") {
-      m_tLastLeftClick = m_tLastRightClick = -10000;
-      m_strLastClickTag.clear();
-    }
-    m_bSuspectHidden = host_.IsPopupSuspect(this, request);
-    if (m_bSuspectHidden) {
-      host_.PopupBlocked(this);
+    if (request.topLevel && request.url.compare(0, 7, "http://") == 0 && request.targetFrame != "_blank")
+      m_clicks.Reset();
+    if (m_bSuspectPending) {
+      m_heldNavigations.push_back(request);
       return;
     }
-    host_.AddUrlToHistory(request.url);
-    if (m_bHiddenByUser) return;
-    if (!frame_.IsVisible()) {
-      const bool ctrl = host_.keys().Ctrl();
-      frame_.window().Show(host_.VisibleSiteCount() == 0, !ctrl);
-      host_.AddTab(this, request.url, !ctrl);
-    }
-    if (request.topLevel) UpdateAddress(request.url);
+    JudgeNavigation(request);
   });
+}
+
+void CKestrelView::TimingDecided(bool suspect) {
+  Guarded([&] {
+    m_bOpenedAsSuspect = suspect;
+    m_bSuspectPending = false;
+    std::vector<NavigateRequest> held = std::move(m_heldNavigations);
+    m_heldNavigations.clear();
+    for (const NavigateRequest& r : held) {
+      if (m_bSuspectHidden) break;
+      JudgeNavigation(r);
+    }
+  });
+}
+
+void CKestrelView::SetBlocked(bool blocked) {
+  m_bSuspectHidden = blocked;
+  control_.SetAudioMuted(blocked);
+}
+
+void CKestrelView::JudgeNavigation(const NavigateRequest& request) {
+  if (host_.IsPopupSuspect(this, request)) {
+    SetBlocked(true);
+    host_.PopupBlocked(this);
+    return;
+  }
+  host_.AddUrlToHistory(request.url);
+  if (m_bHiddenByUser) return;
+  if (!frame_.IsVisible()) {
+    const bool ctrl = host_.keys().Ctrl();
+    frame_.window().Show(host_.VisibleSiteCount() == 0, !ctrl);
+    host_.AddTab(this, request.url, !ctrl);
+  }
+  if (request.topLevel) UpdateAddress(request.url);
 }
 
 void CKestrelView::OnNavigateComplete2(const std::string& url, bool) {
@@ -285,20 +309,21 @@ BrowserControl* CKestrelView::OnNewWindow2(const NewWindowRequest& request, bool
   BrowserControl* result = nullptr;
   cancel = true;
   Guarded([&] {
-    const std::int64_t now = host_.clock().NowMs();
+    // A blocked popup cannot open further windows.
     if (m_bSuspectHidden) return;
     const Settings& s = host_.settings();
-    bool suspect = s.AutoClosePopup && s.RecPPTime && m_strLastClickTag != "a" && now - m_tLastLeftClick > 1000 &&
-                   now - m_tLastRightClick > 5000;
-    if (suspect) m_tLastLeftClick = m_tLastRightClick = -10000;
     CKestrelView* site = host_.CreateSite();
     if (!site) return;
-    site->m_bOpenedAsSuspect = suspect;
     site->m_openRequest = request;
     site->m_bOpenedByPage = true;
+    site->m_bSuspectPending = true;
     result = &site->control();
     cancel = false;
-    m_strLastClickTag.clear();
+    SiteHost& host = host_;
+    // Judged in order with the clicks before it, now or once they are known.
+    m_clicks.NewWindow(host_.clock().NowMs(), s.AutoClosePopup && s.RecPPTime, [&host, site](bool suspect) {
+      if (host.IsSiteAlive(site)) site->TimingDecided(suspect);
+    });
   });
   return result;
 }

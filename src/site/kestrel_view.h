@@ -9,6 +9,7 @@
 
 #include "platform/browser_control.h"
 #include "site/child_window.h"
+#include "site/click_tracker.h"
 #include "site/site_host.h"
 
 namespace kestrel {
@@ -27,6 +28,8 @@ enum SiteCommand : unsigned {
   ID_SITE_MINIMIZE = 33016,
   ID_SITE_RESTORE = 33017,
   ID_HIDE_SITE = 32863,
+  ID_ADD_WHITE_LIST = 4,
+  ID_ADD_BLACK_LIST = 32893,
 };
 
 class CKestrelView;
@@ -97,10 +100,11 @@ class CKestrelView : public BrowserEvents {
   void Close();
   // Mouse side buttons (1 back, 2 forward); true when consumed.
   bool OnSideButton(int button);
-  // Enter pressed in the page (without Ctrl).
-  void OnEnterKey();
-  // A click in the page, with the tag of the element under it ("a", "div", ...).
-  void OnPageClick(const std::string& tag, bool rightButton);
+  // The verdict of the timing test for the window this site was opened as;
+  // navigations held back until then are judged now.
+  void TimingDecided(bool suspect);
+  // Blocked: the site loads unseen and silent until it is recovered or closed.
+  void SetBlocked(bool blocked);
 
   // BrowserEvents
   void OnBeforeNavigate2(const NavigateRequest& request, bool& cancel) override;
@@ -117,6 +121,9 @@ class CKestrelView : public BrowserEvents {
   void OnWindowSetWidth(int width) override;
   void OnWindowSetHeight(int height) override;
   bool OnShowScriptError(const ScriptErrorInfo& error) override;
+  void OnPointerPress(int id, bool rightButton) override;
+  void OnPointerTarget(int id, const std::string& tag, bool textField) override;
+  void OnEnterKey() override;
 
   // Per-site state.
   std::string m_strCurrentUrl;
@@ -136,9 +143,12 @@ class CKestrelView : public BrowserEvents {
   bool m_bSuspectHidden = false;
   bool m_bOpenedAsSuspect = false;
   bool m_bPopupAllowed = false;
-  std::string m_strLastClickTag;
-  std::int64_t m_tLastLeftClick = -10000;
-  std::int64_t m_tLastRightClick = -10000;
+  // The last clicked tag and the last left and right click times.
+  ClickTracker m_clicks;
+  // Opened by a page while the opener's last click was still being looked
+  // at: the site stays unseen, its navigations held, until the verdict.
+  bool m_bSuspectPending = false;
+  std::vector<NavigateRequest> m_heldNavigations;
   bool m_bCanForward = false;
   bool m_bCanBack = false;
   std::string m_strStatusText;
@@ -147,6 +157,8 @@ class CKestrelView : public BrowserEvents {
   bool m_bOpenedByPage = false;
 
  private:
+  // Steps of a navigation that depend on the popup verdict.
+  void JudgeNavigation(const NavigateRequest& request);
   void UpdateHistory(const std::string& url);
   void UpdateAddress(const std::string& url);
   void RefreshProgress();

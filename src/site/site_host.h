@@ -56,6 +56,12 @@ class SiteHost {
   // Popup blocking decides whether a navigation makes the site a suspect.
   virtual bool IsPopupSuspect(CKestrelView*, const NavigateRequest&) { return false; }
   virtual void PopupBlocked(CKestrelView*) {}
+  // Shows a hidden site again, or hides it ("Hide Site").
+  virtual void SetSiteHidden(CKestrelView*, bool show) { (void)show; }
+  // "Add Into White List..." / "Add Into Black List..." for this site.
+  virtual void AddSiteToFilter(CKestrelView*, bool black) { (void)black; }
+  // Whether the site is still on the list (a late answer may outlive it).
+  virtual bool IsSiteAlive(const CKestrelView*) const { return true; }
   // The system URL history.
   virtual void AddUrlToHistory(const std::string&) {}
   // The top-level document completed (form auto-fill, pending AutoLogin).

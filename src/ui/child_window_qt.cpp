@@ -11,6 +11,9 @@ QtChildWindow::QtChildWindow(std::unique_ptr<WebEngineControl> control, QWidget*
     : QMdiSubWindow(parent), control_(std::move(control)) {
   setWidget(control_->widget());
   setWindowTitle(QStringLiteral("about:blank"));
+  // Hidden, it takes no focus: the engine focuses a window a page opens,
+  // and the MDI area would make that hidden window the active one.
+  setEnabled(false);
 }
 
 QtChildWindow::~QtChildWindow() {
@@ -25,10 +28,14 @@ bool QtChildWindow::IsVisible() const { return shown_ && !isHidden(); }
 
 void QtChildWindow::Show(bool maximized, bool activate) {
   shown_ = true;
+  setEnabled(true);
   // The MDI area makes every window it shows the active one; a site opened
   // behind the others gives the activation straight back.
   QMdiArea* area = mdiArea();
   QMdiSubWindow* before = area ? area->activeSubWindow() : nullptr;
+  // As in every MDI frame, a window opened while the active one is maximised
+  // opens maximised too: a page does not get a stamp-sized window behind it.
+  if (before && before != this && before->isVisible() && before->isMaximized()) maximized = true;
   if (maximized)
     showMaximized();
   else
@@ -39,8 +46,14 @@ void QtChildWindow::Show(bool maximized, bool activate) {
     area->setActiveSubWindow(before);
 }
 
+void QtChildWindow::setVisible(bool visible) {
+  if (visible && !shown_) return;
+  QMdiSubWindow::setVisible(visible);
+}
+
 void QtChildWindow::Hide() {
   shown_ = false;
+  setEnabled(false);
   hide();
 }
 

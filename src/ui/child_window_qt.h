@@ -39,6 +39,11 @@ class QtChildWindow : public QMdiSubWindow, public ChildWindow {
   void SetNormalSize(int width, int height) override;
   void Refit() override;
 
+  // Only the site decides when its window appears: the MDI area shows a
+  // window it activates, and a page that focuses the window it opened would
+  // otherwise bring a blocked popup into view.
+  void setVisible(bool visible) override;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 

@@ -27,6 +27,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "common/progdir.h"
 #include "address/resolver.h"
 #include "app/app.h"
 #include "engine/key_state_qt.h"
@@ -40,6 +41,7 @@ namespace kestrel {
 namespace {
 
 constexpr unsigned kAliasDialogCommand = 32939;
+constexpr unsigned kBlackListCommand = 32878, kWhiteListCommand = 32879, kEnableSiteFilterCommand = 32881;
 
 // The Address Bar's edit field. Its keys are seen before the field's own
 // handling: Enter opens (and never reaches the combo box, which would
@@ -102,7 +104,17 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   setCentralWidget(central);
 
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
-    if (auto* child = qobject_cast<QtChildWindow*>(w); child && cb_.siteActivated) cb_.siteActivated(child);
+    auto* child = qobject_cast<QtChildWindow*>(w);
+    if (!child) return;
+    // A window the site keeps hidden (a popup being judged) does not take
+    // the activation from a site the user can see; with none in view, the
+    // new site is the one typed text goes to.
+    if (!child->IsVisible() && lastActive_ && lastActive_ != child && lastActive_->IsVisible()) {
+      mdi_->setActiveSubWindow(lastActive_);
+      return;
+    }
+    lastActive_ = child;
+    if (cb_.siteActivated) cb_.siteActivated(child);
   });
   message_->setTextFormat(Qt::PlainText);
   statusBar()->addWidget(message_, 1);
@@ -180,6 +192,19 @@ void QtFrameWindow::BuildMenus() {
   Command(tools, ID_ALWAYS_NEW, tr("&Always New Window"), {}, true);
   Command(tools, kAliasDialogCommand, tr("Alias &Definitions..."));
   tools->addSeparator();
+  Command(tools, ID_BLOCK_POPUP, tr("&Block Popup Windows"), {}, true)->setToolTip(tr("Block Popup"));
+  Command(tools, ID_RESTORE_LAST_POPUP, tr("&Restore Last Popup Window"))
+      ->setToolTip(tr("Recover Last Popup Window"));
+  Command(tools, ID_HIDDEN_SITES, tr("&Hidden Sites..."));
+  Command(tools, ID_HIDE_SITE, tr("Hi&de Site"));
+  QMenu* filter = tools->addMenu(tr("Site &Filter"));
+  Command(filter, kEnableSiteFilterCommand, tr("&Enable Site Filter"), {}, true);
+  Command(filter, kBlackListCommand, tr("&Black List..."));
+  Command(filter, kWhiteListCommand, tr("&White List..."));
+  filter->addSeparator();
+  Command(filter, ID_ADD_WHITE_LIST, tr("Add Into &White List..."));
+  Command(filter, ID_ADD_BLACK_LIST, tr("Add Into Black &List..."));
+  tools->addSeparator();
   Command(tools, ID_OPTIONS, tr("&Options..."));
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
@@ -201,6 +226,11 @@ void QtFrameWindow::BuildToolBar() {
   button(ID_VIEW_STOP, QStyle::SP_BrowserStop, tr("Stop"));
   button(ID_VIEW_REFRESH, QStyle::SP_BrowserReload, tr("Refresh"));
   button(ID_GO_HOME, QStyle::SP_DirHomeIcon, tr("Home"));
+  toolbar_->addSeparator();
+  for (unsigned id : {ID_BLOCK_POPUP, ID_RESTORE_LAST_POPUP, ID_HIDDEN_SITES}) toolbar_->addAction(action(id));
+  action(ID_BLOCK_POPUP)->setIcon(QIcon(QString::fromStdString(ProgramFile("icons/block_popup.svg"))));
+  action(ID_RESTORE_LAST_POPUP)->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+  action(ID_HIDDEN_SITES)->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   busy_->setFixedWidth(24);
   busy_->setAlignment(Qt::AlignCenter);
   toolbar_->addWidget(busy_);
@@ -470,6 +500,12 @@ void QtFrameWindow::UpdateCommandStates() {
 }
 
 void QtFrameWindow::SetEngineOffline(bool offline) { SetWorkOffline(offline); }
+
+void QtFrameWindow::SetBlockPopupAlternate(bool alternate) {
+  blockAlternate_ = alternate;
+  const char* file = alternate ? "icons/block_popup_flash.svg" : "icons/block_popup.svg";
+  if (QAction* a = action(ID_BLOCK_POPUP)) a->setIcon(QIcon(QString::fromStdString(ProgramFile(file))));
+}
 
 bool QtFrameWindow::StatusBarVisible() const { return statusBar()->isVisible(); }
 

@@ -4,6 +4,7 @@
 // progress, the tray icon and the half-second timer. It forwards every
 // event to the frame's logic through the callbacks it is handed.
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <vector>
@@ -105,7 +106,8 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState,
   void SetTrayIcon(bool show) override;
   void ShowFileMenuAtCursor() override;
   void UpdateCommandStates() override;
-  void SetBlockPopupAlternate(bool) override {}
+  void SetBlockPopupAlternate(bool alternate) override;
+  bool blockPopupFlashing() const { return blockAlternate_; }
   void SetEngineOffline(bool offline) override;
 
   // FrameState
@@ -140,6 +142,8 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState,
   QMenu* fileMenu_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   std::map<unsigned, QAction*> actions_;
+  bool blockAlternate_ = false;
+  QPointer<QtChildWindow> lastActive_;
   bool editing_ = false;
   bool closing_ = false;
 };

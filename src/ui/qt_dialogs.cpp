@@ -65,6 +65,9 @@ bool QtDialogs::PresentMessage(const std::string& text, MessageKind kind) {
   if (kind == MessageKind::Question)
     return QMessageBox::question(parent_, QStringLiteral("Kestrel"), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
                                  QMessageBox::Ok) == QMessageBox::Ok;
+  if (kind == MessageKind::YesNo)
+    return QMessageBox::question(parent_, QStringLiteral("Kestrel"), Q(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
   QMessageBox::information(parent_, QStringLiteral("Kestrel"), Q(text));
   return true;
 }

@@ -19,6 +19,7 @@
 #include "ui/alias_dialog_qt.h"
 #include "ui/frame_window_qt.h"
 #include "ui/open_dialog_qt.h"
+#include "ui/popup_ui_qt.h"
 #include "ui/qt_dialogs.h"
 
 namespace kestrel {
@@ -27,6 +28,7 @@ QtAppHost::QtAppHost(int& argc, char** argv, QtDialogs& dialogs) : argc_(argc), 
 
 QtAppHost::~QtAppHost() {
   SetAddFavoriteHandler(nullptr);  // no frame: page calls do nothing
+  popups_.reset();
   addressBar_.reset();
   resolver_.reset();
   if (window_) window_->DetachTabBar();
@@ -95,7 +97,7 @@ bool QtAppHost::CreateMainFrame() {
   frame_->RegisterTarget(CommandTarget::Address, [this](unsigned id) { return AddressCommand(id); });
   frame_->RegisterTarget(CommandTarget::Aliases, [this](unsigned) {
     RunAliasDialog(window_.get(), app_->aliases, CKestrelApp::AliasPath(),
-                   [this](const std::string& page) { OpenInNewSite("file://" + ProgramFile("help/" + page)); });
+                   [this](const std::string& page) { OpenHelpPage(page); });
     return true;
   });
   dialogs_.setParentWindow(window_.get());
@@ -111,6 +113,9 @@ bool QtAppHost::CreateMainFrame() {
   app_->typedUrls.Load(app_->profile);
   addressBar_ = std::make_unique<CAddressBar>(*window_, *resolver_, app_->typedUrls);
   frame_->documentCompleted = [this](CKestrelView* v) { addressBar_->RememberVisited(v->GetLocationURL()); };
+  frame_->openTypedLines = [this](const std::string& text) { OpenTypedLines(text, TypedSource::User); };
+  popups_ = std::make_unique<QtPopupUi>(*frame_, app_->siteFilter, app_->settings, window_.get(),
+                                        [this](const std::string& page) { OpenHelpPage(page); });
 
   const Settings& s = app_->settings;
   if (HasSavedPlacement(s)) window_->setGeometry(s.WPLeft, s.WPTop, s.WPWidth, s.WPHeight);
@@ -169,6 +174,10 @@ int QtAppHost::CommandState(unsigned id) const {
       return 1 | (s.AutoNew ? 2 : 0);
     case ID_FULL_SCREEN:
       return 1 | (frame_->fullScreen() ? 2 : 0);
+    case ID_BLOCK_POPUP:
+      return 1 | (s.AutoClosePopup ? 2 : 0);
+    case QtPopupUi::kEnableSiteFilter:
+      return 1 | (s.AutoCloseFilter ? 2 : 0);
     default:
       break;
   }
@@ -220,6 +229,8 @@ void QtAppHost::GoHomeInTargetSite() {
 }
 
 void QtAppHost::OpenGroup(const std::string& name) { Trace("open-group", name); }
+
+void QtAppHost::OpenHelpPage(const std::string& page) { OpenInNewSite("file://" + ProgramFile("help/" + page)); }
 
 void QtAppHost::OpenInNewSite(const std::string& url) {
   if (!frame_) return;

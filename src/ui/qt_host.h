@@ -17,6 +17,7 @@ namespace kestrel {
 
 class QtDialogs;
 class QtFrameWindow;
+class QtPopupUi;
 
 class QtAppHost : public AppHost {
  public:
@@ -50,6 +51,7 @@ class QtAppHost : public AppHost {
   bool FrameExtraCommand(unsigned id);
   bool AddressCommand(unsigned id);
   int CommandState(unsigned id) const;
+  void OpenHelpPage(const std::string& page);
   int& argc_;
   char** argv_;
   QtDialogs& dialogs_;
@@ -61,6 +63,7 @@ class QtAppHost : public AppHost {
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<CAddressResolver> resolver_;
   std::unique_ptr<CAddressBar> addressBar_;
+  std::unique_ptr<QtPopupUi> popups_;
 };
 
 }  // namespace kestrel

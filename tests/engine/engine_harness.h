@@ -53,30 +53,54 @@ struct EngineSite {
   // A real mouse click at the centre of the element `id`, as a user's.
   bool ClickElement(const std::string& id, Qt::MouseButton button = Qt::LeftButton);
   // Runs script and waits for its JSON answer.
-  std::string Eval(const std::string& script) {
-    std::string out;
-    bool done = false;
-    control->ExecScript(script, [&](const std::string& r) {
-      out = r;
-      done = true;
-    });
-    WaitFor([&] { return done; }, 10000);
-    return out;
-  }
+  std::string Eval(const std::string& script);
 };
 
-inline bool EngineSite::ClickElement(const std::string& id, Qt::MouseButton button) {
-  const std::string r = Eval("(function(){var e=document.getElementById('" + id +
-                             "');if(!e)return '';var b=e.getBoundingClientRect();"
-                             "return Math.round(b.left+b.width/2)+','+Math.round(b.top+b.height/2);})()");
+// Runs script in the control's page and waits for its JSON answer.
+inline std::string EvalIn(WebEngineControl& control, const std::string& script) {
+  std::string out;
+  bool done = false;
+  control.ExecScript(script, [&](const std::string& r) {
+    out = r;
+    done = true;
+  });
+  WaitFor([&] { return done; }, 10000);
+  return out;
+}
+
+// A real mouse click at the centre of the element `id`, as a user's. With
+// `frameId`, the element is in the document of that <frame> or <iframe>.
+inline bool ClickElementIn(WebEngineControl& control, const std::string& id, const std::string& frameId = "",
+                           Qt::MouseButton button = Qt::LeftButton) {
+  const std::string doc = frameId.empty() ? "document"
+                                          : "document.getElementById('" + frameId + "').contentDocument";
+  const std::string offset =
+      frameId.empty() ? "{left:0,top:0}" : "document.getElementById('" + frameId + "').getBoundingClientRect()";
+  const std::string r = EvalIn(control, "(function(){var d=" + doc + ";var e=d&&d.getElementById('" + id +
+                                            "');if(!e)return '';var o=" + offset +
+                                            ";var b=e.getBoundingClientRect();"
+                                            "return Math.round(o.left+b.left+b.width/2)+','+"
+                                            "Math.round(o.top+b.top+b.height/2);})()");
   const auto comma = r.find(',');
   if (r.size() < 5 || comma == std::string::npos) return false;
   const int x = std::stoi(r.substr(1, comma - 1)), y = std::stoi(r.substr(comma + 1));
-  QWidget* target = control->view()->focusProxy();
+  QWidget* target = control.view()->focusProxy();
   if (!target) return false;
+  // The pointer comes over the element first, as a hand's does: the engine
+  // routes the first press into a frame only once it knows what is there.
+  QTest::mouseMove(target, QPoint(x > 0 ? x - 1 : x + 1, y));
+  Pump(50);
+  QTest::mouseMove(target, QPoint(x, y));
+  Pump(300);
   QTest::mouseClick(target, button, {}, QPoint(x, y));
   return true;
 }
+
+inline bool EngineSite::ClickElement(const std::string& id, Qt::MouseButton button) {
+  return ClickElementIn(*control, id, "", button);
+}
+
+inline std::string EngineSite::Eval(const std::string& script) { return EvalIn(*control, script); }
 
 // New windows a page opens become sites of their own.
 struct EngineSites {

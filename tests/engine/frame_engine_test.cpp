@@ -13,6 +13,7 @@
 
 #include "address/address_bar.h"
 #include "engine/engine_harness.h"
+#include "engine/real_frame.h"
 #include "engine/key_state_qt.h"
 #include "frame/main_frame.h"
 #include "platform/profile.h"
@@ -26,64 +27,6 @@
 
 namespace kestrel::test {
 namespace {
-
-struct RealFrame {
-  RegistryProfile profile;
-  Settings settings;
-  SystemClock clock;
-  // Shift and Ctrl as the key events carry them.
-  QtKeyState keys;
-  std::unique_ptr<QtFrameWindow> window;
-  std::unique_ptr<CMainFrame> frame;
-  // The Address Bar's choice and Escape, for the tests that wire them.
-  std::function<void(int)> addressChosen;
-  std::function<void()> addressEscape;
-
-  RealFrame() {
-    QtFrameWindow::Callbacks cb;
-    cb.command = [this](unsigned id) { return frame->OnCommand(id); };
-    cb.commandState = [](unsigned) { return 1; };
-    cb.siteActivated = [this](ChildWindow* w) { frame->OnSiteActivated(w); };
-    cb.siteCloseRequested = [this](ChildWindow* w) { frame->OnSiteCloseRequested(w); };
-    cb.tabSelected = [this](int i) { frame->OnTabSelected(i); };
-    cb.tabClose = [this](int i) { frame->OnTabClose(i); };
-    cb.siteMenuCommand = [this](int i, unsigned id) { frame->OnSiteMenuCommand(i, id); };
-    cb.addressChosen = [this](int i) {
-      if (addressChosen) addressChosen(i);
-    };
-    cb.addressEscape = [this] {
-      if (addressEscape) addressEscape();
-    };
-    window = std::make_unique<QtFrameWindow>(std::move(cb));
-    frame = std::make_unique<CMainFrame>(*window, profile, settings, clock, keys);
-    window->AttachTabBar(frame->tabBar(), &CMainFrame::TabStatusOf);
-    window->resize(1000, 700);
-    window->show();
-  }
-  ~RealFrame() {
-    window->DetachTabBar();
-    frame.reset();
-    window.reset();
-  }
-  CKestrelView* Open(const std::string& url) {
-    CKestrelView* v = frame->CreateSite();
-    if (v) v->Navigate(url);
-    return v;
-  }
-  // The list holds only live sites, each visible one has its tab, and the
-  // active site is one of them.
-  void ExpectSound() const {
-    const auto& list = frame->sites();
-    int visible = 0;
-    for (CKestrelView* v : list)
-      if (v->frame().IsVisible()) ++visible;
-    EXPECT_EQ(window->tabBar()->count(), visible);
-    EXPECT_EQ(static_cast<int>(window->mdiArea()->subWindowList().size()), static_cast<int>(list.size()));
-    if (CKestrelView* a = frame->ActiveView()) {
-      EXPECT_NE(std::find(list.begin(), list.end(), a), list.end());
-    }
-  }
-};
 
 TEST(FrameOnEngine, SitesClosedInEveryOrderWhileLoadingLeaveASoundFrame) {
   LocalHttpServer server;

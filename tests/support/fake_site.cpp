@@ -65,6 +65,7 @@ ScriptedControl* ScriptedControl::OpenWindow(const NewWindowRequest& request, co
   auto* child = dynamic_cast<ScriptedControl*>(events->OnNewWindow2(request, cancel));
   if (cancel || !child || !child->events) return nullptr;
   BrowserEvents* ev = child->events;
+  child->features = request.features;
   if (request.features.width >= 0) ev->OnWindowSetWidth(request.features.width);
   if (request.features.height >= 0) ev->OnWindowSetHeight(request.features.height);
   NavigateRequest r;

@@ -34,6 +34,8 @@ class ScriptedControl : public BrowserControl {
   int historyLength = 0;
   std::vector<std::string> travel;  // the travel log, for back and forward
   int travelPos = -1;
+  WindowFeatures features;  // what the opener asked for, as the engine keeps it
+  bool muted = false;
 
   // A whole top-level load of `url` titled `pageTitle`, as a new page.
   void LoadPage(const std::string& url, const std::string& pageTitle);
@@ -61,13 +63,13 @@ class ScriptedControl : public BrowserControl {
   bool Busy() const override { return busy; }
   std::string DocumentTitle() const override { return title; }
   int HistoryLength() const override { return historyLength; }
-  bool MenuBar() const override { return true; }
-  bool ToolBar() const override { return true; }
-  bool AddressBar() const override { return true; }
+  bool MenuBar() const override { return features.menuBar; }
+  bool ToolBar() const override { return features.toolBar; }
+  bool AddressBar() const override { return features.addressBar; }
   void ExecScript(const std::string&, std::function<void(const std::string&)> done) override {
     if (done) done("");
   }
-  void SetAudioMuted(bool) override {}
+  void SetAudioMuted(bool m) override { muted = m; }
 
  private:
   void Finish(const std::string& url);

@@ -5,6 +5,7 @@
 #include "frame/main_frame.h"
 #include "support/fake_frame_window.h"
 #include "support/fake_site.h"
+#include "support/site_world.h"
 
 namespace kestrel {
 namespace {
@@ -12,24 +13,7 @@ namespace {
 using test::FakeChild;
 using test::ScriptedControl;
 
-struct World {
-  test::FakeFrameWindow window;
-  test::SiteParts parts;
-  RegistryProfile profile;
-  Settings settings;
-  test::FakeClock clock;
-  test::FakeKeys keys;
-  CMainFrame frame{window, profile, settings, clock, keys};
-  World() { window.makeSite = [this] { return parts.Make(); }; }
-  CKestrelView* Site(const std::string& url, const std::string& title) {
-    CKestrelView* v = frame.CreateSite();
-    v->Navigate(url);
-    Control(v).CompleteNavigation(title);
-    return v;
-  }
-  static ScriptedControl& Control(CKestrelView* v) { return static_cast<ScriptedControl&>(v->control()); }
-  static FakeChild& Child(CKestrelView* v) { return static_cast<FakeChild&>(v->frame().window()); }
-};
+using World = test::SiteWorld;
 
 TEST(Site, ShowsOnFirstNavigationWithATabAndFollowsItsPage) {
   World w;
@@ -131,66 +115,6 @@ TEST(Site, TheLastVisibleSiteIsBlankedNotClosed) {
   w.frame.OnCommand(ID_CLOSE_ALL);
   EXPECT_EQ(w.frame.sites().size(), 1u);
   EXPECT_NE(w.frame.ActiveView(), nullptr);
-}
-
-TEST(Site, NewWindowTimingAndSuspects) {
-  World w;
-  w.settings.AutoClosePopup = true;
-  w.settings.RecPPTime = true;
-  CKestrelView* a = w.Site("http://a.example/", "A");
-  NewWindowRequest req;
-  req.url = "http://popup.example/";
-  req.features.toolBar = false;
-  bool cancel = false;
-
-  // No click at all: a suspect.
-  BrowserControl* c = a->OnNewWindow2(req, cancel);
-  ASSERT_NE(c, nullptr);
-  EXPECT_FALSE(cancel);
-  CKestrelView* popup = w.frame.NewestSite();
-  EXPECT_TRUE(popup->m_bOpenedAsSuspect);
-  EXPECT_FALSE(popup->m_openRequest.features.toolBar);
-  EXPECT_EQ(&popup->control(), c);
-
-  // A left click 1000 ms back still explains it; 1001 ms does not.
-  a->OnPageClick("div", false);
-  w.clock.ms += 1000;
-  a->OnNewWindow2(req, cancel);
-  EXPECT_FALSE(w.frame.NewestSite()->m_bOpenedAsSuspect);
-  a->OnPageClick("div", false);
-  w.clock.ms += 1001;
-  a->OnNewWindow2(req, cancel);
-  EXPECT_TRUE(w.frame.NewestSite()->m_bOpenedAsSuspect);
-  // A right click explains it for 5000 ms; a link click always.
-  a->OnPageClick("div", true);
-  w.clock.ms += 5000;
-  a->OnNewWindow2(req, cancel);
-  EXPECT_FALSE(w.frame.NewestSite()->m_bOpenedAsSuspect);
-  a->OnPageClick("a", false);
-  w.clock.ms += 60000;
-  a->OnNewWindow2(req, cancel);
-  EXPECT_FALSE(w.frame.NewestSite()->m_bOpenedAsSuspect);
-  EXPECT_EQ(a->m_strLastClickTag, "");  // cleared after each request
-  w.settings.RecPPTime = false;
-  a->OnNewWindow2(req, cancel);
-  EXPECT_FALSE(w.frame.NewestSite()->m_bOpenedAsSuspect);
-
-  // A hidden suspect cannot open windows at all.
-  size_t before = w.frame.sites().size();
-  popup->m_bSuspectHidden = true;
-  EXPECT_EQ(popup->OnNewWindow2(req, cancel), nullptr);
-  EXPECT_TRUE(cancel);
-  EXPECT_EQ(w.frame.sites().size(), before);
-
-  // The blocked popup sweep: 61 s old goes at the 20th tick, 59 s stays.
-  CKestrelView* young = w.frame.CreateSite();
-  young->m_bSuspectHidden = true;
-  popup->m_tCreated = w.clock.seconds - 61;
-  young->m_tCreated = w.clock.seconds - 59;
-  for (int i = 0; i < 20; ++i) w.frame.OnTimer(0);
-  auto& list = w.frame.sites();
-  EXPECT_EQ(std::count(list.begin(), list.end(), popup), 0);
-  EXPECT_EQ(std::count(list.begin(), list.end(), young), 1);
 }
 
 TEST(Site, HistoryScriptsResizeAndSideButtons) {

@@ -1,0 +1,294 @@
+// Popup blocking over scripted controls: what explains a new window, the
+// verdict whichever of the click's answer and the window comes first, the
+// lists, the notice, the sweep, restoring and hiding sites.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/fakes.h"
+#include "support/site_world.h"
+
+namespace kestrel {
+namespace {
+
+using World = test::SiteWorld;
+
+NewWindowRequest Popup(const std::string& url = "http://popup.example/") {
+  NewWindowRequest r;
+  r.url = url;
+  r.fromScript = true;
+  return r;
+}
+
+bool Listed(const std::vector<CKestrelView*>& list, CKestrelView* v) {
+  return std::find(list.begin(), list.end(), v) != list.end();
+}
+
+TEST(ClickTracker, TheVerdictIsTheSameWhicheverArrivesFirst) {
+  // Each case: a press with its answer, then a window 200 ms later.
+  struct Case {
+    const char* tag;
+    bool textField, right;
+    std::int64_t after;
+    bool suspect;
+  } cases[] = {
+      {"div", false, false, 200, false},   {"BUTTON", false, false, 1000, false},
+      {"div", false, false, 1001, true},   {"body", false, false, 10, true},
+      {"p", false, false, 10, true},       {"input", true, false, 10, true},
+      {"input", false, false, 10, false},  {"a", false, false, 60000, false},
+      {"div", false, true, 5000, false},   {"div", false, true, 5001, true},
+      {"", false, false, 10, false},  // a frame that could not be reached still counts
+  };
+  for (const Case& c : cases) {
+    for (bool answerFirst : {true, false}) {
+      ClickTracker t;
+      std::vector<bool> verdicts;
+      t.Press(7, c.right, 1000);
+      if (answerFirst) t.Target(7, c.tag, c.textField);
+      t.NewWindow(1000 + c.after, true, [&](bool s) { verdicts.push_back(s); });
+      EXPECT_EQ(verdicts.empty(), !answerFirst) << c.tag;
+      if (!answerFirst) t.Target(7, c.tag, c.textField);
+      ASSERT_EQ(verdicts.size(), 1u) << c.tag;
+      EXPECT_EQ(verdicts[0], c.suspect) << c.tag << " after " << c.after << (c.right ? " right" : " left");
+      EXPECT_FALSE(t.pending());
+    }
+  }
+
+  // One link click explains one window; the second is judged by time alone.
+  ClickTracker t;
+  std::vector<bool> v;
+  t.Press(1, false, 0);
+  t.NewWindow(5000, true, [&](bool s) { v.push_back(s); });
+  t.NewWindow(5001, true, [&](bool s) { v.push_back(s); });
+  t.Target(1, "A", false);
+  EXPECT_EQ(v, (std::vector<bool>{false, true}));
+  // A suspect window withdraws the earlier clicks; a later press counts again.
+  t.Press(2, true, 6000);
+  t.Target(2, "div", false);
+  t.Press(3, false, 6001);
+  t.NewWindow(6002, true, [&](bool s) { v.push_back(s); });  // waits for press 3
+  t.Target(99, "a", false);                                  // an unknown answer is ignored
+  EXPECT_EQ(v.size(), 2u);
+  t.Expire(6001 + ClickTracker::kAnswerTimeoutMs - 1);
+  EXPECT_EQ(v.size(), 2u);
+  t.Expire(6001 + ClickTracker::kAnswerTimeoutMs);  // overdue: counts, tag unknown
+  EXPECT_EQ(v, (std::vector<bool>{false, true, false}));
+  t.Target(3, "a", false);  // too late to matter
+  EXPECT_EQ(t.lastClickTag(), "");
+
+  // Enter is a click on a submit button; Reset withdraws everything; the
+  // timing test off never suspects.
+  t.Enter(20000);
+  EXPECT_EQ(t.lastClickTag(), "input:submit");
+  t.Reset();
+  EXPECT_EQ(t.lastLeftClick(), ClickTracker::kNever);
+  t.NewWindow(20001, false, [&](bool s) { v.push_back(s); });
+  EXPECT_FALSE(v.back());
+
+  // A tracker that goes with a window still waiting settles it.
+  std::vector<bool> late;
+  {
+    ClickTracker gone;
+    gone.Press(1, false, 0);
+    gone.NewWindow(10, true, [&](bool s) { late.push_back(s); });
+  }
+  EXPECT_EQ(late, (std::vector<bool>{false}));
+}
+
+TEST(PopupBlocking, NewWindowsAreJudgedByTimingAppearanceAndTheLists) {
+  World w;
+  w.settings.AutoClosePopup = true;
+  int beeps = 0;
+  w.frame.popupSound = [&] { ++beeps; };
+  std::vector<std::string> black = {"ads."}, white = {"good"};
+  auto contains = [](const std::vector<std::string>& l) {
+    return [&l](const std::string& a) {
+      return std::any_of(l.begin(), l.end(), [&](const std::string& e) { return a.find(e) != std::string::npos; });
+    };
+  };
+  w.frame.blackListMatch = contains(black);
+  w.frame.whiteListMatch = contains(white);
+  CKestrelView* a = w.Site("http://a.example/", "A");
+  auto& ca = w.Control(a);
+
+  // From the load handler, no click: blocked, unseen, silent, with notice.
+  test::ScriptedControl* p1 = ca.OpenWindow(Popup(), "Ad");
+  ASSERT_NE(p1, nullptr);
+  CKestrelView* v1 = w.frame.NewestSite();
+  EXPECT_TRUE(v1->m_bSuspectHidden);
+  EXPECT_FALSE(w.Child(v1).visible);
+  EXPECT_TRUE(p1->muted);
+  EXPECT_EQ(beeps, 1);
+  EXPECT_EQ(w.frame.blinkCount(), 0);
+  // It cannot open more.
+  const std::size_t n = w.frame.sites().size();
+  EXPECT_EQ(p1->OpenWindow(Popup(), "More"), nullptr);
+  EXPECT_EQ(w.frame.sites().size(), n);
+
+  // A click on a button just before: allowed and shown with a tab.
+  ca.events->OnPointerPress(1, false);
+  ca.events->OnPointerTarget(1, "button", false);
+  w.clock.ms += 300;
+  ca.OpenWindow(Popup(), "Wanted");
+  CKestrelView* v2 = w.frame.NewestSite();
+  EXPECT_FALSE(v2->m_bSuspectHidden);
+  EXPECT_TRUE(w.Child(v2).visible);
+
+  // The window the click's handler opens arrives before the page said what
+  // was clicked: it waits unseen, then comes up.
+  ca.events->OnPointerPress(2, false);
+  test::ScriptedControl* p3 = ca.OpenWindow(Popup(), "Quick");
+  CKestrelView* v3 = w.frame.NewestSite();
+  EXPECT_TRUE(v3->m_bSuspectPending);
+  EXPECT_FALSE(w.Child(v3).visible);
+  ca.events->OnPointerTarget(2, "div", false);
+  EXPECT_TRUE(w.Child(v3).visible);
+  EXPECT_FALSE(p3->muted);
+  // The same with a click on the bare page: it stays blocked.
+  w.clock.ms += 1500;
+  ca.events->OnPointerPress(3, false);
+  ca.OpenWindow(Popup(), "Body");
+  CKestrelView* v4 = w.frame.NewestSite();
+  ca.events->OnPointerTarget(3, "BODY", false);
+  EXPECT_TRUE(v4->m_bSuspectHidden);
+  EXPECT_FALSE(w.Child(v4).visible);
+  EXPECT_EQ(beeps, 2);
+
+  // Black list blocks even after a click; white list wins over everything.
+  ca.events->OnPointerPress(4, false);
+  ca.events->OnPointerTarget(4, "a", false);
+  ca.OpenWindow(Popup("http://ads.example/"), "Black");
+  EXPECT_TRUE(w.frame.NewestSite()->m_bSuspectHidden);
+  ca.OpenWindow(Popup("http://ads.example/good"), "White");  // no click at all
+  EXPECT_FALSE(w.frame.NewestSite()->m_bSuspectHidden);
+
+  // Appearance: a window without bars is a popup only with the option on.
+  NewWindowRequest bare = Popup();
+  bare.features.toolBar = false;
+  ca.events->OnPointerPress(5, false);
+  ca.events->OnPointerTarget(5, "a", false);
+  ca.OpenWindow(bare, "Bare");
+  EXPECT_FALSE(w.frame.NewestSite()->m_bSuspectHidden);
+  w.settings.RecPPLook = true;
+  ca.events->OnPointerPress(6, false);
+  ca.events->OnPointerTarget(6, "a", false);
+  ca.OpenWindow(bare, "Bare");
+  EXPECT_TRUE(w.frame.NewestSite()->m_bSuspectHidden);
+
+  // Off: nothing is blocked, whatever the lists say.
+  w.settings.AutoClosePopup = false;
+  ca.OpenWindow(bare, "Free");
+  ca.OpenWindow(Popup("http://ads.example/"), "Free");
+  EXPECT_FALSE(w.frame.NewestSite()->m_bSuspectHidden);
+  EXPECT_TRUE(w.Child(w.frame.NewestSite()).visible);
+
+  // A visible site that navigates to a black-listed address while blocking
+  // is on becomes blocked but stays in view.
+  w.settings.AutoClosePopup = true;
+  w.Control(v2).LoadPage("http://ads.example/x", "Now black");
+  EXPECT_TRUE(v2->m_bSuspectHidden);
+  EXPECT_TRUE(w.Child(v2).visible);
+}
+
+TEST(PopupBlocking, TheSweepRestoreAndHidingLeaveTheRightSites) {
+  World w;
+  test::MessageRecorder messages;
+  w.settings.AutoClosePopup = true;
+  std::vector<std::string> whiteList;
+  w.frame.addToWhiteList = [&](const std::string& a) { whiteList.push_back(a); };
+  w.frame.whiteListMatch = [&](const std::string& a) {
+    return std::any_of(whiteList.begin(), whiteList.end(), [&](const std::string& e) { return a.find(e) != a.npos; });
+  };
+  CKestrelView* a = w.Site("http://a.example/", "A");
+  w.Control(a).OpenWindow(Popup("http://old.example/"), "Old");
+  CKestrelView* old = w.frame.NewestSite();
+  w.clock.seconds += 30;
+  w.Control(a).OpenWindow(Popup("http://newer.example/"), "Newer");
+  CKestrelView* newer = w.frame.NewestSite();
+  ASSERT_TRUE(old->m_bSuspectHidden && newer->m_bSuspectHidden);
+
+  // Hidden Sites: newest first, blocked ones marked for closing.
+  auto rows = w.frame.HiddenSites();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].site, newer);
+  EXPECT_TRUE(rows[0].autoClose);
+  EXPECT_EQ(rows[0].address, "http://newer.example/");
+
+  // The sweep every 20th tick closes only those past 60 s.
+  w.clock.seconds += 31;  // old is 61 s old, newer 31 s
+  for (int i = 0; i < 19; ++i) w.frame.OnTimer(0);
+  EXPECT_TRUE(Listed(w.frame.sites(), old));
+  w.frame.OnTimer(0);
+  EXPECT_FALSE(Listed(w.frame.sites(), old));
+  EXPECT_TRUE(Listed(w.frame.sites(), newer));
+  // The blink ran its eight ticks and ended on the button's own image.
+  EXPECT_EQ(w.frame.blinkCount(), 8);
+  EXPECT_FALSE(w.window.blockAlternate);
+
+  // Restore twice: the newest first, then nothing is left. The answer to the
+  // white-list question is yes (the recorder says OK to everything).
+  w.Control(a).OpenWindow(Popup("http://third.example/"), "Third");
+  CKestrelView* third = w.frame.NewestSite();
+  w.frame.OnCommand(ID_RESTORE_LAST_POPUP);
+  EXPECT_FALSE(third->m_bSuspectHidden);
+  EXPECT_TRUE(third->m_bPopupAllowed);
+  EXPECT_TRUE(w.Child(third).visible);
+  EXPECT_FALSE(w.Control(third).muted);
+  EXPECT_EQ(w.frame.ActiveView(), third);
+  w.frame.OnCommand(ID_RESTORE_LAST_POPUP);
+  EXPECT_TRUE(w.Child(newer).visible);
+  EXPECT_EQ(whiteList, (std::vector<std::string>{"http://third.example/", "http://newer.example/"}));
+  w.frame.OnCommand(ID_RESTORE_LAST_POPUP);
+  EXPECT_EQ(messages.messages.back(), "No hidden popup windows found!");
+  // A restored site stays allowed, whatever it does next.
+  w.settings.RecPPLook = true;
+  w.Control(third).features.menuBar = false;
+  w.Control(third).LoadPage("http://elsewhere.example/", "Later");
+  EXPECT_FALSE(third->m_bSuspectHidden);
+
+  // Hide Site: a blank site refuses; the others go off the tab bar and the
+  // next one takes over; the last visible one leaves about:blank behind.
+  CKestrelView* blank = w.frame.CreateSite();
+  w.frame.SetSiteHidden(blank, false);
+  EXPECT_EQ(messages.messages.back(), "No need to hide a blank site,  right?");
+  EXPECT_FALSE(blank->m_bHiddenByUser);
+  w.frame.OnTabSelected(w.frame.tabBar().FindTab(third));
+  third->OnCommand(ID_HIDE_SITE);
+  EXPECT_TRUE(third->m_bHiddenByUser);
+  EXPECT_FALSE(w.Child(third).visible);
+  EXPECT_EQ(w.frame.tabBar().FindTab(third), -1);
+  EXPECT_NE(w.frame.ActiveView(), third);
+  EXPECT_NE(w.frame.ActiveView(), nullptr);
+  for (CKestrelView* v : std::vector<CKestrelView*>(w.frame.sites()))
+    if (v != third && w.Child(v).visible) w.frame.SetSiteHidden(v, false);
+  EXPECT_EQ(w.frame.VisibleSiteCount(), 0);
+  w.Control(w.frame.NewestSite()).CompleteNavigation("");  // about:blank, opened in a new site
+  EXPECT_EQ(w.frame.VisibleSiteCount(), 1);
+  EXPECT_EQ(w.frame.NewestSite()->GetLocationURL(), "about:blank");
+  // A hidden site is no popup: the sweep leaves it, Show brings it back.
+  w.clock.seconds += 600;
+  for (int i = 0; i < 20; ++i) w.frame.OnTimer(0);
+  EXPECT_TRUE(Listed(w.frame.sites(), third));
+  w.frame.SetSiteHidden(third, true);
+  EXPECT_TRUE(w.Child(third).visible);
+  EXPECT_NE(w.frame.tabBar().FindTab(third), -1);
+}
+
+TEST(PopupBlocking, APopupWhoseOpenerClosesIsStillJudged) {
+  World w;
+  w.settings.AutoClosePopup = true;
+  CKestrelView* keep = w.Site("http://keep.example/", "Keep");
+  CKestrelView* a = w.Site("http://a.example/", "A");
+  (void)keep;
+  w.Control(a).events->OnPointerPress(1, false);
+  w.Control(a).OpenWindow(Popup(), "Pending");
+  CKestrelView* p = w.frame.NewestSite();
+  ASSERT_TRUE(p->m_bSuspectPending);
+  a->OnCommand(ID_FILE_CLOSE);
+  w.window.RunPosted();
+  EXPECT_FALSE(p->m_bSuspectPending);
+  EXPECT_TRUE(w.Child(p).visible);  // the press counted: the user did click
+}
+
+}  // namespace
+}  // namespace kestrel
