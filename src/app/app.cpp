@@ -228,7 +228,21 @@ bool CKestrelApp::OnCommand(unsigned id) {
 void CKestrelApp::ShowOptions() {
   StartupOptions su{settings.SUIEHomePage, settings.SUOpenPage,   settings.SUUrl,   settings.SUOpenGroup,
                     settings.SUGroup,      settings.SUExecScript, settings.SUScript};
-  if (!svc_.dialogs->OptionsSheet(su)) return;
+  GeneralOptions g{settings.AutoClosePopup,  settings.RecPPTime,     settings.RecPPLook, settings.BeepPopup,
+                   settings.AutoCloseFilter, settings.NoScriptError, settings.AutoNew,   settings.ShowTrayIcon};
+  const GeneralOptions before = g;
+  if (!svc_.dialogs->OptionsSheet(su, g, [this](bool black) { svc_.host->EditFilterList(black); })) return;
+  settings.AutoClosePopup = g.AutoClosePopup;
+  settings.RecPPTime = g.RecPPTime;
+  settings.RecPPLook = g.RecPPLook;
+  settings.BeepPopup = g.BeepPopup;
+  settings.AutoCloseFilter = g.AutoCloseFilter;
+  settings.AutoNew = g.AutoNew;
+  // These two take effect at once.
+  settings.NoScriptError = g.NoScriptError;
+  if (g.NoScriptError != before.NoScriptError) store_.ApplyScriptDebuggerSwitch();
+  settings.ShowTrayIcon = g.ShowTrayIcon;
+  if (g.ShowTrayIcon != before.ShowTrayIcon) svc_.host->SetTrayIcon(g.ShowTrayIcon);
   settings.SUIEHomePage = su.SUIEHomePage;
   settings.SUOpenPage = su.SUOpenPage;
   settings.SUUrl = su.SUUrl;

@@ -48,6 +48,9 @@ class AppHost {
   virtual void OpenInNewSite(const std::string& url) = 0;
   virtual void CloseAllSites() = 0;
   virtual void RemoveTrayIcon() = 0;
+  virtual void SetTrayIcon(bool show) = 0;
+  // The Filter Definition dialog on the black or the white list.
+  virtual void EditFilterList(bool black) = 0;
   virtual void RereadBlankSitesDownloadOptions() = 0;
   // nullptr while there is no frame.
   virtual FrameState* frameState() = 0;

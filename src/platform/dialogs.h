@@ -1,6 +1,7 @@
 #pragma once
 // The program's own dialogs, as the logic sees them. The Qt implementation
 // shows real windows; tests record what was asked and answer as told.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,19 @@ struct StartupOptions {
   std::string SUScript;
 };
 
+// The General page of the Options sheet.
+struct GeneralOptions {
+  bool AutoClosePopup = false;
+  bool RecPPTime = true;
+  bool RecPPLook = false;
+  bool BeepPopup = true;
+  bool AutoCloseFilter = true;
+  bool NoScriptError = true;
+  bool AutoNew = true;
+  bool ShowTrayIcon = false;
+  bool operator==(const GeneralOptions&) const = default;
+};
+
 class TipsModel;
 
 class Dialogs : public MessagePresenter {
@@ -31,7 +45,10 @@ class Dialogs : public MessagePresenter {
   virtual void DonationDialog() = 0;
   virtual void TipOfTheDay(TipsModel& tips) = 0;
   // "Options": true for OK.
-  virtual bool OptionsSheet(StartupOptions& startup) = 0;
+  // The General page's "Black List..." and "White List..." buttons call
+  // `editList` with true for the black list.
+  virtual bool OptionsSheet(StartupOptions& startup, GeneralOptions& general,
+                            const std::function<void(bool black)>& editList) = 0;
 };
 
 }  // namespace kestrel

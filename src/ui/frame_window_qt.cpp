@@ -229,8 +229,8 @@ void QtFrameWindow::BuildToolBar() {
   toolbar_->addSeparator();
   for (unsigned id : {ID_BLOCK_POPUP, ID_RESTORE_LAST_POPUP, ID_HIDDEN_SITES}) toolbar_->addAction(action(id));
   action(ID_BLOCK_POPUP)->setIcon(QIcon(QString::fromStdString(ProgramFile("icons/block_popup.svg"))));
-  action(ID_RESTORE_LAST_POPUP)->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
-  action(ID_HIDDEN_SITES)->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+  action(ID_RESTORE_LAST_POPUP)->setIcon(QIcon(QString::fromStdString(ProgramFile("icons/restore_popup.svg"))));
+  action(ID_HIDDEN_SITES)->setIcon(QIcon(QString::fromStdString(ProgramFile("icons/hidden_sites.svg"))));
   busy_->setFixedWidth(24);
   busy_->setAlignment(Qt::AlignCenter);
   toolbar_->addWidget(busy_);

@@ -55,7 +55,10 @@ class HiddenSitesDialog : public QDialog {
     });
     buttons->addStretch(1);
     button("Done", [this] { accept(); });
-    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { ShowSelected(false); });
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+      list_->setCurrentItem(item);
+      ShowSelected(false);
+    });
   }
 
  private:

@@ -192,7 +192,7 @@ void QtDialogs::TipOfTheDay(TipsModel& tips) {
   d.exec();
 }
 
-bool QtDialogs::OptionsSheet(StartupOptions& su) {
+bool QtDialogs::OptionsSheet(StartupOptions& su, GeneralOptions& g, const std::function<void(bool)>& editList) {
   if (Auto("Options")) return false;
   QDialog d(parent_);
   d.setWindowTitle(T("Options"));
@@ -201,8 +201,38 @@ bool QtDialogs::OptionsSheet(StartupOptions& su) {
   auto* tabs = new QTabWidget;
   layout->addWidget(tabs);
 
-  // General and Misc pages are filled as their features arrive.
   auto* general = new QWidget;
+  auto* gl = new QVBoxLayout(general);
+  auto box = [](QLayout* into, const char* text, bool on) {
+    auto* b = new QCheckBox(T(text));
+    b->setChecked(on);
+    into->addWidget(b);
+    return b;
+  };
+  auto* killer = new QGroupBox(T("Popup Killer"));
+  auto* kl = new QVBoxLayout(killer);
+  auto* autoClose = box(kl, "Automatically block popup windows", g.AutoClosePopup);
+  auto* byTime = box(kl, "Recognize popup windows by timing", g.RecPPTime);
+  auto* byLook = box(kl, "Recognize popup windows by appearance", g.RecPPLook);
+  auto* beep = box(kl, "Beep when a popup window is blocked", g.BeepPopup);
+  gl->addWidget(killer);
+  auto* filter = new QGroupBox(T("Site Filter"));
+  auto* fl = new QHBoxLayout(filter);
+  auto* enableFilter = box(fl, "Enable Site Filter", g.AutoCloseFilter);
+  fl->addStretch(1);
+  for (bool black : {true, false}) {
+    auto* b = new QPushButton(T(black ? "Black List..." : "White List..."));
+    b->setAutoDefault(false);
+    QObject::connect(b, &QPushButton::clicked, &d, [&editList, black] {
+      if (editList) editList(black);
+    });
+    fl->addWidget(b);
+  }
+  gl->addWidget(filter);
+  auto* noScript = box(gl, "Suppress Script Errors (It will also disable script debugging.)", g.NoScriptError);
+  auto* autoNew = box(gl, "Auto New Window", g.AutoNew);
+  auto* tray = box(gl, "Show Tray Icon && Hide Taskbar Button", g.ShowTrayIcon);
+  gl->addStretch(1);
   tabs->addTab(general, T("General"));
 
   auto* startup = new QWidget;
@@ -241,6 +271,14 @@ bool QtDialogs::OptionsSheet(StartupOptions& su) {
   su.SUExecScript = exec->isChecked();
   // The multi-line field's lines, separated by line breaks.
   su.SUScript = script->toPlainText().toStdString();
+  g.AutoClosePopup = autoClose->isChecked();
+  g.RecPPTime = byTime->isChecked();
+  g.RecPPLook = byLook->isChecked();
+  g.BeepPopup = beep->isChecked();
+  g.AutoCloseFilter = enableFilter->isChecked();
+  g.NoScriptError = noScript->isChecked();
+  g.AutoNew = autoNew->isChecked();
+  g.ShowTrayIcon = tray->isChecked();
   return true;
 }
 

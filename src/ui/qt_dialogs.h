@@ -20,7 +20,8 @@ class QtDialogs : public Dialogs {
   void NewsletterDialog() override;
   void DonationDialog() override;
   void TipOfTheDay(TipsModel& tips) override;
-  bool OptionsSheet(StartupOptions& startup) override;
+  bool OptionsSheet(StartupOptions& startup, GeneralOptions& general,
+                    const std::function<void(bool black)>& editList) override;
 
  private:
   bool Auto(const char* dialog, const std::string& detail = {}) const;

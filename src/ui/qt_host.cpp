@@ -244,6 +244,14 @@ void QtAppHost::CloseAllSites() {
   if (frame_) frame_->CloseAll();
 }
 
+void QtAppHost::SetTrayIcon(bool show) {
+  if (frame_) frame_->SetTrayIcon(show);
+}
+
+void QtAppHost::EditFilterList(bool black) {
+  if (popups_) popups_->FilterCommand(black ? QtPopupUi::kBlackList : QtPopupUi::kWhiteList);
+}
+
 void QtAppHost::RemoveTrayIcon() {
   if (frame_) frame_->SetTrayIcon(false);
 }

@@ -40,6 +40,8 @@ class QtAppHost : public AppHost {
   void OpenInNewSite(const std::string& url) override;
   void CloseAllSites() override;
   void RemoveTrayIcon() override;
+  void SetTrayIcon(bool show) override;
+  void EditFilterList(bool black) override;
   void RereadBlankSitesDownloadOptions() override {}
   FrameState* frameState() override;
 

@@ -72,7 +72,8 @@ TEST(Dialogs, OptionsSheetStartUpPageCopiesBackOnOk) {
     d->findChild<QPlainTextEdit*>()->setPlainText("one\ntwo");
     Button(d, "OK")->click();
   });
-  ASSERT_TRUE(dialogs.OptionsSheet(su));
+  GeneralOptions general;
+  ASSERT_TRUE(dialogs.OptionsSheet(su, general, {}));
   EXPECT_TRUE(su.SUOpenPage);
   EXPECT_EQ(su.SUUrl, "http://new.example/");
   EXPECT_TRUE(su.SUExecScript);
@@ -84,7 +85,7 @@ TEST(Dialogs, OptionsSheetStartUpPageCopiesBackOnOk) {
     Find<QCheckBox>(d, "Open Internet Explorer homepage")->click();
     Button(d, "Cancel")->click();
   });
-  EXPECT_FALSE(dialogs.OptionsSheet(su));
+  EXPECT_FALSE(dialogs.OptionsSheet(su, general, {}));
   EXPECT_EQ(su.SUIEHomePage, untouched.SUIEHomePage);
 }
 

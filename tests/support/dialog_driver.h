@@ -14,10 +14,11 @@
 
 namespace kestrel::test {
 
-// Saves the window as "<title>.png" in KESTREL_SHOT_DIR, when that is set.
-inline void SaveShot(QWidget* w) {
+// Saves the window as "<name or title>.png" in KESTREL_SHOT_DIR, when that is set.
+inline void SaveShot(QWidget* w, QString name = {}) {
+  if (name.isEmpty()) name = w->windowTitle();
   if (const char* dir = std::getenv("KESTREL_SHOT_DIR"))
-    w->grab().save(QString::fromUtf8(dir) + "/" + w->windowTitle().replace(' ', '_') + ".png");
+    w->grab().save(QString::fromUtf8(dir) + "/" + name.replace(' ', '_') + ".png");
 }
 
 inline void WhenShown(std::function<void(QDialog*)> act) {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <ostream>
 #include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ class FakeDialogs : public Dialogs {
   bool neverAsk = false;
   bool wizardScripts = false, wizardPopups = true;
   std::function<void(StartupOptions&)> editOptions;
+  std::function<void(GeneralOptions&)> editGeneral;
+  std::optional<std::string> pressListButton;  // "black" or "white"
   std::function<void(TipsModel&)> useTips;
 
   bool PresentMessage(const std::string& text, MessageKind kind) override {
@@ -50,10 +53,12 @@ class FakeDialogs : public Dialogs {
     shown.push_back("Tip of the day");
     if (useTips) useTips(tips);
   }
-  bool OptionsSheet(StartupOptions& su) override {
+  bool OptionsSheet(StartupOptions& su, GeneralOptions& g, const std::function<void(bool)>& editList) override {
     shown.push_back("Options");
+    if (pressListButton && editList) editList(*pressListButton == "black");
     if (!answerOk) return false;
     if (editOptions) editOptions(su);
+    if (editGeneral) editGeneral(g);
     return true;
   }
   int count(const std::string& name) const;
@@ -102,6 +107,8 @@ class FakeHost : public AppHost, public FrameState {
   void OpenInNewSite(const std::string& url) override { note("OpenInNewSite " + url); }
   void CloseAllSites() override { note("CloseAllSites"); }
   void RemoveTrayIcon() override { note("RemoveTrayIcon"); }
+  void SetTrayIcon(bool show) override { note(show ? "TrayIcon on" : "TrayIcon off"); }
+  void EditFilterList(bool black) override { note(black ? "EditFilterList black" : "EditFilterList white"); }
   void RereadBlankSitesDownloadOptions() override { note("RereadBlankSites"); }
   FrameState* frameState() override { return frameWorks ? this : nullptr; }
 

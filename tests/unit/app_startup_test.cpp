@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "app/app.h"
@@ -304,6 +305,86 @@ TEST(AppCommands, TipOfTheDayRemembersTheTipAndSwitchesOffAtTheLast) {
   h.app->OnCommand(ID_TIP_OF_THE_DAY);
   EXPECT_EQ(h.app->settings.TipNum, 2);
   EXPECT_FALSE(h.app->settings.ShowTip);
+  SetProgramDirectory("");
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(AppCommands, GeneralOptionsApplyAtOnceAndTheListButtonsOpenTheLists) {
+  Harness h;
+  ASSERT_TRUE(h.app->InitInstance("x"));
+  Settings& s = h.app->settings;
+  s.NoScriptError = true;
+  s.ShowTrayIcon = false;
+  h.dialogs.pressListButton = "black";
+  h.dialogs.editGeneral = [](GeneralOptions& g) {
+    g.AutoClosePopup = true;
+    g.RecPPLook = true;
+    g.BeepPopup = false;
+    g.NoScriptError = false;
+    g.ShowTrayIcon = true;
+  };
+  // Cancel: the list the button opened stays edited, nothing else changes.
+  h.dialogs.answerOk = false;
+  h.host.calls.clear();
+  h.app->OnCommand(ID_OPTIONS);
+  EXPECT_TRUE(h.host.has("EditFilterList black"));
+  EXPECT_FALSE(s.AutoClosePopup);
+  EXPECT_FALSE(h.host.has("TrayIcon on"));
+
+  h.dialogs.answerOk = true;
+  h.dialogs.pressListButton = "white";
+  h.host.calls.clear();
+  h.app->OnCommand(ID_OPTIONS);
+  EXPECT_TRUE(h.host.has("EditFilterList white"));
+  EXPECT_TRUE(s.AutoClosePopup);
+  EXPECT_TRUE(s.RecPPLook);
+  EXPECT_FALSE(s.BeepPopup);
+  EXPECT_TRUE(s.RecPPTime);  // untouched boxes keep their values
+  EXPECT_TRUE(h.host.has("TrayIcon on"));
+  EXPECT_EQ(h.app->profile.GetString(kIEMainKey, "Disable Script Debugger").value_or(""), "no");
+
+  // OK with nothing changed applies nothing again.
+  h.dialogs.editGeneral = nullptr;
+  h.dialogs.pressListButton.reset();
+  h.host.calls.clear();
+  h.app->OnCommand(ID_OPTIONS);
+  EXPECT_FALSE(h.host.has("TrayIcon on"));
+  EXPECT_FALSE(h.host.has("TrayIcon off"));
+}
+
+TEST(AppLists, FilterListsAreWrittenOnlyWhenChangedAndAFailureIsReported) {
+  Harness h;
+  SetProgramDirectory(h.dir.path());
+  h.dir.write("filter.dat", "[include]\nads.\n\n[exclude]\ngood.example\n");
+  ASSERT_TRUE(h.app->InitInstance("x"));
+  EXPECT_TRUE(h.app->siteFilter.BlackListMatch("http://ads.example/"));
+  EXPECT_TRUE(h.app->siteFilter.WhiteListMatch("http://good.example/"));
+
+  // Unchanged lists are left as they are on disk (a hand edit survives).
+  h.dir.write("filter.dat", "[include]\nads.\n\n[exclude]\ngood.example\n# edited\n");
+  h.app->SaveAndRelease();
+  EXPECT_EQ(h.dir.read("filter.dat"), "[include]\nads.\n\n[exclude]\ngood.example\n# edited\n");
+
+  // Changed lists are written; a file that cannot be written is reported
+  // and left as it was.
+  ASSERT_TRUE(h.Restart("x"));
+  h.app->siteFilter.AppendBlack("track.");
+  std::filesystem::remove(h.dir.file("filter.dat"));
+  std::filesystem::create_directory(h.dir.file("filter.dat"));  // a folder where the file goes
+  h.app->SaveAndRelease();
+  EXPECT_EQ(h.dialogs.shown.back(), std::string("Message: ") + kSiteFilterSaveFailed);
+  EXPECT_TRUE(std::filesystem::is_directory(h.dir.file("filter.dat")));
+  std::filesystem::remove(h.dir.file("filter.dat"));
+  h.dir.write("filter.dat", "[include]\nads.\n\n[exclude]\ngood.example\n");
+  ASSERT_TRUE(h.Restart("x"));
+  h.app->siteFilter.AppendBlack("track.");
+  h.app->SaveAndRelease();
+  EXPECT_EQ(h.dir.read("filter.dat"), "[include]\nads.\ntrack.\n\n[exclude]\ngood.example\n");
   SetProgramDirectory("");
 }
 
