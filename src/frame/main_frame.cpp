@@ -50,7 +50,7 @@ const std::vector<CommandRoute> kRoutes = {
     {32954, 32960, T::ExternalPrograms},
     {32894, 32899, T::Skins},
     {32902, 32902, T::Panes}, {32907, 32907, T::Panes}, {32910, 32911, T::Panes},
-    {32961, 32962, T::Toolbars}, {32964, 32966, T::Toolbars},
+    {32961, 32962, T::Toolbars}, {32964, 32966, T::Toolbars}, {59392, 59393, T::Toolbars},
     // Drop-down buttons chosen as plain commands do nothing.
     {32792, 32793, T::Nothing}, {32970, 32970, T::Nothing}, {32969, 32969, T::Nothing},
     {61206, 61213, T::Nothing}, {32860, 32860, T::Nothing}, {32975, 32975, T::Nothing},

@@ -82,6 +82,24 @@ void CKestrelView::GoForward(int n) {
   m_nHistoryStep = -n;
 }
 
+std::vector<std::string> CKestrelView::HistoryMenuItems(bool forward) const {
+  std::vector<std::string> items;
+  const int n = static_cast<int>(std::min(m_historyUrls.size(), m_historyTitles.size()));
+  for (int i = m_nHistoryPos + (forward ? 1 : -1); i >= 0 && i < n && items.size() < 9; i += forward ? 1 : -1) {
+    const std::string& title = m_historyTitles[static_cast<std::size_t>(i)];
+    items.push_back(title.empty() ? m_historyUrls[static_cast<std::size_t>(i)] : title);
+  }
+  return items;
+}
+
+void CKestrelView::GoByMenu(bool forward, int k) {
+  if (k <= 0) return;
+  if (forward)
+    GoForward(k);
+  else
+    GoBack(k);
+}
+
 void CKestrelView::Stop() {
   control_.Stop();
   host_.SetBusy(false);

@@ -74,6 +74,11 @@ class CKestrelView : public BrowserEvents {
   void GoHome();
   void GoBack(int n);
   void GoForward(int n);
+  // The Back (or Forward) drop-down: at most 9 pages behind (ahead of) the
+  // current one, nearest first, each its title or else its address.
+  std::vector<std::string> HistoryMenuItems(bool forward) const;
+  // The k-th item of that drop-down was chosen.
+  void GoByMenu(bool forward, int k);
   void Stop();
   void Refresh();
 

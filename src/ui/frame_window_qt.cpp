@@ -174,6 +174,8 @@ void QtFrameWindow::BuildMenus() {
   Command(view, ID_REFRESH_ALL, tr("Refresh Al&l"));
   view->addSeparator();
   Command(view, ID_FULL_SCREEN, tr("&Full Screen"), Qt::Key_F11, true);
+  view->addSeparator();
+  BuildBandMenu(view);
 
   QMenu* go = menuBar()->addMenu(tr("&Go"));
   Command(go, ID_GO_BACK, tr("&Back"), QKeySequence(Qt::ALT | Qt::Key_Left));
@@ -214,26 +216,26 @@ void QtFrameWindow::BuildMenus() {
 
 void QtFrameWindow::BuildToolBar() {
   toolbar_ = addToolBar(tr("Standard"));
-  toolbar_->setMovable(false);
-  auto button = [this](unsigned id, QStyle::StandardPixmap icon, const QString& text) {
+  toolbar_->setObjectName(QStringLiteral("StandardToolBar"));
+  toolbar_->installEventFilter(this);
+  // Every command the table offers gets an action, so any of them can be a button.
+  for (unsigned id : ButtonTable()) {
+    if (id == 0 || id == kBlockPopupFlashImage) continue;
     QAction* a = action(id);
-    a->setIcon(style()->standardIcon(icon));
-    a->setToolTip(text);
-    toolbar_->addAction(a);
-  };
-  button(ID_GO_BACK, QStyle::SP_ArrowBack, tr("Back"));
-  button(ID_GO_FORWARD, QStyle::SP_ArrowForward, tr("Forward"));
-  button(ID_VIEW_STOP, QStyle::SP_BrowserStop, tr("Stop"));
-  button(ID_VIEW_REFRESH, QStyle::SP_BrowserReload, tr("Refresh"));
-  button(ID_GO_HOME, QStyle::SP_DirHomeIcon, tr("Home"));
-  toolbar_->addSeparator();
-  for (unsigned id : {ID_BLOCK_POPUP, ID_RESTORE_LAST_POPUP, ID_HIDDEN_SITES}) toolbar_->addAction(action(id));
-  action(ID_BLOCK_POPUP)->setIcon(QIcon(QString::fromStdString(ProgramFile("icons/block_popup.svg"))));
-  action(ID_RESTORE_LAST_POPUP)->setIcon(QIcon(QString::fromStdString(ProgramFile("icons/restore_popup.svg"))));
-  action(ID_HIDDEN_SITES)->setIcon(QIcon(QString::fromStdString(ProgramFile("icons/hidden_sites.svg"))));
+    if (!a) {
+      a = new QAction(ButtonText(id), this);
+      connect(a, &QAction::triggered, this, [this, id] { cb_.command(id); });
+      actions_[id] = a;
+    }
+    a->setIcon(ButtonIcon(id));
+    a->setIconText(ButtonText(id));
+    a->setToolTip(ButtonText(id));
+  }
+  // The busy indicator sits in the menu bar's row, at its end.
   busy_->setFixedWidth(24);
   busy_->setAlignment(Qt::AlignCenter);
-  toolbar_->addWidget(busy_);
+  menuBar()->setCornerWidget(busy_, Qt::TopRightCorner);
+  ApplyToolbarButtons({DefaultButtons(), true, false});
   auto* focus = new QAction(this);
   focus->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::ALT | Qt::Key_D), Qt::Key_F6});
   connect(focus, &QAction::triggered, this, [this] {
@@ -493,7 +495,8 @@ void QtFrameWindow::ShowFileMenuAtCursor() { fileMenu_->popup(QCursor::pos()); }
 void QtFrameWindow::UpdateCommandStates() {
   if (!cb_.commandState) return;
   for (auto& [id, a] : actions_) {
-    int st = cb_.commandState(id);
+    const int bars = BarCommandState(id);
+    int st = bars >= 0 ? bars : cb_.commandState(id);
     a->setEnabled(st & 1);
     if (a->isCheckable()) a->setChecked(st & 2);
   }

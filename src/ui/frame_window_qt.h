@@ -3,6 +3,7 @@
 // Address Bar, the site tabs, the MDI area of sites, the status bar with
 // progress, the tray icon and the half-second timer. It forwards every
 // event to the frame's logic through the callbacks it is handed.
+#include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "address/address_bar.h"
 #include "frame/frame_window.h"
 #include "frame/main_frame.h"
+#include "frame/toolbars.h"
 
 class QAction;
 class QComboBox;
@@ -52,6 +54,10 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState,
     std::function<void(int)> tabSelected;
     std::function<void(int)> tabClose;
     std::function<void(int, unsigned)> siteMenuCommand;
+    // The page history behind (false) or ahead (true) of the active site,
+    // nearest first, for the Back and Forward drop-downs; and the choice.
+    std::function<std::vector<std::string>(bool forward)> historyItems;
+    std::function<void(bool forward, int steps)> historyChosen;
   };
   explicit QtFrameWindow(Callbacks callbacks);
   ~QtFrameWindow() override;
@@ -110,7 +116,31 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState,
   bool blockPopupFlashing() const { return blockAlternate_; }
   void SetEngineOffline(bool offline) override;
 
+  // The standard toolbar and the bands.
+  void ApplyToolbarButtons(const ToolbarButtons& buttons);
+  const ToolbarButtons& toolbarButtons() const { return buttons_; }
+  QToolBar* standardToolBar() const { return toolbar_; }
+  QToolBar* addressToolBar() const { return addressBar_; }
+  QToolBar* quickSearchToolBar() const { return quickSearch_; }
+  // The Quick-Search Bar's contents, a band of its own next to the Address Bar.
+  void SetQuickSearchWidget(QWidget* widget);
+  // Band commands: Address Bar, Quick-Search Bar, Site Tab, Standard Tool
+  // Bar, Status Bar, Lock Toolbars, Customize Standard Tool Bar...
+  bool BarCommand(unsigned id);
+  // Bit 0 enabled, bit 1 checked; -1 for an id that is not a band command.
+  int BarCommandState(unsigned id) const;
+  bool barsLocked() const { return locked_; }
+  void SetBarsLocked(bool locked);
+  // The stored band layout, or the default one when it is of no use.
+  void RestoreBars(const Profile& profile);
+  BandLayout CurrentBands() const;
+  // The customise dialog; replaceable by tests.
+  std::function<bool(QWidget* parent, ToolbarButtons& buttons)> customizeToolbar;
+  static QString ButtonText(unsigned id);
+  QIcon ButtonIcon(unsigned id) const;
+
   // FrameState
+  void RecordBars(Profile& profile) override;
   int ExplorerPane() const override { return 0; }
   bool StatusBarVisible() const override;
   WindowRect WindowRectangle() const override;
@@ -126,6 +156,10 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState,
   void BuildMenus();
   void BuildToolBar();
   void BuildAddressBar();
+  void BuildBandMenu(QMenu* view);
+  QWidget* BandWidget(unsigned id) const;
+  void ShowHistoryMenu(bool forward, QWidget* button);
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
   Callbacks cb_;
   QMdiArea* mdi_;
@@ -135,6 +169,10 @@ class QtFrameWindow : public QMainWindow, public FrameWindow, public FrameState,
   QCompleter* completer_;
   QToolBar* toolbar_ = nullptr;
   QToolBar* addressBar_ = nullptr;
+  QToolBar* quickSearch_ = nullptr;
+  ToolbarButtons buttons_;
+  bool locked_ = false;
+  QMenu* bandMenu_ = nullptr;
   QLabel* busy_;
   QLabel* message_;
   QProgressBar* progress_;

@@ -21,6 +21,7 @@
 #include "ui/open_dialog_qt.h"
 #include "ui/popup_ui_qt.h"
 #include "ui/qt_dialogs.h"
+#include "ui/toolbar_dialog_qt.h"
 
 namespace kestrel {
 
@@ -89,12 +90,28 @@ bool QtAppHost::CreateMainFrame() {
   cb.tabSelected = [this](int i) { frame_->OnTabSelected(i); };
   cb.tabClose = [this](int i) { frame_->OnTabClose(i); };
   cb.siteMenuCommand = [this](int i, unsigned id) { frame_->OnSiteMenuCommand(i, id); };
+  cb.historyItems = [this](bool forward) {
+    std::vector<std::string> items;
+    if (CKestrelView* v = frame_->ActiveView()) items = v->HistoryMenuItems(forward);
+    return items;
+  };
+  cb.historyChosen = [this](bool forward, int steps) {
+    if (CKestrelView* v = frame_->ActiveView()) v->GoByMenu(forward, steps);
+  };
   window_ = std::make_unique<QtFrameWindow>(std::move(cb));
+  window_->customizeToolbar = [this](QWidget* parent, ToolbarButtons& b) {
+    ToolbarLook look;
+    look.text = [](unsigned id) { return QtFrameWindow::ButtonText(id); };
+    look.icon = [this](unsigned id) { return window_->ButtonIcon(id); };
+    look.applyNow = [this](const ToolbarButtons& now) { window_->ApplyToolbarButtons(now); };
+    return RunCustomizeToolbar(parent, b, look);
+  };
   frame_ = std::make_unique<CMainFrame>(*window_, app_->profile, app_->settings, clock_, keys_);
   window_->AttachTabBar(frame_->tabBar(), &CMainFrame::TabStatusOf);
   frame_->RegisterTarget(CommandTarget::App, [this](unsigned id) { return app_->OnCommand(id); });
   frame_->RegisterTarget(CommandTarget::Frame, [this](unsigned id) { return FrameExtraCommand(id); });
   frame_->RegisterTarget(CommandTarget::Address, [this](unsigned id) { return AddressCommand(id); });
+  frame_->RegisterTarget(CommandTarget::Toolbars, [this](unsigned id) { return window_->BarCommand(id); });
   frame_->RegisterTarget(CommandTarget::Aliases, [this](unsigned) {
     RunAliasDialog(window_.get(), app_->aliases, CKestrelApp::AliasPath(),
                    [this](const std::string& page) { OpenHelpPage(page); });
@@ -186,6 +203,11 @@ int QtAppHost::CommandState(unsigned id) const {
 }
 
 bool QtAppHost::NewSite() { return frame_->CreateSite() != nullptr; }
+
+void QtAppHost::RestoreBandLayout() {
+  // Qt lays the bars out in one pass; the second call finds them in place.
+  if (window_) window_->RestoreBars(app_->profile);
+}
 
 void QtAppHost::NavigateNewestSite(const std::string& url) {
   if (CKestrelView* v = frame_->NewestSite()) v->Navigate(url);

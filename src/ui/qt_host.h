@@ -31,7 +31,7 @@ class QtAppHost : public AppHost {
   bool NewSite() override;
   void NavigateNewestSite(const std::string& url) override;
   void ShowFrame(bool maximized) override;
-  void RestoreBandLayout() override {}
+  void RestoreBandLayout() override;
   void EnableAddressCompletion() override;
   void RestoreFrame() override;
   void OpenTypedLines(const std::string& text, TypedSource source) override;

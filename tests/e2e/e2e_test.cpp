@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "address/typed_urls.h"
+#include "frame/toolbars.h"
 #include "platform/profile.h"
 #include "settings/store.h"
 #include "support/fakes.h"
@@ -275,6 +276,41 @@ TEST_F(KestrelRun, TypedAddressesKeepTheirOrderAcrossARestart) {
   for (const char* name : {"url1", "url2", "url3"})
     EXPECT_EQ(q.GetString(kTypedUrlsKey, name), p.GetString(kTypedUrlsKey, name)) << name;
   EXPECT_EQ(q.ValueNames(kTypedUrlsKey).size(), 3u);
+}
+
+TEST_F(KestrelRun, TheToolbarAndTheBandsComeBackAsTheUserLeftThem) {
+  WriteProfile(Quiet());
+  auto first = StartReady();
+  first->Signal(SIGTERM);
+  ASSERT_EQ(first->Wait(60s), 0) << first->Output();
+  // The layout a run leaves: every band, an end mark, the defaults.
+  RegistryProfile p = ReadProfile();
+  bool locked = true;
+  auto layout = ReadBands(p, locked);
+  ASSERT_TRUE(layout.has_value()) << "the frame wrote no usable band layout";
+  EXPECT_FALSE(locked);
+  EXPECT_EQ(p.GetString(kSettingsKey, "ToolBarButtons").value_or(""), FormatButtonList(DefaultButtons()));
+
+  // The user's own: fewer buttons with texts, small icons, no Address Bar, locked.
+  p.SetString(kSettingsKey, "ToolBarButtons", "57600 0 32787 32848");
+  p.SetDword(kSettingsKey, "TBShowText", 1);
+  p.SetDword(kSettingsKey, "TBLargeIcon", 0);
+  p.SetDword(kSettingsKey, "LockReBarBands", 1);
+  for (std::size_t n = 0; n < layout->bands.size(); ++n)
+    if (layout->bands[n].id == kBandAddress) p.SetDword(kBandsKey, "band" + std::to_string(n), 0);
+  ASSERT_TRUE(ProfileFile(profilePath).Save(p));
+  auto second = StartReady();
+  second->Signal(SIGTERM);
+  ASSERT_EQ(second->Wait(60s), 0) << second->Output();
+  RegistryProfile q = ReadProfile();
+  EXPECT_EQ(q.GetString(kSettingsKey, "ToolBarButtons").value_or(""), "57600 0 32787 32848");
+  EXPECT_EQ(q.GetDword(kSettingsKey, "TBShowText").value_or(9), 1u);
+  EXPECT_EQ(q.GetDword(kSettingsKey, "TBLargeIcon").value_or(9), 0u);
+  auto again = ReadBands(q, locked);
+  ASSERT_TRUE(again.has_value());
+  EXPECT_TRUE(locked);
+  for (const BandRecord& b : again->bands)
+    EXPECT_EQ(b.visible, b.id != kBandAddress) << std::hex << b.id;
 }
 
 }  // namespace
