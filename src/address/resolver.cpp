@@ -1,5 +1,7 @@
 #include "address/resolver.h"
 
+#include "address/search_engines.h"
+
 #include "common/message.h"
 #include "common/strings.h"
 #include "common/trace.h"
@@ -113,7 +115,9 @@ Resolution ResolveTypedText(std::string_view typed, const AliasList& aliases) {
   std::string command = ToLowerAscii(first);
   std::string argument = Trim(std::string_view(text).substr(text.find(first) + first.size()));
   if (command == "autologin") return {Resolution::Kind::AutoLogin, argument, -1};
-  if (command == "google") return {Resolution::Kind::Address, kWebSearchBase + argument, -1};
+  // The query is a query: "c++" or "a&b" must reach the search service as
+  // typed, not as address syntax.
+  if (command == "google") return {Resolution::Kind::Address, kWebSearchBase + PercentEncode(argument), -1};
   if (command == "opengroup") return {Resolution::Kind::OpenGroup, argument, -1};
   if (command == "script") return {Resolution::Kind::Script, argument, -1};
 
@@ -123,7 +127,7 @@ Resolution ResolveTypedText(std::string_view typed, const AliasList& aliases) {
   else if (LooksLikeAddress(text))
     r.text = text;
   else
-    r.text = kWebSearchBase + text;
+    r.text = kWebSearchBase + PercentEncode(text);
   return r;
 }
 

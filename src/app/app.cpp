@@ -28,6 +28,13 @@ void CKestrelApp::Lists::LoadFilterLists() {
   others_.LoadFilterLists();
 }
 
+void CKestrelApp::Lists::SaveQuickSearchHistory() {
+  const std::vector<std::string>& now = app_.queryHistory.items();
+  if (now != app_.loadedQueryHistory && !app_.queryHistory.SaveQueryHistory(ProgramFile(kQueryHistoryFile)))
+    ShowMessage("Can't save the search history!");
+  others_.SaveQuickSearchHistory();
+}
+
 void CKestrelApp::Lists::SaveFilterLists() {
   // Unchanged lists are not written: a read-only program folder would
   // otherwise complain at every exit. Changed ones must not vanish without a word.

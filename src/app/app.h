@@ -6,6 +6,7 @@
 
 #include "address/alias.h"
 #include "address/resolver.h"
+#include "address/search_engines.h"
 #include "address/typed_urls.h"
 #include "platform/default_browser.h"
 #include "platform/dialogs.h"
@@ -96,6 +97,11 @@ class CKestrelApp {
   TypedUrlList typedUrls;
   // The black and white lists of filter.dat, read at start-up, written at exit.
   CSiteFilter siteFilter;
+  // englist.ini and searchhis.ini: the frame loads them, the exit saves the history.
+  CSearchEngines searchEngines;
+  QueryHistory queryHistory;
+  // The history as the frame loaded it; an unchanged one is not written again.
+  std::vector<std::string> loadedQueryHistory;
   static std::string AliasPath();
   static std::string FilterPath();
   SettingsStore& store() { return store_; }
@@ -118,7 +124,7 @@ class CKestrelApp {
     void LoadAliases() override;
     void LoadActiveForms(const std::vector<std::string>& f) override { others_.LoadActiveForms(f); }
     void SaveTypedAddresses() override;
-    void SaveQuickSearchHistory() override { others_.SaveQuickSearchHistory(); }
+    void SaveQuickSearchHistory() override;
     void SaveFilterLists() override;
     void SaveAutoLogin() override { others_.SaveAutoLogin(); }
     // The dialog writes alias.txt each time it changes the list; writing it

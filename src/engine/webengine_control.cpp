@@ -16,6 +16,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 #include <atomic>
@@ -23,6 +24,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "address/search_engines.h"
+#include "common/progdir.h"
 #include "engine/web_engine.h"
 #include "platform/address_fixup.h"
 
@@ -165,6 +168,18 @@ QWebChannel* ExternalChannel() {
   return channel;
 }
 }  // namespace
+
+namespace {
+std::string& SearchFormPageSetting() {
+  static std::string path;
+  return path;
+}
+}  // namespace
+
+void SetSearchFormPage(const std::string& path) { SearchFormPageSetting() = path; }
+std::string SearchFormPage() {
+  return SearchFormPageSetting().empty() ? ProgramFile(kPostFormFile) : SearchFormPageSetting();
+}
 
 void SetWorkOffline(bool offline) { g_offline = offline; }
 bool WorkOffline() { return g_offline; }
@@ -374,7 +389,12 @@ void WebEngineControl::FireCommandStates() {
 
 void WebEngineControl::Navigate2(const NavigateRequest& request) {
   crashPage_ = false;
-  page_->load(QUrl(QString::fromStdString(FixupAddress(request.url))));
+  const QUrl url(QString::fromStdString(FixupAddress(request.url)));
+  // The page Kestrel writes for a POST search sends its form to the engine
+  // on the web; no other local page may reach out.
+  const bool postForm = url.isLocalFile() && url.toLocalFile() == QString::fromStdString(SearchFormPage());
+  page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, postForm);
+  page_->load(url);
 }
 
 void WebEngineControl::GoBack() { page_->triggerAction(QWebEnginePage::Back); }

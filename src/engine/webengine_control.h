@@ -101,6 +101,11 @@ class WebEngineControl : public QObject, public BrowserControl {
 using AddFavoriteHandler = std::function<void(const std::string& url, const std::string& title)>;
 void SetAddFavoriteHandler(AddFavoriteHandler handler);
 
+// The local page a POST search writes; it alone of the local pages may
+// send its form to the web. "" is postform.htm in the program folder.
+void SetSearchFormPage(const std::string& path);
+std::string SearchFormPage();
+
 // While set, the engine refuses every network request (Work Offline).
 void SetWorkOffline(bool offline);
 bool WorkOffline();

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -86,7 +87,15 @@ QIcon QtFrameWindow::ButtonIcon(unsigned id) const {
   // The desktop's theme, as every other program on it; a desktop without
   // one still gets the toolkit's own pictures.
   static const bool themed = [] {
-    // Without a desktop session Qt may pick a theme that has none of these.
+    // Without a desktop session Qt looks for themes nowhere and picks none:
+    // look where the desktop keeps them, and take the common one.
+    if (QIcon::hasThemeIcon(QStringLiteral("go-previous")) ||
+        QIcon::hasThemeIcon(QStringLiteral("go-previous-symbolic")))
+      return true;
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+      if (!paths.contains(dir + QStringLiteral("/icons"))) paths << dir + QStringLiteral("/icons");
+    QIcon::setThemeSearchPaths(paths);
     if (!QIcon::hasThemeIcon(QStringLiteral("go-previous")) &&
         !QIcon::hasThemeIcon(QStringLiteral("go-previous-symbolic")))
       QIcon::setThemeName(QStringLiteral("Adwaita"));
@@ -143,11 +152,11 @@ void QtFrameWindow::SetQuickSearchWidget(QWidget* widget) {
     quickSearch_->setObjectName(QStringLiteral("QuickSearchBar"));
     quickSearch_->installEventFilter(this);
     // In the Address Bar's row, after it.
-    insertToolBar(nullptr, quickSearch_);
     addToolBar(Qt::TopToolBarArea, quickSearch_);
     quickSearch_->setMovable(!locked_);
   }
-  quickSearch_->clear();
+  // The bar's contents belong to whoever made them; only the slot is ours.
+  for (QAction* a : quickSearch_->actions()) quickSearch_->removeAction(a);
   if (widget) quickSearch_->addWidget(widget);
 }
 

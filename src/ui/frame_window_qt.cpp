@@ -250,7 +250,9 @@ void QtFrameWindow::BuildAddressBar() {
   addressBar_ = addToolBar(tr("Address"));
   addressBar_->setObjectName(QStringLiteral("AddressBar"));
   addressBar_->setMovable(false);
-  addressBar_->addWidget(new QLabel(tr(" Address ")));
+  auto* label = new QLabel(tr("Address"));
+  label->setContentsMargins(4, 0, 4, 0);
+  addressBar_->addWidget(label);
 
   auto* edit = new AddressEdit;
   edit->setMaxLength(std::numeric_limits<int>::max());  // typed text has no size limit

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
@@ -21,6 +23,9 @@
 #include "ui/open_dialog_qt.h"
 #include "ui/popup_ui_qt.h"
 #include "ui/qt_dialogs.h"
+#include "ui/language_ui_qt.h"
+#include "common/language.h"
+#include "ui/quick_search_bar_qt.h"
 #include "ui/toolbar_dialog_qt.h"
 
 namespace kestrel {
@@ -29,7 +34,13 @@ QtAppHost::QtAppHost(int& argc, char** argv, QtDialogs& dialogs) : argc_(argc), 
 
 QtAppHost::~QtAppHost() {
   SetAddFavoriteHandler(nullptr);  // no frame: page calls do nothing
+  SetMessageTranslator(nullptr);
+  languageUi_.reset();
   popups_.reset();
+  // The bar hands the application's lists back before they can go.
+  delete quickSearch_;
+  quickSearch_ = nullptr;
+  searchRunner_.reset();
   addressBar_.reset();
   resolver_.reset();
   if (window_) window_->DetachTabBar();
@@ -72,6 +83,10 @@ void QtAppHost::AttachHandoffSocket(int listenFd) {
 }
 
 bool QtAppHost::CreateMainFrame() {
+  // Every text shown from here on speaks the chosen language.
+  languages_ = std::make_unique<CLanguages>();
+  languages_->SetTarget(app_->settings.UILanguage);
+  SetMessageTranslator([this](const std::string& english) { return languages_->Translate(english); });
   QtFrameWindow::Callbacks cb;
   cb.command = [this](unsigned id) { return frame_->OnCommand(id); };
   cb.commandState = [this](unsigned id) { return CommandState(id); };
@@ -131,6 +146,19 @@ bool QtAppHost::CreateMainFrame() {
   addressBar_ = std::make_unique<CAddressBar>(*window_, *resolver_, app_->typedUrls);
   frame_->documentCompleted = [this](CKestrelView* v) { addressBar_->RememberVisited(v->GetLocationURL()); };
   frame_->openTypedLines = [this](const std::string& text) { OpenTypedLines(text, TypedSource::User); };
+  app_->searchEngines.LoadSearchEngines(ProgramFile(kSearchEnginesFile));
+  app_->queryHistory.LoadQueryHistory(ProgramFile(kQueryHistoryFile));
+  app_->loadedQueryHistory = app_->queryHistory.items();
+  searchRunner_ = std::make_unique<SearchRunner>(
+      [this](const std::string& text) { OpenTypedLines(text, TypedSource::User); }, ProgramFile(kPostFormFile));
+  quickSearch_ = new QtQuickSearchBar(app_->searchEngines, app_->queryHistory, [this](const std::string& query) {
+    QuickSearch(app_->searchEngines, app_->queryHistory, *searchRunner_, query);
+  });
+  window_->SetQuickSearchWidget(quickSearch_);
+  frame_->RegisterTarget(CommandTarget::QuickSearch, [this](unsigned id) { return QuickSearchCommand(id); });
+  languageUi_ = std::make_unique<QtLanguageUi>(*languages_, app_->settings, *window_);
+  languageUi_->TranslateFrame();
+  frame_->RegisterTarget(CommandTarget::Language, [this](unsigned id) { return languageUi_->Command(id); });
   popups_ = std::make_unique<QtPopupUi>(*frame_, app_->siteFilter, app_->settings, window_.get(),
                                         [this](const std::string& page) { OpenHelpPage(page); });
 
@@ -155,6 +183,9 @@ bool QtAppHost::FrameExtraCommand(unsigned id) {
     }
     case ID_HOME_PAGE:
       GoHomeInTargetSite();
+      return true;
+    case ID_SEARCH_WEB:
+      OpenTypedLines(kWebSearchHome, TypedSource::User);
       return true;
     case ID_FROM_CLIPBOARD: {
       QClipboard* cb = QGuiApplication::clipboard();
@@ -203,6 +234,21 @@ int QtAppHost::CommandState(unsigned id) const {
 }
 
 bool QtAppHost::NewSite() { return frame_->CreateSite() != nullptr; }
+
+bool QtAppHost::QuickSearchCommand(unsigned id) {
+  switch (id) {
+    case ID_SEARCH_ENGINE_DEFINITIONS:
+      // Edited with the desktop's program for the file; read at the next start.
+      if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(ProgramFile(kSearchEnginesFile)))))
+        ShowMessage("Can't open " + ProgramFile(kSearchEnginesFile) + "!");
+      return true;
+    case ID_QUICK_SEARCH_GO:
+      if (quickSearch_) quickSearch_->Search();
+      return true;
+    default:
+      return false;
+  }
+}
 
 void QtAppHost::RestoreBandLayout() {
   // Qt lays the bars out in one pass; the second call finds them in place.

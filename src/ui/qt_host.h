@@ -18,6 +18,9 @@ namespace kestrel {
 class QtDialogs;
 class QtFrameWindow;
 class QtPopupUi;
+class QtQuickSearchBar;
+class QtLanguageUi;
+class CLanguages;
 
 class QtAppHost : public AppHost {
  public:
@@ -52,6 +55,7 @@ class QtAppHost : public AppHost {
  private:
   bool FrameExtraCommand(unsigned id);
   bool AddressCommand(unsigned id);
+  bool QuickSearchCommand(unsigned id);
   int CommandState(unsigned id) const;
   void OpenHelpPage(const std::string& page);
   int& argc_;
@@ -66,6 +70,10 @@ class QtAppHost : public AppHost {
   std::unique_ptr<CAddressResolver> resolver_;
   std::unique_ptr<CAddressBar> addressBar_;
   std::unique_ptr<QtPopupUi> popups_;
+  std::unique_ptr<SearchRunner> searchRunner_;
+  std::unique_ptr<CLanguages> languages_;
+  std::unique_ptr<QtLanguageUi> languageUi_;
+  QtQuickSearchBar* quickSearch_ = nullptr;  // owned by its tool bar
 };
 
 }  // namespace kestrel

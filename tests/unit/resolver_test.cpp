@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "address/resolver.h"
+#include "address/search_engines.h"
 #include "frame/main_frame.h"
 #include "platform/address_fixup.h"
 #include "support/resolver_harness.h"
@@ -32,10 +33,10 @@ TEST(Resolve, EachStepInItsOrder) {
       {"my computer", Kind::Folder, "", 17},
       {"progam files", Kind::Folder, "", 38},
       {"recbin", Kind::Folder, "", 10},
-      {"desktop now", Kind::Address, kSearch + "desktop now"},
-      {"program files", Kind::Address, kSearch + "program files"},
+      {"desktop now", Kind::Address, kSearch + PercentEncode("desktop now")},
+      {"program files", Kind::Address, kSearch + PercentEncode("program files")},
       // Built-in commands take the rest of the text, trimmed; inner blanks stay.
-      {"google    two  words", Kind::Address, kSearch + "two  words"},
+      {"google    two  words", Kind::Address, kSearch + PercentEncode("two  words")},
       {"GOOGLE", Kind::Address, kSearch},
       {"autologin  My Bank", Kind::AutoLogin, "My Bank"},
       {"opengroup Morning news", Kind::OpenGroup, "Morning news"},
@@ -43,9 +44,9 @@ TEST(Resolve, EachStepInItsOrder) {
       {"googled", Kind::Address, "http://www.googled.com"},
       // Plain words become web addresses; anything else that is no address is searched.
       {"kestrel_2", Kind::Address, "http://www.kestrel_2.com"},
-      {"my-site", Kind::Address, kSearch + "my-site"},
-      {"caf\xc3\xa9", Kind::Address, kSearch + "caf\xc3\xa9"},
-      {"what is 1+1?", Kind::Address, kSearch + "what is 1+1?"},
+      {"my-site", Kind::Address, kSearch + PercentEncode("my-site")},
+      {"caf\xc3\xa9", Kind::Address, kSearch + PercentEncode("caf\xc3\xa9")},
+      {"what is 1+1?", Kind::Address, kSearch + "what%20is%201%2B1%3F"},  // "+" would be a blank
       // Addresses go as typed.
       {"localhost:8080", Kind::Address, "localhost:8080"},
       {"a.b", Kind::Address, "a.b"},
@@ -70,9 +71,9 @@ TEST(Resolve, EachStepInItsOrder) {
                                {"", "never matches"}});
   EXPECT_EQ(ResolveTypedText("MC", aliases).folder, 17);
   EXPECT_EQ(ResolveTypedText("a", aliases).text, "http://www.b.com");
-  EXPECT_EQ(ResolveTypedText("srch", aliases).text, kSearch + "kestrel browser");
+  EXPECT_EQ(ResolveTypedText("srch", aliases).text, kSearch + "kestrel%20browser");
   EXPECT_EQ(ResolveTypedText("dup", aliases).text, "first.example");
-  EXPECT_EQ(ResolveTypedText("mc now", aliases).text, kSearch + "mc now");
+  EXPECT_EQ(ResolveTypedText("mc now", aliases).text, kSearch + "mc%20now");
 }
 
 TEST(Resolve, TablesAgreeAndWordTests) {

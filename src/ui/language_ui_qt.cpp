@@ -1,0 +1,132 @@
+#include "ui/language_ui_qt.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSet>
+#include <QTabWidget>
+#include <QToolBar>
+
+#include "common/language.h"
+#include "common/message.h"
+#include "common/progdir.h"
+#include "settings/settings.h"
+#include "ui/frame_window_qt.h"
+
+namespace kestrel {
+namespace {
+
+QString Tr(CLanguages& l, const QString& text) {
+  if (text.isEmpty()) return text;
+  return QString::fromStdString(l.Translate(text.toStdString()));
+}
+
+// Each action once: the menus and the tool bars share them.
+void TranslateAction(QAction* a, CLanguages& l, QSet<QAction*>& done) {
+  if (a->isSeparator() || done.contains(a)) return;
+  done.insert(a);
+  // An item's text may carry its accelerator after a tab: only the words change.
+  if (!a->text().isEmpty()) a->setText(QString::fromStdString(l.TranslateMenuText(a->text().toStdString())));
+  if (!a->toolTip().isEmpty()) a->setToolTip(Tr(l, a->toolTip()));
+  if (!a->statusTip().isEmpty()) a->setStatusTip(Tr(l, a->statusTip()));
+  if (QMenu* m = a->menu())
+    for (QAction* child : m->actions()) TranslateAction(child, l, done);
+}
+
+bool InsideUserText(const QWidget* w) {
+  for (const QWidget* p = w; p; p = p->parentWidget())
+    if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QLineEdit*>(p)) return true;
+  return false;
+}
+
+}  // namespace
+
+void TranslateWidgetTree(QWidget* root, CLanguages& l) {
+  if (!root || l.source() == l.target()) return;
+  QList<QWidget*> all = root->findChildren<QWidget*>();
+  all.prepend(root);
+  QSet<QAction*> done;
+  for (QWidget* w : all) {
+    if (InsideUserText(w)) continue;
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+      // Padding around a label's words is layout, not text.
+      const QString t = label->text();
+      const QString core = t.trimmed();
+      if (!core.isEmpty()) label->setText(QString(t).replace(core, Tr(l, core)));
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+      if (!b->text().isEmpty()) b->setText(Tr(l, b->text()));
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+      g->setTitle(Tr(l, g->title()));
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+      for (int i = 0; i < tabs->count(); ++i) tabs->setTabText(i, Tr(l, tabs->tabText(i)));
+    } else if (auto* bar = qobject_cast<QToolBar*>(w)) {
+      bar->setWindowTitle(Tr(l, bar->windowTitle()));
+    }
+    if (!w->toolTip().isEmpty()) w->setToolTip(Tr(l, w->toolTip()));
+    if (qobject_cast<QMenuBar*>(w) || qobject_cast<QToolBar*>(w))
+      for (QAction* a : w->actions()) TranslateAction(a, l, done);
+  }
+}
+
+QtLanguageUi::QtLanguageUi(CLanguages& languages, Settings& settings, QtFrameWindow& window)
+    : languages_(languages), settings_(settings), window_(window) {
+  languages_.SetTarget(settings_.UILanguage);
+  QMenu* language = window_.menuBar()->addMenu(QStringLiteral("&Language"));
+  menu_ = language->addMenu(QStringLiteral("&Interface Language"));
+  FillMenu();
+}
+
+void QtLanguageUi::FillMenu() {
+  menu_->clear();
+  QAction* contribute = menu_->addAction(QString::fromStdString(languages_.Translate("&Contribute Your Translation")));
+  connect(contribute, &QAction::triggered, this, [] {
+    ShowMessage(
+        "To translate Kestrel, copy language/template.ini to a file named after your language, fill in the texts and restart Kestrel.");
+  });
+  menu_->addSeparator();
+  names_ = languages_.LanguageNames();
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    QAction* a = menu_->addAction(QString::fromStdString(languages_.LanguageMenuText(names_[i])));
+    a->setCheckable(true);
+    a->setChecked(names_[i] == languages_.target());
+    const unsigned id = LanguageCommand(i);
+    connect(a, &QAction::triggered, this, [this, id] { Command(id); });
+  }
+  if (languages_.truncated()) {
+    QAction* more = menu_->addAction(
+        QString::fromStdString(languages_.Translate("More languages are installed than this menu can show.")));
+    more->setEnabled(false);
+  }
+}
+
+void QtLanguageUi::TranslateFrame() { TranslateWidgetTree(&window_, languages_); }
+
+bool QtLanguageUi::Command(unsigned id) {
+  const int index = LanguageIndexOfCommand(id);
+  if (index < 0) return false;
+  if (static_cast<std::size_t>(index) >= names_.size()) return true;
+  const std::string name = names_[static_cast<std::size_t>(index)];
+  {
+    // The live window's texts are in the old language now.
+    ScopedLanguageSwitch change(languages_, name);
+    if (change.active()) TranslateWidgetTree(&window_, languages_);
+  }
+  settings_.UILanguage = languages_.target();
+  FillMenu();
+  return true;
+}
+
+int QtLanguageUi::CommandState(unsigned id) const {
+  const int index = LanguageIndexOfCommand(id);
+  if (index < 0) return -1;
+  const bool current = static_cast<std::size_t>(index) < names_.size() &&
+                       names_[static_cast<std::size_t>(index)] == languages_.target();
+  return current ? 3 : 1;
+}
+
+}  // namespace kestrel
