@@ -29,13 +29,15 @@ std::vector<std::string> EnglishTexts(const std::string& folder) {
   return texts;
 }
 
+bool HaveTexts(benchmark::State& state, const std::vector<std::string>& texts) {
+  if (texts.empty()) state.SkipWithError("no English.ini: set KESTREL_SOURCE_DIR to the source tree");
+  return !texts.empty();
+}
+
 void BM_TranslateAllCached(benchmark::State& state) {
   const std::string folder = LanguageFolder();
   const std::vector<std::string> texts = EnglishTexts(folder);
-  if (texts.empty()) {
-    state.SkipWithError("no English.ini: set KESTREL_SOURCE_DIR to the source tree");
-    return;
-  }
+  if (!HaveTexts(state, texts)) return;
   CLanguages langs(folder);
   for (auto _ : state)
     for (const std::string& t : texts) benchmark::DoNotOptimize(langs.Translate(t, "English", "Deutsch"));
@@ -48,10 +50,7 @@ BENCHMARK(BM_TranslateAllCached)->Unit(benchmark::kMicrosecond);
 void BM_TranslateAllCachedCold(benchmark::State& state) {
   const std::string folder = LanguageFolder();
   const std::vector<std::string> texts = EnglishTexts(folder);
-  if (texts.empty()) {
-    state.SkipWithError("no English.ini: set KESTREL_SOURCE_DIR to the source tree");
-    return;
-  }
+  if (!HaveTexts(state, texts)) return;
   CLanguages langs(folder);
   for (auto _ : state) {
     langs.Reload();
@@ -65,10 +64,7 @@ BENCHMARK(BM_TranslateAllCachedCold)->Unit(benchmark::kMicrosecond);
 void BM_TranslateAllUncached(benchmark::State& state) {
   const std::string folder = LanguageFolder();
   const std::vector<std::string> texts = EnglishTexts(folder);
-  if (texts.empty()) {
-    state.SkipWithError("no English.ini: set KESTREL_SOURCE_DIR to the source tree");
-    return;
-  }
+  if (!HaveTexts(state, texts)) return;
   for (auto _ : state)
     for (const std::string& t : texts) benchmark::DoNotOptimize(TranslateUncached(folder, t, "English", "Deutsch"));
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(texts.size()));

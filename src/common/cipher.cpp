@@ -1,5 +1,7 @@
 #include "common/cipher.h"
 
+#include <algorithm>
+
 #include "common/md5.h"
 #include "common/rc4.h"
 #include "common/strings.h"
@@ -40,8 +42,10 @@ std::string CipherPassPhrase() {
 
 std::vector<std::uint8_t> DeriveRc4Key(std::string_view passPhrase) {
   const Md5Digest hash = Md5Of(passPhrase);
-  std::vector<std::uint8_t> key(hash.begin(), hash.begin() + kKeyBytes);
-  key.resize(kKeyBytes + kSaltBytes, 0);
+  // Sized once: growing the vector after the copy trips a false bounds
+  // warning of the optimiser at -O3.
+  std::vector<std::uint8_t> key(kKeyBytes + kSaltBytes, 0);
+  std::copy(hash.begin(), hash.begin() + kKeyBytes, key.begin());
   return key;
 }
 
