@@ -52,6 +52,9 @@ void TranslateWidgetTree(QWidget* root, CLanguages& l) {
   all.prepend(root);
   QSet<QAction*> done;
   for (QWidget* w : all) {
+    // A field's hint is the program's text; what is typed in it is not.
+    if (auto* edit = qobject_cast<QLineEdit*>(w); edit && !edit->placeholderText().isEmpty())
+      edit->setPlaceholderText(Tr(l, edit->placeholderText()));
     if (InsideUserText(w)) continue;
     if (auto* label = qobject_cast<QLabel*>(w)) {
       // Padding around a label's words is layout, not text.

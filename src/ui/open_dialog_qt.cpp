@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/message.h"
+#include "ui/qt_dialogs.h"
 
 namespace kestrel {
 namespace {
@@ -46,6 +47,7 @@ OpenDialog::OpenDialog(QWidget* parent, const std::vector<std::string>& typed)
   layout->addLayout(form);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  TranslateButtons(buttons);
   buttons->addButton(browse_, QDialogButtonBox::ActionRole);
   browse_->setAutoDefault(false);
   layout->addWidget(buttons);

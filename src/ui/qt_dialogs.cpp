@@ -1,5 +1,6 @@
 #include "ui/qt_dialogs.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -36,6 +37,7 @@ QLabel* Explanation(const char* english) {
 // OK and Cancel at the foot of a dialog.
 void AddOkCancel(QDialog& d, QVBoxLayout* layout) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  TranslateButtons(buttons);
   layout->addWidget(buttons);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
@@ -60,16 +62,22 @@ bool QtDialogs::Auto(const char* dialog, const std::string& detail) const {
   return true;
 }
 
+void TranslateButtons(QDialogButtonBox* box) {
+  for (QAbstractButton* b : box->buttons()) b->setText(T(b->text().toStdString().c_str()));
+}
+
 bool QtDialogs::PresentMessage(const std::string& text, MessageKind kind) {
   if (Auto("Message", text)) return kind == MessageKind::Info;
-  if (kind == MessageKind::Question)
-    return QMessageBox::question(parent_, QStringLiteral("Kestrel"), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
-                                 QMessageBox::Ok) == QMessageBox::Ok;
-  if (kind == MessageKind::YesNo)
-    return QMessageBox::question(parent_, QStringLiteral("Kestrel"), Q(text), QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
-  QMessageBox::information(parent_, QStringLiteral("Kestrel"), Q(text));
-  return true;
+  QMessageBox box(kind == MessageKind::Info ? QMessageBox::Information : QMessageBox::Question,
+                  QStringLiteral("Kestrel"), Q(text), QMessageBox::NoButton, parent_);
+  switch (kind) {
+    case MessageKind::Info: box.setStandardButtons(QMessageBox::Ok); break;
+    case MessageKind::Question: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MessageKind::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+  }
+  for (QAbstractButton* b : box.buttons()) b->setText(T(b->text().toStdString().c_str()));
+  const int answer = box.exec();
+  return answer == QMessageBox::Ok || answer == QMessageBox::Yes || kind == MessageKind::Info;
 }
 
 bool QtDialogs::DefaultBrowserDialog(bool& neverAsk) {
@@ -126,6 +134,7 @@ void QtDialogs::NewsletterDialog() {
   mail->setPlaceholderText(T("E-mail address"));
   layout->addWidget(mail);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+  TranslateButtons(buttons);
   layout->addWidget(buttons);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
   d.exec();

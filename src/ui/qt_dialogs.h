@@ -5,9 +5,14 @@
 // OK), so an unattended run never waits for a person.
 #include "platform/dialogs.h"
 
+class QDialogButtonBox;
 class QWidget;
 
 namespace kestrel {
+
+// The toolkit's own button texts (OK, Cancel, Close, Yes, No) in the
+// interface language.
+void TranslateButtons(QDialogButtonBox* box);
 
 class QtDialogs : public Dialogs {
  public:

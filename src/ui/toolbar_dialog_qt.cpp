@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "common/message.h"
+#include "ui/qt_dialogs.h"
 
 namespace kestrel {
 namespace {
@@ -52,6 +53,7 @@ class CustomizeDialog : public QDialog {
     });
     middle->addStretch(1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical);
+    TranslateButtons(buttons);
     right->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

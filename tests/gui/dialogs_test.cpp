@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/tips.h"
+#include "common/progdir.h"
 #include "ui/qt_dialogs.h"
 #include "ui/child_window_qt.h"
 #include "support/dialog_driver.h"
@@ -128,6 +129,8 @@ int main(int argc, char** argv) {
   // Headless unless told otherwise, also when CTest lists the tests.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
+  // The windows find their icons where the program keeps them.
+  kestrel::SetProgramDirectory(KESTREL_DATA_DIR);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -13,6 +13,7 @@
 #include "common/language.h"
 #include "common/message.h"
 #include "settings/settings.h"
+#include "support/dialog_driver.h"
 #include "ui/frame_window_qt.h"
 #include "ui/language_ui_qt.h"
 
@@ -56,10 +57,14 @@ TEST(LanguageGui, SwitchingRetranslatesTheLiveWindowAndBack) {
 
   ASSERT_TRUE(ui.Command(deutsch));
   EXPECT_EQ(settings.UILanguage, "Deutsch");
+  w->resize(900, 200);
+  SaveShot(w.get(), "frame Deutsch");
   EXPECT_EQ(MenuTitles(*w).first(), "&Datei");
   EXPECT_EQ(w->action(ID_FILE_NEW)->text().remove('&'), "Neu");
   EXPECT_EQ(w->action(ID_GO_BACK)->toolTip(), QString::fromStdString(langs.Translate("Back", "English", "Deutsch")));
   EXPECT_TRUE(HasLabel(*w, QString::fromStdString(langs.Translate("Address", "English", "Deutsch"))));
+  EXPECT_NE(w->addressEdit()->placeholderText().toStdString(),
+            "Type an address, a search or an alias, and press Enter");
   // The address field keeps what was typed in it.
   w->SetAddressText("Back");
   ASSERT_TRUE(ui.Command(english));
