@@ -72,6 +72,14 @@ const ButtonLook* LookOf(unsigned id) {
 
 QString T(const char* english) { return QString::fromStdString(TranslateMessage(english)); }
 
+// Bands in the order they stand: those without a place last, then row by
+// row, left to right.
+bool StandsBefore(const BandRecord& a, const BandRecord& b) {
+  if (a.hasRect != b.hasRect) return a.hasRect;
+  if (a.rect.top != b.rect.top) return a.rect.top < b.rect.top;
+  return a.rect.left < b.rect.left;
+}
+
 }  // namespace
 
 QString QtFrameWindow::ButtonText(unsigned id) {
@@ -239,11 +247,8 @@ BandLayout QtFrameWindow::CurrentBands() const {
     }
     l.bands.push_back(r);
   }
-  // Stored in the order they stand: row by row, left to right.
-  std::stable_sort(l.bands.begin(), l.bands.end(), [](const BandRecord& a, const BandRecord& b) {
-    if (a.rect.top != b.rect.top) return a.rect.top < b.rect.top;
-    return a.rect.left < b.rect.left;
-  });
+  // Stored in the order they stand.
+  std::stable_sort(l.bands.begin(), l.bands.end(), StandsBefore);
   return l;
 }
 
@@ -255,31 +260,26 @@ void QtFrameWindow::RecordBars(Profile& profile) {
 void QtFrameWindow::RestoreBars(const Profile& profile) {
   ApplyToolbarButtons(LoadButtons(profile));
   bool locked = false;
-  std::optional<BandLayout> stored = ReadBands(profile, locked);
-  SetBarsLocked(locked);
-  if (!stored) return;  // nothing usable: the default layout stays
-  // The movable bars are laid out again in the stored order, a new row
-  // wherever the stored top edge moves down.
-  std::vector<const BandRecord*> rows;
-  for (const BandRecord& r : stored->bands) rows.push_back(&r);
-  std::stable_sort(rows.begin(), rows.end(), [](const BandRecord* a, const BandRecord* b) {
-    if (a->hasRect != b->hasRect) return a->hasRect;
-    if (a->rect.top != b->rect.top) return a->rect.top < b->rect.top;
-    return a->rect.left < b->rect.left;
-  });
-  int lastTop = -1;
-  bool first = true;
-  for (const BandRecord* r : rows) {
-    auto* bar = qobject_cast<QToolBar*>(BandWidget(r->id));
-    if (!bar) continue;
-    if (!first && r->rect.top > lastTop + 4) addToolBarBreak(Qt::TopToolBarArea);
-    removeToolBar(bar);
-    addToolBar(Qt::TopToolBarArea, bar);
-    lastTop = r->rect.top;
-    first = false;
+  if (std::optional<BandLayout> stored = ReadBands(profile, locked)) {
+    // The movable bars are laid out again in the stored order, a new row
+    // wherever the stored top edge moves down. Without a usable layout the
+    // default one stays.
+    std::vector<BandRecord> rows = stored->bands;
+    std::stable_sort(rows.begin(), rows.end(), StandsBefore);
+    int lastTop = -1;
+    bool first = true;
+    for (const BandRecord& r : rows) {
+      auto* bar = qobject_cast<QToolBar*>(BandWidget(r.id));
+      if (!bar) continue;
+      if (!first && r.rect.top > lastTop + 4) addToolBarBreak(Qt::TopToolBarArea);
+      removeToolBar(bar);
+      addToolBar(Qt::TopToolBarArea, bar);
+      lastTop = r.rect.top;
+      first = false;
+    }
+    for (const BandRecord& r : stored->bands)
+      if (QWidget* w = BandWidget(r.id); w && r.id != kBandMenuBar) w->setVisible(r.visible);
   }
-  for (const BandRecord& r : stored->bands)
-    if (QWidget* w = BandWidget(r.id); w && r.id != kBandMenuBar) w->setVisible(r.visible);
   SetBarsLocked(locked);
 }
 
