@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "site/click_tracker.h"
-#include "site/site_filter.h"
+#include "popups/click_tracker.h"
+#include "popups/site_filter.h"
 
 namespace kestrel {
 namespace {

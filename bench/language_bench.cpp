@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/language.h"
+#include "language/language.h"
 #include "common/textfile.h"
 
 namespace kestrel {

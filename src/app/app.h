@@ -14,7 +14,7 @@
 #include "platform/profile.h"
 #include "settings/settings.h"
 #include "settings/store.h"
-#include "site/site_filter.h"
+#include "popups/site_filter.h"
 
 namespace kestrel {
 

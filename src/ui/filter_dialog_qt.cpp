@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "common/message.h"
-#include "site/filter_dialog.h"
+#include "popups/filter_dialog.h"
 
 namespace kestrel {
 namespace {

@@ -12,7 +12,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 
-#include "common/language.h"
+#include "language/language.h"
 #include "common/message.h"
 #include "common/progdir.h"
 #include "settings/settings.h"

@@ -8,8 +8,8 @@
 #include "common/progdir.h"
 #include "common/trace.h"
 #include "frame/main_frame.h"
-#include "site/filter_dialog.h"
-#include "site/site_filter.h"
+#include "popups/filter_dialog.h"
+#include "popups/site_filter.h"
 #include "ui/filter_dialog_qt.h"
 #include "ui/hidden_sites_qt.h"
 

@@ -24,7 +24,7 @@
 #include "ui/popup_ui_qt.h"
 #include "ui/qt_dialogs.h"
 #include "ui/language_ui_qt.h"
-#include "common/language.h"
+#include "language/language.h"
 #include "ui/quick_search_bar_qt.h"
 #include "ui/toolbar_dialog_qt.h"
 

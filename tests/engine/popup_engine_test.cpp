@@ -11,7 +11,7 @@
 
 #include "engine/engine_harness.h"
 #include "engine/real_frame.h"
-#include "site/site_filter.h"
+#include "popups/site_filter.h"
 #include "support/fakes.h"
 #include "support/http_server.h"
 #include <httplib.h>

@@ -8,7 +8,7 @@
 #include <QListWidget>
 #include <QTest>
 
-#include "site/filter_dialog.h"
+#include "popups/filter_dialog.h"
 #include "support/dialog_driver.h"
 #include "support/fakes.h"
 #include "ui/filter_dialog_qt.h"

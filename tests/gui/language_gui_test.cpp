@@ -10,7 +10,7 @@
 #include <QLineEdit>
 
 #include "app/app.h"
-#include "common/language.h"
+#include "language/language.h"
 #include "common/message.h"
 #include "settings/settings.h"
 #include "support/dialog_driver.h"

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "address/resolver.h"
-#include "common/language.h"
+#include "language/language.h"
 #include "common/message.h"
 #include "common/strings.h"
-#include "site/filter_dialog.h"
-#include "site/site_filter.h"
+#include "popups/filter_dialog.h"
+#include "popups/site_filter.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/message.h"
-#include "site/filter_dialog.h"
-#include "site/site_filter.h"
+#include "popups/filter_dialog.h"
+#include "popups/site_filter.h"
 #include "support/disk_full.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"

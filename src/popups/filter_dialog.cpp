@@ -1,4 +1,4 @@
-#include "site/filter_dialog.h"
+#include "popups/filter_dialog.h"
 
 #include <algorithm>
 

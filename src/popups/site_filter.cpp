@@ -1,4 +1,4 @@
-#include "site/site_filter.h"
+#include "popups/site_filter.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "site/click_tracker.h"
+#include "popups/click_tracker.h"
 
 #include "common/strings.h"
 

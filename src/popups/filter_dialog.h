@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "site/site_filter.h"
+#include "popups/site_filter.h"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "common/language.h"
+#include "language/language.h"
 
 #include <sys/stat.h>
 
