@@ -1,5 +1,6 @@
-// The site tab bar's model on the paths a busy window takes: laying out the
-// visible tabs on every paint while pages load, and opening and closing sites.
+// The site list and its tab bar on the paths a busy window takes: laying out
+// the visible tabs on every paint while pages load, and opening and closing
+// sites.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -18,10 +19,14 @@ CKestrelView* Key(std::vector<char>& keys, int i) {
 void BM_TabLayout(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   auto keys = Keys(n);
-  CSiteTabBar bar;
+  CSiteList list;
+  CSiteTabBar bar(list);
   bar.SetWidth(1280);
-  for (int i = 0; i < n; ++i)
-    bar.AddTab("A page title number " + std::to_string(i), Key(keys, i), i == n - 1);
+  for (int i = 0; i < n; ++i) {
+    list.Add(Key(keys, i));
+    bar.SetTabText(Key(keys, i), "A page title number " + std::to_string(i));
+    list.Show(Key(keys, i), i == n - 1);
+  }
   const char* base = keys.data();
   int tick = 0;
   auto status = [&](const CKestrelView* v) {
@@ -39,12 +44,17 @@ BENCHMARK(BM_TabLayout)->Arg(10)->Arg(200);
 void BM_TabAddRemove(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   auto keys = Keys(n);
-  CSiteTabBar bar;
+  CSiteList list;
+  CSiteTabBar bar(list);
   bar.SetWidth(1280);
   for (auto _ : state) {
-    for (int i = 0; i < n; ++i) bar.AddTab("http://example.org/page", Key(keys, i), true);
+    for (int i = 0; i < n; ++i) {
+      list.Add(Key(keys, i));
+      bar.SetTabText(Key(keys, i), "http://example.org/page");
+      list.Show(Key(keys, i), true);
+    }
     // Close from the front, the costliest order for a vector of tabs.
-    for (int i = 0; i < n; ++i) bar.RemoveTab(Key(keys, i), true);
+    for (int i = 0; i < n; ++i) list.Remove(Key(keys, i));
   }
   state.SetItemsProcessed(state.iterations() * n);
 }

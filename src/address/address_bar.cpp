@@ -1,5 +1,7 @@
 #include "address/address_bar.h"
 
+#include <unordered_set>
+
 #include "common/strings.h"
 
 namespace kestrel {
@@ -34,7 +36,14 @@ void CAddressBar::Choose(int index) {
   view_.SetAddressTextTrimmed(Trim(text));
 }
 
-void CAddressBar::Escape(const std::string& pageAddress) { view_.ShowPageAddress(pageAddress); }
+void CAddressBar::Escape(const std::string& pageAddress) {
+  view_.MarkAddressEdited();
+  view_.ShowPageAddress(pageAddress);
+}
+
+void CAddressBar::EscapeCommand(const std::string& pageAddress) {
+  if (view_.AddressHasFocus()) Escape(pageAddress);
+}
 
 void CAddressBar::RememberVisited(const std::string& url) {
   if (url.empty() || url == "about:blank" || url.rfind("data:", 0) == 0) return;
@@ -54,8 +63,20 @@ void CAddressBar::EnableCompletion() {
   RefreshCompletions();
 }
 
+std::vector<std::string> CAddressBar::MergeCompletions(const std::vector<std::string>& typed,
+                                                       const std::deque<std::string>& visited) {
+  std::vector<std::string> out;
+  std::unordered_set<std::string> seen;
+  auto add = [&](const std::string& s) {
+    if (!s.empty() && seen.insert(LowerUtf8(s)).second) out.push_back(s);
+  };
+  for (const std::string& s : typed) add(s);
+  for (const std::string& s : visited) add(s);
+  return out;
+}
+
 void CAddressBar::RefreshCompletions() {
-  if (completion_) view_.SetAddressCompletions(typed_.items(), {visited_.begin(), visited_.end()});
+  if (completion_) view_.SetAddressCompletions(MergeCompletions(typed_.items(), visited_));
 }
 
 }  // namespace kestrel

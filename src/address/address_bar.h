@@ -24,8 +24,13 @@ class AddressBarView {
   // The page's address, shown from its start.
   virtual void ShowPageAddress(const std::string& text) = 0;
   virtual void SetAddressItems(const std::vector<std::string>& items) = 0;
-  virtual void SetAddressCompletions(const std::vector<std::string>& typed,
-                                     const std::vector<std::string>& visited) = 0;
+  // What the field offers to complete, in order.
+  virtual void SetAddressCompletions(const std::vector<std::string>& completions) = 0;
+  // The keyboard focus goes to the field, its text selected.
+  virtual void FocusAddress() = 0;
+  virtual bool AddressHasFocus() const = 0;
+  // The text counts as typed: the page's address does not replace it.
+  virtual void MarkAddressEdited() = 0;
 };
 
 class CAddressBar {
@@ -43,14 +48,23 @@ class CAddressBar {
 
   void Enter();
   void Choose(int index);
-  // With an active site only: its address goes back into the field.
+  // Escape in the field: the page's address goes back into it, and stays
+  // "being edited" so that the page does not overwrite it again at once.
   void Escape(const std::string& pageAddress);
+  // The Escape command (2): the same, but only while the field has the focus.
+  void EscapeCommand(const std::string& pageAddress);
+  // Alt+D and F6: the field takes the keyboard focus.
+  void Focus() { view_.FocusAddress(); }
   // A page finished loading at `url`.
   void RememberVisited(const std::string& url);
   // The system's auto-completion is switched on once, late in start-up.
   void EnableCompletion();
 
   const std::deque<std::string>& visited() const { return visited_; }
+  // The typed addresses, then the visited ones, each once: two that differ
+  // only in letter case (any letters, not just ASCII) count as one.
+  static std::vector<std::string> MergeCompletions(const std::vector<std::string>& typed,
+                                                   const std::deque<std::string>& visited);
 
  private:
   void RefreshCompletions();

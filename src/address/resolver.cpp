@@ -5,7 +5,7 @@
 #include "common/message.h"
 #include "common/strings.h"
 #include "common/trace.h"
-#include "frame/main_frame.h"
+#include "site/kestrel_view.h"
 #include "platform/address_fixup.h"
 
 namespace kestrel {
@@ -148,7 +148,7 @@ bool ChooseNewSite(bool hasActive, bool activeBlank, bool ctrl, bool shift, bool
   return shift && !autoNew;
 }
 
-CAddressResolver::CAddressResolver(CMainFrame& frame, const AliasList& aliases) : frame_(frame), aliases_(aliases) {}
+CAddressResolver::CAddressResolver(SiteHost& sites, const AliasList& aliases) : sites_(sites), aliases_(aliases) {}
 
 bool CAddressResolver::OpenTypedLines(std::string_view text, TypedSource source) {
   std::vector<std::string> lines = SplitFields(text, '\n');
@@ -178,7 +178,7 @@ bool CAddressResolver::OpenTypedText(std::string_view typed, TypedSource source)
     case Resolution::Kind::Folder:
       // A folder this desktop lacks must not leave an empty new site behind.
       if (FolderAddress(r.folder).empty()) {
-        frame_.SetMessageText(TranslateMessage("This desktop has no such folder."));
+        sites_.SetMessageText(TranslateMessage("This desktop has no such folder."));
         return true;
       }
       if (CKestrelView* site = ChooseTargetSite(true)) OpenSpecialFolder(site, r.folder);
@@ -206,14 +206,14 @@ void CAddressResolver::Command(const std::function<void(const std::string&)>& ha
     return;
   }
   Trace("not-available", std::string(name) + " " + arg);
-  frame_.SetMessageText(TranslateMessage(unavailable));
+  sites_.SetMessageText(TranslateMessage(unavailable));
 }
 
 void CAddressResolver::OpenAddress(const std::string& address, TypedSource source) {
   AddressSafety safety = address.size() > kMaxAddress ? AddressSafety::Refuse : CheckTypedAddress(address, source);
   if (safety == AddressSafety::Refuse) {
     Trace("refused", address.substr(0, 200));
-    frame_.SetMessageText(TranslateMessage("This address is not opened from typed text."));
+    sites_.SetMessageText(TranslateMessage("This address is not opened from typed text."));
     return;
   }
   CKestrelView* site = safety == AddressSafety::OpenInNewSite ? NewSite() : ChooseTargetSite(true);
@@ -223,18 +223,22 @@ void CAddressResolver::OpenAddress(const std::string& address, TypedSource sourc
 }
 
 CKestrelView* CAddressResolver::NewSite() {
-  if (CKestrelView* site = frame_.CreateSite()) return site;
+  if (CKestrelView* site = sites_.CreateSite()) return site;
   if (!refusedInBatch_) ShowMessage("Can't open another site: too many sites are open.");
   refusedInBatch_ = true;
   return nullptr;
 }
 
+void CAddressResolver::GoHome(const std::string& homePage) {
+  if (CKestrelView* site = ChooseTargetSite(true)) site->Navigate(homePage);
+}
+
 CKestrelView* CAddressResolver::ChooseTargetSite(bool allowNew) {
-  CKestrelView* active = frame_.ActiveView();
+  CKestrelView* active = sites_.ActiveView();
   if (!allowNew) return active;
-  const KeyState& keys = frame_.keys();
+  const KeyState& keys = sites_.keys();
   bool blank = active && active->IsSiteBlank();
-  if (ChooseNewSite(active != nullptr, blank, keys.Ctrl(), keys.Shift(), frame_.settings().AutoNew != 0))
+  if (ChooseNewSite(active != nullptr, blank, keys.Ctrl(), keys.Shift(), sites_.settings().AutoNew != 0))
     return NewSite();
   return active;
 }
@@ -248,7 +252,7 @@ void CAddressResolver::OpenSpecialFolder(CKestrelView* site, int folder) {
   Trace("folder", std::to_string(folder) + " " + address);
   if (!site) return;
   if (address.empty()) {
-    frame_.SetMessageText(TranslateMessage("This desktop has no such folder."));
+    sites_.SetMessageText(TranslateMessage("This desktop has no such folder."));
     return;
   }
   site->Navigate(address);

@@ -13,8 +13,8 @@
 
 namespace kestrel {
 
-class CMainFrame;
 class CKestrelView;
+class SiteHost;
 
 // The built-in web search; the query is appended exactly as typed.
 inline constexpr const char* kWebSearchBase = "https://www.google.com/search?q=";
@@ -70,7 +70,7 @@ bool ChooseNewSite(bool hasActive, bool activeBlank, bool ctrl, bool shift, bool
 
 class CAddressResolver {
  public:
-  CAddressResolver(CMainFrame& frame, const AliasList& aliases);
+  CAddressResolver(SiteHost& sites, const AliasList& aliases);
 
   // One line; false when nothing was opened because the text was empty (or
   // "last" had nothing to repeat).
@@ -82,6 +82,8 @@ class CAddressResolver {
   // The active site, or a new one when `allowNew` and the rule says so;
   // nullptr when no site can be had.
   CKestrelView* ChooseTargetSite(bool allowNew);
+  // Home Page: the start page in the site the rule gives, new ones allowed.
+  void GoHome(const std::string& homePage);
   void OpenSpecialFolder(CKestrelView* site, int folder);
 
   const std::string& lastTyped() const { return lastTyped_; }
@@ -103,7 +105,7 @@ class CAddressResolver {
                const std::string& arg);
   std::string FolderAddress(int folder) const;
 
-  CMainFrame& frame_;
+  SiteHost& sites_;
   const AliasList& aliases_;
   std::string lastTyped_;
   bool refusedInBatch_ = false;  // the site limit is reported once per text

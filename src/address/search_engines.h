@@ -18,10 +18,6 @@ inline constexpr const char* kSearchEnginesFile = "englist.ini";
 inline constexpr const char* kQueryHistoryFile = "searchhis.ini";
 inline constexpr const char* kPostFormFile = "postform.htm";
 
-// "Search Engine Definitions..." (Tools menu) and the bar's "Go"; "Search
-// the &Web" is the frame's ID_SEARCH_WEB.
-inline constexpr unsigned ID_SEARCH_ENGINE_DEFINITIONS = 32882;
-inline constexpr unsigned ID_QUICK_SEARCH_GO = 1002;
 
 struct SearchEngine {
   std::string name;

@@ -6,6 +6,7 @@
 #include "common/cipher.h"
 #include "common/message.h"
 #include "common/progdir.h"
+#include "frame/command_ids.h"
 #include "platform/handoff.h"
 
 namespace kestrel {
@@ -123,6 +124,7 @@ bool CKestrelApp::InitInstance(const std::string& commandLine) {
 
   CheckDefaultBrowser();
 
+  LoadFrameLists();
   if (!svc_.host->CreateMainFrame()) {
     exitCode_ = 1;
     return false;
@@ -147,6 +149,13 @@ bool CKestrelApp::InitInstance(const std::string& commandLine) {
     svc_.host->OpenTypedLines(homePage(), TypedSource::User);
   if (commandLine.empty()) RunStartupOptions();
   return true;
+}
+
+void CKestrelApp::LoadFrameLists() {
+  typedUrls.Load(profile);
+  searchEngines.LoadSearchEngines(ProgramFile(kSearchEnginesFile));
+  queryHistory.LoadQueryHistory(ProgramFile(kQueryHistoryFile));
+  loadedQueryHistory = queryHistory.items();
 }
 
 void CKestrelApp::CheckDefaultBrowser() {
@@ -213,23 +222,13 @@ bool CKestrelApp::OnCopyData(std::uint32_t code, const std::string& text) {
   return true;
 }
 
-bool CKestrelApp::OnCommand(unsigned id) {
-  switch (id) {
-    case ID_FILE_NEW:
-      NewBlankSite();
-      return true;
-    case ID_OPTIONS:
-      ShowOptions();
-      return true;
-    case ID_HELP_CONTENT:
-      svc_.host->OpenInNewSite("file://" + ProgramFile("help/index.htm"));
-      return true;
-    case ID_TIP_OF_THE_DAY:
-      ShowTips();
-      return true;
-    default:
-      return false;
-  }
+void CKestrelApp::RegisterCommands(CommandRegistry& r) {
+  r.Add(ID_FILE_NEW, [this](const CommandContext&) { NewBlankSite(); });
+  r.Add(ID_HOME_PAGE, [this](const CommandContext&) { svc_.host->GoHomeInTargetSite(); });
+  r.Add(ID_OPTIONS, [this](const CommandContext&) { ShowOptions(); });
+  r.Add(ID_HELP_CONTENT,
+        [this](const CommandContext&) { svc_.host->OpenInNewSite("file://" + ProgramFile("help/index.htm")); });
+  r.Add(ID_TIP_OF_THE_DAY, [this](const CommandContext&) { ShowTips(); });
 }
 
 void CKestrelApp::ShowOptions() {

@@ -8,6 +8,7 @@
 #include "address/resolver.h"
 #include "address/search_engines.h"
 #include "address/typed_urls.h"
+#include "frame/command_registry.h"
 #include "platform/default_browser.h"
 #include "platform/dialogs.h"
 #include "platform/instance.h"
@@ -17,14 +18,6 @@
 #include "popups/site_filter.h"
 
 namespace kestrel {
-
-// Command ids of the application's own commands.
-enum AppCommand : unsigned {
-  ID_FILE_NEW = 57600,
-  ID_HELP_CONTENT = 57666,
-  ID_TIP_OF_THE_DAY = 32837,
-  ID_OPTIONS = 32839,
-};
 
 inline constexpr const char* kMainWindowClass = "Kestrel MainFrame";
 
@@ -86,8 +79,8 @@ class CKestrelApp {
   // The receiving side of the hand-off; true when the text was taken.
   bool OnCopyData(std::uint32_t code, const std::string& text);
 
-  // The application's command map; false for an id it does not handle.
-  bool OnCommand(unsigned id);
+  // New, Home Page, Options, Content and Tip of the Day.
+  void RegisterCommands(CommandRegistry& registry);
 
   Settings settings;
   RegistryProfile profile;
@@ -111,6 +104,9 @@ class CKestrelApp {
 
  private:
   void CheckDefaultBrowser();
+  // The lists the frame's bars show: the typed addresses, the search
+  // engines and the query history.
+  void LoadFrameLists();
   void FirstRunDialogs();
   void ShowOptions();
   void ShowTips();

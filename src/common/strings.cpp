@@ -1,5 +1,9 @@
 #include "common/strings.h"
 
+#include <locale.h>
+
+#include <cwctype>
+
 namespace kestrel {
 
 bool IsBlank(char c) { return c == ' ' || (c >= 9 && c <= 13); }
@@ -127,6 +131,82 @@ bool ParseHex(std::string_view hex, std::vector<std::uint8_t>& out) {
   }
   out = std::move(bytes);
   return true;
+}
+
+std::string RemoveAccelerators(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '&') {
+      out.push_back(text[i]);
+    } else if (i + 1 < text.size() && text[i + 1] == '&') {
+      out.append("&&");
+      ++i;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+// The lead byte's sequence length and the code point; 0 for a byte that
+// starts no valid sequence.
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  std::size_t n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  cp = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto c = static_cast<unsigned char>(s[i + k]);
+    if ((c & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  // Overlong forms, surrogates and values past Unicode are no characters.
+  static const char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+void EncodeUtf8(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace
+
+std::string LowerUtf8(std::string_view text) {
+  // The C library's built-in UTF-8 locale knows every letter's lower case,
+  // whatever locale the process runs in.
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const std::size_t n = DecodeUtf8(text, i, cp);
+    if (n == 0) {
+      out.push_back(text[i++]);
+      continue;
+    }
+    if (cp < 0x80)
+      out.push_back(static_cast<char>(cp >= 'A' && cp <= 'Z' ? cp + 32 : cp));
+    else
+      EncodeUtf8(utf8 ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(cp), utf8)) : cp, out);
+    i += n;
+  }
+  return out;
 }
 
 }  // namespace kestrel

@@ -41,4 +41,11 @@ std::string HexUpper(const std::vector<std::uint8_t>& bytes);
 // replaced on success.
 bool ParseHex(std::string_view hex, std::vector<std::uint8_t>& out);
 
+// Lower case by Unicode's rules (not ASCII only): for comparing texts the
+// way a user reads them. Bytes that are no UTF-8 stay as they are.
+std::string LowerUtf8(std::string_view text);
+
+// A menu text without its access keys: every single "&" removed, each "&&" kept.
+std::string RemoveAccelerators(std::string_view text);
+
 }  // namespace kestrel

@@ -48,13 +48,6 @@ class FrameWindow {
   virtual bool AddressBeingEdited() const = 0;
   virtual void ClearAddressEditing() = 0;
 
-  // Tabs, in the order they are added, until the tab bar has its own model.
-  virtual void AddTab(ChildWindow* window, const std::string& text, bool select) = 0;
-  virtual void SelectTab(ChildWindow* window) = 0;
-  virtual void SetTabText(ChildWindow* window, const std::string& text) = 0;
-  virtual void RedrawTab(ChildWindow* window) = 0;
-  virtual void RemoveTab(ChildWindow* window) = 0;
-
   // Tray icon and the idle update of the bars' command states.
   virtual void SetTrayIcon(bool show) = 0;
   virtual void ShowFileMenuAtCursor() = 0;

@@ -1,85 +1,54 @@
 #pragma once
-// The main frame: the site list, the commands of the frame and the routing
-// of everyone else's, the half-second timer, full screen, work offline, the
-// tray icon and the status bar with progress.
+// The main frame: owns the sites and their list, the command registry, the
+// half-second timer, full screen, work offline, the tray icon and the
+// status bar with progress. Commands reach the registry through it; sites
+// reach the bars through it (SiteHost).
 #include <cstdint>
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "frame/command_ids.h"
+#include "frame/command_registry.h"
 #include "frame/frame_window.h"
+#include "frame/main_menu.h"
+#include "frame/site_list.h"
 #include "frame/site_tab_bar.h"
 #include "frame/status_bar.h"
 #include "platform/profile.h"
 #include "site/kestrel_view.h"
+#include "site/popup_guard.h"
 #include "site/site_host.h"
 
 namespace kestrel {
 
-// Command ids of the frame's own commands.
-enum FrameCommand : unsigned {
-  ID_ADDRESS_ENTER = 1,  // the Address Bar's Enter and its Go button
-  ID_FILE_OPEN = 57601,
-  ID_HOME_PAGE = 32900,
-  ID_FROM_CLIPBOARD = 32850,
-  ID_SEARCH_WEB = 32790,
-  ID_NEXT_WINDOW = 32949,
-  ID_PREV_WINDOW = 32951,
-  ID_CLOSE_BLANK_FAILED = 32916,
-  ID_STOP_ALL = 32971,
-  ID_REFRESH_ALL = 32972,
-  ID_FULL_SCREEN = 32877,
-  ID_WORK_OFFLINE = 32815,
-  ID_ALWAYS_NEW = 32810,
-  ID_INTERNET_OPTIONS = 32808,
-  ID_FOCUS_ADDRESS = 32987,
-  ID_ESCAPE = 2,
-  ID_BLOCK_POPUP = 32848,
-  ID_BLOCK_POPUP_ALT_IMAGE = 32953,
-  ID_HIDDEN_SITES = 32861,
-  ID_RESTORE_LAST_POPUP = 32862,
-};
-
-// One row of the Hidden Sites dialog.
-struct HiddenSiteRow {
-  CKestrelView* site = nullptr;
-  std::string title;
-  bool autoClose = false;  // a blocked popup: the timer will close it
-  std::string address;
-};
-
 inline constexpr const char* kInternetSettingsKey =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-// Who a command goes to. The frame handles its own; the others are routed
-// to the subsystem that registered for them (nothing happens for one that
-// is not there yet).
-enum class CommandTarget {
-  Frame, App, ActiveSite, Favorites, Groups, AutoLogin, Scripts, Mail, Translation, Language, Forms, Popups,
-  SiteFilter, HostCustomisation, QuickSearch, Aliases, Address, DefaultBrowser, CleanTrace, ExternalPrograms,
-  Skins, Panes, Toolbars, Nothing,
+// Told when a site's top-level document has completed.
+class DocumentObserver {
+ public:
+  virtual ~DocumentObserver() = default;
+  virtual void DocumentCompleted(CKestrelView& site) = 0;
 };
 
-struct CommandRoute {
-  unsigned first, last;
-  CommandTarget target;
-};
-// The routing table, as data.
-const std::vector<CommandRoute>& CommandRoutes();
-CommandTarget RouteOf(unsigned id);
-
-class CMainFrame : public SiteHost {
+class CMainFrame : public SiteHost, private SiteListObserver {
  public:
   CMainFrame(FrameWindow& window, Profile& profile, Settings& settings, const Clock& clock, const KeyState& keys);
   ~CMainFrame() override;
+  CMainFrame(const CMainFrame&) = delete;
+  CMainFrame& operator=(const CMainFrame&) = delete;
 
-  using Handler = std::function<bool(unsigned id)>;
-  // A subsystem takes the commands routed to `target`.
-  void RegisterTarget(CommandTarget target, Handler handler);
-  // Every menu, toolbar and accelerator command arrives here first.
+  CommandRegistry& commands() { return commands_; }
+  // The main menu's items; the window shows them.
+  CMainMenu& menu() { return menu_; }
+  const CommandRegistry& commands() const { return commands_; }
+  // Every menu, toolbar and accelerator command arrives here, for the active site.
   bool OnCommand(unsigned id);
+  CommandState CommandStateOf(unsigned id) const;
+  // A command of the Site Popup menu, for the tab's site (not the active one).
+  bool OnSiteMenuCommand(int tabIndex, unsigned id);
 
   // Timer 0, every 500 ms.
   void OnTimer(unsigned id);
@@ -90,16 +59,29 @@ class CMainFrame : public SiteHost {
   // A popup was blocked: the Block Popup button blinks for eight ticks.
   void StartBlink() { blink_ = 0; }
 
-  // The site list, in creation order.
-  const std::vector<CKestrelView*>& sites() const { return siteList_; }
+  const CSiteList& sites() const { return sites_; }
   // Each site holds a whole web page: a page that opens windows in a loop
   // must not be able to eat the machine. Past this many, CreateSite refuses.
   static constexpr std::size_t kMaxSites = 500;
+  bool IsSiteAlive(const CKestrelView* site) const { return sites_.Contains(site); }
   CKestrelView* SiteOf(ChildWindow* window) const;
-  // The framework activated this site's child window.
+  // The window system activated this site's child window.
   void OnSiteActivated(ChildWindow* window);
   // A site window was closed from the window itself (its close box).
   void OnSiteCloseRequested(ChildWindow* window);
+  // Hide Site and its way back: the site goes off the tab bar and out of
+  // view, or comes back with a tab and becomes the active site.
+  void HideSite(CKestrelView* site);
+  void ShowHiddenSite(CKestrelView* site);
+  // Help pages open in a site of their own.
+  void OpenHelpPage(const std::string& page);
+
+  // Popup blocking judges the sites' navigations; without a guard nothing is blocked.
+  void SetPopupGuard(PopupGuard* guard) { guard_ = guard ? guard : &noGuard_; }
+  void AddSiteObserver(SiteListObserver* observer) { sites_.AddObserver(observer); }
+  void RemoveSiteObserver(SiteListObserver* observer) { sites_.RemoveObserver(observer); }
+  void AddDocumentObserver(DocumentObserver* observer);
+  void RemoveDocumentObserver(DocumentObserver* observer);
 
   bool fullScreen() const { return fullScreen_; }
   void ToggleFullScreen(bool skinActive = false);
@@ -116,12 +98,22 @@ class CMainFrame : public SiteHost {
   void OnSize();
   // The caption the framework composes from the active site's title.
   std::string Caption() const;
-  void UpdateCaption();
 
   // Shell-folder DDE: a command from this process; true when acknowledged.
   bool OnDdeExecute(const std::string& command);
 
   CStatusBarWithProgress& statusBar() { return status_; }
+
+  // Commands sent to every site (Close All, Close All Blank & Failed).
+  void CloseAll();
+  void CloseBlankAndFailed();
+
+  // The tab bar: its model, and what the user does on it.
+  CSiteTabBar& tabBar() { return tabBar_; }
+  void OnTabSelected(int index);
+  void OnTabClose(int index);
+  // What a tab shows of its site's download.
+  static TabStatus TabStatusOf(const CKestrelView* site);
 
   // SiteHost
   const Settings& settings() const override { return settings_; }
@@ -134,78 +126,42 @@ class CMainFrame : public SiteHost {
   void SetMessageText(const std::string& text) override;
   void ShowProgress(bool show) override;
   void SetProgressPos(int percent) override;
-  void AddTab(CKestrelView* site, const std::string& text, bool select) override;
-  void SelectTab(CKestrelView* site) override;
+  void ShowSite(CKestrelView* site, const std::string& tabText, bool activate) override;
   void SetTabText(CKestrelView* site, const std::string& text) override;
   void RedrawTab(CKestrelView* site) override;
-  void RemoveTab(CKestrelView* site) override;
   int VisibleSiteCount() const override;
   CKestrelView* CreateSite() override;
-  CKestrelView* NewestSite() const override;
-  CKestrelView* ActiveView() const override;
+  CKestrelView* NewestSite() const override { return sites_.newest(); }
+  CKestrelView* ActiveView() const override { return sites_.active(); }
   void SiteClosed(CKestrelView* site) override;
-  void PostCommand(CKestrelView* site, unsigned id) override;
-  void FrameCommand(unsigned id) override { OnCommand(id); }
-  void SendToOtherSites(CKestrelView* except, unsigned id) override;
-
-  // Seams for subsystems that arrive later.
-  std::function<void(CKestrelView*)> documentCompleted;
-  void DocumentCompleted(CKestrelView* v) override;
-
-  // Popup blocking. The site filter's lists answer through these; without
-  // them no address matches.
-  std::function<bool(const std::string& address)> blackListMatch, whiteListMatch;
-  std::function<void(const std::string& address)> addToWhiteList;
-  // Asks how to add the site to the white or black list, and does it.
-  std::function<void(CKestrelView* site, bool black)> addSiteToFilter;
-  // Plays the blocked-popup sound; runs the Hidden Sites dialog.
-  std::function<void()> popupSound, showHiddenSites;
-  // Opens typed text (about:blank when the last visible site is hidden).
-  std::function<void(const std::string& text)> openTypedLines;
-  bool IsPopupSuspect(CKestrelView* v, const NavigateRequest& r) override;
-  void PopupBlocked(CKestrelView* v) override;
-  void SetSiteHidden(CKestrelView* site, bool show) override;
-  bool IsSiteAlive(const CKestrelView* site) const override;
-  void AddSiteToFilter(CKestrelView* site, bool black) override {
-    if (addSiteToFilter && Alive(site)) addSiteToFilter(site, black);
-  }
-  // "Restore Last Popup Window": the newest blocked site comes back.
-  void RestoreLastPopup();
-  // Every site whose window is not shown, the newest first.
-  std::vector<HiddenSiteRow> HiddenSites() const;
-
-  // Commands sent to every site (Close All, Close All Blank & Failed).
-  void CloseAll();
-  void CloseBlankAndFailed();
-  // Tab-order switching.
-  void SwitchSite(bool next);
-
-  // The tab bar: its model, and what the user does on it.
-  CSiteTabBar& tabBar() { return tabBar_; }
-  void OnTabSelected(int index);
-  void OnTabClose(int index);
-  // A command of the Site Popup menu, for the tab's site (not the active one).
-  void OnSiteMenuCommand(int index, unsigned id);
-  // What a tab shows of its site's download.
-  static TabStatus TabStatusOf(const CKestrelView* site);
+  void PostToSite(CKestrelView* site, std::function<void(CKestrelView&)> task) override;
+  PopupGuard& popups() override { return *guard_; }
+  void DocumentCompleted(CKestrelView* site) override;
 
  private:
-  struct Site;
-  Site* Find(CKestrelView* view) const;
-  bool OwnCommand(unsigned id);
-  bool PopupCommand(unsigned id);
-  bool Alive(const CKestrelView* view) const;
+  struct Site {
+    ChildWindow* window = nullptr;
+    std::unique_ptr<CKestrelView> view;
+  };
+  void RegisterCommands();
+  void Activate(CKestrelView* site);
+  void UpdateCaption();
+  // SiteListObserver
+  void ActiveChanged(CKestrelView* site) override;
 
   FrameWindow& window_;
   Profile& profile_;
   Settings& settings_;
   const Clock& clock_;
   const KeyState& keys_;
-  std::vector<std::unique_ptr<Site>> owned_;
-  std::vector<CKestrelView*> siteList_;
-  CSiteTabBar tabBar_;
-  CKestrelView* active_ = nullptr;
-  std::map<CommandTarget, Handler> targets_;
+  CommandRegistry commands_;
+  CMainMenu menu_;
+  CSiteList sites_;
+  CSiteTabBar tabBar_{sites_};
+  std::unordered_map<const CKestrelView*, Site> owned_;
+  PopupGuard noGuard_;
+  PopupGuard* guard_ = &noGuard_;
+  std::vector<DocumentObserver*> documentObservers_;
   CStatusBarWithProgress status_;
   std::uint32_t ticks_ = 0;
   int blink_ = -1;

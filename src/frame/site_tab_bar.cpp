@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "common/trace.h"
 
 namespace kestrel {
 
@@ -46,56 +45,23 @@ int GaugeFill(int progress) {
   return static_cast<int>(100.0 / ((100.0 - p) / p / 3.0 + 1.0));
 }
 
-int CSiteTabBar::FindTab(const CKestrelView* site) const {
-  for (std::size_t i = 0; i < tabs_.size(); ++i)
-    if (tabs_[i].site == site) return static_cast<int>(i);
-  return -1;
-}
+CSiteTabBar::CSiteTabBar(CSiteList& sites) : sites_(sites) { sites_.AddObserver(this); }
 
-int CSiteTabBar::AddTab(const std::string& text, CKestrelView* site, bool select) {
-  if (!site) return -1;
-  if (int existing = FindTab(site); existing >= 0) {
-    Trace("debug", "Attempt add duplicate tabs to the same view!");
-    return existing;
-  }
-  tabs_.push_back({site, ShortenTabTitle(text), text});
-  const int index = count() - 1;
-  if (select) {
-    selected_ = index;
-    EnsureVisible(index);
-  }
-  Changed();
-  return index;
-}
+CSiteTabBar::~CSiteTabBar() { sites_.RemoveObserver(this); }
 
 void CSiteTabBar::SetTabText(CKestrelView* site, const std::string& title) {
-  for (std::size_t i = 0; i < tabs_.size(); ++i) {
-    if (tabs_[i].site != site) continue;
-    tabs_[i].text = ShortenTabTitle(title);
-    tabs_[i].title = title;
-    RedrawTab(static_cast<int>(i));
-  }
+  if (!site) return;
+  texts_[site] = {ShortenTabTitle(title), title};
+  RedrawTab(FindTab(site));
 }
 
-void CSiteTabBar::SelectTab(CKestrelView* site) {
-  const int index = FindTab(site);
-  if (index < 0) return;
-  EnsureVisible(index);  // notifies by itself when it scrolls
-  if (index == selected_) return;
-  selected_ = index;
+void CSiteTabBar::TabsChanged() {
+  Clamp();
   Changed();
 }
 
-void CSiteTabBar::RemoveTab(CKestrelView* site, bool frameVisible) {
-  const int index = FindTab(site);
-  if (index < 0) {
-    if (frameVisible) Trace("debug", "Tab associated with View not found!");
-    return;
-  }
-  tabs_.erase(tabs_.begin() + index);
-  if (selected_ == index) selected_ = -1;
-  else if (selected_ > index) --selected_;
-  Clamp();
+void CSiteTabBar::ActiveChanged(CKestrelView*) {
+  EnsureVisible(selected());  // notifies by itself when it scrolls
   Changed();
 }
 
@@ -105,27 +71,17 @@ void CSiteTabBar::RedrawTab(int index) {
 }
 
 CKestrelView* CSiteTabBar::site(int i) const {
-  return i >= 0 && i < count() ? tabs_[static_cast<std::size_t>(i)].site : nullptr;
+  return i >= 0 && i < count() ? sites_.tabs()[static_cast<std::size_t>(i)] : nullptr;
 }
 
 const std::string& CSiteTabBar::text(int i) const {
-  return i >= 0 && i < count() ? tabs_[static_cast<std::size_t>(i)].text : kEmpty;
+  auto it = texts_.find(site(i));
+  return it == texts_.end() ? kEmpty : it->second.text;
 }
 
 const std::string& CSiteTabBar::fullTitle(int i) const {
-  return i >= 0 && i < count() ? tabs_[static_cast<std::size_t>(i)].title : kEmpty;
-}
-
-int CSiteTabBar::NextIndex(const CKestrelView* active) const {
-  if (tabs_.empty()) return -1;
-  const int i = FindTab(active);
-  return i < 0 ? 0 : (i + 1) % count();
-}
-
-int CSiteTabBar::PrevIndex(const CKestrelView* active) const {
-  if (tabs_.empty()) return -1;
-  const int i = FindTab(active);
-  return i < 0 ? count() - 1 : (i + count() - 1) % count();
+  auto it = texts_.find(site(i));
+  return it == texts_.end() ? kEmpty : it->second.title;
 }
 
 void CSiteTabBar::SetWidth(int px) {
@@ -134,7 +90,7 @@ void CSiteTabBar::SetWidth(int px) {
   width_ = px;
   // Growing may bring the tail back into view; keep the selection visible.
   Clamp();
-  if (selected_ >= 0) EnsureVisible(selected_);
+  EnsureVisible(selected());
   Changed();
 }
 
@@ -193,13 +149,14 @@ int CSiteTabBar::HitTest(int x, int y) const {
 std::vector<TabPaint> CSiteTabBar::Layout(
     const std::function<TabStatus(const CKestrelView*)>& status) const {
   std::vector<TabPaint> out;
+  const int sel = selected();
   for (int i = first_; i < count(); ++i) {
     const auto rect = RectOf(i);
     if (!rect) break;
     TabPaint p;
     p.index = i;
     p.tab = *rect;
-    p.selected = i == selected_;
+    p.selected = i == sel;
     p.shift = p.selected ? kShiftSelected : 0;
     const int x = rect->left + p.shift, top = rect->top;
     const TabStatus st = status ? status(site(i)) : TabStatus{};

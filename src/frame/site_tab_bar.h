@@ -1,17 +1,20 @@
 #pragma once
-// The site tab bar's state: one tab per visible site in the order the sites
-// became visible, the selected tab, the horizontal scroll position, and what
-// drawing each visible tab takes. The window only paints what Layout() says
-// and forwards mouse events; every decision is made here.
+// The site tab bar's state: one tab per shown site in the site list's tab
+// order with the active site's tab selected, the texts of the tabs, the
+// horizontal scroll position, and what drawing each visible tab takes. The
+// window only paints what Layout() says and forwards mouse events; every
+// decision is made here or in the site list.
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "frame/site_list.h"
 
 namespace kestrel {
 
-class CKestrelView;  // opaque key; never dereferenced here
 
 // More than 20 characters: the first 17 followed by "...". Counted in UTF-8
 // code points so a multi-byte character is never cut in half.
@@ -47,7 +50,7 @@ struct TabPaint {
   std::string text;
 };
 
-class CSiteTabBar {
+class CSiteTabBar : public SiteListObserver {
  public:
   static constexpr int kTabWidth = 100, kTabHeight = 18;
   // Space left of the first tab and above every tab.
@@ -56,26 +59,24 @@ class CSiteTabBar {
   static constexpr int kScrollButtonsWidth = 32;
   static constexpr int kShiftSelected = 4;
 
-  int FindTab(const CKestrelView* site) const;
-  // Appends a tab at the end; a site that already has one keeps it (nothing
-  // changes) and its index is returned. -1 for a null site.
-  int AddTab(const std::string& text, CKestrelView* site, bool select);
+  // One tab per shown site of `sites`, in its tab order; the selected tab
+  // is the active site's. Follows the list until destroyed.
+  explicit CSiteTabBar(CSiteList& sites);
+  ~CSiteTabBar() override;
+  CSiteTabBar(const CSiteTabBar&) = delete;
+  CSiteTabBar& operator=(const CSiteTabBar&) = delete;
+
+  int FindTab(const CKestrelView* site) const { return sites_.TabIndex(site); }
+  // The text a site's tab shows, kept for a site without a tab too (it is
+  // shown once the site gets one).
   void SetTabText(CKestrelView* site, const std::string& title);
-  void SelectTab(CKestrelView* site);
-  // A site without a tab is only worth a diagnostic when its frame is visible.
-  void RemoveTab(CKestrelView* site, bool frameVisible);
   void RedrawTab(int index);
 
-  int count() const { return static_cast<int>(tabs_.size()); }
-  int selected() const { return selected_; }
+  int count() const { return sites_.shownCount(); }
+  int selected() const { return sites_.TabIndex(sites_.active()); }
   CKestrelView* site(int i) const;
   const std::string& text(int i) const;       // shortened, as drawn
   const std::string& fullTitle(int i) const;  // whole, for tooltips
-
-  // Next/Previous Window in tab order, wrapping around. The active site
-  // without a tab goes to the first (next) or the last (previous) tab.
-  int NextIndex(const CKestrelView* active) const;
-  int PrevIndex(const CKestrelView* active) const;
 
   // One line of fixed-size tabs, scrolled when they do not fit the width.
   void SetWidth(int px);
@@ -98,9 +99,13 @@ class CSiteTabBar {
   std::function<void()> onChanged;
   std::function<void(int)> onRedraw;
 
+  // SiteListObserver
+  void TabsChanged() override;
+  void ActiveChanged(CKestrelView* site) override;
+  void SiteRemoved(CKestrelView* site) override { texts_.erase(site); }
+
  private:
-  struct Tab {
-    CKestrelView* site;
+  struct Texts {
     std::string text;
     std::string title;
   };
@@ -109,8 +114,8 @@ class CSiteTabBar {
   void Clamp();
   void Changed();
 
-  std::vector<Tab> tabs_;
-  int selected_ = -1;
+  CSiteList& sites_;
+  std::unordered_map<const CKestrelView*, Texts> texts_;
   int first_ = 0;
   int width_ = 200;
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/strings.h"
+#include "frame/command_ids.h"
 
 namespace kestrel {
 
@@ -19,20 +20,27 @@ bool BandStartsRow(unsigned id) {
 }
 
 const std::vector<unsigned>& ButtonTable() {
-  static const std::vector<unsigned> table = {32787, 32788, 32790, 57600, 32778, 32779, 32789, 32902, 32907, 57607,
-                                              32793, 32877, 32871, 32861, 32953, 32862, 32848, 32954, 32969, 0,
-                                              57637, 57634, 57635, 32819, 0,     0,     0,     32970, 32847};
+  static const std::vector<unsigned> table = {
+      ID_GO_BACK,      ID_GO_FORWARD,   ID_SEARCH_WEB,      ID_FILE_NEW,           ID_VIEW_STOP,
+      ID_VIEW_REFRESH, ID_GO_HOME,      ID_EXPLORER_FAVORITES, ID_EXPLORER_HISTORY, ID_FILE_PRINT,
+      ID_FONTS,        ID_FULL_SCREEN,  ID_READ_EMAIL,      ID_HIDDEN_SITES,       ID_BLOCK_POPUP_ALT_IMAGE,
+      ID_RESTORE_LAST_POPUP, ID_BLOCK_POPUP, ID_OTHER_BROWSER, ID_EDIT_WEB_PAGE,   0,
+      ID_EDIT_PASTE,   ID_EDIT_COPY,    ID_EDIT_CUT,        ID_PROPERTIES,         0,
+      0,               0,               ID_ENCODING,        ID_GO_UP};
   return table;
 }
 
 const std::vector<unsigned>& DefaultButtons() {
-  static const std::vector<unsigned> ids = {57600, 32787, 32788, 32847, 32778, 32779, 32789, 0,     32790, 32902,
-                                            32907, 0,     32871, 57607, 32969, 32877, 32793, 32848, 32862, 32861};
+  static const std::vector<unsigned> ids = {
+      ID_FILE_NEW, ID_GO_BACK,    ID_GO_FORWARD,  ID_GO_UP,       ID_VIEW_STOP,   ID_VIEW_REFRESH,       ID_GO_HOME,
+      0,           ID_SEARCH_WEB, ID_EXPLORER_FAVORITES,          ID_EXPLORER_HISTORY, 0,                ID_READ_EMAIL,
+      ID_FILE_PRINT, ID_EDIT_WEB_PAGE, ID_FULL_SCREEN, ID_FONTS,  ID_BLOCK_POPUP, ID_RESTORE_LAST_POPUP, ID_HIDDEN_SITES};
   return ids;
 }
 
 const std::vector<unsigned>& DropDownButtons() {
-  static const std::vector<unsigned> ids = {32787, 32788, 32793, 32871, 32970, 32969};
+  static const std::vector<unsigned> ids = {ID_GO_BACK, ID_GO_FORWARD, ID_FONTS, ID_READ_EMAIL, ID_ENCODING,
+                                            ID_EDIT_WEB_PAGE};
   return ids;
 }
 
@@ -100,7 +108,7 @@ CustomizeToolbarModel::CustomizeToolbarModel(const ToolbarButtons& now)
 void CustomizeToolbarModel::FillAvailable() {
   available_.clear();
   for (unsigned id : ButtonTable()) {
-    if (id == 0 || id == kBlockPopupFlashImage) continue;
+    if (id == 0 || id == ID_BLOCK_POPUP_ALT_IMAGE) continue;
     if (std::find(current_.begin(), current_.end(), id) == current_.end()) available_.push_back(id);
   }
   available_.push_back(0);  // "Separator", always offered

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frame/command_ids.h"
 #include "platform/profile.h"
 #include "settings/store.h"
 
@@ -34,8 +35,6 @@ const std::vector<unsigned>& ButtonTable();
 const std::vector<unsigned>& DefaultButtons();
 // The buttons with a drop-down arrow.
 const std::vector<unsigned>& DropDownButtons();
-// The flashing image of Block Popup: in the table, never a button.
-inline constexpr unsigned kBlockPopupFlashImage = 32953;
 // The id's place in the table, or -1.
 int ImageIndexOf(unsigned id);
 bool IsDropDownButton(unsigned id);

@@ -149,20 +149,6 @@ std::string LanguageSearchText(std::string_view text) { return ReplaceAll(text, 
 
 std::string LanguageShownText(std::string_view tableText) { return ReplaceAll(tableText, "\\n", "\r\n"); }
 
-std::string RemoveAccelerators(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '&') {
-      out.push_back(text[i]);
-    } else if (i + 1 < text.size() && text[i + 1] == '&') {
-      out.append("&&");
-      ++i;
-    }
-  }
-  return out;
-}
-
 // --- LanguageTable ---
 
 LanguageTable LanguageTable::FromLines(const std::vector<std::string>& rawLines) {
@@ -343,13 +329,6 @@ std::string LanguageOfMenuText(std::string_view text) {
   const std::size_t close = text.rfind(']');
   if (close == std::string_view::npos || close < start) return "";
   return std::string(text.substr(start, close - start));
-}
-
-unsigned LanguageCommand(std::size_t index) { return kFirstLanguageCommand + static_cast<unsigned>(index); }
-
-int LanguageIndexOfCommand(unsigned command) {
-  if (command < kFirstLanguageCommand || command > kLastLanguageCommand) return -1;
-  return static_cast<int>(command - kFirstLanguageCommand);
 }
 
 std::string FillPlaceholders(std::string_view text, const std::vector<std::string>& args) {

@@ -26,15 +26,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/strings.h"
+
 namespace kestrel {
 
 inline constexpr const char* kEnglishLanguage = "English";
 inline constexpr const char* kLanguageTemplateFile = "template.ini";
 inline constexpr std::size_t kMaxLanguageLine = 1023;  // bytes of one entry line
-// The Interface Language menu's commands: item n has kFirstLanguageCommand + n.
-inline constexpr unsigned kFirstLanguageCommand = 9024;
-inline constexpr unsigned kLastLanguageCommand = 9087;
-inline constexpr std::size_t kMaxLanguages = kLastLanguageCommand - kFirstLanguageCommand + 1;
+// As many languages as the Interface Language menu has commands for.
+inline constexpr std::size_t kMaxLanguages = 64;
 
 struct LanguageEntry {
   int number = 0;
@@ -53,8 +53,6 @@ std::optional<std::vector<std::string>> ReadLanguageLines(const std::string& pat
 std::string LanguageSearchText(std::string_view text);
 // The shown form of a table text: every "\n" becomes CR LF.
 std::string LanguageShownText(std::string_view tableText);
-// Every single "&" removed, each "&&" kept.
-std::string RemoveAccelerators(std::string_view text);
 
 // One parsed language file with its indexes.
 class LanguageTable {
@@ -199,9 +197,6 @@ std::string TranslateUncached(const std::string& folder, const std::string& text
 // The language name of an Interface Language item: the text between the
 // first "\t[" and the final "]"; "" when the text has no such part.
 std::string LanguageOfMenuText(std::string_view text);
-// The command of the n-th language (from 0), and back; -1 outside the range.
-unsigned LanguageCommand(std::size_t index);
-int LanguageIndexOfCommand(unsigned command);
 
 // "%1" to "%9" in a translated text replaced by args[0] to args[8] in one
 // pass (an argument's own "%2" stays as it is); a "%N" with no argument stays.

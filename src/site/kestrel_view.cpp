@@ -1,11 +1,11 @@
 #include "site/kestrel_view.h"
 
-#include "common/trace.h"
-
 #include <algorithm>
 #include <cmath>
 
 #include "common/strings.h"
+#include "common/trace.h"
+#include "site/popup_guard.h"
 
 namespace kestrel {
 
@@ -34,7 +34,7 @@ bool CKestrelDoc::CanCloseFrame() {
 
 CKestrelView::CKestrelView(SiteHost& host, ChildWindow& window, BrowserControl& control)
     : host_(host), frame_(window), doc_(*this), control_(control) {
-  m_tCreated = host_.clock().CalendarSeconds();
+  popup_.created = host_.clock().CalendarSeconds();
 }
 
 CKestrelView::~CKestrelView() = default;
@@ -48,10 +48,10 @@ bool CKestrelView::IsLocalPath(const std::string& url) {
 void CKestrelView::Navigate(const std::string& url, std::uint32_t flags, const std::string& targetFrame,
                             const std::string& headers, const std::vector<std::uint8_t>& postData) {
   host_.ClearAddressEditing();
-  m_bNavigationPending = true;
-  m_strRequestedUrl = url;
-  if (m_nProgress == -1 && !IsLocalPath(url) && !StartsWithNoCase(url, "ftp://")) {
-    m_nProgress = 0;
+  navigationPending_ = true;
+  requestedUrl_ = url;
+  if (progress_ == -1 && !IsLocalPath(url) && !StartsWithNoCase(url, "ftp://")) {
+    progress_ = 0;
     RefreshProgress();
   }
   NavigateRequest r;
@@ -67,27 +67,28 @@ void CKestrelView::Navigate(const std::string& url, std::uint32_t flags, const s
 }
 
 void CKestrelView::GoHome() {
-  m_bNavigationPending = true;
-  m_strRequestedUrl = "home";
+  navigationPending_ = true;
+  requestedUrl_ = "home";
   control_.GoHome();
 }
 
 void CKestrelView::GoBack(int n) {
   for (int i = 0; i < n; ++i) control_.GoBack();
-  m_nHistoryStep = n;
+  history_.step = n;
 }
 
 void CKestrelView::GoForward(int n) {
   for (int i = 0; i < n; ++i) control_.GoForward();
-  m_nHistoryStep = -n;
+  history_.step = -n;
 }
 
 std::vector<std::string> CKestrelView::HistoryMenuItems(bool forward) const {
   std::vector<std::string> items;
-  const int n = static_cast<int>(std::min(m_historyUrls.size(), m_historyTitles.size()));
-  for (int i = m_nHistoryPos + (forward ? 1 : -1); i >= 0 && i < n && items.size() < 9; i += forward ? 1 : -1) {
-    const std::string& title = m_historyTitles[static_cast<std::size_t>(i)];
-    items.push_back(title.empty() ? m_historyUrls[static_cast<std::size_t>(i)] : title);
+  const SiteHistory& h = history_;
+  const int n = static_cast<int>(std::min(h.urls.size(), h.titles.size()));
+  for (int i = h.pos + (forward ? 1 : -1); i >= 0 && i < n && items.size() < 9; i += forward ? 1 : -1) {
+    const std::string& title = h.titles[static_cast<std::size_t>(i)];
+    items.push_back(title.empty() ? h.urls[static_cast<std::size_t>(i)] : title);
   }
   return items;
 }
@@ -109,13 +110,13 @@ void CKestrelView::Refresh() { control_.Refresh(); }
 
 bool CKestrelView::IsSiteBlank() const {
   if (control_.Busy()) return false;
-  if (m_bNavigationPending && m_strRequestedUrl != "about:blank") return false;
+  if (navigationPending_ && requestedUrl_ != "about:blank") return false;
   std::string url = control_.LocationURL();
   return url.empty() || url == "about:blank";
 }
 
 bool CKestrelView::IsSiteFailed() const {
-  if (control_.Busy() || m_bNavigationPending) return false;
+  if (control_.Busy() || navigationPending_) return false;
   std::string t = ToLowerAscii(control_.DocumentTitle());
   return t == "cannot find server" || t == "no page to display";
 }
@@ -128,53 +129,26 @@ bool CKestrelView::IsActiveSite() const { return host_.ActiveView() == this; }
 
 bool CKestrelView::IsLocalPage() const { return IsLocalPath(control_.LocationURL()); }
 
-bool CKestrelView::OnCommand(unsigned id) {
-  bool handled = true;
+void CKestrelView::Duplicate() {
   Guarded([&] {
-    switch (id) {
-      case ID_GO_BACK: GoBack(1); break;
-      case ID_GO_FORWARD: GoForward(1); break;
-      case ID_GO_HOME: GoHome(); break;
-      case ID_VIEW_STOP: Stop(); break;
-      case ID_VIEW_REFRESH: Refresh(); break;
-      case ID_DUPLICATE_SITE: {
-        std::string url = GetLocationURL();
-        if (CKestrelView* v = host_.CreateSite()) v->Navigate(url.empty() ? "about:blank" : url);
-        break;
-      }
-      case ID_FILE_CLOSE: Close(); break;
-      case ID_CLOSE_ALL: host_.FrameCommand(ID_CLOSE_ALL); break;
-      case ID_CLOSE_ALL_BUT_CURRENT: host_.SendToOtherSites(this, ID_FILE_CLOSE); break;
-      case ID_SITE_MINIMIZE: frame_.window().Minimize(); break;
-      case ID_SITE_RESTORE: frame_.window().Restore(); break;
-      case ID_HIDE_SITE: host_.SetSiteHidden(this, false); break;
-      case ID_ADD_WHITE_LIST: host_.AddSiteToFilter(this, false); break;
-      case ID_ADD_BLACK_LIST: host_.AddSiteToFilter(this, true); break;
-      default: handled = false;
-    }
+    std::string url = GetLocationURL();
+    if (CKestrelView* v = host_.CreateSite()) v->Navigate(url.empty() ? "about:blank" : url);
   });
-  return handled;
-}
-
-bool CKestrelView::IsCommandEnabled(unsigned id) const {
-  if (id == ID_GO_BACK) return m_bCanBack;
-  if (id == ID_GO_FORWARD) return m_bCanForward;
-  return true;
 }
 
 void CKestrelView::OnActivate() {
   Guarded([&] {
-    host_.SelectTab(this);
     host_.SetAddressText(control_.LocationURL());
     host_.SetBusy(control_.Busy());
-    host_.SetMessageText(m_strStatusText);
+    host_.SetMessageText(statusText_);
     RefreshProgress();
   });
 }
 
 void CKestrelView::Close() {
-  if (!doc_.CanCloseFrame()) return;
-  host_.SiteClosed(this);
+  Guarded([&] {
+    if (doc_.CanCloseFrame()) host_.SiteClosed(this);
+  });
 }
 
 bool CKestrelView::OnSideButton(int button) {
@@ -187,27 +161,27 @@ bool CKestrelView::OnSideButton(int button) {
 }
 
 void CKestrelView::OnEnterKey() {
-  Guarded([&] { m_clicks.Enter(host_.clock().NowMs()); });
+  Guarded([&] { host_.popups().EnterPressed(*this); });
 }
 
 void CKestrelView::OnPointerPress(int id, bool rightButton) {
   Trace("click", std::to_string(id) + (rightButton ? " right" : " left"));
-  Guarded([&] { m_clicks.Press(id, rightButton, host_.clock().NowMs()); });
+  Guarded([&] { host_.popups().Pressed(*this, id, rightButton); });
 }
 
 void CKestrelView::OnPointerTarget(int id, const std::string& tag, bool textField) {
   Trace("click-target", std::to_string(id) + " " + tag + (textField ? " text" : ""));
-  Guarded([&] { m_clicks.Target(id, tag, textField); });
+  Guarded([&] { host_.popups().PressTarget(*this, id, tag, textField); });
 }
 
 void CKestrelView::OnBeforeNavigate2(const NavigateRequest& request, bool& cancel) {
   (void)cancel;
   Guarded([&] {
-    if (m_bSuspectHidden) return;
+    if (popup_.blocked) return;
     if (request.topLevel && request.url.compare(0, 7, "http://") == 0 && request.targetFrame != "_blank")
-      m_clicks.Reset();
-    if (m_bSuspectPending) {
-      m_heldNavigations.push_back(request);
+      host_.popups().LeftPage(*this);
+    if (popup_.pending) {
+      popup_.held.push_back(request);
       return;
     }
     JudgeNavigation(request);
@@ -216,49 +190,41 @@ void CKestrelView::OnBeforeNavigate2(const NavigateRequest& request, bool& cance
 
 void CKestrelView::TimingDecided(bool suspect) {
   Guarded([&] {
-    m_bOpenedAsSuspect = suspect;
-    m_bSuspectPending = false;
-    std::vector<NavigateRequest> held = std::move(m_heldNavigations);
-    m_heldNavigations.clear();
+    popup_.openedAsSuspect = suspect;
+    popup_.pending = false;
+    std::vector<NavigateRequest> held = std::move(popup_.held);
+    popup_.held.clear();
     for (const NavigateRequest& r : held) {
-      if (m_bSuspectHidden) break;
+      if (popup_.blocked) break;
       JudgeNavigation(r);
     }
   });
 }
 
 void CKestrelView::SetBlocked(bool blocked) {
-  m_bSuspectHidden = blocked;
+  popup_.blocked = blocked;
   control_.SetAudioMuted(blocked);
 }
 
 void CKestrelView::JudgeNavigation(const NavigateRequest& request) {
-  if (host_.IsPopupSuspect(this, request)) {
-    SetBlocked(true);
-    host_.PopupBlocked(this);
-    return;
-  }
+  if (host_.popups().Judge(*this, request)) return;
   host_.AddUrlToHistory(request.url);
-  if (m_bHiddenByUser) return;
-  if (!frame_.IsVisible()) {
-    const bool ctrl = host_.keys().Ctrl();
-    frame_.window().Show(host_.VisibleSiteCount() == 0, !ctrl);
-    host_.AddTab(this, request.url, !ctrl);
-  }
+  if (hiddenByUser_) return;
+  if (!frame_.IsVisible()) host_.ShowSite(this, request.url, !host_.keys().Ctrl());
   if (request.topLevel) UpdateAddress(request.url);
 }
 
 void CKestrelView::OnNavigateComplete2(const std::string& url, bool) {
   Guarded([&] {
     UpdateHistory(url);
-    m_strCurrentUrl = url;
+    history_.currentUrl = url;
   });
 }
 
 void CKestrelView::OnDocumentComplete(const std::string& url, bool topLevel) {
   if (!topLevel) return;
   Guarded([&] {
-    m_bNavigationPending = false;
+    navigationPending_ = false;
     UpdateAddress(url);
     if (IsActiveSite()) host_.SetBusy(false);
     host_.DocumentCompleted(this);
@@ -281,18 +247,18 @@ void CKestrelView::OnDownloadComplete() {
 void CKestrelView::OnProgressChange(long progress, long maximum) {
   Guarded([&] {
     if (progress >= 0 && maximum > 0)
-      m_nProgress = static_cast<int>(std::min(100.0, std::floor(static_cast<double>(progress) / maximum * 100.0)));
+      progress_ = static_cast<int>(std::min(100.0, std::floor(static_cast<double>(progress) / maximum * 100.0)));
     else
-      m_nProgress = -1;
+      progress_ = -1;
     RefreshProgress();
   });
 }
 
 void CKestrelView::RefreshProgress() {
   if (IsActiveSite()) {
-    if (m_nProgress >= 0) {
+    if (progress_ >= 0) {
       host_.ShowProgress(true);
-      host_.SetProgressPos(m_nProgress);
+      host_.SetProgressPos(progress_);
     } else {
       host_.ShowProgress(false);
     }
@@ -303,7 +269,7 @@ void CKestrelView::RefreshProgress() {
 void CKestrelView::OnStatusTextChange(const std::string& text) {
   Guarded([&] {
     if (IsActiveSite()) host_.SetMessageText(text);
-    m_strStatusText = text;
+    statusText_ = text;
   });
 }
 
@@ -313,42 +279,37 @@ void CKestrelView::OnTitleChange(const std::string& text) {
     doc_.SetTitle(shown);
     std::string location = control_.LocationURL();
     if (!location.empty()) UpdateHistory(location);
-    m_strPageTitle = text;
+    history_.pageTitle = text;
     host_.SetTabText(this, shown);
   });
 }
 
 void CKestrelView::OnCommandStateChange(int command, bool enable) {
-  if (command == CSC_NAVIGATEBACK) m_bCanBack = enable;
-  if (command == CSC_NAVIGATEFORWARD) m_bCanForward = enable;
+  if (command == CSC_NAVIGATEBACK) history_.canBack = enable;
+  if (command == CSC_NAVIGATEFORWARD) history_.canForward = enable;
 }
 
 BrowserControl* CKestrelView::OnNewWindow2(const NewWindowRequest& request, bool& cancel) {
   BrowserControl* result = nullptr;
   cancel = true;
   Guarded([&] {
+    (void)request;
     // A blocked popup cannot open further windows.
-    if (m_bSuspectHidden) return;
-    const Settings& s = host_.settings();
+    if (popup_.blocked) return;
     CKestrelView* site = host_.CreateSite();
     if (!site) return;
-    site->m_openRequest = request;
-    site->m_bOpenedByPage = true;
-    site->m_bSuspectPending = true;
+    site->popup_.pending = true;
     result = &site->control();
     cancel = false;
-    SiteHost& host = host_;
     // Judged in order with the clicks before it, now or once they are known.
-    m_clicks.NewWindow(host_.clock().NowMs(), s.AutoClosePopup && s.RecPPTime, [&host, site](bool suspect) {
-      if (host.IsSiteAlive(site)) site->TimingDecided(suspect);
-    });
+    host_.popups().WindowOpened(*this, *site);
   });
   return result;
 }
 
 void CKestrelView::OnWindowClosing(bool& cancel) {
   cancel = true;
-  Guarded([&] { host_.PostCommand(this, ID_FILE_CLOSE); });
+  Guarded([&] { host_.PostToSite(this, [](CKestrelView& v) { v.Close(); }); });
 }
 
 void CKestrelView::OnWindowSetWidth(int width) {
@@ -383,55 +344,53 @@ void CKestrelView::UpdateAddress(const std::string& url) {
 }
 
 void CKestrelView::UpdateHistory(const std::string& url) {
+  SiteHistory& h = history_;
   const int length = control_.HistoryLength();
   if (length >= 0) {
     const int L = length;
     bool changed = false;
-    if (L == 0) m_nHistoryPos = 0;
-    if (L > 0 && L != m_nLastHistoryLength) {
-      if (m_strPageTitle.empty()) m_strPageTitle = m_strCurrentUrl;
+    if (L == 0) h.pos = 0;
+    if (L > 0 && L != h.lastLength) {
+      if (h.pageTitle.empty()) h.pageTitle = h.currentUrl;
       const std::size_t i = static_cast<std::size_t>(L - 1);
-      if (m_historyUrls.size() < i + 1) {
-        m_historyUrls.resize(i + 1);
-        m_historyTitles.resize(i + 1);
+      if (h.urls.size() < i + 1) {
+        h.urls.resize(i + 1);
+        h.titles.resize(i + 1);
       }
-      m_historyTitles[i] = m_strPageTitle;
-      m_historyUrls[i] = m_strCurrentUrl;
-      if (L < m_nLastHistoryLength) {
-        m_historyUrls.resize(i + 1);
-        m_historyTitles.resize(i + 1);
-        m_historyUrls.shrink_to_fit();
-        m_historyTitles.shrink_to_fit();
+      h.titles[i] = h.pageTitle;
+      h.urls[i] = h.currentUrl;
+      if (L < h.lastLength) {
+        h.urls.resize(i + 1);
+        h.titles.resize(i + 1);
+        h.urls.shrink_to_fit();
+        h.titles.shrink_to_fit();
       }
-      m_nHistoryPos = L;
+      h.pos = L;
       changed = true;
     }
-    {
-      m_nHistoryPos -= m_nHistoryStep;
-      if (!m_bCanBack) {
-        m_nHistoryPos = 0;
-      } else if (!m_bCanForward && changed && m_nHistoryStep >= 0) {
-        m_nHistoryPos = L;
-      } else {
-        auto matches = [&](int p) {
-          return p >= 0 && p < L && static_cast<std::size_t>(p) < m_historyUrls.size() &&
-                 m_historyUrls[static_cast<std::size_t>(p)] == url;
-        };
-        const int p = m_nHistoryPos;
-        if (!matches(p)) {
-          for (int c : {p - 1, p - 2, p + 1, p + 2})
-            if (matches(c)) {
-              m_nHistoryPos = c;
-              break;
-            }
-        }
+    h.pos -= h.step;
+    if (!h.canBack) {
+      h.pos = 0;
+    } else if (!h.canForward && changed && h.step >= 0) {
+      h.pos = L;
+    } else {
+      auto matches = [&](int p) {
+        return p >= 0 && p < L && static_cast<std::size_t>(p) < h.urls.size() && h.urls[static_cast<std::size_t>(p)] == url;
+      };
+      const int p = h.pos;
+      if (!matches(p)) {
+        for (int c : {p - 1, p - 2, p + 1, p + 2})
+          if (matches(c)) {
+            h.pos = c;
+            break;
+          }
       }
-      if (m_bCanForward && m_nHistoryPos >= L - 1) m_nHistoryPos = L - 2;
-      if (m_bCanBack && m_nHistoryPos == 0) m_nHistoryPos = 1;
-      m_nLastHistoryLength = L;
     }
+    if (h.canForward && h.pos >= L - 1) h.pos = L - 2;
+    if (h.canBack && h.pos == 0) h.pos = 1;
+    h.lastLength = L;
   }
-  m_nHistoryStep = 0;
+  h.step = 0;
 }
 
 }  // namespace kestrel

@@ -14,24 +14,6 @@
 
 namespace kestrel {
 
-// Command ids handled by a site.
-enum SiteCommand : unsigned {
-  ID_GO_BACK = 32787,
-  ID_GO_FORWARD = 32788,
-  ID_GO_HOME = 32789,
-  ID_VIEW_STOP = 32778,
-  ID_VIEW_REFRESH = 32779,
-  ID_DUPLICATE_SITE = 32813,
-  ID_FILE_CLOSE = 57602,
-  ID_CLOSE_ALL = 32838,
-  ID_CLOSE_ALL_BUT_CURRENT = 32915,
-  ID_SITE_MINIMIZE = 33016,
-  ID_SITE_RESTORE = 33017,
-  ID_HIDE_SITE = 32863,
-  ID_ADD_WHITE_LIST = 4,
-  ID_ADD_BLACK_LIST = 32893,
-};
-
 class CKestrelView;
 
 // Holds the page title and decides whether the site may close.
@@ -53,10 +35,34 @@ class CChildFrame {
  public:
   explicit CChildFrame(ChildWindow& window) : window_(window) {}
   ChildWindow& window() { return window_; }
+  const ChildWindow& window() const { return window_; }
   bool IsVisible() const { return window_.IsVisible(); }
 
  private:
   ChildWindow& window_;
+};
+
+// What popup blocking decided about a site.
+struct SitePopupState {
+  std::int64_t created = 0;  // calendar seconds
+  bool blocked = false;      // a popup suspect: unseen and silent until recovered or closed
+  bool openedAsSuspect = false;  // the timing test found the window it was opened as suspect
+  bool allowed = false;      // recovered by the user: never blocked again
+  // Opened by a page while the opener's last click was still being looked
+  // at: the site stays unseen, its navigations held, until the verdict.
+  bool pending = false;
+  std::vector<NavigateRequest> held;
+};
+
+// The pages a site went through, for the Back and Forward drop-downs.
+struct SiteHistory {
+  std::vector<std::string> urls, titles;
+  int lastLength = 0;
+  int pos = -1;
+  int step = 0;
+  bool canBack = false, canForward = false;
+  std::string currentUrl;
+  std::string pageTitle;
 };
 
 class CKestrelView : public BrowserEvents {
@@ -65,8 +71,11 @@ class CKestrelView : public BrowserEvents {
   ~CKestrelView() override;
 
   CKestrelDoc& document() { return doc_; }
+  const CKestrelDoc& document() const { return doc_; }
   CChildFrame& frame() { return frame_; }
+  const CChildFrame& frame() const { return frame_; }
   BrowserControl& control() { return control_; }
+  const BrowserControl& control() const { return control_; }
 
   // The navigation entry point.
   void Navigate(const std::string& url, std::uint32_t flags = 0, const std::string& targetFrame = "",
@@ -74,6 +83,8 @@ class CKestrelView : public BrowserEvents {
   void GoHome();
   void GoBack(int n);
   void GoForward(int n);
+  bool CanGoBack() const { return history_.canBack; }
+  bool CanGoForward() const { return history_.canForward; }
   // The Back (or Forward) drop-down: at most 9 pages behind (ahead of) the
   // current one, nearest first, each its title or else its address.
   std::vector<std::string> HistoryMenuItems(bool forward) const;
@@ -81,6 +92,10 @@ class CKestrelView : public BrowserEvents {
   void GoByMenu(bool forward, int k);
   void Stop();
   void Refresh();
+  // A new site showing this site's address.
+  void Duplicate();
+  // Close (57602): closes unless it is the last visible site, which is blanked.
+  void Close();
 
   std::string GetLocationURL() const { return control_.LocationURL(); }
   std::string GetLocationName() const { return control_.LocationName(); }
@@ -95,21 +110,29 @@ class CKestrelView : public BrowserEvents {
   int VisibleCount() const;
   static bool IsLocalPath(const std::string& url);
 
-  // Site commands; false for an id the site does not handle.
-  bool OnCommand(unsigned id);
-  // Whether a site command is enabled now.
-  bool IsCommandEnabled(unsigned id) const;
   // The frame became the active MDI child.
   void OnActivate();
-  // Close (57602): closes unless it is the last visible site.
-  void Close();
   // Mouse side buttons (1 back, 2 forward); true when consumed.
   bool OnSideButton(int button);
+
+  // Popup blocking's state of this site.
+  const SitePopupState& popup() const { return popup_; }
   // The verdict of the timing test for the window this site was opened as;
   // navigations held back until then are judged now.
   void TimingDecided(bool suspect);
   // Blocked: the site loads unseen and silent until it is recovered or closed.
   void SetBlocked(bool blocked);
+  // Recovered by the user: never a suspect again.
+  void AllowPopup() { popup_.allowed = true; }
+  // Hidden with Hide Site: its navigations no longer bring it into view.
+  bool hiddenByUser() const { return hiddenByUser_; }
+  void SetHiddenByUser(bool hidden) { hiddenByUser_ = hidden; }
+
+  const SiteHistory& history() const { return history_; }
+  // The download's progress in percent; -1 when none is under way.
+  int progress() const { return progress_; }
+  bool navigationPending() const { return navigationPending_; }
+  const std::string& statusText() const { return statusText_; }
 
   // BrowserEvents
   void OnBeforeNavigate2(const NavigateRequest& request, bool& cancel) override;
@@ -130,37 +153,6 @@ class CKestrelView : public BrowserEvents {
   void OnPointerTarget(int id, const std::string& tag, bool textField) override;
   void OnEnterKey() override;
 
-  // Per-site state.
-  std::string m_strCurrentUrl;
-  std::string m_strPageTitle;
-  std::vector<std::string> m_historyUrls, m_historyTitles;
-  int m_nLastHistoryLength = 0;
-  int m_nHistoryPos = -1;
-  int m_nHistoryStep = 0;
-  std::uint32_t m_dwDownloadControl = 0;
-  int m_nProgress = -1;
-  std::string m_strRequestedUrl;
-  bool m_bNavigationPending = false;
-  std::string m_strPendingAutoLogin;
-  bool m_bHiddenByUser = false;
-  int m_nTextSize = 2;
-  std::int64_t m_tCreated = 0;
-  bool m_bSuspectHidden = false;
-  bool m_bOpenedAsSuspect = false;
-  bool m_bPopupAllowed = false;
-  // The last clicked tag and the last left and right click times.
-  ClickTracker m_clicks;
-  // Opened by a page while the opener's last click was still being looked
-  // at: the site stays unseen, its navigations held, until the verdict.
-  bool m_bSuspectPending = false;
-  std::vector<NavigateRequest> m_heldNavigations;
-  bool m_bCanForward = false;
-  bool m_bCanBack = false;
-  std::string m_strStatusText;
-  // What the page asked for when it opened this site (popup appearance test).
-  NewWindowRequest m_openRequest;
-  bool m_bOpenedByPage = false;
-
  private:
   // Steps of a navigation that depend on the popup verdict.
   void JudgeNavigation(const NavigateRequest& request);
@@ -172,6 +164,14 @@ class CKestrelView : public BrowserEvents {
   CChildFrame frame_;
   CKestrelDoc doc_;
   BrowserControl& control_;
+
+  SiteHistory history_;
+  SitePopupState popup_;
+  bool hiddenByUser_ = false;
+  int progress_ = -1;
+  std::string requestedUrl_;
+  bool navigationPending_ = false;
+  std::string statusText_;
 };
 
 }  // namespace kestrel

@@ -1,6 +1,7 @@
 #pragma once
 // What a site asks of the main frame: the bars it reports to, its tab, the
-// site list, and the decisions other subsystems make about its navigations.
+// site list, and popup blocking's judgement of its navigations.
+#include <functional>
 #include <string>
 
 #include "platform/browser_control.h"
@@ -10,6 +11,7 @@
 namespace kestrel {
 
 class CKestrelView;
+class PopupGuard;
 
 class SiteHost {
  public:
@@ -30,12 +32,11 @@ class SiteHost {
   virtual void ShowProgress(bool show) = 0;
   virtual void SetProgressPos(int percent) = 0;
 
-  // The site's tab. Adding a tab twice, or removing one that is not there, is ignored.
-  virtual void AddTab(CKestrelView* site, const std::string& text, bool select) = 0;
-  virtual void SelectTab(CKestrelView* site) = 0;
+  // The site comes into view with a tab showing `tabText`; `activate` makes
+  // it the active site. A site already in view is only activated.
+  virtual void ShowSite(CKestrelView* site, const std::string& tabText, bool activate) = 0;
   virtual void SetTabText(CKestrelView* site, const std::string& text) = 0;
   virtual void RedrawTab(CKestrelView* site) = 0;
-  virtual void RemoveTab(CKestrelView* site) = 0;
 
   // The site list.
   virtual int VisibleSiteCount() const = 0;
@@ -46,22 +47,10 @@ class SiteHost {
   // The site's document closed: take it off the list (and the tab bar); its
   // objects are destroyed once the current event has returned.
   virtual void SiteClosed(CKestrelView* site) = 0;
-  // Runs the command on the site after the current event has returned.
-  virtual void PostCommand(CKestrelView* site, unsigned id) = 0;
-  // Commands of the frame a site passes on (Close All).
-  virtual void FrameCommand(unsigned id) = 0;
-  // Sends `id` to every site of the list but `except`, in list order.
-  virtual void SendToOtherSites(CKestrelView* except, unsigned id) = 0;
+  // Runs `task` once the current event has returned, if the site is still there.
+  virtual void PostToSite(CKestrelView* site, std::function<void(CKestrelView&)> task) = 0;
 
-  // Popup blocking decides whether a navigation makes the site a suspect.
-  virtual bool IsPopupSuspect(CKestrelView*, const NavigateRequest&) { return false; }
-  virtual void PopupBlocked(CKestrelView*) {}
-  // Shows a hidden site again, or hides it ("Hide Site").
-  virtual void SetSiteHidden(CKestrelView*, bool show) { (void)show; }
-  // "Add Into White List..." / "Add Into Black List..." for this site.
-  virtual void AddSiteToFilter(CKestrelView*, bool black) { (void)black; }
-  // Whether the site is still on the list (a late answer may outlive it).
-  virtual bool IsSiteAlive(const CKestrelView*) const { return true; }
+  virtual PopupGuard& popups() = 0;
   // The system URL history.
   virtual void AddUrlToHistory(const std::string&) {}
   // The top-level document completed (form auto-fill, pending AutoLogin).

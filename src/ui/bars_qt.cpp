@@ -13,22 +13,13 @@
 #include <algorithm>
 
 #include "common/message.h"
+#include "frame/command_ids.h"
 #include "common/progdir.h"
 #include "ui/frame_window_qt.h"
 #include "ui/site_tab_bar_qt.h"
 
 namespace kestrel {
 namespace {
-
-enum BandCommand : unsigned {
-  kCmdAddressBar = 32961,
-  kCmdQuickSearchBar = 32962,
-  kCmdLockToolbars = 32965,
-  kCmdCustomize = 32964,
-  kCmdSiteTab = 32966,
-  kCmdStandardBar = 59392,
-  kCmdStatusBar = 59393,
-};
 
 struct ButtonLook {
   unsigned id;
@@ -38,30 +29,30 @@ struct ButtonLook {
 };
 
 const ButtonLook kLooks[] = {
-    {32787, "Back", "go-previous", QStyle::SP_ArrowBack},
-    {32788, "Forward", "go-next", QStyle::SP_ArrowForward},
-    {32790, "Search", "system-search", QStyle::SP_FileDialogContentsView},
-    {57600, "New", "document-new", QStyle::SP_FileIcon},
-    {32778, "Stop", "process-stop", QStyle::SP_BrowserStop},
-    {32779, "Refresh", "view-refresh", QStyle::SP_BrowserReload},
-    {32789, "Home", "go-home", QStyle::SP_DirHomeIcon},
-    {32902, "Favorites", "starred", QStyle::SP_DirLinkIcon},
-    {32907, "History", "document-open-recent", QStyle::SP_FileDialogDetailedView},
-    {57607, "Print", "document-print", QStyle::SP_DriveFDIcon},
-    {32793, "Fonts", "preferences-desktop-font", QStyle::SP_FileDialogListView},
-    {32877, "Full Screen", "view-fullscreen", QStyle::SP_TitleBarMaxButton},
-    {32871, "Mail", "mail-unread", QStyle::SP_DialogYesButton},
-    {32861, "Hidden Sites", "icons/hidden_sites.svg", QStyle::SP_FileDialogDetailedView},
-    {32862, "Restore Popup", "icons/restore_popup.svg", QStyle::SP_TitleBarNormalButton},
-    {32848, "Block Popup", "icons/block_popup.svg", QStyle::SP_MessageBoxCritical},
-    {32954, "Other Browser", "web-browser", QStyle::SP_ComputerIcon},
-    {32969, "Edit", "accessories-text-editor", QStyle::SP_FileDialogNewFolder},
-    {57637, "Paste", "edit-paste", QStyle::SP_DialogApplyButton},
-    {57634, "Copy", "edit-copy", QStyle::SP_DialogSaveButton},
-    {57635, "Cut", "edit-cut", QStyle::SP_DialogDiscardButton},
-    {32819, "Properties", "document-properties", QStyle::SP_MessageBoxInformation},
-    {32970, "Encoding", "format-text-direction-ltr", QStyle::SP_FileDialogInfoView},
-    {32847, "Up", "go-up", QStyle::SP_ArrowUp},
+    {ID_GO_BACK, "Back", "go-previous", QStyle::SP_ArrowBack},
+    {ID_GO_FORWARD, "Forward", "go-next", QStyle::SP_ArrowForward},
+    {ID_SEARCH_WEB, "Search", "system-search", QStyle::SP_FileDialogContentsView},
+    {ID_FILE_NEW, "New", "document-new", QStyle::SP_FileIcon},
+    {ID_VIEW_STOP, "Stop", "process-stop", QStyle::SP_BrowserStop},
+    {ID_VIEW_REFRESH, "Refresh", "view-refresh", QStyle::SP_BrowserReload},
+    {ID_GO_HOME, "Home", "go-home", QStyle::SP_DirHomeIcon},
+    {ID_EXPLORER_FAVORITES, "Favorites", "starred", QStyle::SP_DirLinkIcon},
+    {ID_EXPLORER_HISTORY, "History", "document-open-recent", QStyle::SP_FileDialogDetailedView},
+    {ID_FILE_PRINT, "Print", "document-print", QStyle::SP_DriveFDIcon},
+    {ID_FONTS, "Fonts", "preferences-desktop-font", QStyle::SP_FileDialogListView},
+    {ID_FULL_SCREEN, "Full Screen", "view-fullscreen", QStyle::SP_TitleBarMaxButton},
+    {ID_READ_EMAIL, "Mail", "mail-unread", QStyle::SP_DialogYesButton},
+    {ID_HIDDEN_SITES, "Hidden Sites", "icons/hidden_sites.svg", QStyle::SP_FileDialogDetailedView},
+    {ID_RESTORE_LAST_POPUP, "Restore Popup", "icons/restore_popup.svg", QStyle::SP_TitleBarNormalButton},
+    {ID_BLOCK_POPUP, "Block Popup", "icons/block_popup.svg", QStyle::SP_MessageBoxCritical},
+    {ID_OTHER_BROWSER, "Other Browser", "web-browser", QStyle::SP_ComputerIcon},
+    {ID_EDIT_WEB_PAGE, "Edit", "accessories-text-editor", QStyle::SP_FileDialogNewFolder},
+    {ID_EDIT_PASTE, "Paste", "edit-paste", QStyle::SP_DialogApplyButton},
+    {ID_EDIT_COPY, "Copy", "edit-copy", QStyle::SP_DialogSaveButton},
+    {ID_EDIT_CUT, "Cut", "edit-cut", QStyle::SP_DialogDiscardButton},
+    {ID_PROPERTIES, "Properties", "document-properties", QStyle::SP_MessageBoxInformation},
+    {ID_ENCODING, "Encoding", "format-text-direction-ltr", QStyle::SP_FileDialogInfoView},
+    {ID_GO_UP, "Up", "go-up", QStyle::SP_ArrowUp},
 };
 
 const ButtonLook* LookOf(unsigned id) {
@@ -71,14 +62,6 @@ const ButtonLook* LookOf(unsigned id) {
 }
 
 QString T(const char* english) { return QString::fromStdString(TranslateMessage(english)); }
-
-// Bands in the order they stand: those without a place last, then row by
-// row, left to right.
-bool StandsBefore(const BandRecord& a, const BandRecord& b) {
-  if (a.hasRect != b.hasRect) return a.hasRect;
-  if (a.rect.top != b.rect.top) return a.rect.top < b.rect.top;
-  return a.rect.left < b.rect.left;
-}
 
 }  // namespace
 
@@ -113,8 +96,7 @@ QIcon QtFrameWindow::ButtonIcon(unsigned id) const {
   return QIcon::fromTheme(name, QIcon::fromTheme(name + QStringLiteral("-symbolic"), style()->standardIcon(l->fallback)));
 }
 
-void QtFrameWindow::ApplyToolbarButtons(const ToolbarButtons& b) {
-  buttons_ = b;
+void QtFrameWindow::ApplyButtons(const ToolbarButtons& b) {
   toolbar_->clear();
   for (unsigned id : b.ids) {
     if (id == 0) {
@@ -136,12 +118,14 @@ void QtFrameWindow::ApplyToolbarButtons(const ToolbarButtons& b) {
         const bool forward = id == ID_GO_FORWARD;
         connect(menu, &QMenu::aboutToShow, this, [this, menu, forward] {
           menu->clear();
-          const std::vector<std::string> items = cb_.historyItems ? cb_.historyItems(forward) : std::vector<std::string>{};
+          CKestrelView* site = frame_ ? frame_->ActiveView() : nullptr;
+          if (!site) return;
+          const std::vector<std::string> items = site->HistoryMenuItems(forward);
           for (std::size_t k = 0; k < items.size() && k < 9; ++k) {
             QAction* item = menu->addAction(QString::fromStdString(items[k]));
             const int steps = static_cast<int>(k) + 1;
             connect(item, &QAction::triggered, this, [this, forward, steps] {
-              if (cb_.historyChosen) cb_.historyChosen(forward, steps);
+              if (CKestrelView* v = frame_ ? frame_->ActiveView() : nullptr) v->GoByMenu(forward, steps);
             });
           }
         });
@@ -154,6 +138,10 @@ void QtFrameWindow::ApplyToolbarButtons(const ToolbarButtons& b) {
   toolbar_->setToolButtonStyle(b.showText ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
 }
 
+bool QtFrameWindow::CustomizeButtons(ToolbarButtons& buttons) {
+  return customizeToolbar && customizeToolbar(this, buttons);
+}
+
 void QtFrameWindow::SetQuickSearchWidget(QWidget* widget) {
   if (!quickSearch_) {
     quickSearch_ = new QToolBar(tr("Quick-Search"), this);
@@ -161,23 +149,12 @@ void QtFrameWindow::SetQuickSearchWidget(QWidget* widget) {
     quickSearch_->installEventFilter(this);
     // In the Address Bar's row, after it.
     addToolBar(Qt::TopToolBarArea, quickSearch_);
-    quickSearch_->setMovable(!locked_);
+    quickSearch_->setMovable(!bands_.locked());
+    SetBandVisible(kBandQuickSearch, bands_.visible(kBandQuickSearch));
   }
   // The bar's contents belong to whoever made them; only the slot is ours.
   for (QAction* a : quickSearch_->actions()) quickSearch_->removeAction(a);
   if (widget) quickSearch_->addWidget(widget);
-}
-
-void QtFrameWindow::BuildBandMenu(QMenu* view) {
-  bandMenu_ = view->addMenu(tr("&Toolbars"));
-  Command(bandMenu_, kCmdStandardBar, tr("&Standard Tool Bar"), {}, true);
-  Command(bandMenu_, kCmdAddressBar, tr("&Address Bar"), {}, true);
-  Command(bandMenu_, kCmdQuickSearchBar, tr("&Quick-Search Bar"), {}, true);
-  Command(bandMenu_, kCmdSiteTab, tr("Site &Tab"), {}, true);
-  bandMenu_->addSeparator();
-  Command(bandMenu_, kCmdLockToolbars, tr("&Lock Toolbars"), {}, true);
-  Command(bandMenu_, kCmdCustomize, tr("&Customize Standard Tool Bar..."));
-  Command(view, kCmdStatusBar, tr("&Status Bar"), {}, true);
 }
 
 QWidget* QtFrameWindow::BandWidget(unsigned id) const {
@@ -192,107 +169,62 @@ QWidget* QtFrameWindow::BandWidget(unsigned id) const {
   }
 }
 
-bool QtFrameWindow::BarCommand(unsigned id) {
-  auto toggle = [](QWidget* w) {
-    if (w) w->setVisible(w->isHidden());
-  };
-  switch (id) {
-    case kCmdAddressBar: toggle(addressBar_); return true;
-    case kCmdQuickSearchBar: toggle(quickSearch_); return true;
-    case kCmdSiteTab: toggle(tabs_); return true;
-    case kCmdStandardBar: toggle(toolbar_); return true;
-    case kCmdStatusBar: toggle(statusBar()); return true;
-    case kCmdLockToolbars: SetBarsLocked(!locked_); return true;
-    case kCmdCustomize: {
-      ToolbarButtons b = buttons_;
-      if (customizeToolbar && customizeToolbar(this, b)) ApplyToolbarButtons(b);
-      return true;
-    }
-    default: return false;
-  }
+void QtFrameWindow::SetBandVisible(unsigned band, bool visible) {
+  if (QWidget* w = BandWidget(band)) w->setVisible(visible);
 }
 
-int QtFrameWindow::BarCommandState(unsigned id) const {
-  auto shown = [](const QWidget* w) { return w && !w->isHidden() ? 3 : 1; };
-  switch (id) {
-    case kCmdAddressBar: return shown(addressBar_);
-    case kCmdQuickSearchBar: return quickSearch_ ? shown(quickSearch_) : 0;
-    case kCmdSiteTab: return shown(tabs_);
-    case kCmdStandardBar: return shown(toolbar_);
-    case kCmdStatusBar: return shown(statusBar());
-    case kCmdLockToolbars: return locked_ ? 3 : 1;
-    case kCmdCustomize: return 1;
-    default: return -1;
-  }
-}
+void QtFrameWindow::SetStatusBarVisible(bool visible) { statusBar()->setVisible(visible); }
 
-void QtFrameWindow::SetBarsLocked(bool locked) {
-  locked_ = locked;
+void QtFrameWindow::SetBandsLocked(bool locked) {
   for (QToolBar* bar : {toolbar_, addressBar_, quickSearch_})
     if (bar) bar->setMovable(!locked);
 }
 
-BandLayout QtFrameWindow::CurrentBands() const {
-  BandLayout l;
-  l.locked = locked_;
-  for (unsigned id : DefaultBandOrder()) {
-    QWidget* w = BandWidget(id);
-    BandRecord r;
-    r.id = id;
-    if (w) {
-      const QRect g(w->mapTo(this, QPoint(0, 0)), w->size());
-      r.rect = {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
-      r.hasRect = true;
-      r.visible = !w->isHidden();
-    }
-    l.bands.push_back(r);
+BandRecord QtFrameWindow::BandPlace(unsigned band) const {
+  BandRecord r;
+  r.id = band;
+  if (QWidget* w = BandWidget(band)) {
+    const QRect g(w->mapTo(this, QPoint(0, 0)), w->size());
+    r.rect = {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
+    r.hasRect = true;
   }
-  // Stored in the order they stand.
-  std::stable_sort(l.bands.begin(), l.bands.end(), StandsBefore);
-  return l;
+  return r;
 }
 
-void QtFrameWindow::RecordBars(Profile& profile) {
-  SaveButtons(profile, buttons_);
-  SaveBands(profile, CurrentBands());
-}
-
-void QtFrameWindow::RestoreBars(const Profile& profile) {
-  ApplyToolbarButtons(LoadButtons(profile));
-  bool locked = false;
-  if (std::optional<BandLayout> stored = ReadBands(profile, locked)) {
-    // The movable bars are laid out again in the stored order, a new row
-    // wherever the stored top edge moves down. Without a usable layout the
-    // default one stays.
-    std::vector<BandRecord> rows = stored->bands;
-    std::stable_sort(rows.begin(), rows.end(), StandsBefore);
-    int lastTop = -1;
-    bool first = true;
-    for (const BandRecord& r : rows) {
-      auto* bar = qobject_cast<QToolBar*>(BandWidget(r.id));
+void QtFrameWindow::ArrangeBands(const std::vector<std::vector<unsigned>>& rows) {
+  bool first = true;
+  for (const std::vector<unsigned>& row : rows) {
+    bool rowStarted = false;
+    for (unsigned id : row) {
+      auto* bar = qobject_cast<QToolBar*>(BandWidget(id));
       if (!bar) continue;
-      if (!first && r.rect.top > lastTop + 4) addToolBarBreak(Qt::TopToolBarArea);
+      if (!first && !rowStarted) addToolBarBreak(Qt::TopToolBarArea);
       removeToolBar(bar);
       addToolBar(Qt::TopToolBarArea, bar);
-      lastTop = r.rect.top;
+      bar->setVisible(bands_.visible(id));
       first = false;
+      rowStarted = true;
     }
-    for (const BandRecord& r : stored->bands)
-      if (QWidget* w = BandWidget(r.id); w && r.id != kBandMenuBar) w->setVisible(r.visible);
   }
-  SetBarsLocked(locked);
 }
 
 bool QtFrameWindow::eventFilter(QObject* watched, QEvent* event) {
-  const bool bar = watched == toolbar_ || watched == addressBar_ || (quickSearch_ && watched == quickSearch_);
+  // A right click on any bar shows View > Toolbars.
+  const bool bar = watched == toolbar_ || watched == addressBar_ || (quickSearch_ && watched == quickSearch_) ||
+                   watched == menuBar() || (tabs_ && watched == tabs_);
   if (bar && event->type() == QEvent::ContextMenu) {
-    UpdateCommandStates();
-    bandMenu_->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
+    // On a tab, the tab's own menu.
+    auto* e = static_cast<QContextMenuEvent*>(event);
+    if (tabs_ && watched == tabs_ && tabs_->TabAt(e->pos()) >= 0) return false;
+    if (QMenu* menu = bandMenu()) {
+      UpdateCommandStates();
+      menu->exec(e->globalPos());
+    }
     return true;
   }
   if (watched == toolbar_ && event->type() == QEvent::MouseButtonDblClick) {
     // Outside any button: the buttons are child widgets and take their own clicks.
-    BarCommand(kCmdCustomize);
+    Execute(ID_CUSTOMIZE_TOOLBAR);
     return true;
   }
   return QMainWindow::eventFilter(watched, event);

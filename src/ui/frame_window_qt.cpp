@@ -1,17 +1,14 @@
 #include "ui/frame_window_qt.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCompleter>
-#include <QKeyEvent>
-#include <QSet>
-#include <QSignalBlocker>
-#include <QStringListModel>
-#include <limits>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -20,18 +17,21 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWidgetAction>
+#include <limits>
 
-#include "common/progdir.h"
-#include "address/resolver.h"
 #include "app/app.h"
+#include "common/message.h"
+#include "common/progdir.h"
 #include "engine/key_state_qt.h"
-#include "engine/web_engine.h"
 #include "engine/webengine_control.h"
 #include "ui/child_window_qt.h"
 #include "ui/site_tab_bar_qt.h"
@@ -40,8 +40,15 @@ namespace kestrel {
 
 namespace {
 
-constexpr unsigned kAliasDialogCommand = 32939;
-constexpr unsigned kBlackListCommand = 32878, kWhiteListCommand = 32879, kEnableSiteFilterCommand = 32881;
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// "Alt+D, F6": each key sequence of a menu item's or accelerator's keys.
+QList<QKeySequence> KeysOf(const std::string& keys) {
+  QList<QKeySequence> out;
+  for (const QString& k : Q(keys).split(QStringLiteral(", "), Qt::SkipEmptyParts))
+    out << QKeySequence::fromString(k, QKeySequence::PortableText);
+  return out;
+}
 
 // The Address Bar's edit field. Its keys are seen before the field's own
 // handling: Enter opens (and never reaches the combo box, which would
@@ -74,7 +81,6 @@ class AddressEdit : public QLineEdit {
         return;
       }
       case Qt::Key_Escape:
-        if (edited) edited();
         if (escape) escape();
         e->accept();
         return;
@@ -88,8 +94,7 @@ class AddressEdit : public QLineEdit {
 }  // namespace
 
 QtFrameWindow::QtFrameWindow(Callbacks callbacks)
-    : cb_(std::move(callbacks)), mdi_(new QMdiArea), addressBox_(new QComboBox),
-      completer_(new QCompleter(this)),
+    : cb_(std::move(callbacks)), mdi_(new QMdiArea), addressBox_(new QComboBox), completer_(new QCompleter(this)),
       busy_(new QLabel), message_(new QLabel), progress_(new QProgressBar), timer_(new QTimer(this)) {
   setWindowTitle(QStringLiteral("Kestrel"));
   setObjectName(QString::fromLatin1(kMainWindowClass));
@@ -103,18 +108,9 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   layout->addWidget(mdi_, 1);
   setCentralWidget(central);
 
+  // The site list decides which site is active; the MDI area only reports.
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
-    auto* child = qobject_cast<QtChildWindow*>(w);
-    if (!child) return;
-    // A window the site keeps hidden (a popup being judged) does not take
-    // the activation from a site the user can see; with none in view, the
-    // new site is the one typed text goes to.
-    if (!child->IsVisible() && lastActive_ && lastActive_ != child && lastActive_->IsVisible()) {
-      mdi_->setActiveSubWindow(lastActive_);
-      return;
-    }
-    lastActive_ = child;
-    if (cb_.siteActivated) cb_.siteActivated(child);
+    if (auto* child = qobject_cast<QtChildWindow*>(w); child && frame_) frame_->OnSiteActivated(child);
   });
   message_->setTextFormat(Qt::PlainText);
   statusBar()->addWidget(message_, 1);
@@ -124,11 +120,10 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   progress_->hide();
   statusBar()->addPermanentWidget(progress_);
 
-  BuildMenus();
   BuildToolBar();
   BuildAddressBar();
   connect(timer_, &QTimer::timeout, this, [this] {
-    if (cb_.timer) cb_.timer();
+    if (frame_) frame_->OnTimer(CMainFrame::kTimerId);
   });
   resize(1024, 720);
 }
@@ -137,12 +132,19 @@ QtFrameWindow::~QtFrameWindow() = default;
 
 void QtFrameWindow::StartTimer() { timer_->start(CMainFrame::kTimerMs); }
 
-QAction* QtFrameWindow::Command(QMenu* menu, unsigned id, const QString& text, const QKeySequence& key,
-                                bool checkable) {
-  auto* a = menu->addAction(text);
-  if (!key.isEmpty()) a->setShortcut(key);
-  a->setCheckable(checkable);
-  connect(a, &QAction::triggered, this, [this, id] { cb_.command(id); });
+void QtFrameWindow::Execute(unsigned id) {
+  if (!frame_) return;
+  frame_->OnCommand(id);
+  // A checkable item shows at once what the command made of it.
+  UpdateCommandStates();
+}
+
+QAction* QtFrameWindow::CommandAction(unsigned id) {
+  if (QAction* a = action(id)) return a;
+  auto* a = new QAction(this);
+  a->setData(id);
+  connect(a, &QAction::triggered, this, [this, id] { Execute(id); });
+  a->setEnabled(false);  // until the registry says otherwise
   actions_[id] = a;
   return a;
 }
@@ -152,66 +154,153 @@ QAction* QtFrameWindow::action(unsigned id) const {
   return it == actions_.end() ? nullptr : it->second;
 }
 
-void QtFrameWindow::BuildMenus() {
-  fileMenu_ = menuBar()->addMenu(tr("&File"));
-  Command(fileMenu_, ID_FILE_NEW, tr("&New"), QKeySequence::New)->setStatusTip(tr("Open a new site"));
-  Command(fileMenu_, ID_FILE_OPEN, tr("&Open..."), QKeySequence::Open);
-  Command(fileMenu_, ID_FROM_CLIPBOARD, tr("From Address in Clip&board"));
-  fileMenu_->addSeparator();
-  Command(fileMenu_, ID_FILE_CLOSE, tr("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W));
-  Command(fileMenu_, ID_CLOSE_ALL, tr("Close &All"));
-  Command(fileMenu_, ID_CLOSE_ALL_BUT_CURRENT, tr("Close All &But Current"));
-  Command(fileMenu_, ID_CLOSE_BLANK_FAILED, tr("Close All Blank && &Failed Sites"));
-  fileMenu_->addSeparator();
-  Command(fileMenu_, ID_WORK_OFFLINE, tr("&Work Offline"), {}, true);
-  fileMenu_->addSeparator();
-  fileMenu_->addAction(tr("E&xit"), QKeySequence::Quit, this, [this] { close(); });
+QMenu* QtFrameWindow::menuOf(const MenuItem& popup) const {
+  auto it = menus_.find(&popup);
+  return it == menus_.end() ? nullptr : it->second;
+}
 
-  QMenu* view = menuBar()->addMenu(tr("&View"));
-  Command(view, ID_VIEW_STOP, tr("&Stop"), Qt::Key_Escape);
-  Command(view, ID_VIEW_REFRESH, tr("&Refresh"), QKeySequence::Refresh);
-  Command(view, ID_STOP_ALL, tr("Stop A&ll"));
-  Command(view, ID_REFRESH_ALL, tr("Refresh Al&l"));
-  view->addSeparator();
-  Command(view, ID_FULL_SCREEN, tr("&Full Screen"), Qt::Key_F11, true);
-  view->addSeparator();
-  BuildBandMenu(view);
+QMenu* QtFrameWindow::bandMenu() const {
+  const MenuItem* m = frame_ ? frame_->menu().FindPopup({"View", "Toolbars"}) : nullptr;
+  return m ? menuOf(*m) : nullptr;
+}
 
-  QMenu* go = menuBar()->addMenu(tr("&Go"));
-  Command(go, ID_GO_BACK, tr("&Back"), QKeySequence(Qt::ALT | Qt::Key_Left));
-  Command(go, ID_GO_FORWARD, tr("&Forward"), QKeySequence(Qt::ALT | Qt::Key_Right));
-  Command(go, ID_GO_HOME, tr("&Home"));
-  Command(go, ID_HOME_PAGE, tr("Home &Page"), QKeySequence(Qt::ALT | Qt::Key_Home));
-  go->addSeparator();
-  Command(go, ID_NEXT_WINDOW, tr("&Next Window"), QKeySequence(Qt::CTRL | Qt::Key_Tab));
-  Command(go, ID_PREV_WINDOW, tr("&Previous Window"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab));
-  Command(go, ID_DUPLICATE_SITE, tr("&Duplicate Current Site"));
-  go->addSeparator();
-  QMenu* shortcuts = go->addMenu(tr("&Shortcuts"));
-  for (const ShortcutCommand& sc : ShortcutCommands()) Command(shortcuts, sc.id, tr(sc.label));
+QMenu* QtFrameWindow::fileMenu() const {
+  return frame_ && !frame_->menu().popups().empty() ? menuOf(frame_->menu().popups().front()) : nullptr;
+}
 
-  QMenu* tools = menuBar()->addMenu(tr("&Tools"));
-  Command(tools, ID_ALWAYS_NEW, tr("&Always New Window"), {}, true);
-  Command(tools, kAliasDialogCommand, tr("Alias &Definitions..."));
-  tools->addSeparator();
-  Command(tools, ID_BLOCK_POPUP, tr("&Block Popup Windows"), {}, true)->setToolTip(tr("Block Popup"));
-  Command(tools, ID_RESTORE_LAST_POPUP, tr("&Restore Last Popup Window"))
-      ->setToolTip(tr("Recover Last Popup Window"));
-  Command(tools, ID_HIDDEN_SITES, tr("&Hidden Sites..."));
-  Command(tools, ID_HIDE_SITE, tr("Hi&de Site"));
-  QMenu* filter = tools->addMenu(tr("Site &Filter"));
-  Command(filter, kEnableSiteFilterCommand, tr("&Enable Site Filter"), {}, true);
-  Command(filter, kBlackListCommand, tr("&Black List..."));
-  Command(filter, kWhiteListCommand, tr("&White List..."));
-  filter->addSeparator();
-  Command(filter, ID_ADD_WHITE_LIST, tr("Add Into &White List..."));
-  Command(filter, ID_ADD_BLACK_LIST, tr("Add Into Black &List..."));
-  tools->addSeparator();
-  Command(tools, ID_OPTIONS, tr("&Options..."));
+QMenu* QtFrameWindow::BuildPopup(const MenuItem& popup, QWidget* parent) {
+  auto* menu = new QMenu(Q(popup.text), parent);
+  menus_[&popup] = menu;
+  QActionGroup* radios = nullptr;
+  for (const MenuItem& item : popup.items) {
+    switch (item.kind) {
+      case MenuItem::Kind::Separator:
+        menu->addSeparator();
+        break;
+      case MenuItem::Kind::Popup:
+        menu->addMenu(BuildPopup(item, menu));
+        break;
+      case MenuItem::Kind::Command: {
+        QAction* a = CommandAction(item.id);
+        // The first menu place of a command names its action (a toolbar
+        // button's text is only its icon text).
+        if (!a->property("named").toBool()) {
+          a->setText(Q(item.text));
+          a->setProperty("named", true);
+        }
+        if (!item.keys.empty()) a->setShortcuts(KeysOf(item.keys));
+        a->setCheckable(item.mark != MenuItem::Mark::None);
+        if (item.mark == MenuItem::Mark::Radio) {
+          if (!radios) radios = new QActionGroup(menu);
+          radios->addAction(a);
+        }
+        menu->addAction(a);
+        break;
+      }
+    }
+  }
+  connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
+  FillDynamic(popup);
+  return menu;
+}
 
-  QMenu* help = menuBar()->addMenu(tr("&Help"));
-  Command(help, ID_HELP_CONTENT, tr("&Content"), QKeySequence::HelpContents);
-  Command(help, ID_TIP_OF_THE_DAY, tr("&Tip of the Day..."));
+void QtFrameWindow::FillDynamic(const MenuItem& popup) {
+  QMenu* menu = menuOf(popup);
+  if (!menu) return;
+  for (QAction* old : dynamic_[&popup]) {
+    menu->removeAction(old);
+    old->deleteLater();
+  }
+  std::vector<QAction*>& now = dynamic_[&popup];
+  now.clear();
+  QActionGroup* radios = popup.mark == MenuItem::Mark::Radio ? new QActionGroup(menu) : nullptr;
+  for (const DynamicMenuItem& item : popup.dynamic) {
+    auto* a = new QAction(Q(item.text), menu);
+    a->setData(item.id);
+    a->setEnabled(false);
+    if (item.id != 0) {
+      const unsigned id = item.id;
+      connect(a, &QAction::triggered, this, [this, id] { Execute(id); });
+      a->setCheckable(popup.mark != MenuItem::Mark::None);
+      if (radios) radios->addAction(a);
+    }
+    menu->addAction(a);
+    now.push_back(a);
+  }
+  UpdateCommandStates();
+}
+
+void QtFrameWindow::AttachFrame(CMainFrame& frame) {
+  if (frame_) return;
+  frame_ = &frame;
+  for (const MenuItem& popup : frame.menu().popups()) menuBar()->addMenu(BuildPopup(popup, this));
+  frame.menu().onChanged = [this](const MenuItem& popup) { FillDynamic(popup); };
+  for (const Accelerator& acc : FrameAccelerators()) {
+    QAction* a = CommandAction(acc.id);
+    a->setShortcuts(KeysOf(acc.keys));
+    addAction(a);
+  }
+  // The toolbar's buttons that no menu names get their texts from the table.
+  for (auto& [id, a] : actions_)
+    if (!a->property("named").toBool()) a->setText(ButtonText(id));
+  bands_.RegisterCommands(frame.commands());
+
+  tabs_ = new QtSiteTabBar(frame.tabBar(), &CMainFrame::TabStatusOf);
+  tabs_->setObjectName(QStringLiteral("SiteTabBar"));
+  static_cast<QVBoxLayout*>(centralWidget()->layout())->insertWidget(0, tabs_);
+  tabs_->installEventFilter(this);
+  tabs_->activate = [this](int i) { frame_->OnTabSelected(i); };
+  tabs_->closeTab = [this](int i) { frame_->OnTabClose(i); };
+  tabs_->contextMenu = [this](int i, QPoint pos) {
+    std::unique_ptr<QMenu> menu = SitePopupFor(i);
+    QAction* chosen = menu->exec(pos);
+    if (chosen && frame_) frame_->OnSiteMenuCommand(i, chosen->data().toUInt());
+  };
+  menuBar()->installEventFilter(this);
+  UpdateCommandStates();
+}
+
+std::unique_ptr<QMenu> QtFrameWindow::SitePopupFor(int index) {
+  auto menu = std::make_unique<QMenu>(this);
+  CKestrelView* site = frame_ ? frame_->tabBar().site(index) : nullptr;
+  for (const MenuItem& item : SitePopupMenu()) {
+    if (item.kind == MenuItem::Kind::Separator) {
+      menu->addSeparator();
+      continue;
+    }
+    // Built when shown, so it speaks the interface language of the moment.
+    QAction* a = menu->addAction(Q(TranslateMessage(item.text)));
+    a->setData(item.id);
+    a->setEnabled(site && frame_->commands().StateOf({item.id, site}).enabled);
+  }
+  return menu;
+}
+
+void QtFrameWindow::DetachFrame() {
+  if (!frame_) return;
+  frame_->menu().onChanged = nullptr;
+  delete tabs_;
+  tabs_ = nullptr;
+  frame_ = nullptr;
+}
+
+std::vector<QAction*> QtFrameWindow::allActions() const {
+  std::vector<QAction*> out;
+  std::function<void(const QList<QAction*>&)> walk = [&](const QList<QAction*>& list) {
+    for (QAction* a : list) {
+      // Separators, and the fields a bar holds, are no commands.
+      if (a->isSeparator() || qobject_cast<QWidgetAction*>(a)) continue;
+      if (QMenu* m = a->menu())
+        walk(m->actions());
+      else
+        out.push_back(a);
+    }
+  };
+  walk(menuBar()->actions());
+  walk(toolbar_->actions());
+  if (addressBar_) walk(addressBar_->actions());
+  walk(actions());  // the accelerators
+  return out;
 }
 
 void QtFrameWindow::BuildToolBar() {
@@ -220,29 +309,18 @@ void QtFrameWindow::BuildToolBar() {
   toolbar_->installEventFilter(this);
   // Every command the table offers gets an action, so any of them can be a button.
   for (unsigned id : ButtonTable()) {
-    if (id == 0 || id == kBlockPopupFlashImage) continue;
-    QAction* a = action(id);
-    if (!a) {
-      a = new QAction(ButtonText(id), this);
-      connect(a, &QAction::triggered, this, [this, id] { cb_.command(id); });
-      actions_[id] = a;
-    }
+    if (id == 0 || id == ID_BLOCK_POPUP_ALT_IMAGE) continue;
+    QAction* a = CommandAction(id);
     a->setIcon(ButtonIcon(id));
     a->setIconText(ButtonText(id));
     a->setToolTip(ButtonText(id));
   }
+  if (QAction* a = action(ID_RESTORE_LAST_POPUP)) a->setToolTip(tr("Recover Last Popup Window"));
   // The busy indicator sits in the menu bar's row, at its end.
   busy_->setFixedWidth(24);
   busy_->setAlignment(Qt::AlignCenter);
   menuBar()->setCornerWidget(busy_, Qt::TopRightCorner);
-  ApplyToolbarButtons({DefaultButtons(), true, false});
-  auto* focus = new QAction(this);
-  focus->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::ALT | Qt::Key_D), Qt::Key_F6});
-  connect(focus, &QAction::triggered, this, [this] {
-    addressEdit()->setFocus();
-    addressEdit()->selectAll();
-  });
-  addAction(focus);
+  ApplyButtons({DefaultButtons(), true, false});
 }
 
 void QtFrameWindow::BuildAddressBar() {
@@ -250,6 +328,7 @@ void QtFrameWindow::BuildAddressBar() {
   addressBar_ = addToolBar(tr("Address"));
   addressBar_->setObjectName(QStringLiteral("AddressBar"));
   addressBar_->setMovable(false);
+  addressBar_->installEventFilter(this);
   auto* label = new QLabel(tr("Address"));
   label->setContentsMargins(4, 0, 4, 0);
   addressBar_->addWidget(label);
@@ -260,7 +339,7 @@ void QtFrameWindow::BuildAddressBar() {
   edit->setPlaceholderText(tr("Type an address, a search or an alias, and press Enter"));
   edit->enter = [this] {
     editing_ = false;
-    cb_.command(ID_ADDRESS_ENTER);
+    Execute(ID_ADDRESS_ENTER);
   };
   edit->escape = [this] {
     if (cb_.addressEscape) cb_.addressEscape();
@@ -290,16 +369,19 @@ void QtFrameWindow::BuildAddressBar() {
   });
   addressBar_->addWidget(addressBox_);
 
-  auto* go = new QAction(tr("Go"), this);
+  QAction* go = CommandAction(ID_ADDRESS_ENTER);
+  go->setText(tr("Go"));
+  go->setProperty("named", true);
   go->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
   go->setToolTip(tr("Go to the address in the Address Bar"));
+  // The Go button carries the keys held when it is clicked, like Enter.
+  disconnect(go, &QAction::triggered, this, nullptr);
   connect(go, &QAction::triggered, this, [this] {
     QtKeyState::EventScope held(QGuiApplication::keyboardModifiers());
     editing_ = false;
-    cb_.command(ID_ADDRESS_ENTER);
+    Execute(ID_ADDRESS_ENTER);
   });
   addressBar_->addAction(go);
-  actions_[ID_ADDRESS_ENTER] = go;
 }
 
 QLineEdit* QtFrameWindow::addressEdit() const { return addressBox_->lineEdit(); }
@@ -326,20 +408,19 @@ void QtFrameWindow::SetAddressItems(const std::vector<std::string>& items) {
   addressEdit()->setCursorPosition(cursor);
 }
 
-void QtFrameWindow::SetAddressCompletions(const std::vector<std::string>& typed,
-                                          const std::vector<std::string>& visited) {
+void QtFrameWindow::SetAddressCompletions(const std::vector<std::string>& completions) {
   QStringList list;
-  QSet<QString> seen;
-  for (const auto* source : {&typed, &visited})
-    for (const std::string& s : *source) {
-      QString q = QString::fromStdString(s);
-      if (!q.isEmpty() && !seen.contains(q.toLower())) {
-        seen.insert(q.toLower());
-        list << q;
-      }
-    }
+  list.reserve(static_cast<qsizetype>(completions.size()));
+  for (const std::string& s : completions) list << QString::fromStdString(s);
   static_cast<QStringListModel*>(completer_->model())->setStringList(list);
 }
+
+void QtFrameWindow::FocusAddress() {
+  addressEdit()->setFocus();
+  addressEdit()->selectAll();
+}
+
+bool QtFrameWindow::AddressHasFocus() const { return addressEdit()->hasFocus(); }
 
 bool QtFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& control) {
   auto engine = std::make_unique<WebEngineControl>();
@@ -349,7 +430,7 @@ bool QtFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& cont
   mdi_->addSubWindow(child);
   child->hide();  // every site is created hidden
   child->onCloseRequested = [this, child] {
-    if (cb_.siteCloseRequested) cb_.siteCloseRequested(child);
+    if (frame_) frame_->OnSiteCloseRequested(child);
   };
   window = child;
   control = c;
@@ -358,7 +439,6 @@ bool QtFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& cont
 
 void QtFrameWindow::DestroySiteWindow(ChildWindow* window) {
   auto* child = static_cast<QtChildWindow*>(window);
-  RemoveTab(window);
   child->closingForReal_ = true;
   mdi_->removeSubWindow(child);
   child->deleteLater();
@@ -381,15 +461,10 @@ void QtFrameWindow::SetCaption(const std::string& text) {
 
 void QtFrameWindow::ActivateSite(ChildWindow* window) {
   auto* child = static_cast<QtChildWindow*>(window);
-  if (child) mdi_->setActiveSubWindow(child);
+  if (child && mdi_->activeSubWindow() != child) mdi_->setActiveSubWindow(child);
 }
 
-void QtFrameWindow::SetRebarVisible(bool visible) {
-  menuBar()->setVisible(visible);
-  toolbar_->setVisible(visible);
-  addressBar_->setVisible(visible);
-  if (tabs_) tabs_->setVisible(visible);
-}
+void QtFrameWindow::SetRebarVisible(bool visible) { bands_.SetAllHidden(!visible); }
 
 void QtFrameWindow::SetCaptionAndBorder(bool caption, bool) {
   if (caption) {
@@ -415,7 +490,7 @@ WindowRect QtFrameWindow::PrimaryScreen() const {
 }
 
 void QtFrameWindow::SetStatusText(const std::string& text) {
-  message_->setText(QtChildWindow::DisplayTitle(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
+  message_->setText(QtChildWindow::DisplayTitle(Q(text)));
 }
 
 void QtFrameWindow::SetProgressVisible(bool visible) { progress_->setVisible(visible); }
@@ -431,58 +506,16 @@ void QtFrameWindow::SetAddressText(const std::string& text) {
   addressEdit()->setCursorPosition(0);
 }
 
-void QtFrameWindow::AttachTabBar(CSiteTabBar& model, std::function<TabStatus(const CKestrelView*)> status) {
-  if (tabs_) return;
-  tabs_ = new QtSiteTabBar(model, std::move(status));
-  tabs_->setObjectName(QStringLiteral("SiteTabBar"));
-  static_cast<QVBoxLayout*>(centralWidget()->layout())->insertWidget(0, tabs_);
-  tabs_->activate = [this](int i) {
-    if (cb_.tabSelected) cb_.tabSelected(i);
-  };
-  tabs_->closeTab = [this](int i) {
-    if (cb_.tabClose) cb_.tabClose(i);
-  };
-  siteMenu_ = new QMenu(this);
-  const std::pair<unsigned, const char*> items[] = {
-      {ID_FILE_CLOSE, "Close"},          {ID_CLOSE_ALL, "Close All"}, {ID_CLOSE_ALL_BUT_CURRENT, "Close All But Current"},
-      {ID_DUPLICATE_SITE, "Duplicate"},  {ID_HIDE_SITE, "Hide"},      {32886, "Add To Group..."},
-      {0, nullptr},                      {4, "Add Into White List..."}, {32893, "Add Into Black List..."},
-  };
-  for (const auto& [id, label] : items) {
-    if (!label) {
-      siteMenu_->addSeparator();
-      continue;
-    }
-    siteMenu_->addAction(tr(label))->setData(id);
-  }
-  tabs_->contextMenu = [this](int i, QPoint pos) {
-    QAction* chosen = siteMenu_->exec(pos);
-    if (chosen && cb_.siteMenuCommand) cb_.siteMenuCommand(i, chosen->data().toUInt());
-  };
-}
-
-void QtFrameWindow::DetachTabBar() {
-  delete tabs_;
-  tabs_ = nullptr;
-}
-
-// The tab bar draws the frame's model; these only keep the window in step.
-void QtFrameWindow::AddTab(ChildWindow*, const std::string&, bool) {}
-void QtFrameWindow::SelectTab(ChildWindow*) {}
-void QtFrameWindow::SetTabText(ChildWindow*, const std::string&) {}
-void QtFrameWindow::RedrawTab(ChildWindow*) {}
-void QtFrameWindow::RemoveTab(ChildWindow*) {}
-
 void QtFrameWindow::SetTrayIcon(bool show) {
   if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
   if (show && !tray_) {
     tray_ = new QSystemTrayIcon(windowIcon(), this);
     tray_->setToolTip(QStringLiteral("Kestrel"));
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-      if (!cb_.tray) return;
-      cb_.tray(r == QSystemTrayIcon::Trigger   ? CMainFrame::TrayMouse::LeftDown
-               : r == QSystemTrayIcon::Context ? CMainFrame::TrayMouse::RightDown
-                                               : CMainFrame::TrayMouse::Other);
+      if (!frame_) return;
+      frame_->OnTrayNotify(r == QSystemTrayIcon::Trigger   ? CMainFrame::TrayMouse::LeftDown
+                           : r == QSystemTrayIcon::Context ? CMainFrame::TrayMouse::RightDown
+                                                           : CMainFrame::TrayMouse::Other);
     });
     tray_->show();
   } else if (!show && tray_) {
@@ -492,16 +525,21 @@ void QtFrameWindow::SetTrayIcon(bool show) {
   }
 }
 
-void QtFrameWindow::ShowFileMenuAtCursor() { fileMenu_->popup(QCursor::pos()); }
+void QtFrameWindow::ShowFileMenuAtCursor() {
+  if (QMenu* file = fileMenu()) file->popup(QCursor::pos());
+}
 
 void QtFrameWindow::UpdateCommandStates() {
-  if (!cb_.commandState) return;
-  for (auto& [id, a] : actions_) {
-    const int bars = BarCommandState(id);
-    int st = bars >= 0 ? bars : cb_.commandState(id);
-    a->setEnabled(st & 1);
-    if (a->isCheckable()) a->setChecked(st & 2);
-  }
+  if (!frame_) return;
+  auto update = [this](QAction* a) {
+    const unsigned id = a->data().toUInt();
+    const CommandState st = id ? frame_->CommandStateOf(id) : CommandState{};
+    a->setEnabled(st.enabled);
+    if (a->isCheckable()) a->setChecked(st.checked);
+  };
+  for (auto& [id, a] : actions_) update(a);
+  for (auto& [popup, list] : dynamic_)
+    for (QAction* a : list) update(a);
 }
 
 void QtFrameWindow::SetEngineOffline(bool offline) { SetWorkOffline(offline); }
@@ -511,8 +549,6 @@ void QtFrameWindow::SetBlockPopupAlternate(bool alternate) {
   const char* file = alternate ? "icons/block_popup_flash.svg" : "icons/block_popup.svg";
   if (QAction* a = action(ID_BLOCK_POPUP)) a->setIcon(QIcon(QString::fromStdString(ProgramFile(file))));
 }
-
-bool QtFrameWindow::StatusBarVisible() const { return statusBar()->isVisible(); }
 
 WindowRect QtFrameWindow::WindowRectangle() const {
   // In the terms setGeometry takes back at the next start; a maximised frame
@@ -532,7 +568,10 @@ void QtFrameWindow::closeEvent(QCloseEvent* event) {
 
 void QtFrameWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange && cb_.sized) QTimer::singleShot(0, this, cb_.sized);
+  if (event->type() == QEvent::WindowStateChange)
+    QTimer::singleShot(0, this, [this] {
+      if (frame_) frame_->OnSize();
+    });
 }
 
 }  // namespace kestrel

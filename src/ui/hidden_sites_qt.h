@@ -5,18 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "frame/main_frame.h"
+#include "popups/popup_ui.h"
 
 class QWidget;
 
 namespace kestrel {
-
-struct HiddenSitesActions {
-  std::vector<HiddenSiteRow> rows;  // the newest first
-  std::function<void(CKestrelView*)> show;
-  std::function<void(CKestrelView*)> addToWhiteList;
-  std::function<void(const std::string& page)> openHelp;
-};
 
 // Runs the window until "Done" or its close box.
 void RunHiddenSitesDialog(QWidget* parent, HiddenSitesActions actions);

@@ -16,11 +16,7 @@ class QApplication;
 namespace kestrel {
 
 class QtDialogs;
-class QtFrameWindow;
-class QtPopupUi;
-class QtQuickSearchBar;
-class QtLanguageUi;
-class CLanguages;
+class QtMainWindow;
 
 class QtAppHost : public AppHost {
  public:
@@ -49,15 +45,9 @@ class QtAppHost : public AppHost {
   FrameState* frameState() override;
 
   int Exec();
-  CMainFrame* frame() const { return frame_.get(); }
-  QtFrameWindow* window() const { return window_.get(); }
+  QtMainWindow* main() const { return main_.get(); }
 
  private:
-  bool FrameExtraCommand(unsigned id);
-  bool AddressCommand(unsigned id);
-  bool QuickSearchCommand(unsigned id);
-  int CommandState(unsigned id) const;
-  void OpenHelpPage(const std::string& page);
   int& argc_;
   char** argv_;
   QtDialogs& dialogs_;
@@ -65,15 +55,7 @@ class QtAppHost : public AppHost {
   std::unique_ptr<QApplication> qapp_;
   SystemClock clock_;
   QtKeyState keys_;
-  std::unique_ptr<QtFrameWindow> window_;
-  std::unique_ptr<CMainFrame> frame_;
-  std::unique_ptr<CAddressResolver> resolver_;
-  std::unique_ptr<CAddressBar> addressBar_;
-  std::unique_ptr<QtPopupUi> popups_;
-  std::unique_ptr<SearchRunner> searchRunner_;
-  std::unique_ptr<CLanguages> languages_;
-  std::unique_ptr<QtLanguageUi> languageUi_;
-  QtQuickSearchBar* quickSearch_ = nullptr;  // owned by its tool bar
+  std::unique_ptr<QtMainWindow> main_;
 };
 
 }  // namespace kestrel

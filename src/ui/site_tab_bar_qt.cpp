@@ -134,7 +134,6 @@ void QtSiteTabBar::mousePressEvent(QMouseEvent* event) {
   event->accept();
   if (index < 0) return;
   if (event->button() == Qt::LeftButton) {
-    model_.SelectTab(model_.site(index));
     // Last: the handler may close sites and change the bar under us.
     if (activate) activate(index);
   } else if (event->button() == Qt::MiddleButton) {

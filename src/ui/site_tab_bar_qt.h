@@ -25,7 +25,9 @@ class QtSiteTabBar : public QWidget {
   // The brush is not copied: it must live while it is set.
   void SetSkinBrush(const QBrush* brush);
 
-  // A left click on a tab (after the model's selection moved to it).
+  // The tab under a point of the bar, or -1.
+  int TabAt(QPoint pos) const { return model_.HitTest(pos.x(), pos.y()); }
+  // A left click on a tab: the frame activates its site.
   std::function<void(int index)> activate;
   // A left double click or a middle click on a tab.
   std::function<void(int index)> closeTab;

@@ -44,16 +44,16 @@ TEST(FrameOnEngine, SitesClosedInEveryOrderWhileLoadingLeaveASoundFrame) {
     ASSERT_TRUE(WaitFor([&] { return std::all_of(opened.begin(), opened.end(), [](CKestrelView* v) { return v->GetBusy(); }); }));
     for (int k = 0; k < 3; ++k) {
       CKestrelView* v = opened[static_cast<std::size_t>(order[static_cast<std::size_t>(k)])];
-      const auto& list = f.frame->sites();
+      const auto& list = f.frame->sites().sites();
       if (std::find(list.begin(), list.end(), v) == list.end()) continue;
       f.frame->OnSiteCloseRequested(&v->frame().window());
       Pump(30);
       f.ExpectSound();
     }
     // The last visible site was blanked, not closed.
-    ASSERT_EQ(f.frame->sites().size(), 1u);
-    ASSERT_TRUE(WaitFor([&] { return f.frame->sites()[0]->GetLocationURL() == "about:blank"; }));
-    EXPECT_EQ(f.frame->ActiveView(), f.frame->sites()[0]);
+    ASSERT_EQ(f.frame->sites().sites().size(), 1u);
+    ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites()[0]->GetLocationURL() == "about:blank"; }));
+    EXPECT_EQ(f.frame->ActiveView(), f.frame->sites().sites()[0]);
     ++orders;
   } while (std::next_permutation(order.begin(), order.end()));
   EXPECT_EQ(orders, 6);
@@ -68,11 +68,11 @@ TEST(FrameOnEngine, AWindowFloodGetsATabPerSiteAndCloseAllClearsIt) {
   RealFrame f;
   CKestrelView* first = f.Open(server.Url("/flood"));
   ASSERT_NE(first, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().size() == 121; }, 30000));
+  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 121; }, 30000));
   ASSERT_TRUE(WaitFor([&] { return f.window->tabBar()->count() == 121; }, 60000));
   f.ExpectSound();
   f.frame->CloseAll();
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().size() == 1; }, 30000));
+  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 1; }, 30000));
   Pump(100);
   f.ExpectSound();
   EXPECT_EQ(f.window->tabBar()->count(), 1);
@@ -131,11 +131,7 @@ struct TypingFrame : RealFrame {
   explicit TypingFrame(const RegistryProfile& saved = {}) {
     typed.Load(saved);
     bar = std::make_unique<CAddressBar>(*window, resolver, typed);
-    frame->RegisterTarget(CommandTarget::Address, [this](unsigned id) {
-      if (id != ID_ADDRESS_ENTER) return false;
-      bar->Enter();
-      return true;
-    });
+    frame->commands().Add(ID_ADDRESS_ENTER, [this](const CommandContext&) { bar->Enter(); });
     addressChosen = [this](int i) { bar->Choose(i); };
     addressEscape = [this] {
       if (CKestrelView* v = frame->ActiveView()) bar->Escape(v->GetLocationURL());
@@ -176,7 +172,7 @@ TEST(FrameOnEngine, TheAddressBarOpensWhatIsTypedWhereTheKeysSayAndRemembersIt) 
     f.Type("  " + server.Url("/b") + "  ");
     EXPECT_EQ(f.edit()->text(), b);  // trimmed at once
     ASSERT_TRUE(WaitFor([&] { return first->GetDocumentTitle() == "Page b"; }));
-    EXPECT_EQ(f.frame->sites().size(), 1u);
+    EXPECT_EQ(f.frame->sites().sites().size(), 1u);
     EXPECT_FALSE(f.window->AddressBeingEdited());
 
     // Ctrl+Enter opens a new site; while Ctrl is still held it stays behind
@@ -185,16 +181,16 @@ TEST(FrameOnEngine, TheAddressBarOpensWhatIsTypedWhereTheKeysSayAndRemembersIt) 
     {
       QtKeyState::EventScope held(Qt::ControlModifier);  // the user keeps Ctrl down
       f.Type(server.Url("/c"), Qt::ControlModifier);
-      ASSERT_EQ(f.frame->sites().size(), 2u);
-      behind = f.frame->sites().back();
+      ASSERT_EQ(f.frame->sites().sites().size(), 2u);
+      behind = f.frame->sites().sites().back();
       ASSERT_TRUE(WaitFor([&] { return behind->GetDocumentTitle() == "Page c"; }));
     }
     EXPECT_EQ(f.frame->ActiveView(), first);
     EXPECT_EQ(f.window->tabBar()->count(), 2);
     EXPECT_EQ(f.frame->tabBar().selected(), 0);
     f.Type(server.Url("/a"), Qt::ShiftModifier);
-    ASSERT_EQ(f.frame->sites().size(), 3u);
-    CKestrelView* front = f.frame->sites().back();
+    ASSERT_EQ(f.frame->sites().sites().size(), 3u);
+    CKestrelView* front = f.frame->sites().sites().back();
     ASSERT_TRUE(WaitFor([&] { return f.frame->ActiveView() == front && front->GetDocumentTitle() == "Page a"; }));
     EXPECT_EQ(f.Items(), (QStringList{a, c, b}));
     EXPECT_EQ(f.window->addressBox()->currentIndex(), -1);  // Enter added no item of the box's own
@@ -210,7 +206,7 @@ TEST(FrameOnEngine, TheAddressBarOpensWhatIsTypedWhereTheKeysSayAndRemembersIt) 
     f.edit()->setText(c);
     f.window->tabBar()->setFocus();
     Pump(300);
-    EXPECT_EQ(f.frame->sites().size(), 3u);
+    EXPECT_EQ(f.frame->sites().sites().size(), 3u);
     EXPECT_EQ(f.Items(), (QStringList{a, c, b}));
     EXPECT_EQ(front->GetDocumentTitle(), "Page a");
     f.edit()->setFocus();
@@ -219,7 +215,7 @@ TEST(FrameOnEngine, TheAddressBarOpensWhatIsTypedWhereTheKeysSayAndRemembersIt) 
     emit f.window->addressBox()->activated(2);
     ASSERT_TRUE(WaitFor([&] { return f.frame->ActiveView()->GetDocumentTitle() == "Page b"; }));
     EXPECT_EQ(f.Items(), (QStringList{b, a, c}));
-    EXPECT_EQ(f.frame->sites().size(), 3u);
+    EXPECT_EQ(f.frame->sites().sites().size(), 3u);
     ASSERT_TRUE(f.typed.Save(saved));
   }
   // The next start shows the list in the same order.

@@ -11,6 +11,8 @@
 
 #include "engine/engine_harness.h"
 #include "engine/real_frame.h"
+#include "engine/desktop_qt.h"
+#include "popups/popup_blocker.h"
 #include "popups/site_filter.h"
 #include "support/fakes.h"
 #include "support/http_server.h"
@@ -31,14 +33,16 @@ void ServePopups(LocalHttpServer& server) {
 
 struct PopupFrame : RealFrame {
   CSiteFilter filter;
-  std::unique_ptr<QtPopupUi> ui;
+  QtSound sound;
+  QtPopupUi ui{window.get(), nullptr};
+  std::unique_ptr<CPopupBlocker> popups;
   PopupFrame() {
     settings.AutoClosePopup = true;
     settings.RecPPTime = true;
     settings.BeepPopup = true;
-    ui = std::make_unique<QtPopupUi>(*frame, filter, settings, window.get(), nullptr);
+    popups = std::make_unique<CPopupBlocker>(*frame, filter, settings, sound, ui);
   }
-  ~PopupFrame() { ui.reset(); }
+  ~PopupFrame() { popups.reset(); }
 
   CKestrelView* Load(const std::string& url, const std::string& title) {
     CKestrelView* v = Open(url);
@@ -51,15 +55,15 @@ struct PopupFrame : RealFrame {
   enum class Fate { Shown, Blocked, NoWindow };
   // What became of the window `act` makes the opener ask for.
   Fate After(const std::function<void()>& act, CKestrelView** made = nullptr, int ms = 10000) {
-    const std::size_t before = frame->sites().size();
+    const std::size_t before = frame->sites().sites().size();
     act();
-    if (!WaitFor([&] { return frame->sites().size() > before; }, ms)) return Fate::NoWindow;
-    CKestrelView* p = frame->sites().back();
+    if (!WaitFor([&] { return frame->sites().sites().size() > before; }, ms)) return Fate::NoWindow;
+    CKestrelView* p = frame->sites().sites().back();
     if (made) *made = p;
-    if (!WaitFor([&] { return p->frame().IsVisible() || p->m_bSuspectHidden; }, ms)) return Fate::NoWindow;
+    if (!WaitFor([&] { return p->frame().IsVisible() || p->popup().blocked; }, ms)) return Fate::NoWindow;
     // A blocked window must stay unseen: give it time to show up wrongly.
     Pump(150);
-    return p->m_bSuspectHidden ? Fate::Blocked : Fate::Shown;
+    return p->popup().blocked ? Fate::Blocked : Fate::Shown;
   }
   // The user works in the site in front: bring it there and let its page
   // take the whole area again.
@@ -132,7 +136,7 @@ TEST(PopupsOnEngine, ClicksExplainNewWindowsAndOtherInputDoesNot) {
   // Unseen means no tab and no sound from its page.
   EXPECT_EQ(f.frame->tabBar().FindTab(blocked), -1);
   EXPECT_TRUE(PopupFrame::Engine(blocked).view()->page()->isAudioMuted());
-  EXPECT_EQ(f.ui->soundsStarted(), 3);
+  EXPECT_EQ(f.popups->soundsStarted(), 3);
 
   // What does: a button, a div, a link, a right click, a submit button, Enter.
   CKestrelView* shown = nullptr;
@@ -163,7 +167,7 @@ TEST(PopupsOnEngine, ClicksExplainNewWindowsAndOtherInputDoesNot) {
   EXPECT_EQ(f.After(click("bare")), Fate::Blocked);
   f.settings.RecPPLook = false;
   EXPECT_EQ(f.After(click("bare")), Fate::Shown);
-  EXPECT_EQ(f.ui->soundsStarted(), 4);
+  EXPECT_EQ(f.popups->soundsStarted(), 4);
   f.ExpectSound();
 }
 
@@ -193,12 +197,12 @@ TEST(PopupsOnEngine, PagesThatOpenWindowsOnTheirOwnAreBlockedInEveryFrame) {
   // From the load handler, from a timer two seconds later, a popunder.
   EXPECT_EQ(f.After([&] { f.Open(server.Url("/onload")); }), Fate::Shown);  // the page itself
   CKestrelView* popup = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().size() == 2u; }));
-  popup = f.frame->sites().back();
-  ASSERT_TRUE(WaitFor([&] { return popup->m_bSuspectHidden; }));
+  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 2u; }));
+  popup = f.frame->sites().sites().back();
+  ASSERT_TRUE(WaitFor([&] { return popup->popup().blocked; }));
   EXPECT_FALSE(popup->frame().IsVisible());
   // The notice: a sound, then the Block Popup button flashes four times.
-  EXPECT_EQ(f.ui->soundsStarted(), 1);
+  EXPECT_EQ(f.popups->soundsStarted(), 1);
   EXPECT_EQ(f.frame->blinkCount(), 0);
   std::vector<bool> flashes;
   for (int i = 0; i < 9; ++i) {
@@ -214,23 +218,23 @@ TEST(PopupsOnEngine, PagesThatOpenWindowsOnTheirOwnAreBlockedInEveryFrame) {
   CKestrelView* late = nullptr;
   EXPECT_EQ(f.After([] {}, &late, 6000), Fate::Blocked) << "timer";
   // A popunder: it opens, then puts its opener in front; it stays unseen.
-  const std::size_t sitesBefore = f.frame->sites().size();
+  const std::size_t sitesBefore = f.frame->sites().sites().size();
   CKestrelView* underPage = f.Open(server.Url("/under"));
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().size() == sitesBefore + 2; }));
-  CKestrelView* under = f.frame->sites().back();
-  ASSERT_TRUE(WaitFor([&] { return under->m_bSuspectHidden && underPage->frame().IsVisible(); }));
+  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == sitesBefore + 2; }));
+  CKestrelView* under = f.frame->sites().sites().back();
+  ASSERT_TRUE(WaitFor([&] { return under->popup().blocked && underPage->frame().IsVisible(); }));
   Pump(300);
   EXPECT_FALSE(under->frame().IsVisible());
   EXPECT_EQ(f.frame->ActiveView(), underPage);
 
   // A blocked popup that opens another gets nothing.
-  const std::size_t before = f.frame->sites().size();
+  const std::size_t before = f.frame->sites().sites().size();
   f.Open(server.Url("/opener"));
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().size() == before + 2; }));
-  CKestrelView* chain = f.frame->sites().back();
-  ASSERT_TRUE(WaitFor([&] { return chain->m_bSuspectHidden && chain->GetDocumentTitle() == "Popup chain"; }));
+  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == before + 2; }));
+  CKestrelView* chain = f.frame->sites().sites().back();
+  ASSERT_TRUE(WaitFor([&] { return chain->popup().blocked && chain->GetDocumentTitle() == "Popup chain"; }));
   Pump(1000);
-  EXPECT_EQ(f.frame->sites().size(), before + 2);
+  EXPECT_EQ(f.frame->sites().sites().size(), before + 2);
 
   // In a frame the element under the click is looked for inside it.
   CKestrelView* frames = f.Load(server.Url("/frames"), "Frames");
@@ -271,22 +275,22 @@ TEST(PopupsOnEngine, ListsDecideAndBlockedSitesAreSweptOrRestored) {
   f.filter.SetWhite({"whitelisted"});
 
   CKestrelView* two = f.Load(server.Url("/two"), "Two");
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().size() == 3u; }));
-  CKestrelView* first = f.frame->sites()[1];
-  CKestrelView* second = f.frame->sites()[2];
-  ASSERT_TRUE(WaitFor([&] { return first->m_bSuspectHidden && second->m_bSuspectHidden; }));
+  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 3u; }));
+  CKestrelView* first = f.frame->sites().sites()[1];
+  CKestrelView* second = f.frame->sites().sites()[2];
+  ASSERT_TRUE(WaitFor([&] { return first->popup().blocked && second->popup().blocked; }));
   // A black-listed address is blocked even after a click; a white-listed one
   // never, even without.
   f.Warm(two, "inert");
   EXPECT_EQ(f.After([&] { f.ClickOn(two, "black"); }), Fate::Blocked);
   EXPECT_EQ(f.After([&] { f.Open(server.Url("/white")); }), Fate::Shown);
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().size() == 6u; }));
-  CKestrelView* whitelisted = f.frame->sites().back();
+  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 6u; }));
+  CKestrelView* whitelisted = f.frame->sites().sites().back();
   ASSERT_TRUE(WaitFor([&] { return whitelisted->frame().IsVisible(); }));
-  EXPECT_FALSE(whitelisted->m_bSuspectHidden);
+  EXPECT_FALSE(whitelisted->popup().blocked);
 
   // Restore twice: the newest blocked one first, each added to the white list.
-  CKestrelView* blacklisted = f.frame->sites()[3];
+  CKestrelView* blacklisted = f.frame->sites().sites()[3];
   f.frame->OnCommand(ID_RESTORE_LAST_POPUP);
   EXPECT_TRUE(blacklisted->frame().IsVisible());
   EXPECT_EQ(f.frame->ActiveView(), blacklisted);
@@ -301,21 +305,21 @@ TEST(PopupsOnEngine, ListsDecideAndBlockedSitesAreSweptOrRestored) {
   f.settings.RecPPLook = true;
   EvalIn(PopupFrame::Engine(second), "location.href='/p/moved'");
   ASSERT_TRUE(WaitFor([&] { return second->GetDocumentTitle() == "Popup moved"; }));
-  EXPECT_FALSE(second->m_bSuspectHidden);
+  EXPECT_FALSE(second->popup().blocked);
   EXPECT_TRUE(second->frame().IsVisible());
 
   // The sweep: blocked sites older than 60 s go at the next 20th tick.
-  const auto rows = f.frame->HiddenSites();
+  const auto rows = f.popups->HiddenSites();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].site, first);
   EXPECT_TRUE(rows[0].autoClose);
   for (int i = 0; i < 20; ++i) f.frame->OnTimer(CMainFrame::kTimerId);
   Pump(100);
-  EXPECT_EQ(std::count(f.frame->sites().begin(), f.frame->sites().end(), first), 1) << "still young";
+  EXPECT_EQ(std::count(f.frame->sites().sites().begin(), f.frame->sites().sites().end(), first), 1) << "still young";
   f.clock.Skip(61000);
   for (int i = 0; i < 20; ++i) f.frame->OnTimer(CMainFrame::kTimerId);
   ASSERT_TRUE(WaitFor([&] {
-    return std::count(f.frame->sites().begin(), f.frame->sites().end(), first) == 0;
+    return std::count(f.frame->sites().sites().begin(), f.frame->sites().sites().end(), first) == 0;
   }));
   f.frame->OnCommand(ID_RESTORE_LAST_POPUP);
   EXPECT_EQ(messages.messages.back(), "No hidden popup windows found!");
@@ -348,10 +352,10 @@ TEST(PopupsOnEngine, APageOpeningTwoHundredWindowsIsBlockedAndTheFrameStaysRespo
   });
   timer.start(50);
   f.Load(server.Url("/flood"), "Flood");
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().size() == 201u; }, 60000)) << f.frame->sites().size();
+  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 201u; }, 60000)) << f.frame->sites().sites().size();
   ASSERT_TRUE(WaitFor([&] {
-    return std::all_of(f.frame->sites().begin() + 1, f.frame->sites().end(),
-                       [](CKestrelView* v) { return v->m_bSuspectHidden; });
+    return std::all_of(f.frame->sites().sites().begin() + 1, f.frame->sites().sites().end(),
+                       [](CKestrelView* v) { return v->popup().blocked; });
   }, 60000));
   Pump(500);
   EXPECT_LT(longestGap, 3000);
@@ -361,7 +365,7 @@ TEST(PopupsOnEngine, APageOpeningTwoHundredWindowsIsBlockedAndTheFrameStaysRespo
   // They are gone at the first sweep after a minute.
   f.clock.Skip(61000);
   for (int i = 0; i < 20; ++i) f.frame->OnTimer(CMainFrame::kTimerId);
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().size() == 1u; }, 30000));
+  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 1u; }, 30000));
   Pump(500);  // the closed sites' windows go once their events have returned
   f.ExpectSound();
 }

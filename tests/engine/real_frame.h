@@ -40,13 +40,6 @@ struct RealFrame {
 
   RealFrame() {
     QtFrameWindow::Callbacks cb;
-    cb.command = [this](unsigned id) { return frame->OnCommand(id); };
-    cb.commandState = [](unsigned) { return 1; };
-    cb.siteActivated = [this](ChildWindow* w) { frame->OnSiteActivated(w); };
-    cb.siteCloseRequested = [this](ChildWindow* w) { frame->OnSiteCloseRequested(w); };
-    cb.tabSelected = [this](int i) { frame->OnTabSelected(i); };
-    cb.tabClose = [this](int i) { frame->OnTabClose(i); };
-    cb.siteMenuCommand = [this](int i, unsigned id) { frame->OnSiteMenuCommand(i, id); };
     cb.addressChosen = [this](int i) {
       if (addressChosen) addressChosen(i);
     };
@@ -55,12 +48,12 @@ struct RealFrame {
     };
     window = std::make_unique<QtFrameWindow>(std::move(cb));
     frame = std::make_unique<CMainFrame>(*window, profile, settings, clock, keys);
-    window->AttachTabBar(frame->tabBar(), &CMainFrame::TabStatusOf);
+    window->AttachFrame(*frame);
     window->resize(1000, 700);
     window->show();
   }
   ~RealFrame() {
-    window->DetachTabBar();
+    window->DetachFrame();
     frame.reset();
     window.reset();
   }
@@ -72,7 +65,7 @@ struct RealFrame {
   // The list holds only live sites, each visible one has its tab, and the
   // active site is one of them.
   void ExpectSound() const {
-    const auto& list = frame->sites();
+    const auto& list = frame->sites().sites();
     int visible = 0;
     for (CKestrelView* v : list)
       if (v->frame().IsVisible()) ++visible;

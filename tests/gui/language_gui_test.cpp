@@ -14,18 +14,23 @@
 #include "common/message.h"
 #include "settings/settings.h"
 #include "support/dialog_driver.h"
+#include "gui/gui_frame.h"
 #include "ui/frame_window_qt.h"
 #include "ui/language_ui_qt.h"
 
 namespace kestrel::test {
 namespace {
 
-std::unique_ptr<QtFrameWindow> Window() {
-  QtFrameWindow::Callbacks cb;
-  cb.command = [](unsigned) { return true; };
-  cb.commandState = [](unsigned) { return 1; };
-  return std::make_unique<QtFrameWindow>(std::move(cb));
-}
+// The window, its frame and the language menu on them, as start-up makes them.
+struct LanguageFrame : GuiFrame {
+  CLanguages& langs;
+  QtLanguageUi ui;
+  CLanguageMenu menu;
+  LanguageFrame(CLanguages& l, Settings& s)
+      : langs(l), ui(l, *window), menu(*frame, frame->menu(), l, s, ui) {
+    ui.TranslateFrame();
+  }
+};
 
 QStringList MenuTitles(QtFrameWindow& w) {
   QStringList out;
@@ -42,9 +47,8 @@ bool HasLabel(QtFrameWindow& w, const QString& text) {
 TEST(LanguageGui, SwitchingRetranslatesTheLiveWindowAndBack) {
   CLanguages langs(std::string(KESTREL_DATA_DIR) + "/language/");
   Settings settings;
-  auto w = Window();
-  QtLanguageUi ui(langs, settings, *w);
-  ui.TranslateFrame();
+  LanguageFrame f(langs, settings);
+  QtFrameWindow* w = f.window.get();
   ASSERT_EQ(MenuTitles(*w).first(), "&File");
   const std::vector<std::string> names = langs.LanguageNames();
   const auto german = std::find(names.begin(), names.end(), "Deutsch");
@@ -52,13 +56,14 @@ TEST(LanguageGui, SwitchingRetranslatesTheLiveWindowAndBack) {
   const unsigned deutsch = LanguageCommand(static_cast<std::size_t>(german - names.begin()));
   const unsigned english = LanguageCommand(static_cast<std::size_t>(
       std::find(names.begin(), names.end(), "English") - names.begin()));
-  EXPECT_EQ(ui.CommandState(english), 3);
-  EXPECT_EQ(ui.CommandState(deutsch), 1);
+  EXPECT_EQ(f.frame->CommandStateOf(english), (CommandState{true, true}));
+  EXPECT_EQ(f.frame->CommandStateOf(deutsch), (CommandState{true, false}));
+  EXPECT_FALSE(f.frame->CommandStateOf(LanguageCommand(names.size())).enabled);  // past the list
 
-  ASSERT_TRUE(ui.Command(deutsch));
+  ASSERT_TRUE(f.frame->OnCommand(deutsch));
   EXPECT_EQ(settings.UILanguage, "Deutsch");
   w->resize(900, 200);
-  SaveShot(w.get(), "frame Deutsch");
+  SaveShot(w, "frame Deutsch");
   EXPECT_EQ(MenuTitles(*w).first(), "&Datei");
   EXPECT_EQ(w->action(ID_FILE_NEW)->text().remove('&'), "Neu");
   EXPECT_EQ(w->action(ID_GO_BACK)->toolTip(), QString::fromStdString(langs.Translate("Back", "English", "Deutsch")));
@@ -67,7 +72,7 @@ TEST(LanguageGui, SwitchingRetranslatesTheLiveWindowAndBack) {
             "Type an address, a search or an alias, and press Enter");
   // The address field keeps what was typed in it.
   w->SetAddressText("Back");
-  ASSERT_TRUE(ui.Command(english));
+  ASSERT_TRUE(f.frame->OnCommand(english));
   EXPECT_EQ(w->addressEdit()->text(), "Back");
   EXPECT_EQ(MenuTitles(*w).first(), "&File");
   EXPECT_EQ(w->action(ID_FILE_NEW)->text(), "&New");
@@ -75,7 +80,17 @@ TEST(LanguageGui, SwitchingRetranslatesTheLiveWindowAndBack) {
   EXPECT_TRUE(HasLabel(*w, "Address"));
   EXPECT_EQ(settings.UILanguage, "English");
   // Messages follow the language too.
-  ui.Command(deutsch);
+  f.frame->OnCommand(deutsch);
+  // The radio mark follows the language in the menu itself.
+  const MenuItem* interfaceMenu = f.frame->menu().FindPopup({"Language", "Interface Language"});
+  ASSERT_NE(interfaceMenu, nullptr);
+  int marked = 0;
+  for (QAction* a : w->menuOf(*interfaceMenu)->actions())
+    if (a->isChecked()) {
+      ++marked;
+      EXPECT_EQ(a->data().toUInt(), deutsch);
+    }
+  EXPECT_EQ(marked, 1);
   SetMessageTranslator([&](const std::string& e) { return langs.Translate(e); });
   EXPECT_EQ(TranslateMessage("Please select a site!"), langs.Translate("Please select a site!", "English", "Deutsch"));
   EXPECT_NE(TranslateMessage("Please select a site!"), "Please select a site!");
@@ -86,17 +101,15 @@ TEST(LanguageGui, AStoredLanguageIsThereFromTheStart) {
   CLanguages langs(std::string(KESTREL_DATA_DIR) + "/language/");
   Settings settings;
   settings.UILanguage = "Deutsch";
-  auto w = Window();
-  QtLanguageUi ui(langs, settings, *w);
-  ui.TranslateFrame();
-  EXPECT_EQ(MenuTitles(*w).first(), "&Datei");
+  {
+    LanguageFrame f(langs, settings);
+    EXPECT_EQ(MenuTitles(*f.window).first(), "&Datei");
+  }
   // A language whose file has gone speaks English.
   settings.UILanguage = "Klingon";
-  auto w2 = Window();
   CLanguages langs2(std::string(KESTREL_DATA_DIR) + "/language/");
-  QtLanguageUi ui2(langs2, settings, *w2);
-  ui2.TranslateFrame();
-  EXPECT_EQ(MenuTitles(*w2).first(), "&File");
+  LanguageFrame f2(langs2, settings);
+  EXPECT_EQ(MenuTitles(*f2.window).first(), "&File");
 }
 
 }  // namespace

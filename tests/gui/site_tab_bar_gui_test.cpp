@@ -22,7 +22,14 @@ struct Fixture {
   std::array<char, 300> keys{};
   CKestrelView* site(int i) { return reinterpret_cast<CKestrelView*>(&keys[static_cast<std::size_t>(i)]); }
   std::map<const CKestrelView*, TabStatus> status;
-  CSiteTabBar model;
+  CSiteList list;
+  CSiteTabBar model{list};
+  // As the frame shows a site: on the list, its text, its tab.
+  void AddTab(const std::string& text, CKestrelView* v, bool select) {
+    list.Add(v);
+    model.SetTabText(v, text);
+    list.Show(v, select);
+  }
   std::vector<int> activated, closed;
   std::vector<std::pair<int, QPoint>> menus;
 
@@ -31,7 +38,11 @@ struct Fixture {
       auto it = status.find(v);
       return it == status.end() ? TabStatus{} : it->second;
     });
-    bar->activate = [this](int i) { activated.push_back(i); };
+    // The frame activates the clicked tab's site.
+    bar->activate = [this](int i) {
+      activated.push_back(i);
+      list.Activate(model.site(i));
+    };
     bar->closeTab = [this](int i) { closed.push_back(i); };
     bar->contextMenu = [this](int i, QPoint p) { menus.emplace_back(i, p); };
     bar->resize(width, bar->height());
@@ -56,7 +67,7 @@ void Shot(QWidget* w, const char* name) {
 
 TEST(SiteTabBarGui, DrawsGaugeAndErrorMarkWhereLaidOut) {
   Fixture f;
-  for (int i = 0; i < 4; ++i) f.model.AddTab("Page " + std::to_string(i), f.site(i), i == 1);
+  for (int i = 0; i < 4; ++i) f.AddTab("Page " + std::to_string(i), f.site(i), i == 1);
   f.status[f.site(0)] = {50, false};
   f.status[f.site(1)] = {100, false};
   f.status[f.site(2)] = {-1, true};
@@ -109,7 +120,7 @@ TEST(SiteTabBarGui, DrawsGaugeAndErrorMarkWhereLaidOut) {
 
 TEST(SiteTabBarGui, ClicksReachTheTabUnderTheMouse) {
   Fixture f;
-  for (int i = 0; i < 3; ++i) f.model.AddTab("Page " + std::to_string(i), f.site(i), i == 0);
+  for (int i = 0; i < 3; ++i) f.AddTab("Page " + std::to_string(i), f.site(i), i == 0);
   auto bar = f.MakeBar(600);
   auto centre = [&](int i) {
     const TabRect r = *f.model.RectOf(i);
@@ -165,7 +176,7 @@ TEST(SiteTabBarGui, ClicksReachTheTabUnderTheMouse) {
 TEST(SiteTabBarGui, ManyTabsScrollAndSurviveTheWindow) {
   Fixture f;
   auto bar = f.MakeBar(1000);
-  for (int i = 0; i < 250; ++i) f.model.AddTab("Tab " + std::to_string(i), f.site(i), true);
+  for (int i = 0; i < 250; ++i) f.AddTab("Tab " + std::to_string(i), f.site(i), true);
   ASSERT_TRUE(f.model.needsScroll());
   const int first = f.model.firstVisible();
   EXPECT_GT(first, 0);  // the newest, selected tab is in view
@@ -197,7 +208,7 @@ TEST(SiteTabBarGui, ManyTabsScrollAndSurviveTheWindow) {
 
   // The window goes first; the model keeps working without it.
   bar.reset();
-  f.model.AddTab("after", f.site(299), true);
+  f.AddTab("after", f.site(299), true);
   f.model.RedrawTab(0);
   EXPECT_EQ(f.model.count(), 251);
 }

@@ -13,6 +13,7 @@
 #include "frame/toolbars.h"
 #include "platform/profile.h"
 #include "support/dialog_driver.h"
+#include "gui/gui_frame.h"
 #include "ui/frame_window_qt.h"
 #include "ui/toolbar_dialog_qt.h"
 
@@ -25,20 +26,20 @@ std::vector<QAction*> ButtonsOf(QToolBar* bar) {
   return {all.begin(), all.end()};
 }
 
-std::unique_ptr<QtFrameWindow> Window() {
-  QtFrameWindow::Callbacks cb;
-  cb.command = [](unsigned) { return true; };
-  cb.commandState = [](unsigned) { return 1; };
-  auto w = std::make_unique<QtFrameWindow>(std::move(cb));
-  w->resize(1000, 600);
-  w->show();
-  return w;
-}
+struct ShownFrame : GuiFrame {
+  QtFrameWindow* w = window.get();
+  ShownFrame() {
+    w->resize(1000, 600);
+    w->show();
+  }
+  bool Checked(unsigned id) const { return frame->CommandStateOf(id).checked; }
+};
 
 TEST(ToolbarGui, ButtonsBandsAndTheLockSurviveARestartAndDamageGivesTheDefault) {
   RegistryProfile profile;
   {
-    auto w = Window();
+    ShownFrame f;
+    QtFrameWindow* w = f.w;
     // The defaults: twenty entries, two of them separators.
     EXPECT_EQ(ButtonsOf(w->standardToolBar()).size(), 20u);
     EXPECT_EQ(w->standardToolBar()->iconSize(), QSize(24, 24));
@@ -47,47 +48,58 @@ TEST(ToolbarGui, ButtonsBandsAndTheLockSurviveARestartAndDamageGivesTheDefault) 
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->popupMode(), QToolButton::MenuButtonPopup);
 
-    w->ApplyToolbarButtons({{57600, 0, 32787, 4242}, false, true});
+    w->bands().SetButtons({{ID_FILE_NEW, 0, ID_GO_BACK, 4242}, false, true});
     EXPECT_EQ(ButtonsOf(w->standardToolBar()).size(), 4u);
     EXPECT_EQ(w->standardToolBar()->iconSize(), QSize(16, 16));
     EXPECT_EQ(w->standardToolBar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     EXPECT_FALSE(w->action(4242)->isEnabled()) << "an id from nowhere is a dead button";
 
     // Hide the Address Bar, lock the bars.
-    EXPECT_EQ(w->BarCommandState(32961), 3);
-    w->BarCommand(32961);
-    EXPECT_EQ(w->BarCommandState(32961), 1);
+    EXPECT_TRUE(f.Checked(ID_VIEW_ADDRESS_BAR));
+    EXPECT_TRUE(f.frame->OnCommand(ID_VIEW_ADDRESS_BAR));
+    EXPECT_FALSE(f.Checked(ID_VIEW_ADDRESS_BAR));
     EXPECT_TRUE(w->addressToolBar()->isHidden());
-    w->BarCommand(32965);
-    EXPECT_TRUE(w->barsLocked());
+    f.frame->OnCommand(ID_LOCK_TOOLBARS);
+    EXPECT_TRUE(f.Checked(ID_LOCK_TOOLBARS));
     EXPECT_FALSE(w->standardToolBar()->isMovable());
     w->RecordBars(profile);
   }
   EXPECT_EQ(profile.GetString(kSettingsKey, "ToolBarButtons").value_or(""), "57600 0 32787 4242");
   {
-    auto w = Window();
-    w->RestoreBars(profile);
-    w->RestoreBars(profile);  // the start-up does it twice
-    EXPECT_EQ(w->toolbarButtons().ids, (std::vector<unsigned>{57600, 0, 32787, 4242}));
-    EXPECT_TRUE(w->toolbarButtons().showText);
+    ShownFrame f;
+    QtFrameWindow* w = f.w;
+    w->bands().Restore(profile);
+    w->bands().Restore(profile);  // the start-up does it twice
+    EXPECT_EQ(w->bands().buttons().ids, (std::vector<unsigned>{ID_FILE_NEW, 0, ID_GO_BACK, 4242}));
+    EXPECT_TRUE(w->bands().buttons().showText);
     EXPECT_TRUE(w->addressToolBar()->isHidden());
-    EXPECT_EQ(w->BarCommandState(32961), 1);
-    EXPECT_TRUE(w->barsLocked());
+    EXPECT_FALSE(f.Checked(ID_VIEW_ADDRESS_BAR));
+    EXPECT_TRUE(f.Checked(ID_LOCK_TOOLBARS));
     EXPECT_FALSE(w->addressToolBar()->isMovable());
+
+    // Full screen hides every bar; leaving brings back exactly the ones
+    // that were shown, not the hidden Address Bar.
+    f.frame->OnCommand(ID_FULL_SCREEN);
+    EXPECT_TRUE(w->menuBar()->isHidden());
+    EXPECT_TRUE(w->standardToolBar()->isHidden());
+    f.frame->OnCommand(ID_FULL_SCREEN);
+    EXPECT_FALSE(w->menuBar()->isHidden());
+    EXPECT_FALSE(w->standardToolBar()->isHidden());
+    EXPECT_TRUE(w->addressToolBar()->isHidden());
   }
   // A damaged layout (an unknown band) leaves every bar where a new frame has it.
   profile.SetDword(kSettingsKey, "band1", 1234);
   {
-    auto w = Window();
-    w->RestoreBars(profile);
-    EXPECT_FALSE(w->addressToolBar()->isHidden());
-    EXPECT_FALSE(w->standardToolBar()->isHidden());
-    EXPECT_TRUE(w->barsLocked()) << "the lock is read either way";
+    ShownFrame f;
+    f.w->bands().Restore(profile);
+    EXPECT_FALSE(f.w->addressToolBar()->isHidden());
+    EXPECT_FALSE(f.w->standardToolBar()->isHidden());
+    EXPECT_TRUE(f.Checked(ID_LOCK_TOOLBARS)) << "the lock is read either way";
   }
 }
 
 TEST(ToolbarGui, TheCustomiseDialogMovesButtonsAndResetsAtOnce) {
-  ToolbarButtons b{{57600, 32787}, true, false};
+  ToolbarButtons b{{ID_FILE_NEW, ID_GO_BACK}, true, false};
   ToolbarButtons appliedNow;
   ToolbarLook look;
   look.text = [](unsigned id) { return QtFrameWindow::ButtonText(id); };
@@ -120,7 +132,7 @@ TEST(ToolbarGui, TheCustomiseDialogMovesButtonsAndResetsAtOnce) {
     Button(d, "OK")->click();
   });
   ASSERT_TRUE(RunCustomizeToolbar(nullptr, b, look));
-  EXPECT_EQ(b.ids, (std::vector<unsigned>{32778, 57600, 32787, 0}));
+  EXPECT_EQ(b.ids, (std::vector<unsigned>{ID_VIEW_STOP, ID_FILE_NEW, ID_GO_BACK, 0}));
   EXPECT_TRUE(b.showText);
   EXPECT_FALSE(b.largeIcons);
 

@@ -1,7 +1,5 @@
 #include "support/fake_frame_window.h"
 
-#include <algorithm>
-
 namespace kestrel::test {
 
 void FakeFrameWindow::RunPosted() {
@@ -21,7 +19,5 @@ bool FakeFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& co
 }
 
 void FakeFrameWindow::ActivateSite(ChildWindow* window) { activated = window; }
-
-void FakeFrameWindow::RemoveTab(ChildWindow* w) { tabs.erase(std::remove(tabs.begin(), tabs.end(), w), tabs.end()); }
 
 }  // namespace kestrel::test

@@ -15,7 +15,7 @@ class FakeFrameWindow : public FrameWindow {
   std::function<std::pair<ChildWindow*, BrowserControl*>()> makeSite;
   std::vector<std::string> calls;  // one line per call that changes something
   std::vector<std::function<void()>> posted;
-  std::vector<ChildWindow*> tabs, destroyed;
+  std::vector<ChildWindow*> destroyed;
   ChildWindow* activated = nullptr;
   bool minimized = false, visible = true, rebar = true, caption = true, engineOffline = false, tray = false;
   bool blockAlternate = false, editing = false;
@@ -48,11 +48,6 @@ class FakeFrameWindow : public FrameWindow {
   void SetAddressText(const std::string& text) override { address = text; }
   bool AddressBeingEdited() const override { return editing; }
   void ClearAddressEditing() override { editing = false; }
-  void AddTab(ChildWindow* w, const std::string&, bool) override { tabs.push_back(w); }
-  void SelectTab(ChildWindow*) override {}
-  void SetTabText(ChildWindow*, const std::string&) override {}
-  void RedrawTab(ChildWindow*) override {}
-  void RemoveTab(ChildWindow* w) override;
   void SetTrayIcon(bool show) override { tray = show; }
   void ShowFileMenuAtCursor() override { note("FileMenu"); }
   void UpdateCommandStates() override { ++commandUpdates; }

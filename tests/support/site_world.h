@@ -2,6 +2,8 @@
 // A real main frame over a fake window, scripted controls, a profile in
 // memory and a clock and keys the test moves.
 #include "frame/main_frame.h"
+#include "platform/sound.h"
+#include "popups/popup_blocker.h"
 #include "support/fake_frame_window.h"
 #include "support/fake_site.h"
 
@@ -25,6 +27,43 @@ struct SiteWorld {
   }
   static ScriptedControl& Control(CKestrelView* v) { return static_cast<ScriptedControl&>(v->control()); }
   static FakeChild& Child(CKestrelView* v) { return static_cast<FakeChild&>(v->frame().window()); }
+};
+
+// The sound and the windows of popup blocking, remembering what they were asked.
+struct FakeSound : Sound {
+  std::vector<std::string> played;
+  void Play(const std::string& path) override { played.push_back(path); }
+};
+
+struct FakePopupUi : PopupUi {
+  std::vector<std::string> shown;
+  // The answers: OK or not, and the boxes ticked.
+  bool answerOk = true, entireDomain = false, closeNow = false;
+  std::function<void(std::vector<std::string>&)> editList;
+  std::function<void(HiddenSitesActions&)> useHiddenSites;
+  void HiddenSites(HiddenSitesActions a) override {
+    shown.push_back("Hidden Sites");
+    if (useHiddenSites) useHiddenSites(a);
+  }
+  bool AddToList(bool black, const std::string& address, bool& domain, bool& close) override {
+    shown.push_back(std::string(black ? "Add Into Black List " : "Add Into White List ") + address);
+    domain = entireDomain;
+    close = closeNow;
+    return answerOk;
+  }
+  bool EditList(bool black, std::vector<std::string>& list) override {
+    shown.push_back(black ? "Black List" : "White List");
+    if (editList) editList(list);
+    return answerOk;
+  }
+};
+
+// A site world whose frame blocks popups with a site filter of its own.
+struct PopupWorld : SiteWorld {
+  CSiteFilter filter;
+  FakeSound sound;
+  FakePopupUi ui;
+  CPopupBlocker popups{frame, filter, settings, sound, ui};
 };
 
 }  // namespace kestrel::test

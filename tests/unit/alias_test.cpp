@@ -21,16 +21,17 @@ namespace {
 
 using namespace std::string_literals;
 using Entries = std::vector<AliasEntry>;
+using Strings = std::vector<std::string>;
 using test::MessageRecorder;
-using test::RunWithFileSizeLimit;
 using test::TempDir;
+const Strings kSaveFailed{"Can't save alias file!"};
 
 // Records messages and answers questions as the test says.
 class Answering : public MessagePresenter {
  public:
   explicit Answering(bool ok) : ok_(ok) { SetMessagePresenter(this); }
   ~Answering() override { SetMessagePresenter(nullptr); }
-  std::vector<std::string> messages;
+  Strings messages;
   bool PresentMessage(const std::string& text, MessageKind kind) override {
     messages.push_back(text);
     return kind == MessageKind::Info || ok_;
@@ -40,58 +41,47 @@ class Answering : public MessagePresenter {
   bool ok_;
 };
 
-Entries LoadText(const TempDir& dir, const std::string& content) {
-  dir.write("alias.txt", content);
-  AliasList list;
-  list.LoadAliases(dir.file("alias.txt"));
-  return list.entries();
-}
-
-TEST(AliasFile, LinesSplitAtFirstBlankOrTab) {
-  TempDir dir;
-  EXPECT_EQ(LoadText(dir, "bank     https://bank.example/login\n"), (Entries{{"bank", "https://bank.example/login"}}));
-  EXPECT_EQ(LoadText(dir, "   \t news  http://news.example/ today  \n"),
-            (Entries{{"news", "http://news.example/ today"}}));
-  EXPECT_EQ(LoadText(dir, "mail\t \tmailto:me@example.org\n"), (Entries{{"mail", "mailto:me@example.org"}}));
-  // No separator: an entry that can never match.
-  EXPECT_EQ(LoadText(dir, "example.org\n"), (Entries{{"", "example.org"}}));
-  // CR LF, blank lines and a last line without a break; file order kept.
-  EXPECT_EQ(LoadText(dir, "a one\r\n\r\n   \r\nb two\r\nc three"),
-            (Entries{{"a", "one"}, {"b", "two"}, {"c", "three"}}));
-}
-
-TEST(AliasFile, LongLinesAreReadInPieces) {
-  TempDir dir;
-  const std::string a(kAliasLineLimit - 4, 'a'), b(kAliasLineLimit - 4, 'b'), c(90, 'c');
-  const std::string line = "one " + a + "two " + b + c;
-  ASSERT_EQ(line.size(), 600u);
-  EXPECT_EQ(LoadText(dir, line + "\n"), (Entries{{"one", a}, {"two", b}, {"", c}}));
-  // Exactly the limit is still one line.
-  const std::string exact = "x " + std::string(kAliasLineLimit - 2, 'y');
-  EXPECT_EQ(LoadText(dir, exact + "\n"), (Entries{{"x", exact.substr(2)}}));
-}
-
-TEST(AliasFile, HostileAndMissingFilesGiveSaneLists) {
+TEST(AliasFile, ReadingRulesAndHostileFiles) {
   TempDir dir;
   MessageRecorder messages;
-  EXPECT_TRUE(LoadText(dir, "").empty());
-  // Lines with NUL bytes are dropped; the rest of the file still counts.
-  EXPECT_EQ(LoadText(dir, "bad\0alias x\nok fine\nbin \x01\x02\xff\0tail\n"s), (Entries{{"ok", "fine"}}));
-  // Other binary bytes are text like any other.
-  EXPECT_EQ(LoadText(dir, "\x01\xfe \x7f\x80\n"s), (Entries{{"\x01\xfe", "\x7f\x80"}}));
+  const std::string a(kAliasLineLimit - 4, 'a'), b(kAliasLineLimit - 4, 'b'), c(90, 'c');
+  const std::string exact = "x " + std::string(kAliasLineLimit - 2, 'y');
+  const struct { std::string content; Entries entries; } cases[] = {
+      // Split at the first blank or tab; the full text keeps its inner blanks.
+      {"bank     https://bank.example/login\n", {{"bank", "https://bank.example/login"}}},
+      {"   \t news  http://news.example/ today  \n", {{"news", "http://news.example/ today"}}},
+      {"mail\t \tmailto:me@example.org\n", {{"mail", "mailto:me@example.org"}}},
+      {"example.org\n", {{"", "example.org"}}},  // no separator: an entry that can never match
+      // CR LF, blank lines and a last line without a break; file order kept.
+      {"a one\r\n\r\n   \r\nb two\r\nc three", {{"a", "one"}, {"b", "two"}, {"c", "three"}}},
+      // Long lines are read in pieces; exactly the limit is still one line.
+      {"one " + a + "two " + b + c + "\n", {{"one", a}, {"two", b}, {"", c}}},
+      {exact + "\n", {{"x", exact.substr(2)}}},
+      {"", {}},
+      // Lines with NUL bytes are dropped; other binary bytes are text like any other.
+      {"bad\0alias x\nok fine\nbin \x01\x02\xff\0tail\n"s, {{"ok", "fine"}}},
+      {"\x01\xfe \x7f\x80\n"s, {{"\x01\xfe", "\x7f\x80"}}}};
+  for (const auto& [content, entries] : cases) {
+    dir.write("alias.txt", content);
+    AliasList list;
+    list.LoadAliases(dir.file("alias.txt"));
+    EXPECT_EQ(list.entries(), entries) << content.substr(0, 60);
+  }
   // A huge line of garbage without breaks: pieces, no crash, nothing over the limit.
   std::string garbage;
   for (int i = 0; i < 100000; ++i) garbage += static_cast<char>(1 + (i * 37) % 250);
-  for (const AliasEntry& e : LoadText(dir, garbage)) EXPECT_LE(e.alias.size() + e.fullText.size(), kAliasLineLimit);
+  dir.write("garbage.txt", garbage);
+  AliasList list;
+  list.LoadAliases(dir.file("garbage.txt"));
+  EXPECT_FALSE(list.entries().empty());
+  for (const AliasEntry& e : list.entries()) EXPECT_LE(e.alias.size() + e.fullText.size(), kAliasLineLimit);
 
   // Loading empties the list first, even when the file is missing or a folder.
-  AliasList list;
-  list.Replace({{"old", "entry"}});
-  list.LoadAliases(dir.file("missing.txt"));
-  EXPECT_TRUE(list.entries().empty());
-  list.Replace({{"old", "entry"}});
-  list.LoadAliases(dir.path());
-  EXPECT_TRUE(list.entries().empty());
+  for (const std::string& path : {dir.file("missing.txt"), dir.path()}) {
+    list.Replace({{"old", "entry"}});
+    list.LoadAliases(path);
+    EXPECT_TRUE(list.entries().empty()) << path;
+  }
   EXPECT_TRUE(messages.messages.empty());
 }
 
@@ -102,33 +92,29 @@ TEST(AliasFile, SaveAndLoadRoundTrip) {
   const std::string longest = std::string(kAliasLineLimit - 2, 'z');
   const Entries good{{"b", "http://b.example/?q=a b"}, {"A", "\x01\xff weird bytes"}, {"", "nomatch"},
                      {"b", "second b"}, {"x", longest}};
-  AliasList list;
+  AliasList list, back;
   list.Replace(good);
   ASSERT_EQ(list.SaveAliases(path), 0);
   EXPECT_EQ(TempDir::ReadFile(path), "b http://b.example/?q=a b\nA \x01\xff weird bytes\n nomatch\nb second b\nx " +
                                          longest + "\n");
-  AliasList back;
   back.LoadAliases(path);
   EXPECT_EQ(back.entries(), good);
 
   // Entries the file cannot hold are left out instead of coming back as
   // something else: a blank in the alias, line breaks, NULs, a line past the
   // limit, and an empty alias before text with a blank (it would turn live).
-  Entries hostile = good;
-  hostile.insert(hostile.begin() + 1, {{"my bank", "http://bank.example/"},
-                                       {"br", "one\ntwo"},
-                                       {"cr", "one\rtwo"},
-                                       {"nul", "a\0b"s},
-                                       {"long", std::string(kAliasLineLimit, 'l')},
-                                       {"", "go somewhere"},
-                                       {"\tlead", "x"}});
-  list.Replace(hostile);
+  const Entries hostile{{"my bank", "http://bank.example/"}, {"br", "one\ntwo"}, {"cr", "one\rtwo"},
+                        {"nul", "a\0b"s}, {"long", std::string(kAliasLineLimit, 'l')}, {"", "go somewhere"},
+                        {"\tlead", "x"}};
+  Entries mixed = good;
+  mixed.insert(mixed.begin() + 1, hostile.begin(), hostile.end());
+  list.Replace(mixed);
   ASSERT_EQ(list.SaveAliases(path), 0);
   back.LoadAliases(path);
   EXPECT_EQ(back.entries(), good);
   EXPECT_TRUE(messages.messages.empty());
   for (const AliasEntry& e : good) EXPECT_TRUE(CanStoreAlias(e)) << e.alias;
-  for (std::size_t i = 1; i <= 7; ++i) EXPECT_FALSE(CanStoreAlias(hostile[i])) << hostile[i].alias;
+  for (const AliasEntry& e : hostile) EXPECT_FALSE(CanStoreAlias(e)) << e.alias;
 }
 
 TEST(AliasFile, FailedSaveIsReportedAndChangesNothing) {
@@ -136,29 +122,26 @@ TEST(AliasFile, FailedSaveIsReportedAndChangesNothing) {
   MessageRecorder messages;
   AliasList list;
   list.Replace({{"a", "b"}});
-  // A parent that is a regular file fails even for root.
+  // A parent that is a regular file fails even for root; a folder in the file's place is never replaced.
   dir.write("plain", "not a folder");
   EXPECT_EQ(list.SaveAliases(dir.file("plain") + "/alias.txt"), -1);
-  EXPECT_EQ(messages.messages, (std::vector<std::string>{"Can't save alias file!"}));
+  EXPECT_EQ(messages.messages, kSaveFailed);
   EXPECT_EQ(dir.read("plain"), "not a folder");
-  // A folder in the file's place is never replaced.
   std::filesystem::create_directory(dir.file("alias.txt"));
   dir.write("alias.txt/keep", "kept");
   EXPECT_EQ(list.SaveAliases(dir.file("alias.txt")), -1);
   EXPECT_EQ(messages.messages.size(), 2u);
   EXPECT_EQ(dir.read("alias.txt/keep"), "kept");
-  EXPECT_EQ(list.entries(), (Entries{{"a", "b"}}));
 
   // The disk fills up half way (a file size limit, which binds root too):
   // reported, and the old file is left byte for byte.
   const std::string old = "old \x01 content\r\nwith\0nul\n"s;
   dir.write("full.txt", old);
-  const int rc = RunWithFileSizeLimit(4096, [&] {
+  const int rc = test::RunWithFileSizeLimit(4096, [&] {
     MessageRecorder inChild;
     AliasList big;
     big.Replace(Entries(100, AliasEntry{"big", std::string(200, 'b')}));
-    const int saved = big.SaveAliases(dir.file("full.txt"));
-    return saved == 0 ? 1 : inChild.messages != std::vector<std::string>{"Can't save alias file!"} ? 2 : 0;
+    return big.SaveAliases(dir.file("full.txt")) == 0 ? 1 : inChild.messages != kSaveFailed ? 2 : 0;
   });
   EXPECT_EQ(rc, 0) << "1: reported success, 2: no message, 3: no limit";
   EXPECT_EQ(dir.read("full.txt"), old);
@@ -167,20 +150,12 @@ TEST(AliasFile, FailedSaveIsReportedAndChangesNothing) {
 TEST(AliasLookup, WholeTextFirstEntryAnyCase) {
   AliasList list;
   list.Replace({{"", "empty"}, {"Bank", "first bank"}, {"mail", "mailto:x"}, {"bank", "second bank"},
-                {"\xc3\x84rger", "umlaut"}});
-  EXPECT_EQ(list.LookupAlias("bank"), "first bank");
-  EXPECT_EQ(list.LookupAlias("BANK"), "first bank");
-  EXPECT_EQ(list.LookupAlias("MaIl"), "mailto:x");
-  EXPECT_EQ(list.LookupAlias("bank account"), "");
-  EXPECT_EQ(list.LookupAlias("ban"), "");
-  EXPECT_EQ(list.LookupAlias("banks"), "");
-  EXPECT_EQ(list.LookupAlias(""), "");
-  // Only ASCII letters fold.
-  EXPECT_EQ(list.LookupAlias("\xc3\x84rger"), "umlaut");
-  EXPECT_EQ(list.LookupAlias("\xc3\xa4rger"), "");
-  // The full text is returned as is, not looked up again.
-  list.Replace({{"a", "b"}, {"b", "c"}});
-  EXPECT_EQ(list.LookupAlias("a"), "b");
+                {"\xc3\x84rger", "umlaut"}, {"a", "mail"}});
+  // Only ASCII letters fold; the full text is returned as is, not looked up again.
+  const std::pair<std::string, std::string> cases[] = {
+      {"bank", "first bank"}, {"BANK", "first bank"}, {"MaIl", "mailto:x"}, {"bank account", ""}, {"ban", ""},
+      {"banks", ""},          {"", ""},               {"\xc3\x84rger", "umlaut"}, {"\xc3\xa4rger", ""}, {"a", "mail"}};
+  for (const auto& [text, full] : cases) EXPECT_EQ(list.LookupAlias(text), full) << text;
 }
 
 AliasList Sample() {
@@ -190,8 +165,8 @@ AliasList Sample() {
   return list;
 }
 
-std::vector<std::string> Aliases(const AliasDialogModel& m) {
-  std::vector<std::string> out;
+Strings Aliases(const AliasDialogModel& m) {
+  Strings out;
   for (const AliasEntry& e : m.rows()) out.push_back(e.alias);
   return out;
 }
@@ -200,7 +175,7 @@ TEST(AliasDialog, OpenSortsStablyAndSelectsFirst) {
   MessageRecorder messages;
   AliasDialogModel m;
   m.Open(Sample());
-  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"apple", "Bank", "bank", "mail", "zoo"}));
+  EXPECT_EQ(Aliases(m), (Strings{"apple", "Bank", "bank", "mail", "zoo"}));
   EXPECT_EQ(m.selection(), (std::set<int>{0}));
   EXPECT_EQ(m.aliasField(), "apple");
   EXPECT_EQ(m.fullTextField(), "http://apple");
@@ -211,11 +186,11 @@ TEST(AliasDialog, OpenSortsStablyAndSelectsFirst) {
   // Same column flips, equal keys keep their order, selection follows rows.
   m.SortBy(AliasDialogModel::kAliasColumn);
   EXPECT_FALSE(m.ascending());
-  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"zoo", "mail", "Bank", "bank", "apple"}));
+  EXPECT_EQ(Aliases(m), (Strings{"zoo", "mail", "Bank", "bank", "apple"}));
   EXPECT_EQ(m.selection(), (std::set<int>{1, 2}));
   m.SortBy(AliasDialogModel::kFullTextColumn);
   EXPECT_TRUE(m.ascending());
-  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"bank", "apple", "zoo", "Bank", "mail"}));
+  EXPECT_EQ(Aliases(m), (Strings{"bank", "apple", "zoo", "Bank", "mail"}));
   m.SortBy(7);  // no such column
   EXPECT_EQ(m.sortColumn(), AliasDialogModel::kFullTextColumn);
   // An empty list opens with nothing selected.
@@ -230,26 +205,19 @@ TEST(AliasDialog, AddValidatesInsertsAndSelects) {
   AliasDialogModel m;
   m.Open(Sample());
   const auto before = m.rows();
-  struct Bad {
-    std::string alias, full, message;
-  };
-  const std::vector<Bad> bad{
-      {"", "x", "Invalid alias!"},
-      {"  \t", "x", "Invalid alias!"},
-      {"my bank", "x", "Invalid alias! An alias is a single word without blanks or tabs."},
-      {"a\tb", "x", "Invalid alias! An alias is a single word without blanks or tabs."},
-      {"ok", "", "Invalid full text!"},
-      {"ok", "   ", "Invalid full text!"},
-      {"ok", "one\ntwo", "Invalid full text! It cannot contain line breaks."},
-      {"ok", "a\0b"s, "Invalid full text! It cannot contain line breaks."},
+  const std::string noBlanks = "Invalid alias! An alias is a single word without blanks or tabs.",
+                    noBreaks = "Invalid full text! It cannot contain line breaks.";
+  const struct { std::string alias, full, message; } bad[] = {
+      {"", "x", "Invalid alias!"},       {"  \t", "x", "Invalid alias!"},      {"my bank", "x", noBlanks},
+      {"a\tb", "x", noBlanks},           {"ok", "", "Invalid full text!"},     {"ok", "   ", "Invalid full text!"},
+      {"ok", "one\ntwo", noBreaks},      {"ok", "a\0b"s, noBreaks},
       {"ok", std::string(kAliasLineLimit, 'x'),
-       "The alias and full text are too long: together they may have at most 254 characters."},
-  };
-  for (const Bad& b : bad) {
+       "The alias and full text are too long: together they may have at most 254 characters."}};
+  for (const auto& b : bad) {
     messages.messages.clear();
     m.SetFields(b.alias, b.full);
     EXPECT_FALSE(m.Add());
-    EXPECT_EQ(messages.messages, (std::vector<std::string>{b.message})) << b.alias << "|" << b.full;
+    EXPECT_EQ(messages.messages, (Strings{b.message})) << b.alias << "|" << b.full;
     EXPECT_EQ(m.rows(), before);
     EXPECT_EQ(m.aliasField(), b.alias);  // kept for the user to fix
   }
@@ -257,17 +225,16 @@ TEST(AliasDialog, AddValidatesInsertsAndSelects) {
   // A duplicate goes after the existing ones; the first equal alias is selected.
   m.SetFields(" bank ", " http://new ");
   EXPECT_TRUE(m.Add());
-  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"apple", "Bank", "bank", "bank", "mail", "zoo"}));
+  EXPECT_EQ(Aliases(m), (Strings{"apple", "Bank", "bank", "bank", "mail", "zoo"}));
   EXPECT_EQ(m.rows()[3], (AliasEntry{"bank", "http://new"}));
   EXPECT_EQ(m.selection(), (std::set<int>{2}));
   EXPECT_EQ(m.focusRow(), 2);
-  EXPECT_EQ(m.aliasField(), "");
-  EXPECT_EQ(m.fullTextField(), "");
+  EXPECT_EQ(m.aliasField() + m.fullTextField(), "");
   // In descending order the new row is sorted in the same way.
   m.SortBy(AliasDialogModel::kAliasColumn);
   m.SetFields("b", "x");
   EXPECT_TRUE(m.Add());
-  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"zoo", "mail", "Bank", "bank", "bank", "b", "apple"}));
+  EXPECT_EQ(Aliases(m), (Strings{"zoo", "mail", "Bank", "bank", "bank", "b", "apple"}));
   EXPECT_EQ(m.selection(), (std::set<int>{5}));
   // The longest storable entry is accepted.
   m.SetFields("y", std::string(kAliasLineLimit - 2, 'y'));
@@ -283,7 +250,7 @@ TEST(AliasDialog, RemoveAsksAndChangeNeedsSelection) {
     m.Select({0, 2});
     m.SetFields("typed", "text");
     EXPECT_FALSE(m.Remove());
-    EXPECT_EQ(cancel.messages, (std::vector<std::string>{"Are you sure to delete the selected entries?"}));
+    EXPECT_EQ(cancel.messages, (Strings{"Are you sure to delete the selected entries?"}));
     EXPECT_EQ(m.rows().size(), 5u);
     EXPECT_EQ(m.aliasField(), "");
   }
@@ -292,15 +259,15 @@ TEST(AliasDialog, RemoveAsksAndChangeNeedsSelection) {
   m.Open(Sample());
   m.Select({0, 2, 4});
   EXPECT_TRUE(m.Remove());
-  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"Bank", "mail"}));
+  EXPECT_EQ(Aliases(m), (Strings{"Bank", "mail"}));
   EXPECT_TRUE(m.selection().empty());
   EXPECT_EQ(m.fullTextField(), "");
 
   ok.messages.clear();
   m.SetFields("new", "text");
   EXPECT_FALSE(m.Change());
-  EXPECT_EQ(ok.messages, (std::vector<std::string>{"Please select an entry for change!"}));
-  EXPECT_EQ(Aliases(m), (std::vector<std::string>{"Bank", "mail"}));
+  EXPECT_EQ(ok.messages, (Strings{"Please select an entry for change!"}));
+  EXPECT_EQ(Aliases(m), (Strings{"Bank", "mail"}));
   // With a selection: validated like Add, written into the first selected row.
   m.Select({1, 0});
   m.SetFields("two words", "x");
@@ -329,10 +296,9 @@ TEST(AliasDialog, CloseWritesDisplayedOrder) {
   AliasList other;
   dir.write("plain", "");
   EXPECT_EQ(m.Close(other, dir.file("plain") + "/alias.txt"), -1);
-  EXPECT_EQ(messages.messages, (std::vector<std::string>{"Can't save alias file!"}));
+  EXPECT_EQ(messages.messages, kSaveFailed);
   EXPECT_EQ(other.LookupAlias("bank"), "https://bank");
   EXPECT_EQ(other.entries().front().alias, "zoo");
-  EXPECT_STREQ(AliasDialogModel::kHelpPage, "alias.htm");
 }
 
 }  // namespace

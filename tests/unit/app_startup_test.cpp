@@ -10,6 +10,7 @@
 #include "app/tips.h"
 #include "common/progdir.h"
 #include "common/textfile.h"
+#include "frame/command_ids.h"
 #include "platform/handoff.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
@@ -31,8 +32,11 @@ struct Harness {
   FakeDefaultBrowser browser;
   std::unique_ptr<SingleInstance> instance;
   std::unique_ptr<CKestrelApp> app;
+  CommandRegistry commands;
 
   Harness() { Make(); }
+  // A command as the menus send it.
+  bool Run(unsigned id) { return commands.Execute({id, nullptr}); }
   ~Harness() { SetMessagePresenter(nullptr); }
   void Make() {
     instance = std::make_unique<SingleInstance>(dir.file("run"));
@@ -44,6 +48,8 @@ struct Harness {
     s.profilePath = dir.file("cfg/profile.reg");
     s.homePage = "http://home.example/";
     app = std::make_unique<CKestrelApp>(s);
+    commands = {};
+    app->RegisterCommands(commands);
   }
   // Shuts the current run down and starts a new one over the same files.
   bool Restart(const std::string& cmd = "") {
@@ -267,26 +273,26 @@ TEST(AppCommands, OptionsSheetCopiesBackOnlyOnOk) {
   };
   h.app->settings.SUUrl = "old";
   h.dialogs.answerOk = false;
-  EXPECT_TRUE(h.app->OnCommand(ID_OPTIONS));
+  EXPECT_TRUE(h.Run(ID_OPTIONS));
   EXPECT_EQ(h.app->settings.SUUrl, "old");
   EXPECT_FALSE(h.host.has("RereadBlankSites"));
   h.dialogs.answerOk = true;
-  EXPECT_TRUE(h.app->OnCommand(ID_OPTIONS));
+  EXPECT_TRUE(h.Run(ID_OPTIONS));
   EXPECT_TRUE(h.app->settings.SUOpenPage);
   EXPECT_EQ(h.app->settings.SUUrl, "http://start.example/");
   EXPECT_EQ(h.app->settings.SUScript, "a\nb");
   EXPECT_TRUE(h.host.has("RereadBlankSites"));
 
   h.host.calls.clear();
-  EXPECT_TRUE(h.app->OnCommand(ID_FILE_NEW));
+  EXPECT_TRUE(h.Run(ID_FILE_NEW));
   EXPECT_EQ(h.host.calls, (std::vector<std::string>{"NewSite", "Navigate about:blank"}));
   // No room for another site: the newest page is left alone and the user told.
   h.host.calls.clear();
   h.host.refuseSites = true;
-  EXPECT_TRUE(h.app->OnCommand(ID_FILE_NEW));
+  EXPECT_TRUE(h.Run(ID_FILE_NEW));
   EXPECT_EQ(h.host.calls, (std::vector<std::string>{"NewSite"}));
   EXPECT_EQ(h.dialogs.shown.back(), "Message: Can't open another site: too many sites are open.");
-  EXPECT_FALSE(h.app->OnCommand(12345));
+  EXPECT_FALSE(h.Run(12345));
 }
 
 TEST(AppCommands, TipOfTheDayRemembersTheTipAndSwitchesOffAtTheLast) {
@@ -298,11 +304,11 @@ TEST(AppCommands, TipOfTheDayRemembersTheTipAndSwitchesOffAtTheLast) {
     EXPECT_EQ(t.current(), "one");
     t.Next();
   };
-  h.app->OnCommand(ID_TIP_OF_THE_DAY);
+  h.Run(ID_TIP_OF_THE_DAY);
   EXPECT_EQ(h.app->settings.TipNum, 1);
   EXPECT_TRUE(h.app->settings.ShowTip);
   h.dialogs.useTips = [](TipsModel& t) { EXPECT_EQ(t.current(), "three"); };  // opens on the next one
-  h.app->OnCommand(ID_TIP_OF_THE_DAY);
+  h.Run(ID_TIP_OF_THE_DAY);
   EXPECT_EQ(h.app->settings.TipNum, 2);
   EXPECT_FALSE(h.app->settings.ShowTip);
   SetProgramDirectory("");
@@ -331,7 +337,7 @@ TEST(AppCommands, GeneralOptionsApplyAtOnceAndTheListButtonsOpenTheLists) {
   // Cancel: the list the button opened stays edited, nothing else changes.
   h.dialogs.answerOk = false;
   h.host.calls.clear();
-  h.app->OnCommand(ID_OPTIONS);
+  h.Run(ID_OPTIONS);
   EXPECT_TRUE(h.host.has("EditFilterList black"));
   EXPECT_FALSE(s.AutoClosePopup);
   EXPECT_FALSE(h.host.has("TrayIcon on"));
@@ -339,7 +345,7 @@ TEST(AppCommands, GeneralOptionsApplyAtOnceAndTheListButtonsOpenTheLists) {
   h.dialogs.answerOk = true;
   h.dialogs.pressListButton = "white";
   h.host.calls.clear();
-  h.app->OnCommand(ID_OPTIONS);
+  h.Run(ID_OPTIONS);
   EXPECT_TRUE(h.host.has("EditFilterList white"));
   EXPECT_TRUE(s.AutoClosePopup);
   EXPECT_TRUE(s.RecPPLook);
@@ -352,7 +358,7 @@ TEST(AppCommands, GeneralOptionsApplyAtOnceAndTheListButtonsOpenTheLists) {
   h.dialogs.editGeneral = nullptr;
   h.dialogs.pressListButton.reset();
   h.host.calls.clear();
-  h.app->OnCommand(ID_OPTIONS);
+  h.Run(ID_OPTIONS);
   EXPECT_FALSE(h.host.has("TrayIcon on"));
   EXPECT_FALSE(h.host.has("TrayIcon off"));
 }

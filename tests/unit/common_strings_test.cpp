@@ -13,34 +13,28 @@ using Fields = std::vector<std::string>;
 using namespace std::string_literals;
 
 TEST(CommonStrings, TrimRemovesOnlySpaceAndControlsNineToThirteen) {
-  EXPECT_EQ(Trim(" \t\n\v\f\rab c\r\n "), "ab c");
-  EXPECT_EQ(Trim(" \t "), "");
-  EXPECT_EQ(Trim(""), "");
   // NUL, 8, 14 and the UTF-8 no-break space are text, not blanks.
-  EXPECT_EQ(Trim(std::string("\0x\0", 3)), std::string("\0x\0", 3));
-  EXPECT_EQ(Trim("\x08x\x0e"), "\x08x\x0e");
-  EXPECT_EQ(Trim("\xC2\xA0x"), "\xC2\xA0x");
+  const std::pair<std::string, std::string> cases[] = {
+      {" \t\n\v\f\rab c\r\n ", "ab c"}, {" \t ", ""},           {"", ""},
+      {"\0x\0"s, "\0x\0"s},           {"\x08x\x0e", "\x08x\x0e"}, {"\xC2\xA0x", "\xC2\xA0x"}};
+  for (const auto& [text, trimmed] : cases) EXPECT_EQ(Trim(text), trimmed) << text;
 }
 
 TEST(CommonStrings, FieldsSkipLeadingSeparatorsAndCollapseRuns) {
-  EXPECT_EQ(GetField(";;a;;b;c;;", 0, ';'), "a");
-  EXPECT_EQ(GetField(";;a;;b;c;;", 1, ';'), "b");
-  EXPECT_EQ(GetField(";;a;;b;c;;", 2, ';'), "c");
-  EXPECT_EQ(GetField(";;a;;b;c;;", 3, ';'), "");
+  const struct { std::string text; char sep; Fields fields; } cases[] = {
+      {";;a;;b;c;;", ';', {"a", "b", "c"}}, {";;;", ';', {}}, {"", ';', {}}, {"abc", ';', {"abc"}},
+      {" a ; b ", ';', {" a ", " b "}},  // not trimmed
+      // Zero means any blank; a named blank is the only separator.
+      {"\t one \r\ntwo\vthree\f", 0, {"one", "two", "three"}}, {" \t\r\n ", 0, {}},
+      {"a b\nc d\n\n", '\n', {"a b", "c d"}}, {"x=1&&y=2&", '&', {"x=1", "y=2"}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(SplitFields(c.text, c.sep), c.fields);
+    EXPECT_EQ(CountFields(c.text, c.sep), static_cast<int>(c.fields.size()));
+    for (int i = 0; i <= static_cast<int>(c.fields.size()); ++i)
+      EXPECT_EQ(GetField(c.text, i, c.sep), i < static_cast<int>(c.fields.size()) ? c.fields[i] : "") << i;
+  }
   EXPECT_EQ(GetField("a;b", -1, ';'), "");
-  EXPECT_EQ(GetField("", 0, ';'), "");
-  EXPECT_EQ(GetField(" a ; b ", 1, ';'), " b ");  // not trimmed
-  EXPECT_EQ(CountFields(";;a;;b;c;;", ';'), 3);
-  EXPECT_EQ(CountFields(";;;", ';'), 0);
-  EXPECT_EQ(CountFields("", ';'), 0);
-  EXPECT_EQ(CountFields("abc", ';'), 1);
-
-  // Zero means any blank; a named blank is the only separator.
-  const std::string mixed = "\t one \r\ntwo\vthree\f";
-  EXPECT_EQ(SplitFields(mixed, 0), (Fields{"one", "two", "three"}));
-  EXPECT_EQ(CountFields(" \t\r\n ", 0), 0);
-  EXPECT_EQ(SplitFields("a b\nc d\n\n", '\n'), (Fields{"a b", "c d"}));
-  EXPECT_EQ(SplitFields("x=1&&y=2&", '&'), (Fields{"x=1", "y=2"}));
 }
 
 TEST(CommonStrings, SplitCountAndGetFieldAgree) {
@@ -59,21 +53,20 @@ TEST(CommonStrings, CaseFoldingTouchesAsciiLettersOnly) {
   EXPECT_EQ(ToLowerAscii("AbZ@[`{09"), "abz@[`{09");
   EXPECT_EQ(ToUpperAscii("aBz@[`{09"), "ABZ@[`{09");
   EXPECT_EQ(ToLowerAscii("\xC3\x89"), "\xC3\x89");  // É stays as it is
-  EXPECT_TRUE(EqualsNoCase("Kestrel", "kESTREL"));
-  EXPECT_FALSE(EqualsNoCase("Kestrel", "Kestrel "));
-  EXPECT_FALSE(EqualsNoCase("\xC3\x89", "\xC3\xA9"));  // É and é differ
-  EXPECT_FALSE(EqualsNoCase("@", "`"));              // neighbours of the letter ranges
   EXPECT_TRUE(StartsWithNoCase("HTTP://x", "http://"));
   EXPECT_TRUE(StartsWithNoCase("abc", ""));
   EXPECT_FALSE(StartsWithNoCase("htt", "http"));
-
-  EXPECT_EQ(CompareNoCase("abc", "ABC"), 0);
-  EXPECT_LT(CompareNoCase("abc", "ABD"), 0);
-  EXPECT_GT(CompareNoCase("b", "A"), 0);
-  EXPECT_LT(CompareNoCase("ab", "ABC"), 0);  // a prefix sorts first
-  EXPECT_GT(CompareNoCase("abc", "AB"), 0);
-  EXPECT_GT(CompareNoCase("\xC3\xA9", "z"), 0);  // bytes compare unsigned
-  EXPECT_LT(CompareNoCase("_", "a"), 0);         // folded to lower case, like stricmp
+  // A prefix sorts first, bytes compare unsigned, letters fold to lower case (like stricmp): É and é differ,
+  // and so do the neighbours of the letter ranges.
+  const struct { std::string a, b; int sign; } pairs[] = {
+      {"Kestrel", "kESTREL", 0}, {"abc", "ABC", 0},        {"Kestrel", "Kestrel ", -1}, {"abc", "ABD", -1},
+      {"b", "A", 1},             {"ab", "ABC", -1},        {"abc", "AB", 1},            {"\xC3\xA9", "z", 1},
+      {"_", "a", -1},            {"\xC3\x89", "\xC3\xA9", -1}, {"@", "`", -1}};
+  for (const auto& [a, b, sign] : pairs) {
+    EXPECT_EQ(EqualsNoCase(a, b), sign == 0) << a << " " << b;
+    const int c = CompareNoCase(a, b);
+    EXPECT_EQ((c > 0) - (c < 0), sign) << a << " " << b;
+  }
 }
 
 TEST(CommonStrings, HexRoundTripsAndRejectsAnythingButPairsOfDigits) {

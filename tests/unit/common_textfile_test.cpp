@@ -18,11 +18,11 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using namespace std::string_literals;
-using test::RunWithFileSizeLimit;
 using test::ScopedEnv;
 using test::TempDir;
+constexpr auto Cut = LongLines::Cut, Pieces = LongLines::Pieces;
 
-TextReadOptions Opts(std::size_t max, LongLines mode = LongLines::Cut, bool trim = true) { return {max, mode, trim}; }
+TextReadOptions Opts(std::size_t max, LongLines mode = Cut, bool trim = true) { return {max, mode, trim}; }
 
 Lines Names(const std::string& dir) {
   Lines names;
@@ -36,32 +36,41 @@ mode_t Mode(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-TEST(CommonTextFile, EveryKindOfLineBreakEndsOneLine) {
-  EXPECT_EQ(SplitTextLines("a\r\rb\n\r\nc"), (Lines{"a", "", "b", "", "c"}));
-  EXPECT_EQ(SplitTextLines("one\r\ntwo\nthree\rfour"), (Lines{"one", "two", "three", "four"}));
-  EXPECT_EQ(SplitTextLines("\n\n"), (Lines{"", ""}));
-  EXPECT_EQ(SplitTextLines("\r\n"), (Lines{""}));
-  EXPECT_EQ(SplitTextLines("x"), (Lines{"x"}));
-  EXPECT_TRUE(SplitTextLines("").empty());
-  EXPECT_EQ(SplitTextLines(" a \t\r\n\t\n"), (Lines{"a", ""}));
-  EXPECT_EQ(SplitTextLines(" a \t\r\n\t\n", Opts(99, LongLines::Cut, false)), (Lines{" a \t", "\t"}));
-  EXPECT_EQ(SplitTextLines("a\0b\n\0\n"s), (Lines{"a\0b"s, "\0"s}));  // NUL is an ordinary byte
-}
-
-TEST(CommonTextFile, OverlongLinesAreCutOrReadInPieces) {
+TEST(CommonTextFile, LineBreaksCutsAndPiecesInMemoryAndOnDisk) {
+  const TextReadOptions plain;
   const std::string text = "abcd\nabcde\nabcdefghi\r\nx";
-  EXPECT_EQ(SplitTextLines(text, Opts(4)), (Lines{"abcd", "abcd", "abcd", "x"}));
-  EXPECT_EQ(SplitTextLines(text, Opts(4, LongLines::Pieces)),
-            (Lines{"abcd", "abcd", "e", "abcd", "efgh", "i", "x"}));
-  // A line that fills its last piece exactly gives no empty piece after it.
-  EXPECT_EQ(SplitTextLines("abcdefgh\nz", Opts(4, LongLines::Pieces)), (Lines{"abcd", "efgh", "z"}));
-  EXPECT_EQ(SplitTextLines("abcdefgh", Opts(4, LongLines::Pieces)), (Lines{"abcd", "efgh"}));
-  // Trimming comes after the cut, piece by piece.
-  EXPECT_EQ(SplitTextLines("  abcdef\n", Opts(4)), (Lines{"ab"}));
-  EXPECT_EQ(SplitTextLines("ab    cd", Opts(3, LongLines::Pieces)), (Lines{"ab", "", "cd"}));
-  // A zero maximum keeps one byte rather than looping or keeping nothing.
-  EXPECT_EQ(SplitTextLines("abc\nd", Opts(0)), (Lines{"a", "d"}));
-  EXPECT_EQ(SplitTextLines("abc", Opts(0, LongLines::Pieces)), (Lines{"a", "b", "c"}));
+  const struct { std::string text; TextReadOptions opts; Lines lines; } cases[] = {
+      // Every kind of line break ends one line; NUL is an ordinary byte.
+      {"a\r\rb\n\r\nc", plain, {"a", "", "b", "", "c"}},
+      {"one\r\ntwo\nthree\rfour", plain, {"one", "two", "three", "four"}},
+      {"\n\n", plain, {"", ""}},
+      {"\r\n", plain, {""}},
+      {"x", plain, {"x"}},
+      {"", plain, {}},
+      {" a \t\r\n\t\n", plain, {"a", ""}},
+      {" a \t\r\n\t\n", Opts(99, Cut, false), {" a \t", "\t"}},
+      {"a\0b\n\0\n"s, plain, {"a\0b"s, "\0"s}},
+      // Over-long lines are cut or read in pieces.
+      {text, Opts(4), {"abcd", "abcd", "abcd", "x"}},
+      {text, Opts(4, Pieces), {"abcd", "abcd", "e", "abcd", "efgh", "i", "x"}},
+      // A line that fills its last piece exactly gives no empty piece after it.
+      {"abcdefgh\nz", Opts(4, Pieces), {"abcd", "efgh", "z"}},
+      {"abcdefgh", Opts(4, Pieces), {"abcd", "efgh"}},
+      // Trimming comes after the cut, piece by piece.
+      {"  abcdef\n", Opts(4), {"ab"}},
+      {"ab    cd", Opts(3, Pieces), {"ab", "", "cd"}},
+      // A zero maximum keeps one byte rather than looping or keeping nothing.
+      {"abc\nd", Opts(0), {"a", "d"}},
+      {"abc", Opts(0, Pieces), {"a", "b", "c"}}};
+  TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(SplitTextLines(c.text, c.opts), c.lines);
+    dir.write("t.txt", c.text);
+    EXPECT_EQ(ReadTextLines(dir.file("t.txt"), c.opts), c.lines);
+  }
+  EXPECT_FALSE(ReadTextLines(dir.file("missing.txt")));
+  EXPECT_FALSE(ReadTextLines(dir.path()));  // a folder opens but cannot be read
 }
 
 TEST(CommonTextFile, FileReadingMatchesMemoryAcrossReadBoundaries) {
@@ -72,23 +81,13 @@ TEST(CommonTextFile, FileReadingMatchesMemoryAcrossReadBoundaries) {
   const std::string content = std::string(chunk - 1, 'x') + "\r\n" + std::string(chunk - 2, 'y') + "\r" + "z" +
                               std::string(3 * chunk, 'w') + "\n";
   dir.write("t.txt", content);
-  const auto cut = ReadTextLines(dir.file("t.txt"), Opts(1 << 20));
-  ASSERT_TRUE(cut);
-  ASSERT_EQ(cut->size(), 3u);
-  EXPECT_EQ((*cut)[0], std::string(chunk - 1, 'x'));
-  EXPECT_EQ((*cut)[1], std::string(chunk - 2, 'y'));
-  EXPECT_EQ((*cut)[2], "z" + std::string(3 * chunk, 'w'));
-  const auto pieces = ReadTextLines(dir.file("t.txt"), Opts(1000, LongLines::Pieces, false));
+  EXPECT_EQ(ReadTextLines(dir.file("t.txt"), Opts(1 << 20)),
+            (Lines{std::string(chunk - 1, 'x'), std::string(chunk - 2, 'y'), "z" + std::string(3 * chunk, 'w')}));
+  const auto pieces = ReadTextLines(dir.file("t.txt"), Opts(1000, Pieces, false));
   ASSERT_TRUE(pieces);
-  EXPECT_EQ(*pieces, SplitTextLines(content, Opts(1000, LongLines::Pieces, false)));
+  EXPECT_EQ(*pieces, SplitTextLines(content, Opts(1000, Pieces, false)));
   EXPECT_EQ(pieces->size(), 66u + 66u + 197u);
   for (const std::string& p : *pieces) EXPECT_LE(p.size(), 1000u);
-
-  EXPECT_FALSE(ReadTextLines(dir.file("missing.txt")));
-  EXPECT_FALSE(ReadTextLines(dir.path()));  // a folder opens but cannot be read
-  dir.write("empty.txt", "");
-  ASSERT_TRUE(ReadTextLines(dir.file("empty.txt")));
-  EXPECT_TRUE(ReadTextLines(dir.file("empty.txt"))->empty());
 }
 
 TEST(CommonTextFile, HugeFilesReadInLinearTime) {
@@ -102,10 +101,8 @@ TEST(CommonTextFile, HugeFilesReadInLinearTime) {
   EXPECT_EQ(lines->back(), "line number 9999");
 
   dir.write("one.txt", std::string(24u << 20, 'q'));  // one 24 MB line, no break
-  const auto cut = ReadTextLines(dir.file("one.txt"), Opts(1024));
-  ASSERT_TRUE(cut);
-  EXPECT_EQ(*cut, (Lines{std::string(1024, 'q')}));
-  const auto pieces = ReadTextLines(dir.file("one.txt"), Opts(1024, LongLines::Pieces));
+  EXPECT_EQ(ReadTextLines(dir.file("one.txt"), Opts(1024)), (Lines{std::string(1024, 'q')}));
+  const auto pieces = ReadTextLines(dir.file("one.txt"), Opts(1024, Pieces));
   ASSERT_TRUE(pieces);
   EXPECT_EQ(pieces->size(), 24u * 1024);
 }
@@ -136,12 +133,11 @@ TEST(CommonTextFile, AtomicWriteReplacesWholeAndKeepsTheMode) {
   EXPECT_EQ(Mode(path), 0644 & ~mask);
   ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
 
-  const std::string binary = "\0second\xff\r\n"s + std::string(100000, 's');
-  ASSERT_TRUE(WriteFileAtomic(path, binary));
-  EXPECT_EQ(TempDir::ReadFile(path), binary);
-  EXPECT_EQ(Mode(path), 0600u);
-  ASSERT_TRUE(WriteFileAtomic(path, ""));
-  EXPECT_EQ(TempDir::ReadFile(path), "");
+  for (const std::string& content : {"\0second\xff\r\n"s + std::string(100000, 's'), ""s}) {
+    ASSERT_TRUE(WriteFileAtomic(path, content));
+    EXPECT_EQ(TempDir::ReadFile(path), content);
+    EXPECT_EQ(Mode(path), 0600u);
+  }
   EXPECT_TRUE(FileExists(path));
   EXPECT_EQ(Names(dir.path()), (Lines{"profile.reg"}));  // no temporary file left behind
 }
@@ -149,28 +145,26 @@ TEST(CommonTextFile, AtomicWriteReplacesWholeAndKeepsTheMode) {
 TEST(CommonTextFile, FailedAtomicWritesLeaveEverythingAsItWas) {
   TempDir dir;
   std::string error;
-  // The parent is a regular file.
+  // The parent is a regular file; the target is a folder, with or without a trailing slash; no name at all.
   dir.write("plain", "plain text");
   EXPECT_FALSE(WriteFileAtomic(dir.file("plain/x.ini"), "data", &error));
   EXPECT_NE(error.find(std::strerror(ENOTDIR)), std::string::npos) << error;
-  EXPECT_EQ(dir.read("plain"), "plain text");
-  // The target is a folder, with or without a trailing slash.
   ASSERT_TRUE(MakeDirectories(dir.file("forms")));
   dir.write("forms/a.fmd", "kept");
-  error.clear();
   EXPECT_FALSE(WriteFileAtomic(dir.file("forms"), "data", &error));
   EXPECT_NE(error.find(std::strerror(EISDIR)), std::string::npos) << error;
   EXPECT_FALSE(WriteFileAtomic(dir.file("forms/"), "data"));
+  error.clear();
   EXPECT_FALSE(WriteFileAtomic("", "data", &error));
   EXPECT_FALSE(error.empty());
+  EXPECT_EQ(dir.read("plain"), "plain text");
   EXPECT_EQ(dir.read("forms/a.fmd"), "kept");
-  EXPECT_EQ(Names(dir.path()), (Lines{"forms", "plain"}));
   EXPECT_EQ(Names(dir.file("forms")), (Lines{"a.fmd"}));
 
   // The disk fills up: a file size limit makes write() fail with EFBIG.
   const std::string old = "old contents\r\n";
   dir.write("list.txt", old);
-  const int rc = RunWithFileSizeLimit(4096, [&] {
+  const int rc = test::RunWithFileSizeLimit(4096, [&] {
     std::string why;
     const bool ok = WriteFileAtomic(dir.file("list.txt"), std::string(1 << 20, 'n'), &why);
     return ok ? 1 : why.find(std::strerror(EFBIG)) == std::string::npos ? 2 : 0;
@@ -184,7 +178,7 @@ TEST(CommonTextFile, JoinExistsAndMakeDirectories) {
   EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
   EXPECT_EQ(JoinLines({"a", "b"}, "\n"), "a\nb\n");
   EXPECT_EQ(JoinLines({}), "");
-  EXPECT_EQ(SplitTextLines(JoinLines({"x", "", " y"}), Opts(99, LongLines::Cut, false)), (Lines{"x", "", " y"}));
+  EXPECT_EQ(SplitTextLines(JoinLines({"x", "", " y"}), Opts(99, Cut, false)), (Lines{"x", "", " y"}));
 
   TempDir dir;
   EXPECT_TRUE(MakeDirectories(dir.file("a/b/c/")));
@@ -203,8 +197,9 @@ TEST(CommonProgramDirectory, ExecutableFolderUnlessOverridden) {
   SetProgramDirectory("");
   ScopedEnv noEnv("KESTREL_PROGRAM_DIR", nullptr);
   const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
-  EXPECT_EQ(ProgramDirectory(), exe.substr(0, exe.rfind('/') + 1));
-  EXPECT_EQ(ProgramFile("filter.dat"), ProgramDirectory() + "filter.dat");
+  const std::string exeDir = exe.substr(0, exe.rfind('/') + 1);
+  EXPECT_EQ(ProgramDirectory(), exeDir);
+  EXPECT_EQ(ProgramFile("filter.dat"), exeDir + "filter.dat");
   {
     ScopedEnv env("KESTREL_PROGRAM_DIR", "/opt/kestrel");
     EXPECT_EQ(ProgramDirectory(), "/opt/kestrel/");
@@ -216,10 +211,8 @@ TEST(CommonProgramDirectory, ExecutableFolderUnlessOverridden) {
     SetProgramDirectory("");
     EXPECT_EQ(ProgramDirectory(), "/opt/kestrel/");
   }
-  {
-    ScopedEnv empty("KESTREL_PROGRAM_DIR", "");
-    EXPECT_EQ(ProgramDirectory(), exe.substr(0, exe.rfind('/') + 1));
-  }
+  ScopedEnv empty("KESTREL_PROGRAM_DIR", "");
+  EXPECT_EQ(ProgramDirectory(), exeDir);
 }
 
 }  // namespace

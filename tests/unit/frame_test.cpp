@@ -19,49 +19,65 @@ struct FrameHarness {
   CMainFrame frame{window, profile, settings, clock, keys};
 };
 
-TEST(CommandRouting, EveryRangeGoesToItsSubsystem) {
-  struct Case {
-    unsigned id;
-    CommandTarget target;
-  };
-  const Case cases[] = {
-      {8192, CommandTarget::Groups},       {8447, CommandTarget::Groups},       {8448, CommandTarget::AutoLogin},
-      {8703, CommandTarget::AutoLogin},    {8704, CommandTarget::Scripts},      {8959, CommandTarget::Scripts},
-      {8960, CommandTarget::Mail},         {8991, CommandTarget::Mail},         {8992, CommandTarget::Translation},
-      {9023, CommandTarget::Translation},  {9024, CommandTarget::Language},     {9087, CommandTarget::Language},
-      {32809, CommandTarget::Favorites},   {32973, CommandTarget::Favorites},   {32885, CommandTarget::Groups},
-      {32889, CommandTarget::AutoLogin},   {32871, CommandTarget::Mail},        {32876, CommandTarget::Mail},
-      {32967, CommandTarget::Translation}, {32822, CommandTarget::Forms},       {32848, CommandTarget::Popups},
-      {32862, CommandTarget::Popups},      {32878, CommandTarget::SiteFilter},  {32881, CommandTarget::SiteFilter},
-      {32880, CommandTarget::HostCustomisation}, {1002, CommandTarget::QuickSearch}, {32939, CommandTarget::Aliases},
-      {1, CommandTarget::Address},         {32917, CommandTarget::Address},     {32938, CommandTarget::Address},
-      {32869, CommandTarget::DefaultBrowser}, {32913, CommandTarget::CleanTrace}, {32954, CommandTarget::ExternalPrograms},
-      {32960, CommandTarget::ExternalPrograms}, {32894, CommandTarget::Skins}, {32899, CommandTarget::Skins},
-      {32910, CommandTarget::Panes},       {32966, CommandTarget::Toolbars},    {32792, CommandTarget::Nothing},
-      {61210, CommandTarget::Nothing},     {57600, CommandTarget::App},         {32839, CommandTarget::App},
-      {57666, CommandTarget::App},         {32837, CommandTarget::App},         {32877, CommandTarget::Frame},
-      {57601, CommandTarget::Frame},       {2, CommandTarget::Frame},           {32838, CommandTarget::Frame},
-      {32787, CommandTarget::ActiveSite},  {57602, CommandTarget::ActiveSite},  {32863, CommandTarget::ActiveSite},
-  };
-  for (const Case& c : cases) EXPECT_EQ(RouteOf(c.id), c.target) << c.id;
-  // Just outside the dynamic ranges nothing is taken for a dynamic menu.
-  EXPECT_NE(RouteOf(8191), CommandTarget::Groups);
-  EXPECT_NE(RouteOf(9088), CommandTarget::Language);
-
-  FrameHarness h;
+TEST(CommandRegistry, RangesOverlapsRemovalStatesAndFailures) {
+  CommandRegistry r;
   std::vector<unsigned> got;
-  h.frame.RegisterTarget(CommandTarget::Groups, [&](unsigned id) {
-    got.push_back(id);
-    return true;
+  auto record = [&](const CommandContext& c) { got.push_back(c.id); };
+  bool groupsOn = true;
+  r.Add(kGroupCommands.first, kGroupCommands.last, record, [&](const CommandContext&) {
+    return CommandState{groupsOn, false};
   });
-  h.frame.RegisterTarget(CommandTarget::Mail, [](unsigned) -> bool { throw std::runtime_error("boom"); });
-  EXPECT_TRUE(h.frame.OnCommand(8200));
-  EXPECT_FALSE(h.frame.OnCommand(8448));  // nobody there yet
-  EXPECT_FALSE(h.frame.OnCommand(8960));  // a throwing handler is contained
-  EXPECT_TRUE(h.frame.OnCommand(32792));  // a drop-down button does nothing
-  EXPECT_EQ(got, (std::vector<unsigned>{8200}));
+  r.Add(kMailClientCommands.first, kMailClientCommands.last,
+        [](const CommandContext&) { throw std::runtime_error("boom"); });
+  // Both ends of a range, and just outside it.
+  EXPECT_TRUE(r.Execute({8192}));
+  EXPECT_TRUE(r.Execute({8447}));
+  EXPECT_FALSE(r.Execute({8191}));
+  EXPECT_FALSE(r.Execute({8448}));
+  EXPECT_EQ(got, (std::vector<unsigned>{8192, 8447}));
+  // Nobody there: disabled and unchecked; a throwing handler is contained.
+  EXPECT_EQ(r.StateOf({8448}), (CommandState{false, false}));
+  EXPECT_FALSE(r.Execute({8960}));
+  // A disabled command does nothing, whatever sent it.
+  groupsOn = false;
+  EXPECT_FALSE(r.Execute({8200}));
+  EXPECT_EQ(got.size(), 2u);
+  groupsOn = true;
+
+  // A later registration replaces the ids it covers; the rest of the old
+  // range stays with its handler. Removing cuts a hole likewise.
+  std::vector<unsigned> other;
+  r.Add(8300, 8310, [&](const CommandContext& c) { other.push_back(c.id); });
+  r.Remove(8400, 8401);
+  for (unsigned id : {8299u, 8300u, 8310u, 8311u, 8400u, 8401u, 8402u}) r.Execute({id});
+  EXPECT_EQ(other, (std::vector<unsigned>{8300, 8310}));
+  EXPECT_EQ(got, (std::vector<unsigned>{8192, 8447, 8299, 8311, 8402}));
+  EXPECT_FALSE(r.Has(8400));
+  EXPECT_TRUE(r.Has(8399));
+  // Removing a whole range and more around it leaves nothing behind.
+  r.Remove(8000, 9000);
+  for (unsigned id : {8192u, 8305u, 8447u, 8960u}) EXPECT_FALSE(r.Has(id)) << id;
+
+  // A handler may remove its own command while it runs.
+  r.Add(ID_FULL_SCREEN, [&](const CommandContext&) { r.Remove(ID_FULL_SCREEN, ID_FULL_SCREEN); });
+  EXPECT_TRUE(r.Execute({ID_FULL_SCREEN}));
+  EXPECT_FALSE(r.Has(ID_FULL_SCREEN));
+}
+
+TEST(CommandRegistry, TheFramesCommandsActOnTheSiteTheyAreGiven) {
+  FrameHarness h;
+  // Commands nobody has taken yet are disabled, drop-down buttons included.
+  for (unsigned id : {unsigned(ID_FAVORITES_BUTTON), unsigned(ID_FONTS), 8192u, unsigned(ID_ADD_FAVORITE)})
+    EXPECT_FALSE(h.frame.CommandStateOf(id).enabled) << id;
+  // Always New Window toggles and shows its check mark.
+  EXPECT_TRUE(h.frame.CommandStateOf(ID_ALWAYS_NEW).checked);
   EXPECT_TRUE(h.frame.OnCommand(ID_ALWAYS_NEW));
   EXPECT_FALSE(h.settings.AutoNew);
+  EXPECT_EQ(h.frame.CommandStateOf(ID_ALWAYS_NEW), (CommandState{true, false}));
+  // Page commands need a site: with none they are disabled.
+  for (unsigned id : {unsigned(ID_VIEW_STOP), unsigned(ID_FILE_CLOSE), unsigned(ID_GO_BACK), unsigned(ID_HIDE_SITE)})
+    EXPECT_FALSE(h.frame.CommandStateOf(id).enabled) << id;
+  EXPECT_FALSE(h.frame.OnCommand(ID_VIEW_REFRESH));
 }
 
 TEST(FrameTimer, BlinkLastsEightTicksAndStatesUpdateEverySecond) {
@@ -177,13 +193,13 @@ TEST(FrameSites, AFloodOfWindowsStopsAtTheSiteLimit) {
     else
       ++refused;
   }
-  EXPECT_EQ(h.frame.sites().size(), CMainFrame::kMaxSites);
+  EXPECT_EQ(h.frame.sites().sites().size(), CMainFrame::kMaxSites);
   EXPECT_EQ(opened, static_cast<int>(CMainFrame::kMaxSites) - 1);
   EXPECT_EQ(refused, 600 - opened);
   // Closing one makes room again; the opener is untouched throughout.
-  h.frame.sites().back()->OnCommand(ID_FILE_CLOSE);
+  h.frame.sites().newest()->Close();
   h.window.RunPosted();
-  EXPECT_EQ(h.frame.sites().size(), CMainFrame::kMaxSites - 1);
+  EXPECT_EQ(h.frame.sites().sites().size(), CMainFrame::kMaxSites - 1);
   NewWindowRequest again;
   again.url = "http://flood.example/again";
   EXPECT_NE(opener.OpenWindow(again, "W"), nullptr);

@@ -38,47 +38,31 @@ TEST(Handoff, MessagesSurviveAnySplitAndKeepTheirBytes) {
     EXPECT_EQ(d.code(), kHandoffCode);
     EXPECT_EQ(d.text(), text);
   }
-  HandoffDecoder empty;
-  std::string e = EncodeHandoff("");
-  EXPECT_EQ(empty.Feed(e.data(), e.size()), State::Done);
-  EXPECT_EQ(empty.text(), "");
 }
 
 TEST(Handoff, MalformedMessagesAreDropped) {
-  {  // over the limit: dropped on the header alone, nothing buffered
+  const struct { std::string what, message; State state; std::uint32_t code; std::string text; } cases[] = {
+      {"empty", EncodeHandoff(""), State::Done, kHandoffCode, ""},
+      // Over the limit: dropped on the header alone, nothing buffered; exactly at the limit is still taken.
+      {"over", Header(kHandoffCode, kHandoffMaxLength + 1), State::Bad, kHandoffCode, ""},
+      {"limit", Header(kHandoffCode, kHandoffMaxLength) + std::string(kHandoffMaxLength, 'a'), State::Done,
+       kHandoffCode, std::string(kHandoffMaxLength, 'a')},
+      {"more bytes than the length said", Header(kHandoffCode, 3) + "abcdef", State::Bad, kHandoffCode, ""},
+      {"fewer: never done", Header(kHandoffCode, 100) + "short", State::NeedMore, kHandoffCode, ""},
+      // A NUL inside ends the text, as for a C string; another code is passed on to be ignored.
+      {"NUL", Header(0x1234, 6) + std::string("ab\0cd\0", 6), State::Done, 0x1234u, "ab"}};
+  for (const auto& c : cases) {
     HandoffDecoder d;
-    std::string h = Header(kHandoffCode, kHandoffMaxLength + 1);
-    EXPECT_EQ(d.Feed(h.data(), h.size()), State::Bad);
-    EXPECT_EQ(d.text(), "");
+    EXPECT_EQ(d.Feed(c.message.data(), c.message.size()), c.state) << c.what;
+    EXPECT_EQ(d.text(), c.text) << c.what;
+    if (c.state == State::Done) {
+      EXPECT_EQ(d.code(), c.code) << c.what;
+    }
   }
-  {  // exactly at the limit is still taken
-    HandoffDecoder d;
-    std::string m = Header(kHandoffCode, kHandoffMaxLength) + std::string(kHandoffMaxLength, 'a');
-    EXPECT_EQ(d.Feed(m.data(), m.size()), State::Done);
-    EXPECT_EQ(d.text().size(), kHandoffMaxLength);
-  }
-  {  // more bytes than the length said
-    HandoffDecoder d;
-    std::string m = Header(kHandoffCode, 3) + "abcdef";
-    EXPECT_EQ(d.Feed(m.data(), m.size()), State::Bad);
-    HandoffDecoder later;
-    std::string ok = EncodeHandoff("ab");
-    EXPECT_EQ(later.Feed(ok.data(), ok.size()), State::Done);
-    EXPECT_EQ(later.Feed("x", 1), State::Bad);
-  }
-  {  // fewer bytes: never done
-    HandoffDecoder d;
-    std::string m = Header(kHandoffCode, 100) + "short";
-    EXPECT_EQ(d.Feed(m.data(), m.size()), State::NeedMore);
-    EXPECT_EQ(d.text(), "");
-  }
-  {  // a NUL inside ends the text, as for a C string; another code is passed on to be ignored
-    HandoffDecoder d;
-    std::string m = Header(0x1234, 6) + std::string("ab\0cd\0", 6);
-    EXPECT_EQ(d.Feed(m.data(), m.size()), State::Done);
-    EXPECT_EQ(d.code(), 0x1234u);
-    EXPECT_EQ(d.text(), "ab");
-  }
+  HandoffDecoder later;  // a byte after a whole message
+  const std::string ok = EncodeHandoff("ab");
+  EXPECT_EQ(later.Feed(ok.data(), ok.size()), State::Done);
+  EXPECT_EQ(later.Feed("x", 1), State::Bad);
 }
 
 // Serves one hand-off in a child process and exits with 0 if it got `expect`.
@@ -92,10 +76,18 @@ pid_t ServeOnce(SingleInstance& inst, const std::string& expect, bool answer) {
   HandoffDecoder d;
   char buf[4096];
   ssize_t n;
-  while (d.state() == State::NeedMore && (n = recv(c, buf, sizeof buf, 0)) > 0) d.Feed(buf, static_cast<std::size_t>(n));
+  while (d.state() == State::NeedMore && (n = recv(c, buf, sizeof buf, 0)) > 0)
+    d.Feed(buf, static_cast<std::size_t>(n));
   char reply[4] = {answer ? '\1' : '\0', 0, 0, 0};
   send(c, reply, 4, MSG_NOSIGNAL);
   _exit(d.state() == State::Done && d.text() == expect ? 0 : 3);
+}
+
+sockaddr_un Address(const std::string& path) {
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
+  return a;
 }
 
 int Wait(pid_t pid) {
@@ -162,22 +154,16 @@ TEST(SingleInstance, AnotherUserCanNeitherEnterNorBeTrusted) {
   pid_t pid = fork();
   if (pid == 0) {
     if (setgid(65534) != 0 || setuid(65534) != 0) _exit(9);
-    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un a{};
-    a.sun_family = AF_UNIX;
-    std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
-    _exit(connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? 1 : 0);
+    sockaddr_un a = Address(path);
+    _exit(connect(socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? 1 : 0);
   }
   EXPECT_EQ(Wait(pid), 0);
 
   // Even where a socket is reachable, a peer of another user is told apart.
-  std::string open = dir.file("open.sock");
   int lfd = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un a{};
-  a.sun_family = AF_UNIX;
-  std::strncpy(a.sun_path, open.c_str(), sizeof a.sun_path - 1);
+  sockaddr_un a = Address(dir.file("open.sock"));
   ASSERT_EQ(bind(lfd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  chmod(open.c_str(), 0777);
+  chmod(a.sun_path, 0777);
   listen(lfd, 1);
   pid = fork();
   if (pid == 0) {
@@ -193,10 +179,7 @@ TEST(SingleInstance, AnotherUserCanNeitherEnterNorBeTrusted) {
   int pair[2];
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
   EXPECT_TRUE(SingleInstance::PeerIsSameUser(pair[0]));
-  close(c);
-  close(lfd);
-  close(pair[0]);
-  close(pair[1]);
+  for (int fd : {c, lfd, pair[0], pair[1]}) close(fd);
 
   // A runtime folder that belongs to somebody else is refused outright.
   std::string theirs = dir.file("theirs");

@@ -11,6 +11,7 @@
 
 #include "address/resolver.h"
 #include "language/language.h"
+#include "language/language_menu.h"
 #include "common/message.h"
 #include "common/strings.h"
 #include "popups/filter_dialog.h"
@@ -21,6 +22,7 @@ namespace kestrel {
 namespace {
 
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 
 // English, a target language and a third one, written as translators do
 // (CR LF, a comment, blanks around entries).
@@ -28,30 +30,12 @@ class LanguageFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     dir.write("English.ini",
-              "; Kestrel English\r\n"
-              "[Strings]\r\n"
-              "1=Open\r\n"
-              "2=&File\r\n"
-              "3=File\r\n"
-              "  4=Organize Group  \r\n"
-              "5=Close All Blank && Failed Sites\r\n"
-              "6=Line one\\nLine two\r\n"
-              "7=open\r\n"
-              "8=Only English\r\n"
-              "10=Close All Blank  Failed Sites\r\n"
-              "11=Deutsch\r\n"
-              "12=Klingon\r\n");
+              "; Kestrel English\r\n[Strings]\r\n1=Open\r\n2=&File\r\n3=File\r\n  4=Organize Group  \r\n"
+              "5=Close All Blank && Failed Sites\r\n6=Line one\\nLine two\r\n7=open\r\n8=Only English\r\n"
+              "10=Close All Blank  Failed Sites\r\n11=Deutsch\r\n12=Klingon\r\n");
     dir.write("Deutsch.ini",
-              "1=Öffnen\n"
-              "2=&Datei\n"
-              "3=Datei\n"
-              "4=Gruppe organisieren\n"
-              "5=Alle leeren && fehlerhaften schließen\n"
-              "6=Zeile eins\\nZeile zwei\n"
-              "1=Zweites Öffnen\n"
-              "9=Nur Deutsch\n"
-              "10=Falsch: && entfernt\n"
-              "11=Deutsch\n"
+              "1=Öffnen\n2=&Datei\n3=Datei\n4=Gruppe organisieren\n5=Alle leeren && fehlerhaften schließen\n"
+              "6=Zeile eins\\nZeile zwei\n1=Zweites Öffnen\n9=Nur Deutsch\n10=Falsch: && entfernt\n11=Deutsch\n"
               "12=Klingonisch\n");
     dir.write("Klingon.ini", "4=tlhIngan\n12=tlhIngan Hol\n");
   }
@@ -61,7 +45,14 @@ class LanguageFiles : public ::testing::Test {
     EXPECT_EQ(cached, TranslateUncached(dir.path(), text, from, to)) << text;
     return cached;
   }
+  struct Case {
+    std::string text, from, to, want;
+  };
+  void ExpectAll(const std::vector<Case>& cases) {
+    for (const Case& c : cases) EXPECT_EQ(T(c.text, c.from, c.to), c.want) << c.from << " -> " << c.to;
+  }
 
+  const std::string E = "English", D = "Deutsch", K = "Klingon";
   test::TempDir dir;
   CLanguages langs{dir.path()};
 };
@@ -87,12 +78,10 @@ TEST(LanguageLine, EntryRules) {
   EXPECT_EQ(RemoveAccelerators("&File && E&xit &&& &"), "File && Exit && ");
   EXPECT_EQ(LanguageSearchText("a\r\nb\nc\rd\r\n"), "a\\nb\nc\rd\\n");
   EXPECT_EQ(LanguageShownText("a\\nb\\\\n"), "a\r\nb\\\r\n");
-}
 
-TEST(LanguageLine, TableIndexesKeepTheFirstEntry) {
   LanguageTable t = LanguageTable::FromText(
       "99999999999999999999=x\n-5=x\n12a=x\n7=X\n7=second\n8=x\n9=\n9=late\n2147483647=max\n 13 =seven\n");
-  EXPECT_EQ(t.NumberOf("x"), 7);  // bad numbers are no entries; "X" matches "x"
+  EXPECT_EQ(t.NumberOf("x"), 7);  // bad numbers are no entries; "X" matches "x"; the first entry wins
   ASSERT_TRUE(t.TextOf(7));
   EXPECT_EQ(*t.TextOf(7), "X");
   EXPECT_EQ(t.TextOf(9), nullptr);  // the first 9 is empty: nothing, not the later line
@@ -105,149 +94,111 @@ TEST(LanguageLine, TableIndexesKeepTheFirstEntry) {
   EXPECT_EQ(t.entries().size(), 7u);
 }
 
-TEST_F(LanguageFiles, FindsNumbersLikeTheTranslatorWroteThem) {
-  EXPECT_EQ(T("Open...", "English", "Deutsch"), "Öffnen...");
-  EXPECT_EQ(T("Organize Group...", "English", "Deutsch"), "Gruppe organisieren...");
-  EXPECT_EQ(T("...", "English", "Deutsch"), "...");
-  EXPECT_EQ(T("Open..", "English", "Deutsch"), "Open..");  // two dots are part of the text
-  // An exact "&File" wins over the entry "File"; "F&ile" only finds "File".
-  EXPECT_EQ(T("&File", "English", "Deutsch"), "&Datei");
-  EXPECT_EQ(T("F&ile", "English", "Deutsch"), "Datei");
-  // "&&" stays while the single markers go.
-  EXPECT_EQ(T("Close All Blank && &Failed Sites", "English", "Deutsch"), "Alle leeren && fehlerhaften schließen");
-  // Case is ignored; the first entry with a text wins, and the first with a number.
-  EXPECT_EQ(T("OPEN", "English", "Deutsch"), "Öffnen");
-  EXPECT_EQ(T("oRGANIZE gROUP", "English", "Deutsch"), "Gruppe organisieren");
-  EXPECT_EQ(langs.NumberOf("open", "English"), 1);
-  // Not in the target: English.ini's text (not the text as handed in).
-  EXPECT_EQ(T("ONLY ENGLISH", "English", "Deutsch"), "Only English");
-  EXPECT_EQ(T("Nowhere", "English", "Deutsch"), "Nowhere");
-  EXPECT_EQ(T("Nowhere...", "Deutsch", "English"), "Nowhere...");
-  EXPECT_EQ(T("", "English", "Deutsch"), "");
-  EXPECT_EQ(T("&", "English", "Deutsch"), "&");
-  // Found in the source, but no table has that number's text: as written.
-  EXPECT_EQ(T("Nur Deutsch", "Deutsch", "Klingon"), "Nur Deutsch");
-  EXPECT_EQ(T("Nur Deutsch", "Deutsch", "English"), "Nur Deutsch");
-  // Only ASCII letters fold: "Ö" matches "Ö" but not "ö".
-  EXPECT_EQ(T("ÖFFNEN", "Deutsch", "English"), "Open");
-  EXPECT_EQ(T("öffnen", "Deutsch", "English"), "öffnen");
-}
-
-TEST_F(LanguageFiles, LineBreaksBothWays) {
-  EXPECT_EQ(T("Line one\r\nLine two", "English", "Deutsch"), "Zeile eins\r\nZeile zwei");
-  EXPECT_EQ(T("Zeile eins\r\nZeile zwei", "Deutsch", "English"), "Line one\r\nLine two");
-  EXPECT_EQ(T("Line one\\nLine two", "English", "Deutsch"), "Zeile eins\r\nZeile zwei");
-  // Only CR LF stands for "\n".
-  EXPECT_EQ(T("Line one\nLine two", "English", "Deutsch"), "Line one\nLine two");
-}
-
-TEST_F(LanguageFiles, BetweenTwoOtherLanguagesFallsBackToEnglishOnBothSides) {
-  // Klingon lacks "Öffnen"'s number 1: English.ini's text.
-  EXPECT_EQ(T("Öffnen", "Deutsch", "Klingon"), "Open");
-  // Deutsch.ini has "Gruppe organisieren", Klingon the number.
-  EXPECT_EQ(T("Gruppe organisieren", "Deutsch", "Klingon"), "tlhIngan");
-  // The source file lacks the text: its number comes from English.ini.
-  EXPECT_EQ(T("Organize Group", "Deutsch", "Klingon"), "tlhIngan");
-  EXPECT_EQ(T("Only English", "Klingon", "Deutsch"), "Only English");
-  // A missing language: every lookup in it finds nothing.
-  EXPECT_EQ(T("OPEN", "English", "Missing"), "Open");
-  EXPECT_EQ(T("Öffnen", "Missing", "English"), "Öffnen");
-  EXPECT_EQ(T("Open", "Missing", "Deutsch"), "Öffnen");
-  // A name that could leave the folder is a missing language.
+TEST_F(LanguageFiles, TranslatesThroughTheNumbersTheTranslatorWrote) {
   fs::create_directories(dir.file("sub"));
   dir.write("sub/Evil.ini", "1=Evil\n");
-  EXPECT_EQ(T("Open", "English", "sub/Evil"), "Open");
+  dir.write("Blank.ini", "1=\n4=\n");
+  ExpectAll({
+      {"Open...", E, D, "Öffnen..."}, {"Organize Group...", E, D, "Gruppe organisieren..."}, {"...", E, D, "..."},
+      {"Open..", E, D, "Open.."},  // two dots are part of the text
+      // An exact "&File" wins over the entry "File"; "F&ile" only finds "File"; "&&" stays.
+      {"&File", E, D, "&Datei"}, {"F&ile", E, D, "Datei"},
+      {"Close All Blank && &Failed Sites", E, D, "Alle leeren && fehlerhaften schließen"},
+      // Case is ignored; the first entry with a text wins, and the first with a number.
+      {"OPEN", E, D, "Öffnen"}, {"oRGANIZE gROUP", E, D, "Gruppe organisieren"},
+      // Not in the target: English.ini's text (not the text as handed in).
+      {"ONLY ENGLISH", E, D, "Only English"}, {"Nowhere", E, D, "Nowhere"}, {"Nowhere...", D, E, "Nowhere..."},
+      {"", E, D, ""}, {"&", E, D, "&"},
+      // Found in the source, but no table has that number's text: as written.
+      {"Nur Deutsch", D, K, "Nur Deutsch"}, {"Nur Deutsch", D, E, "Nur Deutsch"},
+      // Only ASCII letters fold: "Ö" matches "Ö" but not "ö".
+      {"ÖFFNEN", D, E, "Open"}, {"öffnen", D, E, "öffnen"},
+      // Only CR LF stands for "\n", both ways.
+      {"Line one\r\nLine two", E, D, "Zeile eins\r\nZeile zwei"},
+      {"Zeile eins\r\nZeile zwei", D, E, "Line one\r\nLine two"},
+      {"Line one\\nLine two", E, D, "Zeile eins\r\nZeile zwei"}, {"Line one\nLine two", E, D, "Line one\nLine two"},
+      // Between two other languages: English.ini fills in on both sides.
+      {"Öffnen", D, K, "Open"}, {"Gruppe organisieren", D, K, "tlhIngan"}, {"Organize Group", D, K, "tlhIngan"},
+      {"Only English", K, D, "Only English"},
+      // A missing language finds nothing; a name that could leave the folder is a missing one.
+      {"OPEN", E, "Missing", "Open"}, {"Öffnen", "Missing", E, "Öffnen"}, {"Open", "Missing", D, "Öffnen"},
+      {"Open", E, "sub/Evil", "Open"},
+      {"OPEN", E, "Blank", "Open"},  // an empty text (a template's "1=") goes on to English.ini
+  });
+  EXPECT_EQ(langs.NumberOf("open", E), 1);
   EXPECT_EQ(langs.FileOf("sub/Evil"), "");
   EXPECT_EQ(langs.FileOf(""), "");
-  // An empty text (a template's "1=") goes on to English.ini.
-  dir.write("Blank.ini", "1=\n4=\n");
-  EXPECT_EQ(T("OPEN", "English", "Blank"), "Open");
 }
 
 TEST_F(LanguageFiles, SameLanguageReadsNothing) {
   // The table would turn "OPEN" into "Open": the text comes back as handed in.
-  EXPECT_EQ(langs.Translate("OPEN", "English", "English"), "OPEN");
-  EXPECT_EQ(langs.Translate("Öffnen", "Deutsch", "Deutsch"), "Öffnen");
+  EXPECT_EQ(langs.Translate("OPEN", E, E), "OPEN");
+  EXPECT_EQ(langs.Translate("Öffnen", D, D), "Öffnen");
   EXPECT_EQ(langs.Translate("OPEN"), "OPEN");  // both "English" at start
   EXPECT_EQ(langs.TranslateMenuText("OPEN\tCtrl+O"), "OPEN\tCtrl+O");
   EXPECT_EQ(langs.fileReads(), 0u);
   CLanguages none(dir.file("no-such-folder"));
-  EXPECT_EQ(none.Translate("Open", "Deutsch", "Deutsch"), "Open");
-  EXPECT_EQ(none.Translate("Open", "English", "Deutsch"), "Open");
+  EXPECT_EQ(none.Translate("Open", D, D), "Open");
+  EXPECT_EQ(none.Translate("Open", E, D), "Open");
   EXPECT_EQ(none.fileReads(), 0u);
-  EXPECT_EQ(TranslateUncached(dir.file("no-such-folder"), "Open", "English", "Deutsch"), "Open");
+  EXPECT_EQ(TranslateUncached(dir.file("no-such-folder"), "Open", E, D), "Open");
 }
 
-TEST_F(LanguageFiles, MissingEmptyAndBinaryFiles) {
+TEST_F(LanguageFiles, MissingEmptyBinaryAndOverLongFiles) {
   fs::remove(dir.file("English.ini"));
-  EXPECT_EQ(T("Open", "English", "Deutsch"), "Open");     // no number without English.ini
-  EXPECT_EQ(T("Öffnen", "Deutsch", "English"), "Öffnen");  // and no English text
-  EXPECT_EQ(T("Nowhere", "Deutsch", "Klingon"), "Nowhere");
-
+  // No number without English.ini, and no English text.
+  ExpectAll({{"Open", E, D, "Open"}, {"Öffnen", D, E, "Öffnen"}, {"Nowhere", D, K, "Nowhere"}});
   dir.write("English.ini", "");
-  EXPECT_EQ(T("Open", "English", "Deutsch"), "Open");
+  ExpectAll({{"Open", E, D, "Open"}});
 
   // NUL bytes, a lone CR, high bytes: lines with NUL are no entries, the rest still count.
   const char head[] = "1=Open\n2=Fi\0le\r3=\xff\xfe\n";
   std::string binary(head, sizeof head - 1);
   for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 131 + 7) % 256));
-  binary += "\n4=Organize Group\n";
-  dir.write("English.ini", binary);
-  EXPECT_EQ(T("Open", "English", "Deutsch"), "Öffnen");
-  EXPECT_EQ(T("Organize Group", "English", "Deutsch"), "Gruppe organisieren");
-  EXPECT_EQ(T("Fi", "English", "Deutsch"), "Fi");
-  EXPECT_EQ(T(std::string("Fi\0le", 5), "English", "Deutsch"), std::string("Fi\0le", 5));
+  dir.write("English.ini", binary + "\n4=Organize Group\n");
+  fs::create_directories(dir.file("Folder.ini"));  // a folder where a file should be is a missing language
+  ExpectAll({{"Open", E, D, "Öffnen"}, {"Organize Group", E, D, "Gruppe organisieren"}, {"Fi", E, D, "Fi"},
+             {std::string("Fi\0le", 5), E, D, std::string("Fi\0le", 5)}, {"Open", E, "Folder", "Open"}});
 
-  // A folder where a file should be is a missing language.
-  fs::create_directories(dir.file("Folder.ini"));
-  EXPECT_EQ(T("Open", "English", "Folder"), "Open");
-}
-
-TEST_F(LanguageFiles, OverLongLinesAreNoEntries) {
+  // Over-long lines are no entries: neither the cut piece nor the rest became one.
   const std::string text1021(kMaxLanguageLine - 2, 'a');  // "1=" + 1021 bytes: 1023
   const std::string text1022(kMaxLanguageLine - 1, 'b');  // "2=" + 1022 bytes: 1024
   dir.write("English.ini", "1=" + text1021 + "\r\n2=" + text1022 + "\r\n3=After\r\n");
   dir.write("Deutsch.ini", "1=Eins\n2=Zwei\n3=Danach\n");
-  EXPECT_EQ(T(text1021, "English", "Deutsch"), "Eins");
-  EXPECT_EQ(T(text1022, "English", "Deutsch"), text1022);
-  // Neither the cut piece nor the rest of the long line became an entry.
-  EXPECT_EQ(T(text1022.substr(0, kMaxLanguageLine - 1), "English", "Deutsch"), text1022.substr(0, 1022));
-  EXPECT_EQ(T("After", "English", "Deutsch"), "Danach");
+  ExpectAll({{text1021, E, D, "Eins"}, {text1022, E, D, text1022},
+             {text1022.substr(0, 1021), E, D, text1022.substr(0, 1021)}, {"After", E, D, "Danach"}});
   // A long text in the target is no text: English.ini's then.
   dir.write("Deutsch.ini", "1=" + std::string(2000, 'z') + "\n");
-  EXPECT_EQ(T(text1021, "English", "Deutsch"), text1021);
+  ExpectAll({{text1021, E, D, text1021}});
 }
 
 TEST_F(LanguageFiles, CacheFollowsTheFiles) {
-  EXPECT_EQ(T("Open", "English", "Deutsch"), "Öffnen");
-  const std::size_t afterFirst = langs.fileReads();
-  EXPECT_EQ(afterFirst, 2u);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(langs.Translate("&File", "English", "Deutsch"), "&Datei");
-  EXPECT_EQ(langs.fileReads(), afterFirst);
+  EXPECT_EQ(T("Open", E, D), "Öffnen");
+  EXPECT_EQ(langs.fileReads(), 2u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(langs.Translate("&File", E, D), "&Datei");
+  EXPECT_EQ(langs.fileReads(), 2u);
 
-  // A new size is seen at once.
+  // A new size is seen at once; so is the same size at a new time.
   dir.write("Deutsch.ini", "1=Aufmachen\n");
-  EXPECT_EQ(T("Open", "English", "Deutsch"), "Aufmachen");
-  // Same size, new time.
+  EXPECT_EQ(T("Open", E, D), "Aufmachen");
   const auto stamp = fs::last_write_time(dir.file("Deutsch.ini"));
   dir.write("Deutsch.ini", "1=Aufmacher\n");
   fs::last_write_time(dir.file("Deutsch.ini"), stamp + std::chrono::seconds(5));
-  EXPECT_EQ(T("Open", "English", "Deutsch"), "Aufmacher");
+  EXPECT_EQ(T("Open", E, D), "Aufmacher");
   // Same size, same time: only Reload() sees it.
   dir.write("Deutsch.ini", "1=Aufmachet\n");
   fs::last_write_time(dir.file("Deutsch.ini"), stamp + std::chrono::seconds(5));
-  EXPECT_EQ(langs.Translate("Open", "English", "Deutsch"), "Aufmacher");
+  EXPECT_EQ(langs.Translate("Open", E, D), "Aufmacher");
   langs.Reload();
-  EXPECT_EQ(langs.Translate("Open", "English", "Deutsch"), "Aufmachet");
-  // Gone, then back.
+  EXPECT_EQ(langs.Translate("Open", E, D), "Aufmachet");
+  // Gone, then back; then replaced by a rename, as an editor saves.
   fs::remove(dir.file("Deutsch.ini"));
-  EXPECT_EQ(T("Open", "English", "Deutsch"), "Open");
+  EXPECT_EQ(T("Open", E, D), "Open");
   dir.write("Deutsch.ini", "1=Wieder da\n");
-  EXPECT_EQ(T("Open", "English", "Deutsch"), "Wieder da");
-  // Replaced by a rename, as an editor saves.
+  EXPECT_EQ(T("Open", E, D), "Wieder da");
   dir.write("new.tmp", "1=Umbenannt\n");
   fs::rename(dir.file("new.tmp"), dir.file("Deutsch.ini"));
-  EXPECT_EQ(T("Open", "English", "Deutsch"), "Umbenannt");
+  EXPECT_EQ(T("Open", E, D), "Umbenannt");
 }
 
 TEST(LanguageList, SortedWithoutTemplateAndAtMost64) {
@@ -259,11 +210,11 @@ TEST(LanguageList, SortedWithoutTemplateAndAtMost64) {
   fs::create_directories(dir.file("Folder.ini"));
   fs::create_symlink(dir.file("Zulu.ini"), dir.file("Linked.ini"));
   fs::create_symlink(dir.file("none.ini"), dir.file("Dangling.ini"));
-  EXPECT_EQ(langs.LanguageNames(), (std::vector<std::string>{"Deutsch", "English", "Linked", "Zulu", "alpha"}));
+  EXPECT_EQ(langs.LanguageNames(), (Names{"Deutsch", "English", "Linked", "Zulu", "alpha"}));
   EXPECT_FALSE(langs.truncated());
 
   for (int i = 0; i < 70; ++i) dir.write("L" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".ini", "");
-  std::vector<std::string> names = langs.LanguageNames();
+  Names names = langs.LanguageNames();
   ASSERT_EQ(names.size(), kMaxLanguages);
   EXPECT_TRUE(langs.truncated());
   EXPECT_EQ(names.front(), "Deutsch");
@@ -277,7 +228,7 @@ TEST(LanguageList, SortedWithoutTemplateAndAtMost64) {
 }
 
 TEST_F(LanguageFiles, MenuTextsAndLanguageItems) {
-  langs.SetTarget("Deutsch");
+  langs.SetTarget(D);
   EXPECT_EQ(langs.TranslateMenuText("&File"), "&Datei");
   EXPECT_EQ(langs.TranslateMenuText("Organize Group...\tF9"), "Gruppe organisieren...\tF9");
   EXPECT_EQ(langs.TranslateMenuText("Nowhere\tOpen"), "Nowhere\tOpen");  // after the tab nothing changes
@@ -290,62 +241,57 @@ TEST_F(LanguageFiles, MenuTextsAndLanguageItems) {
   EXPECT_EQ(langs.LanguageMenuText("Multi"), "Zwei  Zeilen !\t[Multi]");
   EXPECT_EQ(LanguageOfMenuText(langs.LanguageMenuText("Multi")), "Multi");
 
-  EXPECT_EQ(LanguageOfMenuText("Englisch\t[English]"), "English");
-  EXPECT_EQ(LanguageOfMenuText("X\t[a]b]"), "a]b");
-  EXPECT_EQ(LanguageOfMenuText("X\t[]"), "");
-  EXPECT_EQ(LanguageOfMenuText("Deutsch"), "");
-  EXPECT_EQ(LanguageOfMenuText("Deutsch\t[Deutsch"), "");
-  EXPECT_EQ(LanguageOfMenuText("a]\t[b"), "");
-  EXPECT_EQ(LanguageOfMenuText("Deutsch\tCtrl+D"), "");
+  const std::pair<std::string, std::string> items[] = {
+      {"Englisch\t[English]", "English"}, {"X\t[a]b]", "a]b"}, {"X\t[]", ""},       {"Deutsch", ""},
+      {"Deutsch\t[Deutsch", ""},          {"a]\t[b", ""},      {"Deutsch\tCtrl+D", ""}};
+  for (const auto& [text, name] : items) EXPECT_EQ(LanguageOfMenuText(text), name) << text;
 
-  EXPECT_EQ(LanguageCommand(0), kFirstLanguageCommand);
-  EXPECT_EQ(LanguageCommand(kMaxLanguages - 1), kLastLanguageCommand);
-  EXPECT_EQ(LanguageIndexOfCommand(9024), 0);
-  EXPECT_EQ(LanguageIndexOfCommand(9087), 63);
-  EXPECT_EQ(LanguageIndexOfCommand(9023), -1);
-  EXPECT_EQ(LanguageIndexOfCommand(9088), -1);
+  EXPECT_EQ(LanguageCommand(0), 9024u);
+  EXPECT_EQ(LanguageCommand(kMaxLanguages - 1), 9087u);
+  for (const auto& [command, index] : {std::pair{9024u, 0}, {9087u, 63}, {9023u, -1}, {9088u, -1}})
+    EXPECT_EQ(LanguageIndexOfCommand(command), index) << command;
 }
 
 TEST_F(LanguageFiles, SwitchRetranslatesFromTheOldLanguage) {
-  langs.SetTarget("Deutsch");
+  langs.SetTarget(D);
   EXPECT_EQ(langs.Translate("Open"), "Öffnen");
-  EXPECT_FALSE(langs.BeginSwitch("Deutsch"));  // the current language: nothing to do
+  EXPECT_FALSE(langs.BeginSwitch(D));  // the current language: nothing to do
   EXPECT_FALSE(langs.switching());
 
-  auto old = langs.BeginSwitch("Klingon");
+  auto old = langs.BeginSwitch(K);
   ASSERT_TRUE(old);
-  EXPECT_EQ(*old, "Deutsch");
-  EXPECT_EQ(langs.source(), "Deutsch");
-  EXPECT_EQ(langs.target(), "Klingon");
+  EXPECT_EQ(*old, D);
+  EXPECT_EQ(langs.source(), D);
+  EXPECT_EQ(langs.target(), K);
   // The live texts are German now.
   EXPECT_EQ(langs.Translate("Gruppe organisieren"), "tlhIngan");
   EXPECT_EQ(langs.TranslateMenuText("Öffnen...\tCtrl+O"), "Open...\tCtrl+O");
   EXPECT_EQ(langs.TranslateMenuText("Deutsch\t[Deutsch]"), "Deutsch\t[Deutsch]");
   EXPECT_EQ(langs.TranslateMenuText("Klingonisch\t[Klingon]"), "tlhIngan Hol\t[Klingon]");
-  EXPECT_FALSE(langs.BeginSwitch("English"));  // one switch at a time
+  EXPECT_FALSE(langs.BeginSwitch(E));  // one switch at a time
   langs.EndSwitch();
-  EXPECT_EQ(langs.source(), "English");
-  EXPECT_EQ(langs.target(), "Klingon");
+  EXPECT_EQ(langs.source(), E);
+  EXPECT_EQ(langs.target(), K);
   EXPECT_EQ(langs.Translate("Organize Group"), "tlhIngan");  // new dialogs translate from English
 
   // Whatever the retranslation throws, the source is English again.
   try {
-    ScopedLanguageSwitch s(langs, "English");
+    ScopedLanguageSwitch s(langs, E);
     EXPECT_TRUE(s.active());
-    EXPECT_EQ(langs.source(), "Klingon");
+    EXPECT_EQ(langs.source(), K);
     EXPECT_EQ(langs.Translate("tlhIngan"), "Organize Group");
     throw std::runtime_error("widget gone");
   } catch (const std::runtime_error&) {
   }
-  EXPECT_EQ(langs.source(), "English");
-  EXPECT_EQ(langs.target(), "English");
+  EXPECT_EQ(langs.source(), E);
+  EXPECT_EQ(langs.target(), E);
   EXPECT_FALSE(langs.switching());
-  ScopedLanguageSwitch same(langs, "English");
+  ScopedLanguageSwitch same(langs, E);
   EXPECT_FALSE(same.active());
 }
 
 TEST_F(LanguageFiles, MessagesGoThroughTheTargetLanguage) {
-  langs.SetTarget("Deutsch");
+  langs.SetTarget(D);
   SetMessageTranslator([this](const std::string& english) { return langs.Translate(english); });
   EXPECT_EQ(TranslateMessage("Line one\r\nLine two"), "Zeile eins\r\nZeile zwei");
   EXPECT_EQ(TranslateMessage("Unknown!"), "Unknown!");
@@ -365,36 +311,31 @@ class ShippedLanguages : public ::testing::Test {
     for (const char* name : {"English", "Deutsch", "template"}) {
       auto lines = ReadLanguageLines(folder + name + ".ini");
       ASSERT_TRUE(lines) << name;
-      std::vector<LanguageEntry>& entries = files[name];
       for (const std::string& raw : *lines) {
         const std::string line = Trim(raw);
         if (line.empty() || line[0] == ';') continue;
         auto e = ParseLanguageLine(raw);
         ASSERT_TRUE(e) << name << ": " << raw;  // every other line is an entry
-        entries.push_back(*e);
+        files[name].push_back(*e);
       }
     }
-  }
-  static std::multiset<std::string> Placeholders(const std::string& text) {
-    std::multiset<std::string> out;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i)
-      if (text[i] == '%' && text[i + 1] >= '1' && text[i + 1] <= '9') out.insert(text.substr(i, 2));
-    return out;
   }
   static int Count(const std::string& text, const std::string& what) {
     int n = 0;
     for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + what.size())) ++n;
     return n;
   }
+  static std::multiset<std::string> Placeholders(const std::string& text) {
+    std::multiset<std::string> out;
+    for (char d = '1'; d <= '9'; ++d)
+      for (int n = Count(text, std::string("%") + d); n > 0; --n) out.insert(std::string("%") + d);
+    return out;
+  }
   // The accelerator letter (folded), or 0 without one.
   static char Accelerator(const std::string& text) {
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-      if (text[i] != '&') continue;
-      if (text[i + 1] == '&') {
-        ++i;
-        continue;
-      }
-      return FoldAscii(text[i + 1]);
+      if (text[i] == '&' && text[i + 1] != '&') return FoldAscii(text[i + 1]);
+      if (text[i] == '&') ++i;
     }
     return 0;
   }
@@ -404,41 +345,31 @@ class ShippedLanguages : public ::testing::Test {
 };
 
 TEST_F(ShippedLanguages, SameNumbersNoDuplicatesSameFormat) {
-  const std::vector<LanguageEntry>& entries = files["English"];
-  ASSERT_GT(entries.size(), 150u);
-  std::map<int, std::string> english;
-  std::set<std::string> englishTexts;
-  for (const LanguageEntry& e : entries) {
-    EXPECT_TRUE(english.emplace(e.number, e.text).second) << "English duplicate number " << e.number;
-    EXPECT_TRUE(englishTexts.insert(ToLowerAscii(e.text)).second) << "English duplicate text " << e.text;
-    EXPECT_FALSE(e.text.empty()) << e.number;
-    // A trailing "..." is never part of a lookup: such an entry could not be found.
-    EXPECT_FALSE(e.text.size() >= 3 && e.text.compare(e.text.size() - 3, 3, "...") == 0) << e.text;
+  ASSERT_GT(files["English"].size(), 150u);
+  std::map<std::string, std::map<int, std::string>> byNumber;
+  std::map<std::string, std::set<int>> numbers;
+  for (const auto& [name, entries] : files) {
+    std::set<std::string> texts;
+    for (const LanguageEntry& e : entries) {
+      EXPECT_TRUE(byNumber[name].emplace(e.number, e.text).second) << name << " duplicate number " << e.number;
+      numbers[name].insert(e.number);
+      if (name == "template") {
+        EXPECT_EQ(e.text, "") << e.number;
+        continue;
+      }
+      // Switching back finds each text's own number.
+      EXPECT_TRUE(texts.insert(ToLowerAscii(e.text)).second) << name << " duplicate text " << e.text;
+      EXPECT_FALSE(e.text.empty()) << name << " " << e.number;
+    }
   }
-  std::map<int, std::string> german;
-  std::set<std::string> germanTexts;
-  for (const LanguageEntry& e : files["Deutsch"]) {
-    EXPECT_TRUE(german.emplace(e.number, e.text).second) << "Deutsch duplicate number " << e.number;
-    // Switching back from German finds each text's own number.
-    EXPECT_TRUE(germanTexts.insert(ToLowerAscii(e.text)).second) << "Deutsch duplicate text " << e.text;
-  }
-  std::set<int> templateNumbers;
-  for (const LanguageEntry& e : files["template"]) {
-    EXPECT_TRUE(templateNumbers.insert(e.number).second) << "template duplicate " << e.number;
-    EXPECT_EQ(e.text, "") << e.number;
-  }
-  std::set<int> englishNumbers, germanNumbers;
-  for (const auto& [n, t] : english) englishNumbers.insert(n);
-  for (const auto& [n, t] : german) germanNumbers.insert(n);
-  EXPECT_EQ(germanNumbers, englishNumbers);
-  EXPECT_EQ(templateNumbers, englishNumbers);
+  EXPECT_EQ(numbers["Deutsch"], numbers["English"]);
+  EXPECT_EQ(numbers["template"], numbers["English"]);
 
   std::map<int, std::set<char>> menuKeys;  // each menu is a block of 50 numbers in 1000-1999
-  for (const auto& [n, en] : english) {
-    auto it = german.find(n);
-    if (it == german.end()) continue;
-    const std::string& de = it->second;
-    EXPECT_FALSE(de.empty()) << n;
+  for (const auto& [n, en] : byNumber["English"]) {
+    // A trailing "..." is never part of a lookup: such an entry could not be found.
+    EXPECT_FALSE(en.ends_with("...")) << en;
+    const std::string& de = byNumber["Deutsch"][n];
     EXPECT_EQ(Placeholders(de), Placeholders(en)) << n;
     EXPECT_EQ(Count(de, "\\n"), Count(en, "\\n")) << n;
     EXPECT_EQ(Count(de, "&&"), Count(en, "&&")) << n;
@@ -449,9 +380,9 @@ TEST_F(ShippedLanguages, SameNumbersNoDuplicatesSameFormat) {
   }
 }
 
-TEST_F(ShippedLanguages, ProgramTextsAreInEnglishIni) {
+TEST_F(ShippedLanguages, ProgramTextsAreInEnglishIniAndRoundTripThroughGerman) {
   CLanguages langs(folder);
-  std::vector<std::string> mustHave = {
+  Names mustHave = {
       "English", "Deutsch", "&File", "&New", "Close All Blank && &Failed Sites", "E&xit", "&Work Offline",
       "Site &Filter", "&Enable Site Filter", "Add Into White List", "Close All But Current", "Block Popup",
       "Go to the address in the Address Bar", "Show Tray Icon && Hide Taskbar Button",
@@ -469,16 +400,12 @@ TEST_F(ShippedLanguages, ProgramTextsAreInEnglishIni) {
                            "Browse...", "White List..."}) {
     const std::string german = langs.Translate(text, "English", "Deutsch");
     EXPECT_NE(german, text);
-    EXPECT_EQ(german.substr(german.size() - 3), "...") << text;
+    EXPECT_TRUE(german.ends_with("...")) << text;
   }
   EXPECT_EQ(langs.Translate("&Open...", "English", "Deutsch"), "Ö&ffnen...");
   EXPECT_EQ(langs.Translate("English", "English", "Deutsch"), "Englisch");
-  std::vector<std::string> names = langs.LanguageNames();
-  EXPECT_EQ(names, (std::vector<std::string>{"Deutsch", "English"}));
-}
+  EXPECT_EQ(langs.LanguageNames(), (Names{"Deutsch", "English"}));
 
-TEST_F(ShippedLanguages, EveryEntryRoundTripsThroughGerman) {
-  CLanguages langs(folder);
   for (const LanguageEntry& e : files["English"]) {
     const std::string english = LanguageShownText(e.text);
     const std::string german = langs.Translate(english, "English", "Deutsch");

@@ -11,17 +11,13 @@
 namespace kestrel {
 namespace {
 
-using World = test::SiteWorld;
+using World = test::PopupWorld;
 
 NewWindowRequest Popup(const std::string& url = "http://popup.example/") {
   NewWindowRequest r;
   r.url = url;
   r.fromScript = true;
   return r;
-}
-
-bool Listed(const std::vector<CKestrelView*>& list, CKestrelView* v) {
-  return std::find(list.begin(), list.end(), v) != list.end();
 }
 
 TEST(ClickTracker, TheVerdictIsTheSameWhicheverArrivesFirst) {
@@ -98,16 +94,9 @@ TEST(ClickTracker, TheVerdictIsTheSameWhicheverArrivesFirst) {
 TEST(PopupBlocking, NewWindowsAreJudgedByTimingAppearanceAndTheLists) {
   World w;
   w.settings.AutoClosePopup = true;
-  int beeps = 0;
-  w.frame.popupSound = [&] { ++beeps; };
-  std::vector<std::string> black = {"ads."}, white = {"good"};
-  auto contains = [](const std::vector<std::string>& l) {
-    return [&l](const std::string& a) {
-      return std::any_of(l.begin(), l.end(), [&](const std::string& e) { return a.find(e) != std::string::npos; });
-    };
-  };
-  w.frame.blackListMatch = contains(black);
-  w.frame.whiteListMatch = contains(white);
+  w.filter.SetBlack({"ads."});
+  w.filter.SetWhite({"good"});
+  auto beeps = [&] { return static_cast<int>(w.sound.played.size()); };
   CKestrelView* a = w.Site("http://a.example/", "A");
   auto& ca = w.Control(a);
 
@@ -115,15 +104,15 @@ TEST(PopupBlocking, NewWindowsAreJudgedByTimingAppearanceAndTheLists) {
   test::ScriptedControl* p1 = ca.OpenWindow(Popup(), "Ad");
   ASSERT_NE(p1, nullptr);
   CKestrelView* v1 = w.frame.NewestSite();
-  EXPECT_TRUE(v1->m_bSuspectHidden);
+  EXPECT_TRUE(v1->popup().blocked);
   EXPECT_FALSE(w.Child(v1).visible);
   EXPECT_TRUE(p1->muted);
-  EXPECT_EQ(beeps, 1);
+  EXPECT_EQ(beeps(), 1);
   EXPECT_EQ(w.frame.blinkCount(), 0);
   // It cannot open more.
-  const std::size_t n = w.frame.sites().size();
+  const std::size_t n = w.frame.sites().sites().size();
   EXPECT_EQ(p1->OpenWindow(Popup(), "More"), nullptr);
-  EXPECT_EQ(w.frame.sites().size(), n);
+  EXPECT_EQ(w.frame.sites().sites().size(), n);
 
   // A click on a button just before: allowed and shown with a tab.
   ca.events->OnPointerPress(1, false);
@@ -131,7 +120,7 @@ TEST(PopupBlocking, NewWindowsAreJudgedByTimingAppearanceAndTheLists) {
   w.clock.ms += 300;
   ca.OpenWindow(Popup(), "Wanted");
   CKestrelView* v2 = w.frame.NewestSite();
-  EXPECT_FALSE(v2->m_bSuspectHidden);
+  EXPECT_FALSE(v2->popup().blocked);
   EXPECT_TRUE(w.Child(v2).visible);
 
   // The window the click's handler opens arrives before the page said what
@@ -139,7 +128,7 @@ TEST(PopupBlocking, NewWindowsAreJudgedByTimingAppearanceAndTheLists) {
   ca.events->OnPointerPress(2, false);
   test::ScriptedControl* p3 = ca.OpenWindow(Popup(), "Quick");
   CKestrelView* v3 = w.frame.NewestSite();
-  EXPECT_TRUE(v3->m_bSuspectPending);
+  EXPECT_TRUE(v3->popup().pending);
   EXPECT_FALSE(w.Child(v3).visible);
   ca.events->OnPointerTarget(2, "div", false);
   EXPECT_TRUE(w.Child(v3).visible);
@@ -150,17 +139,17 @@ TEST(PopupBlocking, NewWindowsAreJudgedByTimingAppearanceAndTheLists) {
   ca.OpenWindow(Popup(), "Body");
   CKestrelView* v4 = w.frame.NewestSite();
   ca.events->OnPointerTarget(3, "BODY", false);
-  EXPECT_TRUE(v4->m_bSuspectHidden);
+  EXPECT_TRUE(v4->popup().blocked);
   EXPECT_FALSE(w.Child(v4).visible);
-  EXPECT_EQ(beeps, 2);
+  EXPECT_EQ(beeps(), 2);
 
   // Black list blocks even after a click; white list wins over everything.
   ca.events->OnPointerPress(4, false);
   ca.events->OnPointerTarget(4, "a", false);
   ca.OpenWindow(Popup("http://ads.example/"), "Black");
-  EXPECT_TRUE(w.frame.NewestSite()->m_bSuspectHidden);
+  EXPECT_TRUE(w.frame.NewestSite()->popup().blocked);
   ca.OpenWindow(Popup("http://ads.example/good"), "White");  // no click at all
-  EXPECT_FALSE(w.frame.NewestSite()->m_bSuspectHidden);
+  EXPECT_FALSE(w.frame.NewestSite()->popup().blocked);
 
   // Appearance: a window without bars is a popup only with the option on.
   NewWindowRequest bare = Popup();
@@ -168,25 +157,25 @@ TEST(PopupBlocking, NewWindowsAreJudgedByTimingAppearanceAndTheLists) {
   ca.events->OnPointerPress(5, false);
   ca.events->OnPointerTarget(5, "a", false);
   ca.OpenWindow(bare, "Bare");
-  EXPECT_FALSE(w.frame.NewestSite()->m_bSuspectHidden);
+  EXPECT_FALSE(w.frame.NewestSite()->popup().blocked);
   w.settings.RecPPLook = true;
   ca.events->OnPointerPress(6, false);
   ca.events->OnPointerTarget(6, "a", false);
   ca.OpenWindow(bare, "Bare");
-  EXPECT_TRUE(w.frame.NewestSite()->m_bSuspectHidden);
+  EXPECT_TRUE(w.frame.NewestSite()->popup().blocked);
 
   // Off: nothing is blocked, whatever the lists say.
   w.settings.AutoClosePopup = false;
   ca.OpenWindow(bare, "Free");
   ca.OpenWindow(Popup("http://ads.example/"), "Free");
-  EXPECT_FALSE(w.frame.NewestSite()->m_bSuspectHidden);
+  EXPECT_FALSE(w.frame.NewestSite()->popup().blocked);
   EXPECT_TRUE(w.Child(w.frame.NewestSite()).visible);
 
   // A visible site that navigates to a black-listed address while blocking
   // is on becomes blocked but stays in view.
   w.settings.AutoClosePopup = true;
   w.Control(v2).LoadPage("http://ads.example/x", "Now black");
-  EXPECT_TRUE(v2->m_bSuspectHidden);
+  EXPECT_TRUE(v2->popup().blocked);
   EXPECT_TRUE(w.Child(v2).visible);
 }
 
@@ -194,21 +183,16 @@ TEST(PopupBlocking, TheSweepRestoreAndHidingLeaveTheRightSites) {
   World w;
   test::MessageRecorder messages;
   w.settings.AutoClosePopup = true;
-  std::vector<std::string> whiteList;
-  w.frame.addToWhiteList = [&](const std::string& a) { whiteList.push_back(a); };
-  w.frame.whiteListMatch = [&](const std::string& a) {
-    return std::any_of(whiteList.begin(), whiteList.end(), [&](const std::string& e) { return a.find(e) != a.npos; });
-  };
   CKestrelView* a = w.Site("http://a.example/", "A");
   w.Control(a).OpenWindow(Popup("http://old.example/"), "Old");
   CKestrelView* old = w.frame.NewestSite();
   w.clock.seconds += 30;
   w.Control(a).OpenWindow(Popup("http://newer.example/"), "Newer");
   CKestrelView* newer = w.frame.NewestSite();
-  ASSERT_TRUE(old->m_bSuspectHidden && newer->m_bSuspectHidden);
+  ASSERT_TRUE(old->popup().blocked && newer->popup().blocked);
 
   // Hidden Sites: newest first, blocked ones marked for closing.
-  auto rows = w.frame.HiddenSites();
+  auto rows = w.popups.HiddenSites();
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].site, newer);
   EXPECT_TRUE(rows[0].autoClose);
@@ -217,10 +201,10 @@ TEST(PopupBlocking, TheSweepRestoreAndHidingLeaveTheRightSites) {
   // The sweep every 20th tick closes only those past 60 s.
   w.clock.seconds += 31;  // old is 61 s old, newer 31 s
   for (int i = 0; i < 19; ++i) w.frame.OnTimer(0);
-  EXPECT_TRUE(Listed(w.frame.sites(), old));
+  EXPECT_TRUE(w.frame.sites().Contains(old));
   w.frame.OnTimer(0);
-  EXPECT_FALSE(Listed(w.frame.sites(), old));
-  EXPECT_TRUE(Listed(w.frame.sites(), newer));
+  EXPECT_FALSE(w.frame.sites().Contains(old));
+  EXPECT_TRUE(w.frame.sites().Contains(newer));
   // The blink ran its eight ticks and ended on the button's own image.
   EXPECT_EQ(w.frame.blinkCount(), 8);
   EXPECT_FALSE(w.window.blockAlternate);
@@ -230,37 +214,37 @@ TEST(PopupBlocking, TheSweepRestoreAndHidingLeaveTheRightSites) {
   w.Control(a).OpenWindow(Popup("http://third.example/"), "Third");
   CKestrelView* third = w.frame.NewestSite();
   w.frame.OnCommand(ID_RESTORE_LAST_POPUP);
-  EXPECT_FALSE(third->m_bSuspectHidden);
-  EXPECT_TRUE(third->m_bPopupAllowed);
+  EXPECT_FALSE(third->popup().blocked);
+  EXPECT_TRUE(third->popup().allowed);
   EXPECT_TRUE(w.Child(third).visible);
   EXPECT_FALSE(w.Control(third).muted);
   EXPECT_EQ(w.frame.ActiveView(), third);
   w.frame.OnCommand(ID_RESTORE_LAST_POPUP);
   EXPECT_TRUE(w.Child(newer).visible);
-  EXPECT_EQ(whiteList, (std::vector<std::string>{"http://third.example/", "http://newer.example/"}));
+  EXPECT_EQ(w.filter.White(), (std::vector<std::string>{"http://third.example/", "http://newer.example/"}));
   w.frame.OnCommand(ID_RESTORE_LAST_POPUP);
   EXPECT_EQ(messages.messages.back(), "No hidden popup windows found!");
   // A restored site stays allowed, whatever it does next.
   w.settings.RecPPLook = true;
   w.Control(third).features.menuBar = false;
   w.Control(third).LoadPage("http://elsewhere.example/", "Later");
-  EXPECT_FALSE(third->m_bSuspectHidden);
+  EXPECT_FALSE(third->popup().blocked);
 
   // Hide Site: a blank site refuses; the others go off the tab bar and the
   // next one takes over; the last visible one leaves about:blank behind.
   CKestrelView* blank = w.frame.CreateSite();
-  w.frame.SetSiteHidden(blank, false);
+  w.popups.SetSiteHidden(blank, false);
   EXPECT_EQ(messages.messages.back(), "No need to hide a blank site,  right?");
-  EXPECT_FALSE(blank->m_bHiddenByUser);
+  EXPECT_FALSE(blank->hiddenByUser());
   w.frame.OnTabSelected(w.frame.tabBar().FindTab(third));
-  third->OnCommand(ID_HIDE_SITE);
-  EXPECT_TRUE(third->m_bHiddenByUser);
+  w.frame.OnCommand(ID_HIDE_SITE);
+  EXPECT_TRUE(third->hiddenByUser());
   EXPECT_FALSE(w.Child(third).visible);
   EXPECT_EQ(w.frame.tabBar().FindTab(third), -1);
   EXPECT_NE(w.frame.ActiveView(), third);
   EXPECT_NE(w.frame.ActiveView(), nullptr);
-  for (CKestrelView* v : std::vector<CKestrelView*>(w.frame.sites()))
-    if (v != third && w.Child(v).visible) w.frame.SetSiteHidden(v, false);
+  for (CKestrelView* v : std::vector<CKestrelView*>(w.frame.sites().sites()))
+    if (v != third && w.Child(v).visible) w.popups.SetSiteHidden(v, false);
   EXPECT_EQ(w.frame.VisibleSiteCount(), 0);
   w.Control(w.frame.NewestSite()).CompleteNavigation("");  // about:blank, opened in a new site
   EXPECT_EQ(w.frame.VisibleSiteCount(), 1);
@@ -268,8 +252,8 @@ TEST(PopupBlocking, TheSweepRestoreAndHidingLeaveTheRightSites) {
   // A hidden site is no popup: the sweep leaves it, Show brings it back.
   w.clock.seconds += 600;
   for (int i = 0; i < 20; ++i) w.frame.OnTimer(0);
-  EXPECT_TRUE(Listed(w.frame.sites(), third));
-  w.frame.SetSiteHidden(third, true);
+  EXPECT_TRUE(w.frame.sites().Contains(third));
+  w.popups.SetSiteHidden(third, true);
   EXPECT_TRUE(w.Child(third).visible);
   EXPECT_NE(w.frame.tabBar().FindTab(third), -1);
 }
@@ -283,10 +267,10 @@ TEST(PopupBlocking, APopupWhoseOpenerClosesIsStillJudged) {
   w.Control(a).events->OnPointerPress(1, false);
   w.Control(a).OpenWindow(Popup(), "Pending");
   CKestrelView* p = w.frame.NewestSite();
-  ASSERT_TRUE(p->m_bSuspectPending);
-  a->OnCommand(ID_FILE_CLOSE);
+  ASSERT_TRUE(p->popup().pending);
+  a->Close();
   w.window.RunPosted();
-  EXPECT_FALSE(p->m_bSuspectPending);
+  EXPECT_FALSE(p->popup().pending);
   EXPECT_TRUE(w.Child(p).visible);  // the press counted: the user did click
 }
 

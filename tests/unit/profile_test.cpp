@@ -1,8 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +8,7 @@
 #include <vector>
 
 #include "platform/profile.h"
+#include "support/disk_full.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -21,6 +18,7 @@ using namespace std::string_literals;
 using test::ScopedEnv;
 using test::TempDir;
 using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
 using Entry = std::pair<std::string, RegValue>;  // value name, value (all in kSettingsKey)
 
 Bytes Counting(std::size_t n) {
@@ -29,13 +27,9 @@ Bytes Counting(std::size_t n) {
   return b;
 }
 
-std::string AllBytesButNul() {
-  std::string s;
-  for (int c = 1; c < 256; ++c) s += static_cast<char>(c);
-  return s;
-}
-
 std::vector<Entry> AwkwardValues() {
+  std::string everyByteButNul;
+  for (int c = 1; c < 256; ++c) everyByteButNul += static_cast<char>(c);
   return {
       {"Plain", RegValue::String("English")},
       {"Quotes", RegValue::String("say \"hi\" \"")},
@@ -44,7 +38,7 @@ std::vector<Entry> AwkwardValues() {
       {"Controls", RegValue::String("bell\a esc\x1b del\x7f tab\t")},
       {"Utf8", RegValue::String("Grüße ✓ 日本")},
       {"HighBytes", RegValue::String("\xff\xfe\x80 \xc3")},
-      {"Every byte", RegValue::String(AllBytesButNul())},
+      {"Every byte", RegValue::String(everyByteButNul)},
       {"Empty", RegValue::String("")},
       {"", RegValue::String("the default value")},
       {"@", RegValue::String("a value named @")},
@@ -66,7 +60,7 @@ RegistryProfile Filled(const std::vector<Entry>& values) {
 }
 
 void ExpectSame(const RegistryProfile& got, const std::vector<Entry>& values) {
-  std::vector<std::string> names;
+  Names names;
   for (const auto& [name, value] : values) {
     names.push_back(name);
     const RegValue* v = got.Find(kSettingsKey, name);
@@ -86,34 +80,27 @@ TEST(ProfileRoundTrip, EveryTypeAndAwkwardTextComesBackExactly) {
   ASSERT_TRUE(text.starts_with("REGEDIT4\r\n\r\n"));
   std::size_t lineStart = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    // Plain text for editors: no control characters but the line breaks (and tabs).
+    // Plain text for editors: no control characters but CR LF line breaks (and tabs).
     const unsigned char c = static_cast<unsigned char>(text[i]);
     EXPECT_FALSE((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F) << "byte " << int(c) << " at " << i;
-    if (c == '\r') {
-      EXPECT_EQ(text[i + 1], '\n') << "lone CR at " << i;
+    EXPECT_EQ(c == '\r', i + 1 < text.size() && text[i + 1] == '\n') << "lone CR or bare LF at " << i;
+    if (c != '\n') continue;
+    // Only the lines of the 1000-byte value are long enough to wrap.
+    if (text.compare(lineStart, 6, "\"Big\"=") == 0 || text.compare(lineStart, 2, "  ") == 0) {
+      EXPECT_LE(i - 1 - lineStart, 80u) << text.substr(lineStart, i - 1 - lineStart);
     }
-    if (text[i] == '\n') {
-      EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
-      const std::size_t width = i - 1 - lineStart;
-      // Only the lines of the 1000-byte value are long enough to wrap.
-      if (text.compare(lineStart, 6, "\"Big\"=") == 0 || text.compare(lineStart, 2, "  ") == 0) {
-        EXPECT_LE(width, 80u) << text.substr(lineStart, width);
-      }
-      lineStart = i + 1;
-    }
+    lineStart = i + 1;
   }
-  EXPECT_NE(text.find("\"Big\"=hex:"), std::string::npos);
-  EXPECT_NE(text.find("\"Zero\"=dword:00000000\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\"Max\"=dword:ffffffff\r\n"), std::string::npos);
-  EXPECT_NE(text.find("@=\"the default value\"\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\"Breaks\"=\"one\\ntwo\\r\\nthree\\rfour\\n\"\r\n"), std::string::npos);
-  EXPECT_NE(text.find("[HKEY_CLASSES_ROOT\\KestrelURL\\shell\\open]\r\n"), std::string::npos);
+  for (const char* line : {"\"Big\"=hex:", "\"Zero\"=dword:00000000\r\n", "\"Max\"=dword:ffffffff\r\n",
+                           "@=\"the default value\"\r\n", "\"Breaks\"=\"one\\ntwo\\r\\nthree\\rfour\\n\"\r\n",
+                           "[HKEY_CLASSES_ROOT\\KestrelURL\\shell\\open]\r\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line;
 
   RegistryProfile b;
   ASSERT_TRUE(b.Parse(text));
   ExpectSame(b, values);
   EXPECT_EQ(b.GetDword(kBandsKey, "Visible"), 1u);
-  EXPECT_EQ(b.SubKeys("HKEY_CLASSES_ROOT\\KestrelURL\\shell"), std::vector<std::string>{"open"});
+  EXPECT_EQ(b.SubKeys("HKEY_CLASSES_ROOT\\KestrelURL\\shell"), Names{"open"});
   EXPECT_EQ(b.Serialize(), text);  // and again, unchanged
 }
 
@@ -124,7 +111,7 @@ TEST(Profile, KeysAndValuesIgnoreAsciiCaseAndKeepTheirFirstSpelling) {
   EXPECT_EQ(p.GetString("hkcu\\SOFTWARE\\corvana\\Kestrel\\settings", "uilanguage"), "English");
   EXPECT_EQ(p.GetString("HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Settings\\", "UILANGUAGE"), "English");
   EXPECT_TRUE(p.SetString(kSettingsKey, "UILANGUAGE", "Deutsch"));
-  EXPECT_EQ(p.ValueNames(kSettingsKey), std::vector<std::string>{"UILanguage"});
+  EXPECT_EQ(p.ValueNames(kSettingsKey), Names{"UILanguage"});
   EXPECT_EQ(p.GetString(kSettingsKey, "UILanguage"), "Deutsch");
   EXPECT_FALSE(p.GetDword(kSettingsKey, "UILanguage"));  // another type reads as missing
   EXPECT_TRUE(p.SetString(kSettingsKey, "Ä", "upper"));   // only ASCII folds
@@ -133,9 +120,9 @@ TEST(Profile, KeysAndValuesIgnoreAsciiCaseAndKeepTheirFirstSpelling) {
   // Parents are made with the key; later paths use the spelling already there.
   EXPECT_TRUE(p.OpenKey(kKestrelKey, false));
   EXPECT_TRUE(p.OpenKey("hkey_current_user\\software\\CORVANA\\kestrel\\bands", true));
-  EXPECT_EQ(p.SubKeys("HKCU\\Software\\Corvana\\Kestrel"), (std::vector<std::string>{"Settings", "bands"}));
-  EXPECT_EQ(p.SubKeys("HKCU\\Software"), std::vector<std::string>{"Corvana"});
-  EXPECT_TRUE(p.Serialize().find("[HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\bands]") != std::string::npos);
+  EXPECT_EQ(p.SubKeys("HKCU\\Software\\Corvana\\Kestrel"), (Names{"Settings", "bands"}));
+  EXPECT_EQ(p.SubKeys("HKCU\\Software"), Names{"Corvana"});
+  EXPECT_NE(p.Serialize().find("[HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\bands]"), std::string::npos);
   EXPECT_FALSE(p.OpenKey("HKCU\\Software\\Other", false));
   EXPECT_TRUE(p.OpenKey("HKEY_LOCAL_MACHINE", false));  // roots are always there
 
@@ -152,7 +139,7 @@ TEST(Profile, KeysAndValuesIgnoreAsciiCaseAndKeepTheirFirstSpelling) {
   EXPECT_FALSE(p.DeleteValue(kBandsKey, "B"));
   p.SetString(kBandsKey, "d", "dd");
   p.SetString(kBandsKey, "B", "back");
-  EXPECT_EQ(p.ValueNames(kBandsKey), (std::vector<std::string>{"A", "C", "D", "B"}));
+  EXPECT_EQ(p.ValueNames(kBandsKey), (Names{"A", "C", "D", "B"}));
   EXPECT_EQ(p.GetString(kBandsKey, "D"), "dd");
   EXPECT_EQ(p.GetString(kBandsKey, "c"), "C");
 
@@ -163,53 +150,34 @@ TEST(Profile, KeysAndValuesIgnoreAsciiCaseAndKeepTheirFirstSpelling) {
   EXPECT_FALSE(p.GetString(kSettingsKey, "UILanguage"));
   EXPECT_FALSE(p.OpenKey(kBandsKey, false));
   EXPECT_EQ(p.GetDword("HKCU\\Software\\Corvana\\KestrelOld", "v"), 7u);
-  EXPECT_EQ(p.SubKeys("HKCU\\Software\\Corvana"), std::vector<std::string>{"KestrelOld"});
+  EXPECT_EQ(p.SubKeys("HKCU\\Software\\Corvana"), Names{"KestrelOld"});
   p.Clear();
   EXPECT_TRUE(p.Empty());
-  EXPECT_FALSE(p.GetDword("HKCU\\Software\\Corvana\\KestrelOld", "v"));
 }
 
 TEST(ProfileParse, HandEditedFilesRead) {
-  const std::string text =
-      "\xEF\xBB\xBF  \n"
-      "REGEDIT4   \n"
-      "; written by hand\n"
-      "\n\n"
-      "  [HKCU\\Software\\Corvana\\Kestrel\\Settings]  \n"
-      "\"Name\" = \"Kestrel\"  \n"
-      "\"Short\"=dword:1F\n"
-      "\"Lower\"=dword:00abcdef\n"
-      "@=\"default\"\n"
-      "\"Bytes\"=hex:00,AB,cd, ef ,\\\n"
-      "      01,02,\\\n"
-      "\t03\n"
-      "\"Gone\"=\"soon\"\n"
-      "\"gone\"=-\n"
-      "\"Wine\"=\"a\\nb\\rc\\\\d \\q\"\n"
-      "\"Sz\"=hex(1):48,69,00\n"
-      "\"Bin3\"=hex(3):01\n"
-      "\"Expand\"=hex(2):25,00\n"
-      "\"Quad\"=hex(b):01,00,00,00,00,00,00,00\n"
-      "\n"
-      "[HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Bands\\Old]\n"
-      "\"x\"=dword:1\n"
-      "[-hkcu\\software\\corvana\\kestrel\\bands]\n"
-      "\"after a deletion\"=dword:1\n"
-      "[HKCR\\.htm]\n"
-      "@=\"KestrelHTML\"\n";
   RegistryProfile p;
-  ASSERT_TRUE(p.Parse(text));
+  ASSERT_TRUE(p.Parse("\xEF\xBB\xBF  \nREGEDIT4   \n; written by hand\n\n\n"
+                      "  [HKCU\\Software\\Corvana\\Kestrel\\Settings]  \n"
+                      "\"Name\" = \"Kestrel\"  \n\"Short\"=dword:1F\n\"Lower\"=dword:00abcdef\n@=\"default\"\n"
+                      "\"Bytes\"=hex:00,AB,cd, ef ,\\\n      01,02,\\\n\t03\n"
+                      "\"Gone\"=\"soon\"\n\"gone\"=-\n"
+                      "\"Wine\"=\"a\\nb\\rc\\\\d \\q\"\n"
+                      "\"Sz\"=hex(1):48,69,00\n\"Bin3\"=hex(3):01\n\"Expand\"=hex(2):25,00\n"
+                      "\"Quad\"=hex(b):01,00,00,00,00,00,00,00\n\n"
+                      "[HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Bands\\Old]\n\"x\"=dword:1\n"
+                      "[-hkcu\\software\\corvana\\kestrel\\bands]\n\"after a deletion\"=dword:1\n"
+                      "[HKCR\\.htm]\n@=\"KestrelHTML\"\n"));
   EXPECT_EQ(p.GetString(kSettingsKey, "name"), "Kestrel");
   EXPECT_EQ(p.GetDword(kSettingsKey, "Short"), 0x1Fu);
   EXPECT_EQ(p.GetDword(kSettingsKey, "Lower"), 0xABCDEFu);
   EXPECT_EQ(p.GetString(kSettingsKey, ""), "default");
   EXPECT_EQ(p.GetBinary(kSettingsKey, "Bytes"), (Bytes{0x00, 0xAB, 0xCD, 0xEF, 1, 2, 3}));
-  EXPECT_FALSE(p.Find(kSettingsKey, "Gone"));
   EXPECT_EQ(p.GetString(kSettingsKey, "Wine"), "a\nb\rc\\d \\q");
   EXPECT_EQ(p.GetString(kSettingsKey, "Sz"), "Hi");
   EXPECT_EQ(p.GetBinary(kSettingsKey, "Bin3"), Bytes{1});
-  EXPECT_FALSE(p.Find(kSettingsKey, "Expand"));  // types Kestrel does not keep
-  EXPECT_FALSE(p.Find(kSettingsKey, "Quad"));
+  // Deleted values, and types Kestrel does not keep, are missing; so is a deleted key and all below it.
+  for (const char* name : {"Gone", "Expand", "Quad"}) EXPECT_FALSE(p.Find(kSettingsKey, name)) << name;
   EXPECT_FALSE(p.OpenKey(kBandsKey, false));
   EXPECT_FALSE(p.OpenKey(kBandsKey + "\\Old"s, false));
   EXPECT_EQ(p.GetString("HKEY_CLASSES_ROOT\\.htm", ""), "KestrelHTML");
@@ -224,67 +192,47 @@ TEST(ProfileParse, HandEditedFilesRead) {
 
 TEST(ProfileParse, HostileTextNeverSpreadsBeyondItsLine) {
   RegistryProfile p;
-  p.SetDword(kSettingsKey, "Before", 1);
-  EXPECT_TRUE(p.Parse(""));
-  EXPECT_TRUE(p.Empty());
-  p.SetDword(kSettingsKey, "Before", 1);
-  EXPECT_TRUE(p.Parse(" \r\n\t\n\r"));
-  EXPECT_TRUE(p.Empty());
-  EXPECT_TRUE(p.Parse("REGEDIT4"));
-  EXPECT_TRUE(p.Empty());
-
-  p.SetDword(kSettingsKey, "Before", 1);
-  EXPECT_FALSE(p.Parse("REGEDIT4\r\n[HKCU\\K]\r\n\"a\"=dword:1\r\n\"b\"=\"x\0y\"\r\n"s));
-  EXPECT_TRUE(p.Empty());
-  EXPECT_FALSE(p.Parse("[HKCU\\K]\r\n\"a\"=dword:1\r\n"));  // no header
-  EXPECT_FALSE(p.Parse("; REGEDIT4\r\nREGEDIT4\r\n"));
   std::string garbage;
   for (int i = 0; i < 4096; ++i) garbage += static_cast<char>(1 + (i * 131) % 255);
-  EXPECT_FALSE(p.Parse(garbage));
-  EXPECT_TRUE(p.Empty());
+  // Whatever is parsed replaces what was there, even when it is refused.
+  const std::pair<std::string, bool> wholeFiles[] = {
+      {"", true}, {" \r\n\t\n\r", true}, {"REGEDIT4", true},
+      {"REGEDIT4\r\n[HKCU\\K]\r\n\"a\"=dword:1\r\n\"b\"=\"x\0y\"\r\n"s, false},
+      {"[HKCU\\K]\r\n\"a\"=dword:1\r\n", false},  // no header
+      {"; REGEDIT4\r\nREGEDIT4\r\n", false},       {garbage, false}};
+  for (const auto& [text, ok] : wholeFiles) {
+    p.SetDword(kSettingsKey, "Before", 1);
+    EXPECT_EQ(p.Parse(text), ok) << text.substr(0, 40);
+    EXPECT_TRUE(p.Empty()) << text.substr(0, 40);
+  }
   EXPECT_TRUE(p.Parse("REGEDIT4\n" + garbage + "\n[HKCU\\K]\n\"ok\"=dword:2\n"));
   EXPECT_EQ(p.GetDword("HKCU\\K", "ok"), 2u);
 
   const std::string big(5u << 20, 'x');
-  std::string bigHex = "hex:";
-  for (int i = 0; i < (1 << 20); ++i) bigHex += i ? ",5a" : "5a";
+  std::string bigHex = "hex:5a";
+  for (int i = 1; i < (1 << 20); ++i) bigHex += ",5a";
   ASSERT_TRUE(p.Parse("REGEDIT4\n"
                       "\"orphan\"=dword:1\n"  // before any key
                       "[HKCU\\K]\n"
-                      "\"d9\"=dword:000000001\n"
-                      "\"dx\"=dword:12g4\n"
-                      "\"dnone\"=dword:\n"
-                      "\"dneg\"=dword:-1\n"
-                      "\"h1\"=hex:00,0g\n"
-                      "\"h2\"=hex:00,1\n"
-                      "\"h3\"=hex:00,11,\n"
-                      "\"h4\"=hex:00,,11\n"
-                      "\"h5\"=hex(1:41\n"
+                      "\"d9\"=dword:000000001\n\"dx\"=dword:12g4\n\"dnone\"=dword:\n\"dneg\"=dword:-1\n"
+                      "\"h1\"=hex:00,0g\n\"h2\"=hex:00,1\n\"h3\"=hex:00,11,\n\"h4\"=hex:00,,11\n\"h5\"=hex(1:41\n"
                       "\"h6\"=hex:00,\\\n"
-                      "\"s1\"=\"no end\n"
-                      "\"s2\"=\"junk\" after\n"
-                      "\"s3\"=noquote\n"
-                      "\"s4\"=\"ends in escape\\\"\n"
+                      "\"s1\"=\"no end\n\"s2\"=\"junk\" after\n\"s3\"=noquote\n\"s4\"=\"ends in escape\\\"\n"
                       "\"n1=\"x\"\n"
                       "\"big\"=\"" + big + "\"\n"
                       "\"bigbin\"=" + bigHex + "\n"
                       "\"junk\"=\"" + big + "\n"
-                      "\"dup\"=dword:1\n"
-                      "\"first\"=dword:1\n"
-                      "\"DUP\"=\"two\"\n"
-                      "[HKEY_USERS\\S-1-5]\n"
-                      "\"dup\"=dword:3\n"
-                      "[HKCU\\K\n"
-                      "\"dup\"=dword:4\n"
-                      "[HKCU\\L]\n"
-                      "\"ok\"=dword:5\n"));
+                      "\"dup\"=dword:1\n\"first\"=dword:1\n\"DUP\"=\"two\"\n"
+                      "[HKEY_USERS\\S-1-5]\n\"dup\"=dword:3\n"
+                      "[HKCU\\K\n\"dup\"=dword:4\n"
+                      "[HKCU\\L]\n\"ok\"=dword:5\n"));
   for (const char* name : {"d9", "dx", "dnone", "dneg", "h1", "h2", "h3", "h4", "h5", "h6", "s1", "s2", "s3", "s4",
                            "n1", "junk", "orphan"})
     EXPECT_FALSE(p.Find("HKCU\\K", name)) << name;
   EXPECT_EQ(p.GetString("HKCU\\K", "big"), big);
   EXPECT_EQ(p.GetBinary("HKCU\\K", "bigbin"), Bytes(1u << 20, 0x5A));
   EXPECT_EQ(p.GetString("HKCU\\K", "dup"), "two");  // the later wins, in the first's place
-  EXPECT_EQ(p.ValueNames("HKCU\\K"), (std::vector<std::string>{"big", "bigbin", "dup", "first"}));
+  EXPECT_EQ(p.ValueNames("HKCU\\K"), (Names{"big", "bigbin", "dup", "first"}));
   EXPECT_EQ(p.GetDword("HKCU\\L", "ok"), 5u);
   EXPECT_FALSE(p.OpenKey("HKEY_USERS", false));
 }
@@ -293,8 +241,8 @@ TEST(ProfileParse, EveryPrefixOfAValidFileReadsExactlyOrMissing) {
   std::vector<Entry> values = {
       {"Name", RegValue::String("say \"hi\"\\")}, {"Count", RegValue::Dword(0x12345678)},
       {"", RegValue::String("default")},          {"Ctl", RegValue::String("a\x01z")},
-      {"Empty", RegValue::String("")},           {"Rect", RegValue::Binary(Counting(60))},
-      {"Zero", RegValue::Dword(0)},              {"Lines", RegValue::String("1\r\n2")},
+      {"Empty", RegValue::String("")},            {"Rect", RegValue::Binary(Counting(60))},
+      {"Zero", RegValue::Dword(0)},               {"Lines", RegValue::String("1\r\n2")},
       {"NoBytes", RegValue::Binary({})},          {"Last", RegValue::Binary({0xAB})},
   };
   RegistryProfile full = Filled(values);
@@ -306,12 +254,10 @@ TEST(ProfileParse, EveryPrefixOfAValidFileReadsExactlyOrMissing) {
   std::size_t lastCount = 0;
   for (std::size_t cut = 0; cut <= text.size(); ++cut) {
     RegistryProfile p;
-    const bool parsed = p.Parse(std::string_view(text).substr(0, cut));
-    EXPECT_EQ(parsed, cut == 0 || cut >= 8) << cut;  // "REGEDIT4" is whole from 8 bytes on
+    EXPECT_EQ(p.Parse(std::string_view(text).substr(0, cut)), cut == 0 || cut >= 8) << cut;  // "REGEDIT4" whole
     std::size_t count = 0;
     for (const auto& [name, value] : values) {
-      const char* key = name == "Links" ? kBandsKey : kSettingsKey;
-      if (const RegValue* v = p.Find(key, name)) {
+      if (const RegValue* v = p.Find(name == "Links" ? kBandsKey : kSettingsKey, name)) {
         ++count;
         EXPECT_EQ(*v, value) << "cut at " << cut << ", value " << name;
       }
@@ -326,16 +272,14 @@ TEST(ProfileParse, EveryPrefixOfAValidFileReadsExactlyOrMissing) {
 TEST(ProfileParse, TenThousandValuesLoadAndSaveQuickly) {
   RegistryProfile p;
   for (int i = 0; i < 10000; ++i) {
-    const std::string key = kSettingsKey + "\\Group"s + std::to_string(i % 50);
-    p.SetDword(key, "Value" + std::to_string(i), static_cast<std::uint32_t>(i));
+    p.SetDword(kSettingsKey + "\\Group"s + std::to_string(i % 50), "Value" + std::to_string(i), i);
     p.SetString(kBandsKey, "Name" + std::to_string(i), std::to_string(i));
   }
   const auto start = std::chrono::steady_clock::now();
   const std::string text = p.Serialize();
   RegistryProfile q;
   ASSERT_TRUE(q.Parse(text));
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(took, std::chrono::seconds(5));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_EQ(q.ValueNames(kBandsKey).size(), 10000u);
   EXPECT_EQ(q.GetDword(kSettingsKey + "\\group7"s, "value9957"), 9957u);
   EXPECT_EQ(q.GetString(kBandsKey, "name4242"), "4242");
@@ -353,7 +297,7 @@ TEST(ProfileFile, LoadKeepsDamagedFilesAsideAndSaveCreatesFolders) {
   const std::vector<Entry> values = AwkwardValues();
   std::string error;
   ASSERT_TRUE(file.Save(Filled(values), &error)) << error;
-  EXPECT_EQ(test::TempDir::ReadFile(file.path()), Filled(values).Serialize());
+  EXPECT_EQ(TempDir::ReadFile(file.path()), Filled(values).Serialize());
   EXPECT_EQ(file.Load(p), ProfileFile::LoadResult::Loaded);
   ExpectSame(p, values);
 
@@ -365,11 +309,10 @@ TEST(ProfileFile, LoadKeepsDamagedFilesAsideAndSaveCreatesFolders) {
   EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::KeptAside);
   EXPECT_TRUE(p.Empty());
   EXPECT_EQ(dir.read("profile.reg.bad"), binary);
-  EXPECT_FALSE(std::filesystem::exists(dir.file("profile.reg")));
   EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::Missing);
 
   // Over the size limit, even if it looks right.
-  std::string huge = "REGEDIT4\r\n[HKCU\\K]\r\n\"v\"=\"" + std::string(17u << 20, 'v') + "\"\r\n";
+  const std::string huge = "REGEDIT4\r\n[HKCU\\K]\r\n\"v\"=\"" + std::string(17u << 20, 'v') + "\"\r\n";
   dir.write("profile.reg", huge);
   EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::KeptAside);
   EXPECT_EQ(std::filesystem::file_size(dir.file("profile.reg.bad")), huge.size());
@@ -396,49 +339,34 @@ TEST(ProfileFile, FailedSavesReportAndLeaveTheOldFile) {
   const std::string old = dir.read("profile.reg");
   RegistryProfile big;
   big.SetBinary(kSettingsKey, "Huge", Bytes(1u << 20, 1));
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {8192, 8192};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+  const int rc = test::RunWithFileSizeLimit(8192, [&] {
     std::string why;
-    const bool ok = file.Save(big, &why);
-    ::_exit(ok ? 1 : why.empty() ? 2 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 2: no reason, 3: no limit";
+    return file.Save(big, &why) ? 1 : why.empty() ? 2 : 0;
+  });
+  EXPECT_EQ(rc, 0) << "1: reported success, 2: no reason, 3: no limit";
   EXPECT_EQ(dir.read("profile.reg"), old);
-  std::vector<std::string> names;
+  Names names;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"blocker", "profile.reg"}));
+  EXPECT_EQ(names, (Names{"blocker", "profile.reg"}));
 }
 
 TEST(ProfileFile, DefaultPathFollowsTheEnvironment) {
   const std::string tail = "/Corvana/Kestrel/profile.reg";
-  {
-    ScopedEnv a("KESTREL_PROFILE", "/tmp/mine.reg"), b("XDG_CONFIG_HOME", "/xdg"), c("HOME", "/home/u");
-    EXPECT_EQ(ProfileFile::DefaultPath(), "/tmp/mine.reg");
-  }
-  {
-    ScopedEnv a("KESTREL_PROFILE", ""), b("XDG_CONFIG_HOME", "/xdg/"), c("HOME", "/home/u");
-    EXPECT_EQ(ProfileFile::DefaultPath(), "/xdg" + tail);
-  }
-  {
-    ScopedEnv a("KESTREL_PROFILE", nullptr), b("XDG_CONFIG_HOME", "relative/cfg"), c("HOME", "/home/u");
-    EXPECT_EQ(ProfileFile::DefaultPath(), "/home/u/.config" + tail);
-  }
-  {
-    ScopedEnv a("KESTREL_PROFILE", nullptr), b("XDG_CONFIG_HOME", nullptr), c("HOME", "/home/u/");
-    EXPECT_EQ(ProfileFile::DefaultPath(), "/home/u/.config" + tail);
-  }
-  {
-    ScopedEnv a("KESTREL_PROFILE", nullptr), b("XDG_CONFIG_HOME", ""), c("HOME", nullptr);
+  const struct { const char *profile, *config, *home; std::string path; } cases[] = {
+      {"/tmp/mine.reg", "/xdg", "/home/u", "/tmp/mine.reg"},
+      {"", "/xdg/", "/home/u", "/xdg" + tail},
+      {nullptr, "relative/cfg", "/home/u", "/home/u/.config" + tail},
+      {nullptr, nullptr, "/home/u/", "/home/u/.config" + tail},
+      {nullptr, "", nullptr, ""}};  // from the user database
+  for (const auto& c : cases) {
+    ScopedEnv a("KESTREL_PROFILE", c.profile), b("XDG_CONFIG_HOME", c.config), h("HOME", c.home);
     const std::string path = ProfileFile::DefaultPath();
-    EXPECT_TRUE(path.starts_with("/") && path.ends_with("/.config" + tail)) << path;  // from the user database
+    if (c.path.empty()) {
+      EXPECT_TRUE(path.starts_with("/") && path.ends_with("/.config" + tail)) << path;
+    } else {
+      EXPECT_EQ(path, c.path);
+    }
   }
 }
 

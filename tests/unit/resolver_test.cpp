@@ -164,9 +164,9 @@ TEST(OpenTyped, LastRepeatsTheRawTextIncludingItsAlias) {
   EXPECT_EQ(h.Navigations().back(), "0 file:///folders/0");
   // A folder this desktop lacks opens nothing and leaves no empty site behind.
   h.settings.AutoNew = 1;
-  std::size_t sites = h.frame.sites().size();
+  std::size_t sites = h.frame.sites().sites().size();
   EXPECT_TRUE(h.resolver.OpenTypedText("printers"));
-  EXPECT_EQ(h.frame.sites().size(), sites);
+  EXPECT_EQ(h.frame.sites().sites().size(), sites);
   EXPECT_EQ(h.window.statusText, "This desktop has no such folder.");
 }
 
@@ -254,7 +254,7 @@ TEST(OpenTyped, AThousandLinesAskFirstAndStopAtTheSiteLimit) {
   // Yes to all: the frame fills up to its limit and says so once.
   h.resolver.confirmMany = [](std::size_t) { return true; };
   h.resolver.OpenTypedLines(text);
-  EXPECT_EQ(h.frame.sites().size(), CMainFrame::kMaxSites);
+  EXPECT_EQ(h.frame.sites().sites().size(), CMainFrame::kMaxSites);
   EXPECT_EQ(std::count(h.dialogs.shown.begin(), h.dialogs.shown.end(),
                        "Message: Can't open another site: too many sites are open."),
             1);

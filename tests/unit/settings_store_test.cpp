@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "common/cipher.h"
 #include "settings/store.h"
 #include "support/fakes.h"
@@ -10,15 +12,25 @@ namespace {
 
 using test::FailingProfile;
 using test::MessageRecorder;
+using Strings = std::vector<std::string>;
+
+// Every field, for comparing whole settings.
+auto All(const Settings& s) {
+  return std::tie(s.AccessPassword, s.ActiveFormList, s.AutoCloseFilter, s.AutoClosePopup, s.AutoFill, s.AutoNew,
+                  s.BeepPopup, s.BreakFavorites, s.ChkDefBrowser, s.DCNoActiveX, s.DCNoJava, s.DCNoScript, s.ExpBar,
+                  s.FavoritesBreakNum, s.FirstRun, s.NoScriptError, s.RecPPLook, s.RecPPTime, s.RunCount, s.ShowTip,
+                  s.ShowTrayIcon, s.SideBtnSupport, s.SkinName, s.StatusBar, s.SUExecScript, s.SUGroup,
+                  s.SUIEHomePage, s.SUOpenGroup, s.SUOpenPage, s.SUScript, s.SUUrl, s.TipNum, s.TrayIcon,
+                  s.UILanguage, s.WPHeight, s.WPLeft, s.WPMaximized, s.WPTop, s.WPWidth);
+}
 
 // Records the order in which the store calls the list seams.
 struct RecordingLists : SettingsLists {
-  std::vector<std::string> calls;
-  std::vector<std::string> forms;
+  Strings calls, forms;
   void LoadFilterLists() override { calls.push_back("LoadFilter"); }
   void LoadAutoLogin() override { calls.push_back("LoadAutoLogin"); }
   void LoadAliases() override { calls.push_back("LoadAliases"); }
-  void LoadActiveForms(const std::vector<std::string>& f) override {
+  void LoadActiveForms(const Strings& f) override {
     calls.push_back("LoadForms");
     forms = f;
   }
@@ -48,61 +60,50 @@ Settings Load(Profile& p, SystemVersion sys = {}) {
 
 TEST(SettingsStore, FreshProfileGivesTheDefaultsWithTheReadingRulesApplied) {
   RegistryProfile p;
-  Settings s = Load(p);
-  Settings d;
-  EXPECT_EQ(s.RunCount, 1);
-  EXPECT_TRUE(s.FirstRun);
-  EXPECT_TRUE(s.ShowTip);
-  EXPECT_EQ(s.TipNum, -1);
-  EXPECT_EQ(s.SkinName, "Windows XP");
-  EXPECT_EQ(s.UILanguage, "English");
-  EXPECT_EQ(s.FavoritesBreakNum, 30);
-  EXPECT_TRUE(s.AutoNew && s.AutoCloseFilter && s.RecPPTime && s.NoScriptError && s.ChkDefBrowser);
-  EXPECT_FALSE(s.AutoClosePopup || s.RecPPLook || s.AutoFill || s.ShowTrayIcon || s.WPMaximized);
-  EXPECT_TRUE(s.AccessPassword.empty() && s.ActiveFormList.empty());
-  EXPECT_EQ(s.WPWidth, d.WPWidth);
-  EXPECT_FALSE(HasSavedPlacement(s));
+  Settings expect;
+  expect.RunCount = 1;
+  expect.SkinName = "Windows XP";
+  EXPECT_EQ(All(Load(p)), All(expect));
+  EXPECT_FALSE(HasSavedPlacement(Load(p)));
 
-  // The Windows skin rule, on the systems it names.
-  EXPECT_EQ(Load(p, {true, 5, 1}).SkinName, "Navy");
-  EXPECT_EQ(Load(p, {true, 5, 2}).SkinName, "Navy");
-  EXPECT_EQ(Load(p, {true, 5, 0}).SkinName, "Windows XP");
-  EXPECT_EQ(Load(p, {true, 6, 1}).SkinName, "Windows XP");
-  EXPECT_EQ(Load(p, {false, 5, 1}).SkinName, "Windows XP");
-}
+  // The Windows skin rule, on the systems it names; a stored "defskin" (exactly) stands for it too.
+  const std::pair<SystemVersion, std::string> systems[] = {{{true, 5, 1}, "Navy"},
+                                                           {{true, 5, 2}, "Navy"},
+                                                           {{true, 5, 0}, "Windows XP"},
+                                                           {{true, 6, 1}, "Windows XP"},
+                                                           {{false, 5, 1}, "Windows XP"}};
+  for (const char* stored : {"", "defskin"}) {
+    if (*stored) p.SetString(kSettingsKey, "SkinName", stored);
+    for (const auto& [sys, skin] : systems)
+      EXPECT_EQ(Load(p, sys).SkinName, skin) << sys.isWindowsNT << sys.major << "." << sys.minor << " " << stored;
+  }
+  for (const char* kept : {"Defskin", "Aqua"}) {
+    p.SetString(kSettingsKey, "SkinName", kept);
+    EXPECT_EQ(Load(p, {true, 5, 1}).SkinName, kept);
+  }
 
-TEST(SettingsStore, StoredSkinNamesAndTheFirstRunRule) {
-  RegistryProfile p;
-  p.SetString(kSettingsKey, "SkinName", "defskin");
-  EXPECT_EQ(Load(p, {true, 5, 1}).SkinName, "Navy");
-  p.SetString(kSettingsKey, "SkinName", "Defskin");  // not exactly "defskin": kept
-  EXPECT_EQ(Load(p).SkinName, "Defskin");
-  p.SetString(kSettingsKey, "SkinName", "Aqua");
-  EXPECT_EQ(Load(p).SkinName, "Aqua");
-
+  // Until FirstRun is cleared the tip is shown from the start.
   p.SetDword(kSettingsKey, "ShowTip", 0);
   p.SetDword(kSettingsKey, "TipNum", 4);
-  EXPECT_TRUE(Load(p).ShowTip);  // FirstRun still 1
+  EXPECT_TRUE(Load(p).ShowTip);
   EXPECT_EQ(Load(p).TipNum, -1);
   p.SetDword(kSettingsKey, "FirstRun", 0);
-  Settings s = Load(p);
-  EXPECT_FALSE(s.ShowTip);
-  EXPECT_EQ(s.TipNum, 4);
+  EXPECT_FALSE(Load(p).ShowTip);
+  EXPECT_EQ(Load(p).TipNum, 4);
 }
 
 TEST(SettingsStore, BadValuesReadAsTheirDefaults) {
   RegistryProfile p;
-  p.SetString(kSettingsKey, "RunCount", "7");          // wrong type
-  p.SetDword(kSettingsKey, "ExpBar", 9);               // out of range
-  p.SetDword(kSettingsKey, "FavoritesBreakNum", 0);    // out of range
-  p.SetDword(kSettingsKey, "TipNum", 0xFFFFFFF0u);     // -16
-  p.SetDword(kSettingsKey, "WPWidth", 0xFFFFFF00u);    // negative size
+  p.SetString(kSettingsKey, "RunCount", "7");               // wrong type
+  p.SetDword(kSettingsKey, "ExpBar", 9);                    // out of range
+  p.SetDword(kSettingsKey, "FavoritesBreakNum", 0);         // out of range
+  p.SetDword(kSettingsKey, "WPWidth", 0xFFFFFF00u);         // negative size
   p.SetDword(kSettingsKey, "AutoClosePopup", 0xFFFFFFFFu);  // any non-zero is true
   p.SetDword(kSettingsKey, "AutoNew", 0);
   p.SetBinary(kSettingsKey, "UILanguage", {1, 2, 3});  // wrong type
   p.SetString(kSettingsKey, "AccessPassword", "not hex!");
   p.SetDword(kSettingsKey, "FirstRun", 0);
-  p.SetDword(kSettingsKey, "TipNum", 0xFFFFFFF0u);
+  p.SetDword(kSettingsKey, "TipNum", 0xFFFFFFF0u);  // -16
   Settings s = Load(p);
   EXPECT_EQ(s.RunCount, 1);
   EXPECT_EQ(s.ExpBar, 0);
@@ -135,19 +136,7 @@ TEST(SettingsStore, EverySettingSurvivesASaveAndALoad) {
   EXPECT_EQ(*p.GetString(kSettingsKey, "AccessPassword"), EncipherPassword("pa$$ word;1"));
   EXPECT_EQ(*p.GetString(kIEMainKey, "Disable Script Debugger"), "no");
 
-  Settings b = Load(p);
-  EXPECT_EQ(b.RunCount, a.RunCount + 1);
-  EXPECT_FALSE(b.FirstRun);
-  EXPECT_EQ(b.AccessPassword, a.AccessPassword);
-  EXPECT_EQ(b.ActiveFormList, a.ActiveFormList);
-  EXPECT_EQ(b.ExpBar, 3);  // taken from the frame
-  EXPECT_FALSE(b.StatusBar);
-  EXPECT_EQ(b.WPLeft, -5);
-  EXPECT_EQ(b.WPTop, 7);
-  EXPECT_EQ(b.WPWidth, 1200);
-  EXPECT_EQ(b.WPHeight, 800);
-  EXPECT_TRUE(b.WPMaximized);
-  // Everything else exactly as set.
+  // Everything exactly as set, but the count, the first run and what the frame told.
   Settings expect = a;
   expect.RunCount = a.RunCount + 1;
   expect.FirstRun = false;
@@ -158,18 +147,7 @@ TEST(SettingsStore, EverySettingSurvivesASaveAndALoad) {
   expect.WPWidth = 1200;
   expect.WPHeight = 800;
   expect.WPMaximized = true;
-  EXPECT_EQ(std::tie(b.AutoCloseFilter, b.AutoClosePopup, b.AutoFill, b.AutoNew, b.BeepPopup, b.BreakFavorites,
-                     b.ChkDefBrowser, b.DCNoActiveX, b.DCNoJava, b.DCNoScript, b.FavoritesBreakNum,
-                     b.NoScriptError, b.RecPPLook, b.RecPPTime, b.ShowTip, b.ShowTrayIcon, b.SideBtnSupport,
-                     b.SkinName, b.SUExecScript, b.SUGroup, b.SUIEHomePage, b.SUOpenGroup, b.SUOpenPage,
-                     b.SUScript, b.SUUrl, b.TipNum, b.TrayIcon, b.UILanguage),
-            std::tie(expect.AutoCloseFilter, expect.AutoClosePopup, expect.AutoFill, expect.AutoNew,
-                     expect.BeepPopup, expect.BreakFavorites, expect.ChkDefBrowser, expect.DCNoActiveX,
-                     expect.DCNoJava, expect.DCNoScript, expect.FavoritesBreakNum, expect.NoScriptError,
-                     expect.RecPPLook, expect.RecPPTime, expect.ShowTip, expect.ShowTrayIcon,
-                     expect.SideBtnSupport, expect.SkinName, expect.SUExecScript, expect.SUGroup,
-                     expect.SUIEHomePage, expect.SUOpenGroup, expect.SUOpenPage, expect.SUScript, expect.SUUrl,
-                     expect.TipNum, expect.TrayIcon, expect.UILanguage));
+  EXPECT_EQ(All(Load(p)), All(expect));
 }
 
 TEST(SettingsStore, ListFilesLoadAndSaveAtTheirPoints) {
@@ -179,13 +157,13 @@ TEST(SettingsStore, ListFilesLoadAndSaveAtTheirPoints) {
   RecordingLists lists;
   SettingsStore store(p, s);
   store.LoadSettings(lists);
-  EXPECT_EQ(lists.calls, (std::vector<std::string>{"LoadFilter", "LoadAutoLogin", "LoadAliases", "LoadForms"}));
-  EXPECT_EQ(lists.forms, (std::vector<std::string>{"home", "work"}));
+  EXPECT_EQ(lists.calls, (Strings{"LoadFilter", "LoadAutoLogin", "LoadAliases", "LoadForms"}));
+  EXPECT_EQ(lists.forms, (Strings{"home", "work"}));
 
   lists.calls.clear();
   store.SaveSettings(lists, nullptr);
-  EXPECT_EQ(lists.calls, (std::vector<std::string>{"SaveTyped", "SaveSearch", "SaveFilter", "SaveAutoLogin",
-                                                    "SaveAliases", "ClearAutoLogin", "ReleaseForms"}));
+  EXPECT_EQ(lists.calls, (Strings{"SaveTyped", "SaveSearch", "SaveFilter", "SaveAutoLogin", "SaveAliases",
+                                  "ClearAutoLogin", "ReleaseForms"}));
   EXPECT_EQ(*p.GetString(kSettingsKey, "ActiveFormList"), "home,work,");
 }
 
@@ -198,11 +176,9 @@ TEST(SettingsStore, OnlyTheReportingWritersReportAndEachFailureOnce) {
   SettingsStore store(p, s);
   store.SaveSettings(lists, nullptr);
   // UILanguage is written twice, so it fails twice; BeepPopup fails silently.
-  EXPECT_EQ(rec.messages, (std::vector<std::string>{
-                              "Can't save setting:SideBtnSupport\nPlease report to the author!",
-                              "Can't save setting:RunCount\nPlease report to the author!",
-                              "Can't save setting:UILanguage\nPlease report to the author!",
-                              "Can't save setting:UILanguage\nPlease report to the author!"}));
+  const auto failed = [](std::string name) { return "Can't save setting:" + name + "\nPlease report to the author!"; };
+  EXPECT_EQ(rec.messages,
+            (Strings{failed("SideBtnSupport"), failed("RunCount"), failed("UILanguage"), failed("UILanguage")}));
   // The writes after a failure still happened.
   EXPECT_TRUE(p.GetDword(kSettingsKey, "ShowTrayIcon").has_value());
   EXPECT_TRUE(p.GetString(kSettingsKey, "ActiveFormList").has_value());
@@ -215,19 +191,18 @@ TEST(SettingsStore, ScriptDebuggerSwitchFollowsNoScriptErrorAndReportsFailures) 
   FailingProfile p;
   Settings s;
   SettingsStore store(p, s);
-  s.NoScriptError = true;
-  store.ApplyScriptDebuggerSwitch();
-  EXPECT_EQ(*p.GetString(kIEMainKey, "Disable Script Debugger"), "yes");
-  s.NoScriptError = false;
-  store.ApplyScriptDebuggerSwitch();
-  EXPECT_EQ(*p.GetString(kIEMainKey, "Disable Script Debugger"), "no");
+  for (const bool noErrors : {true, false}) {
+    s.NoScriptError = noErrors;
+    store.ApplyScriptDebuggerSwitch();
+    EXPECT_EQ(*p.GetString(kIEMainKey, "Disable Script Debugger"), noErrors ? "yes" : "no");
+  }
   EXPECT_TRUE(rec.messages.empty());
 
   p.failNames = {"Disable Script Debugger"};
   store.ApplyScriptDebuggerSwitch();
   p.failOpenKey = true;
   store.ApplyScriptDebuggerSwitch();
-  EXPECT_EQ(rec.messages, (std::vector<std::string>{"Error updating registry value!", "Can't open registry key!"}));
+  EXPECT_EQ(rec.messages, (Strings{"Error updating registry value!", "Can't open registry key!"}));
 }
 
 }  // namespace

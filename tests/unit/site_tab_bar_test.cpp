@@ -1,5 +1,6 @@
-// The site tab bar's model: titles, the gauge, tab order and selection
-// across add/remove/select sequences, and scrolling with many tabs.
+// The site list and the tab bar that follows it: titles, the gauge, list
+// and tab order, the active site and who takes over, and scrolling with many
+// tabs.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/site_list.h"
 #include "frame/site_tab_bar.h"
 
 namespace kestrel {
@@ -16,6 +18,32 @@ namespace {
 struct Sites {
   std::array<char, 256> storage{};
   CKestrelView* operator[](int i) { return reinterpret_cast<CKestrelView*>(&storage[static_cast<std::size_t>(i)]); }
+};
+
+// A list with a bar on it; `Show` adds a site and gives it a tab.
+struct Tabs {
+  Sites s;
+  CSiteList list;
+  CSiteTabBar bar{list};
+  void Show(int i, const std::string& text, bool activate) {
+    list.Add(s[i]);
+    bar.SetTabText(s[i], text);
+    list.Show(s[i], activate);
+  }
+};
+
+// Records what the list tells its observers.
+struct Watcher : SiteListObserver {
+  std::vector<std::string> events;
+  Sites* s = nullptr;
+  int IndexOf(CKestrelView* v) {
+    for (int i = 0; i < 256; ++i)
+      if ((*s)[i] == v) return i;
+    return -1;
+  }
+  void TabsChanged() override { events.push_back("tabs"); }
+  void ActiveChanged(CKestrelView* v) override { events.push_back("active " + std::to_string(IndexOf(v))); }
+  void SiteRemoved(CKestrelView* v) override { events.push_back("removed " + std::to_string(IndexOf(v))); }
 };
 
 std::string Repeat(const std::string& s, int n) {
@@ -68,10 +96,11 @@ TEST(SiteTabBar, GaugeCurveAndLimits) {
 }
 
 TEST(SiteTabBar, PaintsGaugeAndErrorMark) {
-  Sites s;
-  CSiteTabBar bar;
+  Tabs t;
+  Sites& s = t.s;
+  CSiteTabBar& bar = t.bar;
   bar.SetWidth(1000);
-  for (int i = 0; i < 5; ++i) bar.AddTab("t" + std::to_string(i), s[i], i == 1);
+  for (int i = 0; i < 5; ++i) t.Show(i, "t" + std::to_string(i), i == 1);
   std::vector<TabStatus> status = {{50, false}, {100, false}, {-1, true}, {-1, false}, {0, true}};
   std::vector<const CKestrelView*> asked;
   auto paint = bar.Layout([&](const CKestrelView* v) {
@@ -120,114 +149,157 @@ TEST(SiteTabBar, PaintsGaugeAndErrorMark) {
   for (const auto& p : bar.Layout(nullptr)) EXPECT_EQ(p.mark, TabPaint::Mark::None);
 }
 
-TEST(SiteTabBar, OrderAndSelectionAcrossAddRemoveSelect) {
+TEST(SiteList, OrderActiveSiteAndWhoTakesOver) {
   Sites s;
-  CSiteTabBar bar;
+  CSiteList list;
+  Watcher w;
+  w.s = &s;
+  list.AddObserver(&w);
+  // A new site is hidden; with none active it is the active one (typed
+  // text goes to it) even before it can be seen.
+  list.Add(s[0]);
+  EXPECT_EQ(list.active(), s[0]);
+  EXPECT_FALSE(list.IsShown(s[0]));
+  list.Add(s[0]);  // once only
+  list.Add(nullptr);
+  EXPECT_EQ(list.sites().size(), 1u);
+  EXPECT_TRUE(list.Show(s[0], true));
+  EXPECT_FALSE(list.Show(s[0], true));  // a second tab for the same site: nothing
+  for (int i = 1; i <= 3; ++i) list.Add(s[i]);
+  list.Show(s[2], true);
+  list.Show(s[1], false);  // Ctrl held: appended, not active
+  EXPECT_EQ(list.sites(), (std::vector<CKestrelView*>{s[0], s[1], s[2], s[3]}));
+  EXPECT_EQ(list.tabs(), (std::vector<CKestrelView*>{s[0], s[2], s[1]}));
+  EXPECT_EQ(list.active(), s[2]);
+  EXPECT_EQ(list.newest(), s[3]);
+  EXPECT_EQ(w.events, (std::vector<std::string>{"active 0", "tabs", "tabs", "active 2", "tabs"}));
+
+  // The window system cannot hand the activation to a site kept out of view
+  // while one in view is active; a shown one takes it.
+  EXPECT_FALSE(list.Activate(s[3]));
+  EXPECT_EQ(list.active(), s[2]);
+  EXPECT_FALSE(list.Activate(s[9]));  // not on the list
+  EXPECT_TRUE(list.Activate(s[0]));
+  EXPECT_TRUE(list.Activate(s[2]));
+
+  // One rule for closing and hiding: the next tab, wrapping around.
+  EXPECT_EQ(list.Successor(s[2]), s[1]);
+  EXPECT_EQ(list.Successor(s[1]), s[0]);
+  EXPECT_EQ(list.Successor(s[3]), s[0]);  // without a tab: the first tab
+  w.events.clear();
+  list.Hide(s[2]);
+  EXPECT_EQ(list.active(), s[1]);
+  EXPECT_EQ(list.tabs(), (std::vector<CKestrelView*>{s[0], s[1]}));
+  EXPECT_EQ(w.events, (std::vector<std::string>{"tabs", "active 1"}));
+  list.Remove(s[1]);  // closing the active one: the next after it, wrapping to the first
+  EXPECT_EQ(list.active(), s[0]);
+  list.Hide(s[0]);    // the last tab goes: nobody in view takes over
+  EXPECT_EQ(list.active(), nullptr);
+  EXPECT_EQ(list.Successor(s[0]), nullptr);
+  // A hidden site shown again comes back at the end.
+  list.Show(s[2], false);
+  list.Show(s[0], true);
+  EXPECT_EQ(list.tabs(), (std::vector<CKestrelView*>{s[2], s[0]}));
+  // A site that is not the active one goes without moving the activation.
+  w.events.clear();
+  list.Remove(s[3]);
+  list.Remove(s[3]);
+  EXPECT_EQ(w.events, (std::vector<std::string>{"removed 3"}));
+  EXPECT_EQ(list.active(), s[0]);
+  list.RemoveObserver(&w);
+}
+
+TEST(SiteList, NextAndPreviousWrapAroundInTabOrder) {
+  Sites s;
+  CSiteList list;
+  EXPECT_EQ(list.Neighbour(true), nullptr);
+  EXPECT_EQ(list.Neighbour(false), nullptr);
+  list.Add(s[0]);
+  list.Show(s[0], true);
+  EXPECT_EQ(list.Neighbour(true), s[0]);  // one site: itself
+  EXPECT_EQ(list.Neighbour(false), s[0]);
+  for (int i : {1, 2}) {
+    list.Add(s[i]);
+    list.Show(s[i], false);
+  }
+  EXPECT_EQ(list.Neighbour(true), s[1]);
+  EXPECT_EQ(list.Neighbour(false), s[2]);
+  list.Activate(s[2]);
+  EXPECT_EQ(list.Neighbour(true), s[0]);
+  EXPECT_EQ(list.Neighbour(false), s[1]);
+  // The active site has no tab (it is hidden): first and last.
+  list.Add(s[5]);
+  list.Hide(s[0]);
+  list.Hide(s[1]);
+  list.Hide(s[2]);
+  list.Show(s[1], false);
+  list.Show(s[2], false);
+  list.Activate(s[5]);
+  EXPECT_EQ(list.active(), s[5]);
+  EXPECT_EQ(list.Neighbour(true), s[1]);
+  EXPECT_EQ(list.Neighbour(false), s[2]);
+}
+
+TEST(SiteTabBar, FollowsTheListsTabsTextsAndActiveSite) {
+  Tabs t;
+  Sites& s = t.s;
+  CSiteTabBar& bar = t.bar;
   int changed = 0;
   std::vector<int> redrawn;
   bar.onChanged = [&] { ++changed; };
   bar.onRedraw = [&](int i) { redrawn.push_back(i); };
-
   EXPECT_EQ(bar.selected(), -1);
-  EXPECT_EQ(bar.AddTab("http://a/", s[0], true), 0);
-  EXPECT_EQ(bar.AddTab("http://b/", s[1], true), 1);
-  // Ctrl held: appended at the end, selection stays.
-  EXPECT_EQ(bar.AddTab("http://c/", s[2], false), 2);
+  t.Show(0, "http://a/", true);
+  t.Show(1, "http://b/", true);
+  t.Show(2, "http://c/", false);
+  EXPECT_EQ(bar.count(), 3);
   EXPECT_EQ(bar.selected(), 1);
+  EXPECT_EQ(bar.text(2), "http://c/");
   EXPECT_GT(changed, 0);
 
-  // A second tab for the same site changes nothing, even when asked to select.
-  changed = 0;
-  EXPECT_EQ(bar.AddTab("other", s[0], true), 0);
-  EXPECT_EQ(bar.count(), 3);
-  EXPECT_EQ(bar.selected(), 1);
-  EXPECT_EQ(bar.text(0), "http://a/");
-  EXPECT_EQ(changed, 0);
-  EXPECT_EQ(bar.AddTab("null", nullptr, true), -1);
-  EXPECT_EQ(bar.count(), 3);
-
   const std::string longTitle = "A rather long page title here";
+  redrawn.clear();
   bar.SetTabText(s[2], longTitle);
   EXPECT_EQ(bar.text(2), ShortenTabTitle(longTitle));
   EXPECT_EQ(bar.fullTitle(2), longTitle);
   EXPECT_EQ(redrawn, std::vector<int>{2});
-  bar.SetTabText(s[9], "no tab");  // silently nothing
+  // A site without a tab keeps its text for when it gets one; nothing is drawn.
+  t.list.Add(s[9]);
+  bar.SetTabText(s[9], "later");
   EXPECT_EQ(redrawn, std::vector<int>{2});
 
-  bar.SelectTab(s[2]);
-  EXPECT_EQ(bar.selected(), 2);
-  bar.SelectTab(s[9]);
-  EXPECT_EQ(bar.selected(), 2);
-
   // An earlier tab goes: the gap closes and the selection stays on its site.
-  bar.RemoveTab(s[0], true);
+  t.list.Activate(s[2]);
+  t.list.Hide(s[0]);
   EXPECT_EQ(bar.count(), 2);
   EXPECT_EQ(bar.site(0), s[1]);
-  EXPECT_EQ(bar.site(1), s[2]);
-  EXPECT_EQ(bar.selected(), 1);
   EXPECT_EQ(bar.site(bar.selected()), s[2]);
   EXPECT_EQ(bar.FindTab(s[0]), -1);
-
-  // Removing what is not there changes nothing, visible frame or not.
-  changed = 0;
-  bar.RemoveTab(s[0], true);
-  bar.RemoveTab(s[7], false);
-  EXPECT_EQ(bar.count(), 2);
-  EXPECT_EQ(changed, 0);
-
-  // A hidden site shown again comes back at the end.
-  bar.RemoveTab(s[1], false);
-  EXPECT_EQ(bar.AddTab("http://b/", s[1], false), 1);
-  EXPECT_EQ(bar.site(0), s[2]);
-  EXPECT_EQ(bar.selected(), 0);
-
-  // The selected tab goes: no selection until the frame picks the next site.
-  bar.RemoveTab(s[2], true);
-  EXPECT_EQ(bar.selected(), -1);
-  bar.SelectTab(s[1]);
-  EXPECT_EQ(bar.selected(), 0);
-  bar.RemoveTab(s[1], true);
-  EXPECT_EQ(bar.count(), 0);
-  EXPECT_EQ(bar.selected(), -1);
+  t.list.Show(s[9], false);
+  EXPECT_EQ(bar.text(2), "later");
+  // A closed site's texts go with it.
+  t.list.Remove(s[9]);
+  t.list.Add(s[9]);
+  t.list.Show(s[9], false);
+  EXPECT_EQ(bar.text(2), "");
 
   // Out-of-range reads are harmless; redraw of -1 or past the end is nothing.
   redrawn.clear();
-  EXPECT_EQ(bar.site(0), nullptr);
+  EXPECT_EQ(bar.site(7), nullptr);
   EXPECT_EQ(bar.text(-1), "");
   EXPECT_EQ(bar.fullTitle(5), "");
   bar.RedrawTab(-1);
-  bar.RedrawTab(0);
+  bar.RedrawTab(3);
   EXPECT_TRUE(redrawn.empty());
 }
 
-TEST(SiteTabBar, NextAndPreviousWrapAround) {
-  Sites s;
-  CSiteTabBar bar;
-  EXPECT_EQ(bar.NextIndex(s[0]), -1);
-  EXPECT_EQ(bar.PrevIndex(nullptr), -1);
-
-  bar.AddTab("only", s[0], true);
-  EXPECT_EQ(bar.NextIndex(s[0]), 0);
-  EXPECT_EQ(bar.PrevIndex(s[0]), 0);
-
-  bar.AddTab("b", s[1], true);
-  bar.AddTab("c", s[2], true);
-  EXPECT_EQ(bar.NextIndex(s[0]), 1);
-  EXPECT_EQ(bar.NextIndex(s[2]), 0);
-  EXPECT_EQ(bar.PrevIndex(s[0]), 2);
-  EXPECT_EQ(bar.PrevIndex(s[1]), 0);
-  // The active site has no tab (it is hidden): first and last.
-  EXPECT_EQ(bar.NextIndex(s[5]), 0);
-  EXPECT_EQ(bar.PrevIndex(s[5]), 2);
-  EXPECT_EQ(bar.PrevIndex(nullptr), 2);
-}
-
 TEST(SiteTabBar, ScrollsTwoHundredTabs) {
-  Sites s;
-  CSiteTabBar bar;
+  Tabs t;
+  Sites& s = t.s;
+  CSiteTabBar& bar = t.bar;
   bar.SetWidth(1000);
   EXPECT_FALSE(bar.needsScroll());
-  for (int i = 0; i < 200; ++i) bar.AddTab("tab " + std::to_string(i), s[i], false);
+  for (int i = 0; i < 200; ++i) t.Show(i, "tab " + std::to_string(i), false);
   ASSERT_TRUE(bar.needsScroll());
   EXPECT_EQ(bar.firstVisible(), 0);
   EXPECT_LE(bar.TabAreaRight(), 1000 - CSiteTabBar::kScrollButtonsWidth);
@@ -239,7 +311,7 @@ TEST(SiteTabBar, ScrollsTwoHundredTabs) {
   for (const auto& p : visible) EXPECT_LT(p.tab.left, bar.TabAreaRight());
 
   // Selecting the last tab brings it fully into view at the right.
-  bar.SelectTab(s[199]);
+  t.list.Activate(s[199]);
   visible = bar.Layout(nullptr);
   ASSERT_FALSE(visible.empty());
   EXPECT_EQ(visible.back().index, 199);
@@ -274,7 +346,9 @@ TEST(SiteTabBar, ScrollsTwoHundredTabs) {
 
   // Removing tabs at the end pulls the view back so no empty space is scrolled to.
   bar.ScrollTo(100000);
-  for (int i = 199; i >= 20; --i) bar.RemoveTab(s[i], true);
+  t.list.Activate(s[0]);
+  bar.ScrollTo(100000);
+  for (int i = 199; i >= 20; --i) t.list.Hide(s[i]);
   EXPECT_EQ(bar.count(), 20);
   EXPECT_EQ(bar.Layout(nullptr).back().index, 19);
   EXPECT_LE(bar.RectOf(19)->right, bar.TabAreaRight());
@@ -286,7 +360,7 @@ TEST(SiteTabBar, ScrollsTwoHundredTabs) {
 
   // A bar narrower than one tab still shows and scrolls to the selection.
   bar.SetWidth(10);
-  bar.SelectTab(s[5]);
+  t.list.Activate(s[5]);
   EXPECT_EQ(bar.firstVisible(), 5);
   EXPECT_EQ(bar.HitTest(CSiteTabBar::kMargin, CSiteTabBar::kMargin), -1);  // under the buttons
   bar.SetWidth(-3);

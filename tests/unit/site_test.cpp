@@ -22,14 +22,15 @@ TEST(Site, ShowsOnFirstNavigationWithATabAndFollowsItsPage) {
   EXPECT_EQ(w.frame.NewestSite(), a);
   a->Navigate("http://a.example/");
   EXPECT_FALSE(a->IsSiteBlank());  // a navigation elsewhere is pending
-  EXPECT_EQ(a->m_nProgress, 0);
+  EXPECT_EQ(a->progress(), 0);
   w.Control(a).CompleteNavigation("Page A");
   EXPECT_TRUE(w.Child(a).visible);
   EXPECT_TRUE(w.Child(a).maximized);  // the first site shown is maximised
-  EXPECT_EQ(w.window.tabs.size(), 1u);
+  EXPECT_EQ(w.frame.sites().tabs(), (std::vector<CKestrelView*>{a}));
+  EXPECT_EQ(w.frame.ActiveView(), a);
   EXPECT_EQ(w.Child(a).caption, "Page A");
-  EXPECT_EQ(a->m_nProgress, -1);
-  EXPECT_FALSE(a->m_bNavigationPending);
+  EXPECT_EQ(a->progress(), -1);
+  EXPECT_FALSE(a->navigationPending());
 
   // Another site opens in normal state; with Ctrl held it neither activates nor selects.
   w.keys.ctrl = true;
@@ -38,7 +39,7 @@ TEST(Site, ShowsOnFirstNavigationWithATabAndFollowsItsPage) {
   EXPECT_FALSE(w.Child(b).maximized);
   EXPECT_FALSE(w.Child(b).activated);
   EXPECT_EQ(w.Child(b).caption, "");          // "?" shows as no title
-  EXPECT_EQ(b->m_strPageTitle, "?");          // but the page history keeps it
+  EXPECT_EQ(b->history().pageTitle, "?");          // but the page history keeps it
   EXPECT_EQ(w.frame.VisibleSiteCount(), 2);
 
   // The address bar follows the active site only, and not while the user types.
@@ -51,13 +52,13 @@ TEST(Site, ShowsOnFirstNavigationWithATabAndFollowsItsPage) {
 
   // Progress rules.
   a->OnProgressChange(150, 100);
-  EXPECT_EQ(a->m_nProgress, 100);
+  EXPECT_EQ(a->progress(), 100);
   a->OnProgressChange(-1, 100);
-  EXPECT_EQ(a->m_nProgress, -1);
+  EXPECT_EQ(a->progress(), -1);
   a->OnProgressChange(5, 0);
-  EXPECT_EQ(a->m_nProgress, -1);
+  EXPECT_EQ(a->progress(), -1);
   a->OnProgressChange(33, 100);
-  EXPECT_EQ(a->m_nProgress, 33);
+  EXPECT_EQ(a->progress(), 33);
 }
 
 TEST(Site, BlankFailedAndErrorPages) {
@@ -70,7 +71,7 @@ TEST(Site, BlankFailedAndErrorPages) {
   EXPECT_FALSE(v->IsSiteBlank());
   EXPECT_FALSE(v->IsSiteFailed());
   c.busy = false;
-  v->m_bNavigationPending = false;
+  c.CompleteNavigation("");  // about:blank has loaded
   for (const char* t : {"Cannot Find Server", "cannot find server", "No page to display"}) {
     c.title = t;
     EXPECT_TRUE(v->IsSiteFailed()) << t;
@@ -81,7 +82,7 @@ TEST(Site, BlankFailedAndErrorPages) {
   c.title = "Server ERROR 500";
   EXPECT_FALSE(v->IsSiteFailed());
   EXPECT_TRUE(v->IsErrorPage());
-  v->m_bNavigationPending = true;
+  v->Navigate("http://again.example/");
   c.title = "Cannot find server";
   EXPECT_FALSE(v->IsSiteFailed());  // still loading
   EXPECT_TRUE(CKestrelView::IsLocalPath("file:///tmp/x"));
@@ -93,19 +94,19 @@ TEST(Site, BlankFailedAndErrorPages) {
 TEST(Site, TheLastVisibleSiteIsBlankedNotClosed) {
   World w;
   CKestrelView* a = w.Site("http://a.example/", "A");
-  a->OnCommand(ID_FILE_CLOSE);
-  EXPECT_EQ(w.frame.sites().size(), 1u);
+  a->Close();
+  EXPECT_EQ(w.frame.sites().sites().size(), 1u);
   EXPECT_EQ(w.Control(a).calls.back(), "Navigate2 about:blank");
   w.Control(a).CompleteNavigation("");
   size_t calls = w.Control(a).calls.size();
-  a->OnCommand(ID_FILE_CLOSE);  // already blank: nothing at all
+  a->Close();  // already blank: nothing at all
   EXPECT_EQ(w.Control(a).calls.size(), calls);
 
   CKestrelView* b = w.Site("http://b.example/", "B");
   CKestrelView* c = w.Site("http://c.example/", "C");
   w.frame.OnSiteActivated(&w.Child(b));
-  b->OnCommand(ID_CLOSE_ALL_BUT_CURRENT);
-  EXPECT_EQ(w.frame.sites(), (std::vector<CKestrelView*>{b}));
+  EXPECT_TRUE(w.frame.OnCommand(ID_CLOSE_ALL_BUT_CURRENT));
+  EXPECT_EQ(w.frame.sites().sites(), (std::vector<CKestrelView*>{b}));
   EXPECT_EQ(w.frame.ActiveView(), b);
   w.window.RunPosted();
   EXPECT_EQ(w.window.destroyed.size(), 2u);  // destroyed after the event, not during it
@@ -113,7 +114,7 @@ TEST(Site, TheLastVisibleSiteIsBlankedNotClosed) {
   // Close All keeps the last visible one.
   w.Site("http://d.example/", "D");
   w.frame.OnCommand(ID_CLOSE_ALL);
-  EXPECT_EQ(w.frame.sites().size(), 1u);
+  EXPECT_EQ(w.frame.sites().sites().size(), 1u);
   EXPECT_NE(w.frame.ActiveView(), nullptr);
 }
 
@@ -122,15 +123,17 @@ TEST(Site, HistoryScriptsResizeAndSideButtons) {
   CKestrelView* a = w.Site("http://h.example/1", "One");
   w.Control(a).LoadPage("http://h.example/2", "Two");
   w.Control(a).LoadPage("http://h.example/3", "Three");
-  EXPECT_EQ(a->m_historyUrls.size(), 3u);
-  EXPECT_EQ(a->m_nHistoryPos, 3);
-  a->OnCommand(ID_GO_BACK);
+  EXPECT_EQ(a->history().urls.size(), 3u);
+  EXPECT_EQ(a->history().pos, 3);
+  EXPECT_TRUE(w.frame.OnCommand(ID_GO_BACK));
   EXPECT_EQ(w.Control(a).calls.back(), "GoBack");
-  EXPECT_EQ(a->m_nHistoryStep, 1);
+  EXPECT_EQ(a->history().step, 1);
   a->GoBack(2);
-  EXPECT_EQ(a->m_nHistoryStep, 2);
-  EXPECT_TRUE(a->IsCommandEnabled(ID_GO_BACK));
-  EXPECT_FALSE(a->IsCommandEnabled(ID_GO_FORWARD));
+  EXPECT_EQ(a->history().step, 2);
+  EXPECT_TRUE(w.frame.CommandStateOf(ID_GO_BACK).enabled);
+  EXPECT_FALSE(w.frame.CommandStateOf(ID_GO_FORWARD).enabled);
+  EXPECT_FALSE(w.frame.OnCommand(ID_GO_FORWARD));  // nothing ahead: not even asked of the page
+  EXPECT_EQ(w.Control(a).calls.back(), "GoBack");
 
   // Side buttons go back only while the setting is on.
   size_t n = w.Control(a).calls.size();
@@ -151,9 +154,9 @@ TEST(Site, HistoryScriptsResizeAndSideButtons) {
   bool cancel = false;
   b->OnWindowClosing(cancel);
   EXPECT_TRUE(cancel);
-  EXPECT_EQ(w.frame.sites().size(), 2u);
+  EXPECT_EQ(w.frame.sites().sites().size(), 2u);
   w.window.RunPosted();
-  EXPECT_EQ(w.frame.sites().size(), 1u);
+  EXPECT_EQ(w.frame.sites().sites().size(), 1u);
 
   // A script resize of a hidden site keeps it hidden.
   CKestrelView* hidden = w.frame.CreateSite();
@@ -181,10 +184,10 @@ TEST(Frame, SwitchingFollowsTabOrderAndWraps) {
   w.Control(b).title = "Cannot find server";
   w.Control(b).busy = true;
   w.frame.OnCommand(ID_CLOSE_BLANK_FAILED);
-  EXPECT_EQ(w.frame.sites().size(), 3u);
+  EXPECT_EQ(w.frame.sites().sites().size(), 3u);
   w.Control(b).busy = false;
   w.frame.OnCommand(ID_CLOSE_BLANK_FAILED);
-  EXPECT_EQ(w.frame.sites(), (std::vector<CKestrelView*>{a, c}));
+  EXPECT_EQ(w.frame.sites().sites(), (std::vector<CKestrelView*>{a, c}));
 
   // Stop All and Refresh All are posted to every site in list order.
   w.frame.OnCommand(ID_STOP_ALL);

@@ -52,7 +52,7 @@ TEST(Toolbar, ButtonsRoundTripThroughTheProfile) {
   EXPECT_EQ(ButtonTable().size(), 29u);
   EXPECT_EQ(ImageIndexOf(32787), 0);
   EXPECT_EQ(ImageIndexOf(32847), 28);
-  EXPECT_EQ(ImageIndexOf(kBlockPopupFlashImage), 14);
+  EXPECT_EQ(ImageIndexOf(ID_BLOCK_POPUP_ALT_IMAGE), 14);
   EXPECT_EQ(ImageIndexOf(0), -1);
   EXPECT_TRUE(IsDropDownButton(32787));
   EXPECT_FALSE(IsDropDownButton(32778));
@@ -62,7 +62,7 @@ TEST(Toolbar, TheCustomiseListsMoveButtonsAndAlwaysOfferASeparator) {
   CustomizeToolbarModel m({{57600, 32787}, true, false});
   const auto& a = m.available();
   EXPECT_EQ(a.back(), 0u);
-  EXPECT_EQ(std::count(a.begin(), a.end(), kBlockPopupFlashImage), 0);
+  EXPECT_EQ(std::count(a.begin(), a.end(), ID_BLOCK_POPUP_ALT_IMAGE), 0);
   EXPECT_EQ(std::count(a.begin(), a.end(), 57600u), 0) << "already on the toolbar";
   EXPECT_EQ(a.size(), 29u - 5u - 2u + 1u);  // table less its four zeros and the flash, less the two in use, + Separator
 

@@ -7,14 +7,11 @@ namespace kestrel {
 namespace {
 
 TEST(TypedUrls, NormaliseAndInsert) {
-  EXPECT_EQ(TypedUrlList::Normalise(""), "");
-  EXPECT_EQ(TypedUrlList::Normalise("/"), "/");
-  EXPECT_EQ(TypedUrlList::Normalise("C:\\"), "C:\\");
-  EXPECT_EQ(TypedUrlList::Normalise("http:/"), "http:/");  // the slash follows a colon
-  EXPECT_EQ(TypedUrlList::Normalise("http://a.example/"), "http://a.example");
-  EXPECT_EQ(TypedUrlList::Normalise("c:\\dir\\"), "c:\\dir");
-  EXPECT_EQ(TypedUrlList::Normalise("a/b\\"), "a/b");  // a backslash decides the separator
-  EXPECT_EQ(TypedUrlList::Normalise("a\\b/"), "a\\b/");
+  // The trailing separator goes unless it follows a colon or is all there is; a backslash decides the separator.
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},           {"/", "/"},           {"C:\\", "C:\\"},          {"http:/", "http:/"},
+      {"http://a.example/", "http://a.example"}, {"c:\\dir\\", "c:\\dir"}, {"a/b\\", "a/b"}, {"a\\b/", "a\\b/"}};
+  for (const auto& [typed, stored] : cases) EXPECT_EQ(TypedUrlList::Normalise(typed), stored) << typed;
 
   TypedUrlList list;
   int changes = 0;

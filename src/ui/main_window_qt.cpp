@@ -1,0 +1,118 @@
+#include "ui/main_window_qt.h"
+
+#include "address/address_commands.h"
+#include "address/search_engines.h"
+#include "app/app.h"
+#include "common/message.h"
+#include "common/progdir.h"
+#include "common/trace.h"
+#include "engine/desktop_qt.h"
+#include "engine/webengine_control.h"
+#include "language/language_menu.h"
+#include "platform/desktop_folders.h"
+#include "popups/popup_blocker.h"
+#include "ui/address_ui_qt.h"
+#include "ui/frame_window_qt.h"
+#include "ui/language_ui_qt.h"
+#include "ui/popup_ui_qt.h"
+#include "ui/qt_dialogs.h"
+#include "ui/quick_search_bar_qt.h"
+#include "ui/toolbar_dialog_qt.h"
+
+namespace kestrel {
+
+QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState& keys, QtDialogs* dialogs)
+    : app_(app) {
+  // Every text shown from here on speaks the chosen language.
+  languages_ = std::make_unique<CLanguages>();
+  languages_->SetTarget(app_.settings.UILanguage);
+  SetMessageTranslator([this](const std::string& english) { return languages_->Translate(english); });
+
+  QtFrameWindow::Callbacks cb;
+  cb.addressChosen = [this](int i) { addressBar_->Choose(i); };
+  cb.addressEscape = [this] {
+    if (CKestrelView* v = frame_->ActiveView()) addressBar_->Escape(v->GetLocationURL());
+  };
+  cb.closing = [this] { app_.SaveAndRelease(); };
+  window_ = std::make_unique<QtFrameWindow>(std::move(cb));
+  window_->customizeToolbar = [this](QWidget* parent, ToolbarButtons& b) {
+    ToolbarLook look;
+    look.text = [](unsigned id) { return QtFrameWindow::ButtonText(id); };
+    look.icon = [this](unsigned id) { return window_->ButtonIcon(id); };
+    look.applyNow = [this](const ToolbarButtons& now) { window_->ApplyButtons(now); };
+    return RunCustomizeToolbar(parent, b, look);
+  };
+  frame_ = std::make_unique<CMainFrame>(*window_, app_.profile, app_.settings, clock, keys);
+  CommandRegistry& commands = frame_->commands();
+  app_.RegisterCommands(commands);
+  commands.Add(ID_APP_EXIT, [this](const CommandContext&) { window_->close(); });
+  if (dialogs) dialogs->setParentWindow(window_.get());
+  auto openHelp = [this](const std::string& page) { OpenHelpPage(page); };
+
+  resolver_ = std::make_unique<CAddressResolver>(*frame_, app_.aliases);
+  resolver_->folderAddress = [env = FolderEnvironment::FromProcess(ProgramDirectory())](int folder) {
+    return DesktopFolderAddress(folder, env);
+  };
+  resolver_->openGroup = [](const std::string& name) { Trace("open-group", name); };
+  resolver_->confirmMany = [](std::size_t lines) {
+    return ShowMessage("The text holds " + std::to_string(lines) + " addresses. Open them all?", MessageKind::Question);
+  };
+  addressBar_ = std::make_unique<CAddressBar>(*window_, *resolver_, app_.typedUrls);
+  clipboard_ = std::make_unique<QtClipboard>();
+  shell_ = std::make_unique<DesktopShell>();
+  addressDialogs_ = std::make_unique<QtAddressDialogs>(window_.get(), openHelp);
+  addressCommands_ = std::make_unique<CAddressCommands>(CAddressCommands::Parts{
+      *frame_, frame_->menu(), *resolver_, *addressBar_, app_.typedUrls, app_.aliases, CKestrelApp::AliasPath(),
+      ProgramFile(kSearchEnginesFile), *addressDialogs_, *clipboard_, *shell_});
+
+  searchRunner_ = std::make_unique<SearchRunner>(
+      [this](const std::string& text) { resolver_->OpenTypedLines(text, TypedSource::User); },
+      ProgramFile(kPostFormFile));
+  quickSearch_ = new QtQuickSearchBar(app_.searchEngines, app_.queryHistory, [this](const std::string& query) {
+    QuickSearch(app_.searchEngines, app_.queryHistory, *searchRunner_, query);
+  });
+  window_->SetQuickSearchWidget(quickSearch_);
+  commands.Add(ID_QUICK_SEARCH_GO, [this](const CommandContext&) { quickSearch_->Search(); });
+
+  sound_ = std::make_unique<QtSound>();
+  popupUi_ = std::make_unique<QtPopupUi>(window_.get(), openHelp);
+  popups_ = std::make_unique<CPopupBlocker>(*frame_, app_.siteFilter, app_.settings, *sound_, *popupUi_);
+
+  // The menus and bars exist from here on; they were built in English.
+  window_->AttachFrame(*frame_);
+  languageUi_ = std::make_unique<QtLanguageUi>(*languages_, *window_);
+  languageMenu_ = std::make_unique<CLanguageMenu>(*frame_, frame_->menu(), *languages_, app_.settings, *languageUi_);
+  languageUi_->TranslateFrame();
+
+  const Settings& s = app_.settings;
+  if (HasSavedPlacement(s)) window_->setGeometry(s.WPLeft, s.WPTop, s.WPWidth, s.WPHeight);
+  frame_->ApplyOfflineState();
+  if (s.ShowTrayIcon && s.TrayIcon) frame_->SetTrayIcon(true);
+  window_->StartTimer();
+  // window.external.addFavorite: the favorites store takes it once it
+  // exists; until then the request is only noted.
+  SetAddFavoriteHandler([](const std::string& url, const std::string& title) { Trace("add-favorite", url + " " + title); });
+}
+
+QtMainWindow::~QtMainWindow() {
+  SetAddFavoriteHandler(nullptr);  // no frame: page calls do nothing
+  SetMessageTranslator(nullptr);
+  // Everything that registered with the frame goes before it.
+  languageMenu_.reset();
+  languageUi_.reset();
+  popups_.reset();
+  popupUi_.reset();
+  frame_->commands().Remove(ID_QUICK_SEARCH_GO, ID_QUICK_SEARCH_GO);
+  addressCommands_.reset();
+  // The bar hands the application's lists back before they can go.
+  delete quickSearch_;
+  quickSearch_ = nullptr;
+  searchRunner_.reset();
+  addressBar_.reset();
+  resolver_.reset();
+  window_->DetachFrame();
+  frame_.reset();
+  window_.reset();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,68 @@
+#pragma once
+// Everything the main window is made of, wired as the program runs it: the
+// window and its frame, typed text and the Address Bar, the quick search,
+// popup blocking, the interface language and the application's commands.
+// Made once the application has loaded its settings and lists; torn down
+// in the reverse order, every part letting go of the frame before it goes.
+#include <memory>
+#include <string>
+
+#include "address/address_bar.h"
+#include "address/resolver.h"
+#include "frame/main_frame.h"
+#include "platform/clock.h"
+
+namespace kestrel {
+
+class CAddressCommands;
+class CKestrelApp;
+class CLanguageMenu;
+class CLanguages;
+class CPopupBlocker;
+class DesktopShell;
+class QtAddressDialogs;
+class QtClipboard;
+class QtDialogs;
+class QtFrameWindow;
+class QtLanguageUi;
+class QtPopupUi;
+class QtQuickSearchBar;
+class QtSound;
+class SearchRunner;
+
+class QtMainWindow {
+ public:
+  // `dialogs` gets the window as the parent of its message boxes.
+  QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState& keys, QtDialogs* dialogs);
+  ~QtMainWindow();
+  QtMainWindow(const QtMainWindow&) = delete;
+  QtMainWindow& operator=(const QtMainWindow&) = delete;
+
+  QtFrameWindow& window() { return *window_; }
+  CMainFrame& frame() { return *frame_; }
+  CAddressResolver& resolver() { return *resolver_; }
+  CAddressBar& addressBar() { return *addressBar_; }
+  CPopupBlocker& popups() { return *popups_; }
+  void OpenHelpPage(const std::string& page) { frame_->OpenHelpPage(page); }
+
+ private:
+  CKestrelApp& app_;
+  std::unique_ptr<CLanguages> languages_;
+  std::unique_ptr<QtFrameWindow> window_;
+  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<CAddressResolver> resolver_;
+  std::unique_ptr<CAddressBar> addressBar_;
+  std::unique_ptr<QtClipboard> clipboard_;
+  std::unique_ptr<DesktopShell> shell_;
+  std::unique_ptr<QtAddressDialogs> addressDialogs_;
+  std::unique_ptr<CAddressCommands> addressCommands_;
+  std::unique_ptr<SearchRunner> searchRunner_;
+  QtQuickSearchBar* quickSearch_ = nullptr;  // owned by its tool bar
+  std::unique_ptr<QtSound> sound_;
+  std::unique_ptr<QtPopupUi> popupUi_;
+  std::unique_ptr<CPopupBlocker> popups_;
+  std::unique_ptr<QtLanguageUi> languageUi_;
+  std::unique_ptr<CLanguageMenu> languageMenu_;
+};
+
+}  // namespace kestrel
