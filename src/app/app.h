@@ -13,6 +13,7 @@
 #include "platform/dialogs.h"
 #include "platform/instance.h"
 #include "platform/profile.h"
+#include "platform/profile_file.h"
 #include "settings/settings.h"
 #include "settings/store.h"
 #include "popups/site_filter.h"

@@ -24,7 +24,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "address/search_engines.h"
 #include "common/progdir.h"
 #include "engine/web_engine.h"
 #include "platform/address_fixup.h"
@@ -32,26 +31,9 @@
 namespace kestrel {
 namespace {
 
-std::atomic<bool> g_offline{false};
-
-class OfflineInterceptor : public QWebEngineUrlRequestInterceptor {
- public:
-  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-    if (!g_offline) return;
-    const QString scheme = info.requestUrl().scheme();
-    if (scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "ws" || scheme == "wss")
-      info.block(true);
-  }
-};
-
 std::string S(const QString& q) { return q.toStdString(); }
 
 QString HtmlEscape(const QString& s) { return s.toHtmlEscaped(); }
-
-AddFavoriteHandler& FavoriteHandler() {
-  static AddFavoriteHandler handler;
-  return handler;
-}
 
 // The marker of the wrapper's synchronous report; a page that sends it
 // itself only describes its own next window.
@@ -149,41 +131,42 @@ void InstallPageScripts() {
 
 }  // namespace
 
-// The object behind window.external, one for the whole program.
+// The object behind window.external, one for every page of a context.
 class KestrelExternal : public QObject {
   Q_OBJECT
  public:
+  explicit KestrelExternal(EngineContext& context) : context_(context) {}
   Q_INVOKABLE void addFavorite(const QString& url, const QString& title) {
-    if (FavoriteHandler()) FavoriteHandler()(S(url), S(title));
+    if (context_.addFavorite) context_.addFavorite(S(url), S(title));
   }
+
+ private:
+  EngineContext& context_;
 };
 
-namespace {
-QWebChannel* ExternalChannel() {
-  static QWebChannel* channel = [] {
-    auto* c = new QWebChannel(QCoreApplication::instance());
-    c->registerObject(QStringLiteral("kestrelExternal"), new KestrelExternal);
-    return c;
-  }();
-  return channel;
-}
-}  // namespace
+// Work Offline: every request to the network is refused while it is on.
+class OfflineInterceptor : public QWebEngineUrlRequestInterceptor {
+ public:
+  explicit OfflineInterceptor(const std::atomic<bool>& offline) : offline_(offline) {}
+  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+    if (!offline_) return;
+    const QString scheme = info.requestUrl().scheme();
+    if (scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "ws" || scheme == "wss")
+      info.block(true);
+  }
 
-namespace {
-std::string& SearchFormPageSetting() {
-  static std::string path;
-  return path;
-}
-}  // namespace
+ private:
+  const std::atomic<bool>& offline_;
+};
 
-void SetSearchFormPage(const std::string& path) { SearchFormPageSetting() = path; }
-std::string SearchFormPage() {
-  return SearchFormPageSetting().empty() ? ProgramFile(kPostFormFile) : SearchFormPageSetting();
+EngineContext::EngineContext()
+    : interceptor_(std::make_unique<OfflineInterceptor>(offline_)),
+      external_(std::make_unique<KestrelExternal>(*this)),
+      channel_(std::make_unique<QWebChannel>()) {
+  channel_->registerObject(QStringLiteral("kestrelExternal"), external_.get());
 }
 
-void SetWorkOffline(bool offline) { g_offline = offline; }
-bool WorkOffline() { return g_offline; }
-void SetAddFavoriteHandler(AddFavoriteHandler handler) { FavoriteHandler() = std::move(handler); }
+EngineContext::~EngineContext() = default;
 
 class KestrelPage : public QWebEnginePage {
  public:
@@ -244,16 +227,12 @@ class KestrelPage : public QWebEnginePage {
   WebEngineControl& owner_;
 };
 
-WebEngineControl::WebEngineControl(QObject* parent) : QObject(parent), view_(new QWebEngineView) {
-  static OfflineInterceptor* interceptor = [] {
-    auto* i = new OfflineInterceptor;
-    KestrelWebProfile()->setUrlRequestInterceptor(i);
-    return i;
-  }();
-  (void)interceptor;
+WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
+    : QObject(parent), context_(context), view_(new QWebEngineView) {
   InstallPageScripts();
   page_ = new KestrelPage(*this, view_);
-  page_->setWebChannel(ExternalChannel(), QWebEngineScript::ApplicationWorld);
+  page_->setUrlRequestInterceptor(context_.interceptor_.get());
+  page_->setWebChannel(context_.channel_.get(), QWebEngineScript::ApplicationWorld);
   view_->setPage(page_);
   // The engine puts its input widget inside the view, now or later.
   view_->installEventFilter(this);
@@ -392,7 +371,8 @@ void WebEngineControl::Navigate2(const NavigateRequest& request) {
   const QUrl url(QString::fromStdString(FixupAddress(request.url)));
   // The page Kestrel writes for a POST search sends its form to the engine
   // on the web; no other local page may reach out.
-  const bool postForm = url.isLocalFile() && url.toLocalFile() == QString::fromStdString(SearchFormPage());
+  const bool postForm = !context_.searchFormPage.empty() && url.isLocalFile() &&
+                        url.toLocalFile() == QString::fromStdString(context_.searchFormPage);
   page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, postForm);
   page_->load(url);
 }

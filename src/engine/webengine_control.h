@@ -19,6 +19,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -30,14 +31,47 @@ class QPoint;
 class QWebEngineView;
 class QWidget;
 
+class QWebChannel;
+
 namespace kestrel {
 
+class KestrelExternal;
 class KestrelPage;
+class OfflineInterceptor;
+
+// window.external.addFavorite(url[, title]) of a page.
+using AddFavoriteHandler = std::function<void(const std::string& url, const std::string& title)>;
+
+// What the controls of one main window share; it outlives every control
+// made with it.
+class EngineContext {
+ public:
+  EngineContext();
+  ~EngineContext();
+  EngineContext(const EngineContext&) = delete;
+  EngineContext& operator=(const EngineContext&) = delete;
+
+  // While on, every network request of the pages is refused (Work Offline).
+  void SetOffline(bool offline) { offline_ = offline; }
+  bool offline() const { return offline_; }
+  // Where window.external.addFavorite goes; nothing happens without it.
+  AddFavoriteHandler addFavorite;
+  // The local page a POST search writes: of all local pages it alone may
+  // send its form to the web. "" lets none.
+  std::string searchFormPage;
+
+ private:
+  friend class WebEngineControl;
+  std::atomic<bool> offline_{false};  // read on the engine's network thread
+  std::unique_ptr<OfflineInterceptor> interceptor_;
+  std::unique_ptr<KestrelExternal> external_;
+  std::unique_ptr<QWebChannel> channel_;
+};
 
 class WebEngineControl : public QObject, public BrowserControl {
   Q_OBJECT
  public:
-  explicit WebEngineControl(QObject* parent = nullptr);
+  explicit WebEngineControl(EngineContext& context, QObject* parent = nullptr);
   ~WebEngineControl() override;
 
   QWidget* widget() const;
@@ -77,6 +111,7 @@ class WebEngineControl : public QObject, public BrowserControl {
   void ShowCrashPage();
   void LoadFinished(bool failed);
 
+  EngineContext& context_;
   QWebEngineView* view_;
   KestrelPage* page_;
   BrowserEvents* events_ = nullptr;
@@ -95,19 +130,5 @@ class WebEngineControl : public QObject, public BrowserControl {
   bool hasPending_ = false;
   int pressSeq_ = 0;
 };
-
-// window.external.addFavorite(url[, title]) of any page; nothing happens
-// while no handler is set (no main frame).
-using AddFavoriteHandler = std::function<void(const std::string& url, const std::string& title)>;
-void SetAddFavoriteHandler(AddFavoriteHandler handler);
-
-// The local page a POST search writes; it alone of the local pages may
-// send its form to the web. "" is postform.htm in the program folder.
-void SetSearchFormPage(const std::string& path);
-std::string SearchFormPage();
-
-// While set, the engine refuses every network request (Work Offline).
-void SetWorkOffline(bool offline);
-bool WorkOffline();
 
 }  // namespace kestrel

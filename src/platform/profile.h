@@ -80,7 +80,7 @@ class RegistryProfile : public Profile {
   void Clear();
   bool Empty() const;
 
-  // Parses REGEDIT4 text into this (emptied) tree. Lines that cannot be read
+  // The REGEDIT4 codec (regedit4.cpp). Parses REGEDIT4 text into this (emptied) tree. Lines that cannot be read
   // (a broken value, a key under an unknown root, a cut-off last line) are
   // skipped, so a damaged value simply reads as missing. Returns false only
   // when the text is not a registry file at all (no "REGEDIT4" header, or NUL
@@ -108,36 +108,6 @@ class RegistryProfile : public Profile {
   bool RemoveTree(std::string_view path);
   std::vector<Key> keys_;
   std::unordered_map<std::string, std::size_t> keyIndex_;  // folded path -> place in keys_
-};
-
-// The profile file: loaded once at start, saved once at shutdown.
-class ProfileFile {
- public:
-  explicit ProfileFile(std::string path);
-
-  // $KESTREL_PROFILE, else $XDG_CONFIG_HOME/Corvana/Kestrel/profile.reg
-  // (XDG_CONFIG_HOME defaulting to ~/.config).
-  static std::string DefaultPath();
-
-  enum class LoadResult {
-    Missing,    // no file: defaults
-    Loaded,     // read (damaged values, if any, read as missing)
-    KeptAside,  // not a registry file: moved to <path>.bad, defaults used
-    Unreadable, // exists but cannot be read (and could not be moved aside)
-  };
-  // Fills `profile` (emptied first). The caller reports KeptAside and
-  // Unreadable through the message routine.
-  LoadResult Load(RegistryProfile& profile);
-
-  // Writes atomically (temporary file, flush, rename) and creates missing
-  // folders; on failure the old file is intact and `error` says why.
-  bool Save(const RegistryProfile& profile, std::string* error = nullptr) const;
-
-  const std::string& path() const { return path_; }
-  std::string asidePath() const { return path_ + ".bad"; }
-
- private:
-  std::string path_;
 };
 
 }  // namespace kestrel

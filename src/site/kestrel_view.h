@@ -9,7 +9,6 @@
 
 #include "platform/browser_control.h"
 #include "site/child_window.h"
-#include "popups/click_tracker.h"
 #include "site/site_host.h"
 
 namespace kestrel {

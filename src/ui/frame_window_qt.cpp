@@ -423,7 +423,7 @@ void QtFrameWindow::FocusAddress() {
 bool QtFrameWindow::AddressHasFocus() const { return addressEdit()->hasFocus(); }
 
 bool QtFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& control) {
-  auto engine = std::make_unique<WebEngineControl>();
+  auto engine = std::make_unique<WebEngineControl>(engine_);
   WebEngineControl* c = engine.get();
   auto* child = new QtChildWindow(std::move(engine));
   child->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -542,7 +542,7 @@ void QtFrameWindow::UpdateCommandStates() {
     for (QAction* a : list) update(a);
 }
 
-void QtFrameWindow::SetEngineOffline(bool offline) { SetWorkOffline(offline); }
+void QtFrameWindow::SetEngineOffline(bool offline) { engine_.SetOffline(offline); }
 
 void QtFrameWindow::SetBlockPopupAlternate(bool alternate) {
   blockAlternate_ = alternate;

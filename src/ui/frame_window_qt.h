@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "address/address_bar.h"
+#include "engine/webengine_control.h"
 #include "frame/bands.h"
 #include "frame/frame_window.h"
 #include "frame/main_frame.h"
@@ -73,6 +74,8 @@ class QtFrameWindow : public QMainWindow,
   // The Site Popup menu for the tab at `index`, built in the interface language.
   std::unique_ptr<QMenu> SitePopupFor(int index);
   CBands& bands() { return bands_; }
+  // What the sites' controls share.
+  EngineContext& engine() { return engine_; }
 
   // AddressBarView
   std::string AddressText() const override;
@@ -155,6 +158,7 @@ class QtFrameWindow : public QMainWindow,
   void Execute(unsigned id);
 
   Callbacks cb_;
+  EngineContext engine_;
   CMainFrame* frame_ = nullptr;
   CBands bands_{*this};
   QMdiArea* mdi_;

@@ -91,11 +91,13 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   window_->StartTimer();
   // window.external.addFavorite: the favorites store takes it once it
   // exists; until then the request is only noted.
-  SetAddFavoriteHandler([](const std::string& url, const std::string& title) { Trace("add-favorite", url + " " + title); });
+  window_->engine().addFavorite = [](const std::string& url, const std::string& title) {
+    Trace("add-favorite", url + " " + title);
+  };
+  window_->engine().searchFormPage = searchRunner_->postFormPath();
 }
 
 QtMainWindow::~QtMainWindow() {
-  SetAddFavoriteHandler(nullptr);  // no frame: page calls do nothing
   SetMessageTranslator(nullptr);
   // Everything that registered with the frame goes before it.
   languageMenu_.reset();

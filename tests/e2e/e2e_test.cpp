@@ -10,6 +10,7 @@
 #include "address/typed_urls.h"
 #include "frame/toolbars.h"
 #include "platform/profile.h"
+#include "platform/profile_file.h"
 #include "settings/store.h"
 #include "support/fakes.h"
 #include "support/http_server.h"

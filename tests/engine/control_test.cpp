@@ -275,8 +275,8 @@ TEST_F(EngineTest, WindowExternalAddFavoriteReachesTheProgram) {
                                   "</script>"));
   server.Start();
   std::vector<std::string> calls;
-  SetAddFavoriteHandler([&](const std::string& url, const std::string& title) { calls.push_back(url + "|" + title); });
   EngineSite& site = sites.Add();
+  site.context.addFavorite = [&](const std::string& url, const std::string& title) { calls.push_back(url + "|" + title); };
   site.Load(server.Url("/fav"));
   ASSERT_TRUE(site.WaitLoaded());
   ASSERT_TRUE(WaitFor([&] { return calls.size() >= 2; }));
@@ -285,7 +285,7 @@ TEST_F(EngineTest, WindowExternalAddFavoriteReachesTheProgram) {
                                              "http://two.example/|Two \"<b>\""}));
 
   // No main frame: the call does nothing at all.
-  SetAddFavoriteHandler(nullptr);
+  site.context.addFavorite = nullptr;
   site.Eval("window.external.addFavorite('http://three.example/')");
   Pump(300);
   EXPECT_EQ(calls.size(), 2u);

@@ -35,7 +35,8 @@ inline void Pump(int ms) {
 }
 
 struct EngineSite {
-  std::unique_ptr<WebEngineControl> control = std::make_unique<WebEngineControl>();
+  EngineContext context;  // its own: offline, addFavorite and the search page
+  std::unique_ptr<WebEngineControl> control = std::make_unique<WebEngineControl>(context);
   RecordingEvents events;
   EngineSite() {
     control->SetEvents(&events);

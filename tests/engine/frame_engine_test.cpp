@@ -17,6 +17,7 @@
 #include "engine/key_state_qt.h"
 #include "frame/main_frame.h"
 #include "platform/profile.h"
+#include "platform/profile_file.h"
 #include "settings/settings.h"
 #include "site/kestrel_view.h"
 #include "support/fake_site.h"

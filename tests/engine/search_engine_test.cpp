@@ -112,10 +112,7 @@ TEST_F(SearchEngineTest, PostFormArrivesWithEveryFieldIntact) {
   EngineSite& site = sites.Add();
   SearchRunner runner = Runner(site);
   // The generated page may submit to the web; other local pages may not.
-  SetSearchFormPage(dir.file("postform.htm"));
-  struct Restore {
-    ~Restore() { SetSearchFormPage(""); }
-  } restore;
+  site.context.searchFormPage = dir.file("postform.htm");
 
   const std::vector<std::string> queries = {
       "plain words",

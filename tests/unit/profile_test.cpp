@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/profile.h"
+#include "platform/profile_file.h"
 #include "support/disk_full.h"
 #include "support/temp_dir.h"
 

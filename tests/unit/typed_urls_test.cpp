@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "address/typed_urls.h"
+#include "platform/profile_file.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
