@@ -16,17 +16,20 @@ CKestrelView* Key(std::vector<char>& keys, int i) {
   return reinterpret_cast<CKestrelView*>(&keys[static_cast<std::size_t>(i)]);
 }
 
+// A site as the frame shows it: on the list, with its tab's text.
+void Show(CSiteList& list, CSiteTabBar& bar, CKestrelView* site, const std::string& text, bool activate) {
+  list.Add(site);
+  bar.SetTabText(site, text);
+  list.Show(site, activate);
+}
+
 void BM_TabLayout(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   auto keys = Keys(n);
   CSiteList list;
   CSiteTabBar bar(list);
   bar.SetWidth(1280);
-  for (int i = 0; i < n; ++i) {
-    list.Add(Key(keys, i));
-    bar.SetTabText(Key(keys, i), "A page title number " + std::to_string(i));
-    list.Show(Key(keys, i), i == n - 1);
-  }
+  for (int i = 0; i < n; ++i) Show(list, bar, Key(keys, i), "A page title number " + std::to_string(i), i == n - 1);
   const char* base = keys.data();
   int tick = 0;
   auto status = [&](const CKestrelView* v) {
@@ -48,11 +51,7 @@ void BM_TabAddRemove(benchmark::State& state) {
   CSiteTabBar bar(list);
   bar.SetWidth(1280);
   for (auto _ : state) {
-    for (int i = 0; i < n; ++i) {
-      list.Add(Key(keys, i));
-      bar.SetTabText(Key(keys, i), "http://example.org/page");
-      list.Show(Key(keys, i), true);
-    }
+    for (int i = 0; i < n; ++i) Show(list, bar, Key(keys, i), "http://example.org/page", true);
     // Close from the front, the costliest order for a vector of tabs.
     for (int i = 0; i < n; ++i) list.Remove(Key(keys, i));
   }

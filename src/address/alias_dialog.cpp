@@ -30,6 +30,15 @@ void AliasDialogModel::Select(const std::set<int>& rows) {
   fullTextField_ = first.fullText;
 }
 
+std::string AliasDialogModel::Cell(std::size_t row, int column) const {
+  if (row >= rows_.size()) return {};
+  return column == kAliasColumn ? rows_[row].alias : rows_[row].fullText;
+}
+
+void AliasDialogModel::SetFields(const std::vector<std::string>& fields) {
+  SetFields(fields.size() > 0 ? fields[0] : std::string(), fields.size() > 1 ? fields[1] : std::string());
+}
+
 void AliasDialogModel::SetFields(std::string alias, std::string fullText) {
   aliasField_ = std::move(alias);
   fullTextField_ = std::move(fullText);

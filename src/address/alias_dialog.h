@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "address/alias.h"
+#include "common/list_editor.h"
 
 namespace kestrel {
 
-class AliasDialogModel {
+class AliasDialogModel : public ListEditorModel {
  public:
   static constexpr int kAliasColumn = 0;
   static constexpr int kFullTextColumn = 1;
@@ -24,11 +25,11 @@ class AliasDialogModel {
   void SetFields(std::string alias, std::string fullText);
 
   // Each returns true when it changed the rows.
-  bool Add();
-  bool Remove();  // asks first
-  bool Change();
+  bool Add() override;
+  bool Remove() override;  // asks first
+  bool Change() override;
   // Sorts by the column; the same column again flips the order.
-  void SortBy(int column);
+  void SortBy(int column) override;
   // Replaces the list with the rows in displayed order and writes alias.txt;
   // the result of SaveAliases.
   int Close(AliasList& list, const std::string& path) const;
@@ -41,6 +42,18 @@ class AliasDialogModel {
   const std::string& fullTextField() const { return fullTextField_; }
   // The row to scroll into view after the last operation, or -1.
   int focusRow() const { return focusRow_; }
+
+  // ListEditorModel: the alias and the full text.
+  int Columns() const override { return 2; }
+  std::size_t RowCount() const override { return rows_.size(); }
+  std::string Cell(std::size_t row, int column) const override;
+  std::set<int> SelectedRows() const override { return selection_; }
+  void SelectRows(const std::set<int>& rows) override { Select(rows); }
+  std::string Field(int column) const override { return column == kAliasColumn ? aliasField_ : fullTextField_; }
+  void SetFields(const std::vector<std::string>& fields) override;
+  int FocusRow() const override { return focusRow_; }
+  int SortColumn() const override { return sortColumn_; }
+  bool SortAscending() const override { return ascending_; }
 
  private:
   // Checks the (trimmed) edit fields, showing the message for the first

@@ -38,6 +38,11 @@ bool ValidIpv6(std::string_view inside) {
 
 }  // namespace
 
+std::set<int> FilterDialogModel::SelectedRows() const {
+  if (selection_ < 0) return {};
+  return {selection_};
+}
+
 void FilterDialogModel::Open(const std::vector<std::string>& list) {
   rows_ = list;
   std::stable_sort(rows_.begin(), rows_.end(), Before);

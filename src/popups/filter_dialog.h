@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/list_editor.h"
 #include "popups/site_filter.h"
 
 namespace kestrel {
@@ -18,7 +19,7 @@ inline constexpr const char* kFilterEmpty =
 inline constexpr const char* kFilterLineBreak = "A filter cannot contain line breaks.";
 inline constexpr const char* kFilterNoHost = "This address has no host name to add.";
 
-class FilterDialogModel {
+class FilterDialogModel : public ListEditorModel {
  public:
   static constexpr const char* kHelpPage = "sitefilter.htm";
 
@@ -34,19 +35,31 @@ class FilterDialogModel {
   // Each returns true when it changed the rows.
   // Adds the trimmed edit text unless an entry equals it (ASCII letters
   // folded); clears the edit field. The selection stays with its row.
-  bool Add();
+  bool Add() override;
   // Deletes the selected row and selects the one that took its place, or
   // the new last one; nothing without a selection.
-  bool Remove();
+  bool Remove() override;
   // Replaces the selected row by the trimmed edit text unless another row
   // equals it; nothing without a selection.
-  bool Change();
+  bool Change() override;
   // OK: the list becomes the rows in their displayed order.
   void Accept(std::vector<std::string>& list) const { list = rows_; }
 
   const std::vector<std::string>& rows() const { return rows_; }
   int selection() const { return selection_; }
   const std::string& editText() const { return edit_; }
+
+  // ListEditorModel: one column, one row selected at most.
+  int Columns() const override { return 1; }
+  std::size_t RowCount() const override { return rows_.size(); }
+  std::string Cell(std::size_t row, int) const override { return row < rows_.size() ? rows_[row] : std::string(); }
+  std::set<int> SelectedRows() const override;
+  void SelectRows(const std::set<int>& rows) override { Select(rows.empty() ? -1 : *rows.begin()); }
+  std::string Field(int) const override { return edit_; }
+  void SetFields(const std::vector<std::string>& fields) override {
+    SetEditText(fields.empty() ? std::string() : fields[0]);
+  }
+  int FocusRow() const override { return selection_; }
 
  private:
   // The trimmed edit text in `text`, or false after showing why it cannot be

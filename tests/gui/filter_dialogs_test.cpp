@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QTest>
 
 #include "popups/filter_dialog.h"
@@ -20,9 +20,14 @@ using List = std::vector<std::string>;
 
 QStringList Rows(QDialog* d) {
   QStringList rows;
-  auto* list = d->findChild<QListWidget*>();
-  for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
+  auto* list = d->findChild<QTreeWidget*>();
+  for (int i = 0; i < list->topLevelItemCount(); ++i) rows << list->topLevelItem(i)->text(0);
   return rows;
+}
+
+int SelectedRow(QTreeWidget* rows) {
+  const auto selected = rows->selectedItems();
+  return selected.size() == 1 ? rows->indexOfTopLevelItem(selected.front()) : -1;
 }
 
 TEST(FilterDialogGui, EditsTheListAndOkWritesTheShownOrder) {
@@ -37,10 +42,10 @@ TEST(FilterDialogGui, EditsTheListAndOkWritesTheShownOrder) {
       explained |= l->text() == "URL Filters: (A URL matches a filter if it contains the filter as a substring)";
     EXPECT_TRUE(explained);
     for (const char* b : {"Add", "Remove", "Change", "Help", "OK", "Cancel"}) ASSERT_NE(Button(d, b), nullptr) << b;
-    auto* rows = d->findChild<QListWidget*>();
+    auto* rows = d->findChild<QTreeWidget*>();
     auto* edit = d->findChild<QLineEdit*>();
     EXPECT_EQ(Rows(d), (QStringList{"Ads.", "pop", "pop", "zoo.example"}));
-    EXPECT_EQ(rows->currentRow(), 0);
+    EXPECT_EQ(SelectedRow(rows), 0);
     EXPECT_EQ(edit->text(), "Ads.");
 
     edit->clear();
@@ -56,16 +61,16 @@ TEST(FilterDialogGui, EditsTheListAndOkWritesTheShownOrder) {
     EXPECT_EQ(Rows(d), (QStringList{"Ads.", "banner", "pop", "pop", "zoo.example"}));
     EXPECT_EQ(edit->text(), "");
 
-    rows->setCurrentRow(3);  // a click on the second "pop"
+    rows->setCurrentItem(rows->topLevelItem(3));  // a click on the second "pop"
     EXPECT_EQ(edit->text(), "pop");
     Button(d, "Remove")->click();
     EXPECT_EQ(Rows(d), (QStringList{"Ads.", "banner", "pop", "zoo.example"}));
-    EXPECT_EQ(rows->currentRow(), 3);
+    EXPECT_EQ(SelectedRow(rows), 3);
     EXPECT_EQ(edit->text(), "zoo.example");
     edit->setText("track.example");
     Button(d, "Change")->click();
     EXPECT_EQ(Rows(d), (QStringList{"Ads.", "banner", "pop", "track.example"}));
-    EXPECT_EQ(rows->currentItem()->text(), "track.example");
+    EXPECT_EQ(rows->topLevelItem(SelectedRow(rows))->text(0), "track.example");
     SaveShot(d);
     Button(d, "Help")->click();
     Button(d, "OK")->click();
@@ -97,11 +102,11 @@ TEST(FilterDialogGui, EditsTheListAndOkWritesTheShownOrder) {
   // An empty list opens with nothing selected; Remove and Change do nothing.
   List empty;
   WhenShown([](QDialog* d) {
-    EXPECT_EQ(d->findChild<QListWidget*>()->count(), 0);
+    EXPECT_EQ(d->findChild<QTreeWidget*>()->topLevelItemCount(), 0);
     d->findChild<QLineEdit*>()->setText("x");
     Button(d, "Remove")->click();
     Button(d, "Change")->click();
-    EXPECT_EQ(d->findChild<QListWidget*>()->count(), 0);
+    EXPECT_EQ(d->findChild<QTreeWidget*>()->topLevelItemCount(), 0);
     Button(d, "OK")->click();
   });
   EXPECT_TRUE(RunFilterDialog(nullptr, "White List", empty, {}));
