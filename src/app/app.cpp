@@ -229,6 +229,10 @@ void CKestrelApp::RegisterCommands(CommandRegistry& r) {
   r.Add(ID_HELP_CONTENT,
         [this](const CommandContext&) { svc_.host->OpenInNewSite("file://" + ProgramFile("help/index.htm")); });
   r.Add(ID_TIP_OF_THE_DAY, [this](const CommandContext&) { ShowTips(); });
+  r.Add(ID_SUPPRESS_SCRIPT_ERRORS, [this](const CommandContext&) {
+    settings.NoScriptError = !settings.NoScriptError;
+    store_.ApplyScriptDebuggerSwitch();
+  }, CommandRegistry::Checked([this] { return settings.NoScriptError != 0; }));
 }
 
 void CKestrelApp::ShowOptions() {

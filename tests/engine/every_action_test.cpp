@@ -123,6 +123,13 @@ TEST(EveryAction, ReachesAHandlerOrIsDisabled) {
   EXPECT_TRUE(p.window().statusBar()->isHidden());
   EXPECT_FALSE(p.window().action(ID_VIEW_STATUS_BAR)->isChecked());
   EXPECT_EQ(p.window().action(ID_BLOCK_POPUP)->isChecked(), s.AutoClosePopup);
+  // Contribute Your Translation opens the shipped page that says how.
+  const std::size_t before = p.frame().sites().sites().size();
+  ASSERT_TRUE(p.frame().OnCommand(ID_CONTRIBUTE_TRANSLATION));
+  ASSERT_EQ(p.frame().sites().sites().size(), before + 1);
+  CKestrelView* help = p.frame().sites().newest();
+  EXPECT_TRUE(WaitFor([&] { return help->GetDocumentTitle() == "Kestrel Help: Translating Kestrel"; }))
+      << help->GetLocationURL();
 }
 
 }  // namespace

@@ -354,6 +354,12 @@ TEST(AppCommands, GeneralOptionsApplyAtOnceAndTheListButtonsOpenTheLists) {
   EXPECT_TRUE(h.host.has("TrayIcon on"));
   EXPECT_EQ(h.app->profile.GetString(kIEMainKey, "Disable Script Debugger").value_or(""), "no");
 
+  // View > Suppress Script Errors toggles the same switch, with its check mark.
+  EXPECT_FALSE(h.commands.StateOf({ID_SUPPRESS_SCRIPT_ERRORS}).checked);
+  EXPECT_TRUE(h.Run(ID_SUPPRESS_SCRIPT_ERRORS));
+  EXPECT_TRUE(h.commands.StateOf({ID_SUPPRESS_SCRIPT_ERRORS}).checked);
+  EXPECT_EQ(h.app->profile.GetString(kIEMainKey, "Disable Script Debugger").value_or(""), "yes");
+
   // OK with nothing changed applies nothing again.
   h.dialogs.editGeneral = nullptr;
   h.dialogs.pressListButton.reset();
