@@ -15,6 +15,7 @@ CMainFrame::CMainFrame(FrameWindow& window, Profile& profile, Settings& settings
   status_.onShow = [this](bool shown) { window_.SetProgressVisible(shown); };
   sites_.AddObserver(this);
   RegisterCommands();
+  modes_.RegisterCommands(commands_);
 }
 
 CMainFrame::~CMainFrame() {
@@ -50,9 +51,6 @@ void CMainFrame::RegisterCommands() {
   r.Add(ID_REFRESH_ALL, [this](const CommandContext&) {
     for (CKestrelView* v : sites_.sites()) PostToSite(v, [](CKestrelView& s) { s.Refresh(); });
   });
-  r.Add(ID_FULL_SCREEN, [this](const CommandContext&) { ToggleFullScreen(); }, R::Checked([this] { return fullScreen_; }));
-  r.Add(ID_WORK_OFFLINE, [this](const CommandContext&) { ToggleWorkOffline(); },
-        R::Checked([this] { return IsOffline(); }));
   r.Add(ID_ALWAYS_NEW, [this](const CommandContext&) { settings_.AutoNew = !settings_.AutoNew; },
         R::Checked([this] { return settings_.AutoNew; }));
 
@@ -272,51 +270,7 @@ void CMainFrame::SetProgressPos(int percent) {
   window_.SetProgressPos(status_.pos());
 }
 
-// --- full screen, offline, tray, caption ---------------------------------------
-
-void CMainFrame::ToggleFullScreen(bool skinActive) {
-  if (!fullScreen_) {
-    beforeFullScreen_ = window_.Rectangle();
-    window_.SetRebarVisible(false);
-    window_.SetCaptionAndBorder(false, false);
-    window_.SetRectangle(window_.PrimaryScreen());
-    fullScreen_ = true;
-    if (CKestrelView* v = ActiveView()) v->frame().window().Show(true, true);
-  } else {
-    window_.SetRebarVisible(true);
-    window_.SetCaptionAndBorder(!skinActive, true);
-    window_.SetRectangle(beforeFullScreen_);
-    fullScreen_ = false;
-  }
-}
-
-bool CMainFrame::IsOffline() const { return profile_.GetDword(kInternetSettingsKey, "GlobalUserOffline").value_or(0) != 0; }
-
-void CMainFrame::ToggleWorkOffline() {
-  if (!profile_.OpenKey(kInternetSettingsKey, true)) {
-    ShowMessage("Error opening registry!");
-    return;
-  }
-  // A value never written yet means online: there is no system to have set it.
-  std::uint32_t offline = profile_.GetDword(kInternetSettingsKey, "GlobalUserOffline").value_or(0);
-  profile_.SetDword(kInternetSettingsKey, "GlobalUserOffline", offline ? 0u : 1u);
-  window_.SetEngineOffline(offline == 0);
-}
-
-void CMainFrame::ApplyOfflineState() { window_.SetEngineOffline(IsOffline()); }
-
-void CMainFrame::SetTrayIcon(bool show) { window_.SetTrayIcon(show); }
-
-void CMainFrame::OnTrayNotify(TrayMouse message) {
-  if (message == TrayMouse::Other) return;
-  if (!window_.IsVisible() || window_.IsMinimized()) window_.Restore();
-  window_.BringToFront();
-  if (message == TrayMouse::RightDown) window_.ShowFileMenuAtCursor();
-}
-
-void CMainFrame::OnSize() {
-  if (window_.IsMinimized() && settings_.ShowTrayIcon) window_.Hide();
-}
+// --- caption ---------------------------------------------------------------
 
 std::string CMainFrame::Caption() const {
   CKestrelView* v = ActiveView();

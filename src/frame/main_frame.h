@@ -11,6 +11,7 @@
 
 #include "frame/command_ids.h"
 #include "frame/command_registry.h"
+#include "frame/frame_modes.h"
 #include "frame/frame_window.h"
 #include "frame/main_menu.h"
 #include "frame/site_list.h"
@@ -22,9 +23,6 @@
 #include "site/site_host.h"
 
 namespace kestrel {
-
-inline constexpr const char* kInternetSettingsKey =
-    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 // Told when a site's top-level document has completed.
 class DocumentObserver {
@@ -83,19 +81,9 @@ class CMainFrame : public SiteHost, private SiteListObserver {
   void AddDocumentObserver(DocumentObserver* observer);
   void RemoveDocumentObserver(DocumentObserver* observer);
 
-  bool fullScreen() const { return fullScreen_; }
-  void ToggleFullScreen(bool skinActive = false);
-  void ToggleWorkOffline();
-  // The engine follows the stored offline state (at start).
-  void ApplyOfflineState();
-  bool IsOffline() const;
+  // Full screen, work offline and the tray icon.
+  CFrameModes& modes() { return modes_; }
 
-  void SetTrayIcon(bool show);
-  // Tray callback: the mouse message that arrived.
-  enum class TrayMouse { LeftDown, RightDown, Other };
-  void OnTrayNotify(TrayMouse message);
-  // After the window was resized or minimised.
-  void OnSize();
   // The caption the framework composes from the active site's title.
   std::string Caption() const;
 
@@ -163,10 +151,9 @@ class CMainFrame : public SiteHost, private SiteListObserver {
   PopupGuard* guard_ = &noGuard_;
   std::vector<DocumentObserver*> documentObservers_;
   CStatusBarWithProgress status_;
+  CFrameModes modes_{window_, profile_, settings_, sites_};
   std::uint32_t ticks_ = 0;
   int blink_ = -1;
-  bool fullScreen_ = false;
-  WindowRect beforeFullScreen_;
   bool busy_ = false;
 };
 

@@ -513,9 +513,10 @@ void QtFrameWindow::SetTrayIcon(bool show) {
     tray_->setToolTip(QStringLiteral("Kestrel"));
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
       if (!frame_) return;
-      frame_->OnTrayNotify(r == QSystemTrayIcon::Trigger   ? CMainFrame::TrayMouse::LeftDown
-                           : r == QSystemTrayIcon::Context ? CMainFrame::TrayMouse::RightDown
-                                                           : CMainFrame::TrayMouse::Other);
+      using Mouse = CFrameModes::TrayMouse;
+      frame_->modes().OnTrayNotify(r == QSystemTrayIcon::Trigger   ? Mouse::LeftDown
+                                   : r == QSystemTrayIcon::Context ? Mouse::RightDown
+                                                                   : Mouse::Other);
     });
     tray_->show();
   } else if (!show && tray_) {
@@ -570,7 +571,7 @@ void QtFrameWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange)
     QTimer::singleShot(0, this, [this] {
-      if (frame_) frame_->OnSize();
+      if (frame_) frame_->modes().OnSize();
     });
 }
 

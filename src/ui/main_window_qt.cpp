@@ -86,8 +86,8 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
 
   const Settings& s = app_.settings;
   if (HasSavedPlacement(s)) window_->setGeometry(s.WPLeft, s.WPTop, s.WPWidth, s.WPHeight);
-  frame_->ApplyOfflineState();
-  if (s.ShowTrayIcon && s.TrayIcon) frame_->SetTrayIcon(true);
+  frame_->modes().ApplyOfflineState();
+  if (s.ShowTrayIcon && s.TrayIcon) frame_->modes().SetTrayIcon(true);
   window_->StartTimer();
   // window.external.addFavorite: the favorites store takes it once it
   // exists; until then the request is only noted.

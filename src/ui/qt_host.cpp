@@ -112,7 +112,7 @@ void QtAppHost::CloseAllSites() {
 }
 
 void QtAppHost::SetTrayIcon(bool show) {
-  if (main_) main_->frame().SetTrayIcon(show);
+  if (main_) main_->frame().modes().SetTrayIcon(show);
 }
 
 void QtAppHost::EditFilterList(bool black) {
@@ -120,7 +120,7 @@ void QtAppHost::EditFilterList(bool black) {
 }
 
 void QtAppHost::RemoveTrayIcon() {
-  if (main_) main_->frame().SetTrayIcon(false);
+  if (main_) main_->frame().modes().SetTrayIcon(false);
 }
 
 FrameState* QtAppHost::frameState() { return main_ ? &main_->window() : nullptr; }

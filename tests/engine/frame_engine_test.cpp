@@ -111,7 +111,7 @@ TEST(FrameOnEngine, FullScreenAndOfflineOnTheRealWindow) {
   // Offline: the engine refuses the network, the site shows it failed;
   // back online the same address loads.
   f.frame->OnCommand(ID_WORK_OFFLINE);
-  ASSERT_TRUE(f.frame->IsOffline());
+  ASSERT_TRUE(f.frame->modes().IsOffline());
   b->Navigate(server.Url("/a"));
   ASSERT_TRUE(WaitFor([&] { return b->GetDocumentTitle() == "Cannot find server"; }));
   EXPECT_TRUE(b->IsSiteFailed());

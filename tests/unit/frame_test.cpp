@@ -102,9 +102,9 @@ TEST(FrameTimer, BlinkLastsEightTicksAndStatesUpdateEverySecond) {
 
 TEST(FrameState, WorkOfflineFullScreenTrayAndStatusBar) {
   FrameHarness h;
-  EXPECT_FALSE(h.frame.IsOffline());
+  EXPECT_FALSE(h.frame.modes().IsOffline());
   h.frame.OnCommand(ID_WORK_OFFLINE);
-  EXPECT_TRUE(h.frame.IsOffline());
+  EXPECT_TRUE(h.frame.modes().IsOffline());
   EXPECT_TRUE(h.window.engineOffline);
   EXPECT_EQ(*h.profile.GetDword(kInternetSettingsKey, "GlobalUserOffline"), 1u);
   h.frame.OnCommand(ID_WORK_OFFLINE);
@@ -115,38 +115,38 @@ TEST(FrameState, WorkOfflineFullScreenTrayAndStatusBar) {
     test::FailingProfile broken;
     broken.failOpenKey = true;
     CMainFrame f(h.window, broken, h.settings, h.clock, h.keys);
-    f.ToggleWorkOffline();
+    f.modes().ToggleWorkOffline();
     EXPECT_EQ(rec.messages, (std::vector<std::string>{"Error opening registry!"}));
   }
 
   const WindowRect before = h.window.rect;
   h.frame.OnCommand(ID_FULL_SCREEN);
-  EXPECT_TRUE(h.frame.fullScreen());
+  EXPECT_TRUE(h.frame.modes().fullScreen());
   EXPECT_FALSE(h.window.rebar);
   EXPECT_FALSE(h.window.caption);
   EXPECT_EQ(h.window.rect.right, 1920);
-  h.frame.ToggleFullScreen(/*skinActive=*/true);
+  h.frame.modes().ToggleFullScreen(/*skinActive=*/true);
   EXPECT_TRUE(h.window.rebar);
   EXPECT_FALSE(h.window.caption);  // a skin draws its own caption
   EXPECT_EQ(h.window.rect.left, before.left);
   EXPECT_EQ(h.window.rect.bottom, before.bottom);
-  h.frame.ToggleFullScreen();
-  h.frame.ToggleFullScreen();
+  h.frame.modes().ToggleFullScreen();
+  h.frame.modes().ToggleFullScreen();
   EXPECT_TRUE(h.window.caption);
 
   // Minimising hides the frame only with the tray option; the tray brings it back.
   h.window.minimized = true;
-  h.frame.OnSize();
+  h.frame.modes().OnSize();
   EXPECT_TRUE(h.window.visible);
   h.settings.ShowTrayIcon = true;
-  h.frame.OnSize();
+  h.frame.modes().OnSize();
   EXPECT_FALSE(h.window.visible);
-  h.frame.OnTrayNotify(CMainFrame::TrayMouse::Other);
+  h.frame.modes().OnTrayNotify(CFrameModes::TrayMouse::Other);
   EXPECT_FALSE(h.window.visible);
-  h.frame.OnTrayNotify(CMainFrame::TrayMouse::LeftDown);
+  h.frame.modes().OnTrayNotify(CFrameModes::TrayMouse::LeftDown);
   EXPECT_TRUE(h.window.visible);
   h.window.calls.clear();
-  h.frame.OnTrayNotify(CMainFrame::TrayMouse::RightDown);
+  h.frame.modes().OnTrayNotify(CFrameModes::TrayMouse::RightDown);
   EXPECT_EQ(h.window.calls, (std::vector<std::string>{"BringToFront", "FileMenu"}));
 
   // The progress bar is shown and hidden on a change only.

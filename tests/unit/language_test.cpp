@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include "language/language_menu.h"
 #include "common/message.h"
 #include "common/strings.h"
+#include "frame/main_menu.h"
 #include "popups/filter_dialog.h"
 #include "popups/site_filter.h"
 #include "support/temp_dir.h"
@@ -383,7 +385,7 @@ TEST_F(ShippedLanguages, SameNumbersNoDuplicatesSameFormat) {
 TEST_F(ShippedLanguages, ProgramTextsAreInEnglishIniAndRoundTripThroughGerman) {
   CLanguages langs(folder);
   Names mustHave = {
-      "English", "Deutsch", "&File", "&New", "Close All Blank && &Failed Sites", "E&xit", "&Work Offline",
+      "English", "Deutsch", "&File", "&New", "Close All Blank && &Failed Sites", "E&xit", "Wor&k Offline",
       "Site &Filter", "&Enable Site Filter", "Add Into White List", "Close All But Current", "Block Popup",
       "Go to the address in the Address Bar", "Show Tray Icon && Hide Taskbar Button",
       "Can't open another site: too many sites are open.", "Please select a site!",
@@ -395,8 +397,8 @@ TEST_F(ShippedLanguages, ProgramTextsAreInEnglishIniAndRoundTripThroughGerman) {
   for (const ShortcutCommand& sc : ShortcutCommands()) mustHave.push_back(sc.label);
   for (const std::string& text : mustHave) EXPECT_NE(langs.NumberOf(text, "English"), 0) << text;
   // Menu texts with "..." are found without it.
-  for (const char* text : {"&Open...", "Alias &Definitions...", "&Hidden Sites...", "&Black List...",
-                           "Add Into Black &List...", "&Options...", "&Tip of the Day...", "Add To Group...",
+  for (const char* text : {"&Open...", "A&lias Definitions...", "&Hidden Sites...", "&Black List...",
+                           "Add Into Black &List...", "O&ptions...", "&Tip of the Day...", "Add To Group...",
                            "Browse...", "White List..."}) {
     const std::string german = langs.Translate(text, "English", "Deutsch");
     EXPECT_NE(german, text);
@@ -412,6 +414,40 @@ TEST_F(ShippedLanguages, ProgramTextsAreInEnglishIniAndRoundTripThroughGerman) {
     EXPECT_EQ(german, TranslateUncached(folder, english, "English", "Deutsch"));
     EXPECT_EQ(langs.Translate(german, "Deutsch", "English"), english) << e.number;
   }
+}
+
+TEST_F(ShippedLanguages, EveryMenuItemHasAGermanTextWithAKeyOfItsOwn) {
+  CLanguages langs(folder);
+  // Names, which German keeps as they are (Zoom is the German word too).
+  const std::set<std::string> kept = {"A&utoLogin", "&Zoom", "Unicode (UTF-8)", "Windows Media Player",
+                                      "Windows Messenger", "Telnet", "NotePad", "Paint Brush"};
+  std::function<void(const std::string&, const std::vector<MenuItem>&)> check =
+      [&](const std::string& where, const std::vector<MenuItem>& items) {
+        std::map<char, std::string> keys;  // German access key -> the item that has it
+        for (const MenuItem& item : items) {
+          if (item.kind == MenuItem::Kind::Separator) continue;
+          std::string text = item.text;
+          if (text.ends_with("...")) text.resize(text.size() - 3);
+          EXPECT_NE(langs.NumberOf(text, "English"), 0) << where << ": " << text;
+          const std::string german = langs.Translate(text, "English", "Deutsch");
+          EXPECT_EQ(german == text, kept.contains(text)) << where << ": " << text << " -> " << german;
+          if (const char key = Accelerator(german)) {
+            const auto [other, unique] = keys.emplace(key, german);
+            EXPECT_TRUE(unique) << where << ": " << german << " and " << other->second << " share a key";
+          }
+          if (item.IsPopup()) check(where + " > " + text, item.items);
+        }
+      };
+  check("menu bar", CMainMenu().popups());
+  check("Site Popup", SitePopupMenu());
+
+  // The popups the program finds by their English titles are found in German too.
+  SetMessageTranslator([&](const std::string& english) { return langs.Translate(english, "English", "Deutsch"); });
+  const CMainMenu menu;
+  for (const Names& path : {Names{"View", "Toolbars"}, Names{"Go To", "Shortcuts"}, Names{"Language", "Interface Language"}})
+    EXPECT_NE(menu.FindPopup(path), nullptr) << path.front() << " > " << path.back();
+  EXPECT_EQ(menu.FindTopLevel("Groups"), 5);
+  SetMessageTranslator({});
 }
 
 }  // namespace
