@@ -196,12 +196,14 @@ void CMainFrame::CloseBlankAndFailed() {
     if (sites_.Contains(v) && (v->IsSiteBlank() || v->IsSiteFailed())) v->Close();
 }
 
-void CMainFrame::OpenHelpPage(const std::string& page) {
+void CMainFrame::OpenInNewSite(const std::string& url) {
   if (CKestrelView* s = CreateSite())
-    s->Navigate("file://" + ProgramFile("help/" + page));
+    s->Navigate(url);
   else
     ShowMessage("Can't open another site: too many sites are open.");
 }
+
+void CMainFrame::OpenHelpPage(const std::string& page) { OpenInNewSite("file://" + ProgramFile("help/" + page)); }
 
 void CMainFrame::OnTabSelected(int index) { Activate(tabBar_.site(index)); }
 

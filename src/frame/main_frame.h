@@ -71,6 +71,8 @@ class CMainFrame : public SiteHost, private SiteListObserver {
   // view, or comes back with a tab and becomes the active site.
   void HideSite(CKestrelView* site);
   void ShowHiddenSite(CKestrelView* site);
+  // A site of its own for `url`; the user is told when none can be made.
+  void OpenInNewSite(const std::string& url);
   // Help pages open in a site of their own.
   void OpenHelpPage(const std::string& page);
 

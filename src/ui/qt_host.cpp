@@ -100,11 +100,7 @@ void QtAppHost::GoHomeInTargetSite() {
 void QtAppHost::OpenGroup(const std::string& name) { Trace("open-group", name); }
 
 void QtAppHost::OpenInNewSite(const std::string& url) {
-  if (!main_) return;
-  if (CKestrelView* s = main_->frame().CreateSite())
-    s->Navigate(url);
-  else
-    ShowMessage("Can't open another site: too many sites are open.");
+  if (main_) main_->frame().OpenInNewSite(url);
 }
 
 void QtAppHost::CloseAllSites() {

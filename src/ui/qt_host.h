@@ -4,11 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "address/address_bar.h"
-#include "address/resolver.h"
 #include "app/app.h"
 #include "engine/key_state_qt.h"
-#include "frame/main_frame.h"
 #include "platform/clock.h"
 
 class QApplication;
