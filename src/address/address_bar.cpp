@@ -8,14 +8,14 @@ namespace kestrel {
 
 CAddressBar::CAddressBar(AddressBarView& view, CAddressResolver& resolver, TypedUrlList& typed)
     : view_(view), resolver_(resolver), typed_(typed) {
-  typed_.onChanged = [this] {
+  typedChanged_ = typed_.changed.Subscribe([this] {
     view_.SetAddressItems(typed_.items());
     RefreshCompletions();
-  };
+  });
   view_.SetAddressItems(typed_.items());
 }
 
-CAddressBar::~CAddressBar() { typed_.onChanged = nullptr; }
+CAddressBar::~CAddressBar() = default;
 
 void CAddressBar::Enter() {
   const std::string text = view_.AddressText();

@@ -74,6 +74,7 @@ class CAddressBar {
   // Newest first.
   std::deque<std::string> visited_;
   bool completion_ = false;
+  Notifier<>::Subscription typedChanged_;
 };
 
 }  // namespace kestrel

@@ -79,7 +79,7 @@ void CSearchEngines::LoadSearchEngines(const std::string& path) {
     added = true;
   }
   if (!engines_.empty()) selected_ = 0;
-  if (added && onChanged) onChanged();
+  if (added) changed.Notify();
 }
 
 void CSearchEngines::Select(int index) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/notifier.h"
+
 namespace kestrel {
 
 // The home page of the built-in web search (the service of kWebSearchBase).
@@ -44,7 +46,7 @@ class CSearchEngines {
   const SearchEngine* Selected() const;
 
   // The bar follows every change of the list.
-  std::function<void()> onChanged;
+  Notifier<> changed;
 
  private:
   std::vector<SearchEngine> engines_;
@@ -70,12 +72,10 @@ class QueryHistory {
   void Clear();
 
   const std::vector<std::string>& items() const { return items_; }
-  std::function<void()> onChanged;
+  Notifier<> changed;
 
  private:
-  void Changed() const {
-    if (onChanged) onChanged();
-  }
+  void Changed() const { changed.Notify(); }
   std::vector<std::string> items_;
 };
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/notifier.h"
+
 #include "platform/profile.h"
 
 namespace kestrel {
@@ -39,13 +41,11 @@ class TypedUrlList {
   bool Save(Profile& profile) const;
 
   const std::vector<std::string>& items() const { return items_; }
-  // The drop-down follows every change.
-  std::function<void()> onChanged;
+  // The drop-down and the completion follow every change.
+  Notifier<> changed;
 
  private:
-  void Changed() const {
-    if (onChanged) onChanged();
-  }
+  void Changed() const { changed.Notify(); }
   std::vector<std::string> items_;
 };
 

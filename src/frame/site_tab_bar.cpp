@@ -67,7 +67,7 @@ void CSiteTabBar::ActiveChanged(CKestrelView*) {
 
 void CSiteTabBar::RedrawTab(int index) {
   if (index < 0 || index >= count()) return;
-  if (onRedraw) onRedraw(index);
+  redraw.Notify(index);
 }
 
 CKestrelView* CSiteTabBar::site(int i) const {
@@ -178,7 +178,7 @@ std::vector<TabPaint> CSiteTabBar::Layout(
 }
 
 void CSiteTabBar::Changed() {
-  if (onChanged) onChanged();
+  changed.Notify();
 }
 
 }  // namespace kestrel

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/notifier.h"
 #include "frame/site_list.h"
 
 namespace kestrel {
@@ -96,8 +97,8 @@ class CSiteTabBar : public SiteListObserver {
   std::vector<TabPaint> Layout(const std::function<TabStatus(const CKestrelView*)>& status) const;
 
   // Change notices for the window: the whole bar, or one tab.
-  std::function<void()> onChanged;
-  std::function<void(int)> onRedraw;
+  Notifier<> changed;
+  Notifier<int> redraw;
 
   // SiteListObserver
   void TabsChanged() override;

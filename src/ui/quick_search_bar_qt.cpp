@@ -62,16 +62,13 @@ QtQuickSearchBar::QtQuickSearchBar(CSearchEngines& engines, QueryHistory& histor
   row->addWidget(queryBox_, 1);
   row->addWidget(go_);
 
-  engines_.onChanged = [this] { RefreshEngines(); };
-  history_.onChanged = [this] { RefreshHistory(); };
+  enginesChanged_ = engines_.changed.Subscribe([this] { RefreshEngines(); });
+  historyChanged_ = history_.changed.Subscribe([this] { RefreshHistory(); });
   RefreshEngines();
   RefreshHistory();
 }
 
-QtQuickSearchBar::~QtQuickSearchBar() {
-  engines_.onChanged = nullptr;
-  history_.onChanged = nullptr;
-}
+QtQuickSearchBar::~QtQuickSearchBar() = default;
 
 QLineEdit* QtQuickSearchBar::queryEdit() const { return queryBox_->lineEdit(); }
 

@@ -22,8 +22,7 @@ class QtQuickSearchBar : public QWidget {
   // The query exactly as typed (bind to QuickSearch).
   using SearchFn = std::function<void(const std::string& query)>;
 
-  // Takes over the onChanged callbacks of `engines` and `history`, which
-  // must outlive the bar, and fills itself from them.
+  // Follows the changes of `engines` and `history`, and fills itself from them.
   QtQuickSearchBar(CSearchEngines& engines, QueryHistory& history, SearchFn search, QWidget* parent = nullptr);
   ~QtQuickSearchBar() override;
 
@@ -51,6 +50,7 @@ class QtQuickSearchBar : public QWidget {
   QLabel* forLabel_ = nullptr;
   QComboBox* queryBox_ = nullptr;
   QPushButton* go_ = nullptr;
+  Notifier<>::Subscription enginesChanged_, historyChanged_;
 };
 
 }  // namespace kestrel

@@ -45,16 +45,14 @@ QtSiteTabBar::QtSiteTabBar(CSiteTabBar& model, StatusFn status, QWidget* parent)
   left_ = makeButton(Qt::LeftArrow, -1);
   right_ = makeButton(Qt::RightArrow, 1);
 
-  model_.onChanged = [this] { ModelChanged(); };
-  model_.onRedraw = [this](int index) { RedrawTab(index); };
+  changed_ = model_.changed.Subscribe([this] { ModelChanged(); });
+  redraw_ = model_.redraw.Subscribe([this](int index) { RedrawTab(index); });
   model_.SetWidth(width());
   PlaceButtons();
 }
 
 QtSiteTabBar::~QtSiteTabBar() {
   // The model may outlive the window; it must not call into a dead one.
-  model_.onChanged = nullptr;
-  model_.onRedraw = nullptr;
 }
 
 void QtSiteTabBar::SetSkinBrush(const QBrush* brush) {

@@ -59,6 +59,8 @@ class QtSiteTabBar : public QWidget {
   QToolButton* left_ = nullptr;
   QToolButton* right_ = nullptr;
   int wheelRemainder_ = 0;
+  Notifier<>::Subscription changed_;
+  Notifier<int>::Subscription redraw_;
 };
 
 }  // namespace kestrel

@@ -149,7 +149,7 @@ TEST(SearchEngines, LoadingFollowsTheFileRules) {
   TempDir dir;
   CSearchEngines engines;
   int changes = 0;
-  engines.onChanged = [&] { ++changes; };
+  auto subscription = engines.changed.Subscribe([&] { ++changes; });
   // The only line is the header, even when it reads like a definition.
   dir.write("one.ini", "Google;https://www.google.com/search?q=$key;get\n");
   engines.LoadSearchEngines(dir.file("one.ini"));

@@ -246,8 +246,8 @@ TEST(SiteTabBar, FollowsTheListsTabsTextsAndActiveSite) {
   CSiteTabBar& bar = t.bar;
   int changed = 0;
   std::vector<int> redrawn;
-  bar.onChanged = [&] { ++changed; };
-  bar.onRedraw = [&](int i) { redrawn.push_back(i); };
+  auto onChanged = bar.changed.Subscribe([&] { ++changed; });
+  auto onRedraw = bar.redraw.Subscribe([&](int i) { redrawn.push_back(i); });
   EXPECT_EQ(bar.selected(), -1);
   t.Show(0, "http://a/", true);
   t.Show(1, "http://b/", true);

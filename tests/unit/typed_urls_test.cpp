@@ -16,7 +16,7 @@ TEST(TypedUrls, NormaliseAndInsert) {
 
   TypedUrlList list;
   int changes = 0;
-  list.onChanged = [&] { ++changes; };
+  auto subscription = list.changed.Subscribe([&] { ++changes; });
   list.Insert("http://a.example");
   list.Insert("b.example");
   list.Insert("");
