@@ -229,8 +229,8 @@ CKestrelView* CAddressResolver::NewSite() {
   return nullptr;
 }
 
-void CAddressResolver::GoHome(const std::string& homePage) {
-  if (CKestrelView* site = ChooseTargetSite(true)) site->Navigate(homePage);
+void CAddressResolver::GoHome() {
+  if (CKestrelView* site = ChooseTargetSite(true)) site->GoHome();
 }
 
 CKestrelView* CAddressResolver::ChooseTargetSite(bool allowNew) {

@@ -82,8 +82,8 @@ class CAddressResolver {
   // The active site, or a new one when `allowNew` and the rule says so;
   // nullptr when no site can be had.
   CKestrelView* ChooseTargetSite(bool allowNew);
-  // Home Page: the start page in the site the rule gives, new ones allowed.
-  void GoHome(const std::string& homePage);
+  // Home Page: the home page in the site the rule gives, new ones allowed.
+  void GoHome();
   void OpenSpecialFolder(CKestrelView* site, int folder);
 
   const std::string& lastTyped() const { return lastTyped_; }

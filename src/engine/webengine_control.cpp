@@ -379,7 +379,7 @@ void WebEngineControl::Navigate2(const NavigateRequest& request) {
 
 void WebEngineControl::GoBack() { page_->triggerAction(QWebEnginePage::Back); }
 void WebEngineControl::GoForward() { page_->triggerAction(QWebEnginePage::Forward); }
-void WebEngineControl::GoHome() { page_->load(QUrl(QString::fromStdString(home_))); }
+void WebEngineControl::GoHome() { page_->load(QUrl(QString::fromStdString(context_.homePage))); }
 void WebEngineControl::Stop() { page_->triggerAction(QWebEnginePage::Stop); }
 
 void WebEngineControl::Refresh() {
@@ -445,6 +445,10 @@ bool WebEngineControl::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress: {
       if (watched == view_ || !events_) break;
       auto* m = static_cast<QMouseEvent*>(event);
+      if (m->button() == Qt::BackButton || m->button() == Qt::ForwardButton) {
+        if (events_->OnSideButton(m->button() == Qt::BackButton ? 1 : 2)) return true;
+        break;
+      }
       if (m->button() != Qt::LeftButton && m->button() != Qt::RightButton) break;
       const int id = ++pressSeq_;
       events_->OnPointerPress(id, m->button() == Qt::RightButton);

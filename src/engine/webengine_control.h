@@ -56,6 +56,8 @@ class EngineContext {
   bool offline() const { return offline_; }
   // Where window.external.addFavorite goes; nothing happens without it.
   AddFavoriteHandler addFavorite;
+  // Where Home and Home Page go.
+  std::string homePage = "about:blank";
   // The local page a POST search writes: of all local pages it alone may
   // send its form to the web. "" lets none.
   std::string searchFormPage;
@@ -96,7 +98,6 @@ class WebEngineControl : public QObject, public BrowserControl {
   void ExecScript(const std::string& script, std::function<void(const std::string&)> done) override;
   void SetAudioMuted(bool muted) override;
 
-  void SetHomePage(const std::string& url) { home_ = url; }
   void SetFeatures(const WindowFeatures& f) { features_ = f; }
 
  protected:
@@ -116,7 +117,6 @@ class WebEngineControl : public QObject, public BrowserControl {
   KestrelPage* page_;
   BrowserEvents* events_ = nullptr;
   WindowFeatures features_;
-  std::string home_ = "about:blank";
   std::string errorTitle_;
   QUrl failedUrl_;
   bool busy_ = false;

@@ -57,7 +57,7 @@ void CFrameModes::OnTrayNotify(TrayMouse message) {
 }
 
 void CFrameModes::OnSize() {
-  if (window_.IsMinimized() && settings_.ShowTrayIcon) window_.Hide();
+  if (window_.IsMinimized() && settings_.ShowTrayIcon && window_.TrayIconShown()) window_.Hide();
 }
 
 }  // namespace kestrel

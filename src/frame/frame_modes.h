@@ -32,7 +32,8 @@ class CFrameModes {
   // Tray callback: the mouse message that arrived.
   enum class TrayMouse { LeftDown, RightDown, Other };
   void OnTrayNotify(TrayMouse message);
-  // After the window was resized or minimised.
+  // After the window was resized or minimised: with the tray option on and
+  // an icon in the tray, a minimised window leaves only the icon.
   void OnSize();
 
  private:

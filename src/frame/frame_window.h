@@ -50,6 +50,8 @@ class FrameWindow {
 
   // Tray icon and the idle update of the bars' command states.
   virtual void SetTrayIcon(bool show) = 0;
+  // The desktop shows the icon (it may have no tray at all).
+  virtual bool TrayIconShown() const = 0;
   virtual void ShowFileMenuAtCursor() = 0;
   virtual void UpdateCommandStates() = 0;
   // The Block Popup button shows the alternate image (a blocked popup blinks).

@@ -82,6 +82,9 @@ class BrowserEvents {
   }
   // Enter pressed in the page without Ctrl.
   virtual void OnEnterKey() {}
+  // A mouse side button over the page (1 back, 2 forward); true when taken,
+  // so the page does not see it.
+  virtual bool OnSideButton(int button) { return (void)button, false; }
 };
 
 class BrowserControl {

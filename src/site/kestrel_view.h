@@ -112,7 +112,7 @@ class CKestrelView : public BrowserEvents {
   // The frame became the active MDI child.
   void OnActivate();
   // Mouse side buttons (1 back, 2 forward); true when consumed.
-  bool OnSideButton(int button);
+  bool OnSideButton(int button) override;
 
   // Popup blocking's state of this site.
   const SitePopupState& popup() const { return popup_; }

@@ -111,6 +111,7 @@ class QtFrameWindow : public QMainWindow,
   bool AddressBeingEdited() const override { return editing_; }
   void ClearAddressEditing() override { editing_ = false; }
   void SetTrayIcon(bool show) override;
+  bool TrayIconShown() const override { return tray_ != nullptr; }
   void ShowFileMenuAtCursor() override;
   void UpdateCommandStates() override;
   void SetBlockPopupAlternate(bool alternate) override;

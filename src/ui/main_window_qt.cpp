@@ -85,6 +85,8 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   languageUi_->TranslateFrame();
 
   const Settings& s = app_.settings;
+  // The status bar as the user left it; the bands follow later, from their own values.
+  window_->bands().SetStatusBarVisible(s.StatusBar != 0);
   if (HasSavedPlacement(s)) window_->setGeometry(s.WPLeft, s.WPTop, s.WPWidth, s.WPHeight);
   frame_->modes().ApplyOfflineState();
   if (s.ShowTrayIcon && s.TrayIcon) frame_->modes().SetTrayIcon(true);
@@ -95,6 +97,8 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
     Trace("add-favorite", url + " " + title);
   };
   window_->engine().searchFormPage = searchRunner_->postFormPath();
+  // Home and Home Page both go to the start page.
+  window_->engine().homePage = app_.homePage();
 }
 
 QtMainWindow::~QtMainWindow() {

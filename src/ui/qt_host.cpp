@@ -94,7 +94,7 @@ void QtAppHost::OpenTypedLines(const std::string& text, TypedSource source) {
 }
 
 void QtAppHost::GoHomeInTargetSite() {
-  if (main_) main_->resolver().GoHome(app_->homePage());
+  if (main_) main_->resolver().GoHome();
 }
 
 void QtAppHost::OpenGroup(const std::string& name) { Trace("open-group", name); }

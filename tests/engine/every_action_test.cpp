@@ -31,11 +31,12 @@ struct Program {
   FakeClock clock;
   QtKeyState keys;
   std::unique_ptr<QtMainWindow> main;
-  Program() {
+  explicit Program(const std::function<void(Settings&)>& stored = {}) {
     AppServices s;
     s.host = &host;
     s.dialogs = &dialogs;
     app = std::make_unique<CKestrelApp>(s);
+    if (stored) stored(app->settings);
     main = std::make_unique<QtMainWindow>(*app, clock, keys, nullptr);
     main->window().resize(1024, 720);
     main->window().show();
@@ -123,6 +124,11 @@ TEST(EveryAction, ReachesAHandlerOrIsDisabled) {
   EXPECT_TRUE(p.window().statusBar()->isHidden());
   EXPECT_FALSE(p.window().action(ID_VIEW_STATUS_BAR)->isChecked());
   EXPECT_EQ(p.window().action(ID_BLOCK_POPUP)->isChecked(), s.AutoClosePopup);
+  // Home takes the page's site to the start page, as Home Page does.
+  CKestrelView* page = p.frame().ActiveView();
+  ASSERT_TRUE(p.frame().OnCommand(ID_GO_HOME));
+  EXPECT_TRUE(WaitFor([&] { return page->GetLocationURL().find("/help/welcome.htm") != std::string::npos; }))
+      << page->GetLocationURL();
   // Contribute Your Translation opens the shipped page that says how.
   const std::size_t before = p.frame().sites().sites().size();
   ASSERT_TRUE(p.frame().OnCommand(ID_CONTRIBUTE_TRANSLATION));
@@ -130,6 +136,16 @@ TEST(EveryAction, ReachesAHandlerOrIsDisabled) {
   CKestrelView* help = p.frame().sites().newest();
   EXPECT_TRUE(WaitFor([&] { return help->GetDocumentTitle() == "Kestrel Help: Translating Kestrel"; }))
       << help->GetLocationURL();
+}
+
+TEST(EveryAction, TheStoredStatusBarIsAppliedAtStart) {
+  Program hidden([](Settings& s) { s.StatusBar = 0; });
+  EXPECT_TRUE(hidden.window().statusBar()->isHidden());
+  EXPECT_FALSE(hidden.window().StatusBarVisible());  // and saved so again
+  EXPECT_FALSE(hidden.frame().CommandStateOf(ID_VIEW_STATUS_BAR).checked);
+  hidden.main.reset();
+  Program shown;
+  EXPECT_FALSE(shown.window().statusBar()->isHidden());
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // while pages load, and the frame's list, tabs and active site stay sound.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -226,6 +228,34 @@ TEST(FrameOnEngine, TheAddressBarOpensWhatIsTypedWhereTheKeysSayAndRemembersIt) 
   ASSERT_EQ(ProfileFile(dir.file("p.reg")).Load(loaded), ProfileFile::LoadResult::Loaded);
   TypingFrame again(loaded);
   EXPECT_EQ(again.Items(), (QStringList{b, a, c}));
+}
+
+TEST(FrameOnEngine, TheMouseSideButtonsGoBackAndForward) {
+  LocalHttpServer server;
+  server.Page("/one", "<html><head><title>One</title></head><body>1</body></html>");
+  server.Page("/two", "<html><head><title>Two</title></head><body>2</body></html>");
+  server.Start();
+  RealFrame f;
+  f.settings.SideBtnSupport = false;
+  CKestrelView* v = f.Open(server.Url("/one"));
+  ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "One" && !v->GetBusy(); }));
+  v->Navigate(server.Url("/two"));
+  ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Two" && !v->GetBusy() && v->CanGoBack(); }));
+  QWidget* input = static_cast<WebEngineControl&>(v->control()).widget()->focusProxy();
+  ASSERT_NE(input, nullptr);
+  auto press = [&](Qt::MouseButton b) {
+    QMouseEvent e(QEvent::MouseButtonPress, QPointF(20, 20), input->mapToGlobal(QPointF(20, 20)), b, b, {});
+    QApplication::sendEvent(input, &e);
+  };
+  // Switched off, the buttons leave the page where it is.
+  press(Qt::BackButton);
+  Pump(700);
+  EXPECT_EQ(v->GetDocumentTitle(), "Two");
+  f.settings.SideBtnSupport = true;
+  press(Qt::BackButton);
+  EXPECT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "One"; }));
+  press(Qt::ForwardButton);
+  EXPECT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Two"; }));
 }
 
 }  // namespace

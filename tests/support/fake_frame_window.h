@@ -49,6 +49,7 @@ class FakeFrameWindow : public FrameWindow {
   bool AddressBeingEdited() const override { return editing; }
   void ClearAddressEditing() override { editing = false; }
   void SetTrayIcon(bool show) override { tray = show; }
+  bool TrayIconShown() const override { return tray; }
   void ShowFileMenuAtCursor() override { note("FileMenu"); }
   void UpdateCommandStates() override { ++commandUpdates; }
   void SetBlockPopupAlternate(bool alt) override { blockAlternate = alt; }

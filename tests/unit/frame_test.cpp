@@ -139,6 +139,10 @@ TEST(FrameState, WorkOfflineFullScreenTrayAndStatusBar) {
   h.frame.modes().OnSize();
   EXPECT_TRUE(h.window.visible);
   h.settings.ShowTrayIcon = true;
+  // No tray on this desktop: hiding would leave no way back.
+  h.frame.modes().OnSize();
+  EXPECT_TRUE(h.window.visible);
+  h.frame.modes().SetTrayIcon(true);
   h.frame.modes().OnSize();
   EXPECT_FALSE(h.window.visible);
   h.frame.modes().OnTrayNotify(CFrameModes::TrayMouse::Other);
