@@ -2,6 +2,8 @@
 // window: what frame/toolbars.h keeps as data, shown with Qt tool bars.
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -16,6 +18,7 @@
 #include "frame/command_ids.h"
 #include "common/progdir.h"
 #include "ui/frame_window_qt.h"
+#include "ui/child_window_qt.h"
 #include "ui/site_tab_bar_qt.h"
 
 namespace kestrel {
@@ -209,6 +212,11 @@ void QtFrameWindow::ArrangeBands(const std::vector<std::vector<unsigned>>& rows)
 }
 
 bool QtFrameWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mdi_->viewport() && event->type() == QEvent::Resize) {
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+      if (auto* child = qobject_cast<QtChildWindow*>(w)) child->FitToArea(mdi_->viewport()->size());
+    return false;
+  }
   // A right click on any bar shows View > Toolbars.
   const bool bar = watched == toolbar_ || watched == addressBar_ || (quickSearch_ && watched == quickSearch_) ||
                    watched == menuBar() || (tabs_ && watched == tabs_);

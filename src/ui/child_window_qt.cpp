@@ -68,7 +68,12 @@ void QtChildWindow::SetCaption(const std::string& text) {
 void QtChildWindow::SetNormalSize(int width, int height) {
   // A hidden window stays hidden: only its size changes.
   if (isMaximized()) return;
+  sizedByPage_ = true;
   resize(width, height);
+}
+
+void QtChildWindow::FitToArea(const QSize& area) {
+  if (!sizedByPage_ && !isMaximized()) resize(area);
 }
 
 void QtChildWindow::Refit() {

@@ -37,6 +37,10 @@ class QtChildWindow : public QMdiSubWindow, public ChildWindow {
   int Width() const override { return width(); }
   int Height() const override { return height(); }
   void SetNormalSize(int width, int height) override;
+  // Behind a maximised site a window is in its normal state: unless its
+  // page asked for a size, it takes the whole area, so its page lays out at
+  // the size it is shown at.
+  void FitToArea(const QSize& area);
   void Refit() override;
 
   // Only the site decides when its window appears: the MDI area shows a
@@ -50,6 +54,7 @@ class QtChildWindow : public QMdiSubWindow, public ChildWindow {
  private:
   std::unique_ptr<WebEngineControl> control_;
   bool shown_ = false;
+  bool sizedByPage_ = false;
   bool closingForReal_ = false;
   friend class QtFrameWindow;
 };

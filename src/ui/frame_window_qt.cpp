@@ -109,6 +109,7 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   setCentralWidget(central);
 
   // The site list decides which site is active; the MDI area only reports.
+  mdi_->viewport()->installEventFilter(this);
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
     if (auto* child = qobject_cast<QtChildWindow*>(w); child && frame_) frame_->OnSiteActivated(child);
   });
@@ -428,6 +429,7 @@ bool QtFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& cont
   auto* child = new QtChildWindow(std::move(engine));
   child->setAttribute(Qt::WA_DeleteOnClose, false);
   mdi_->addSubWindow(child);
+  child->FitToArea(mdi_->viewport()->size());
   child->hide();  // every site is created hidden
   child->onCloseRequested = [this, child] {
     if (frame_) frame_->OnSiteCloseRequested(child);
@@ -456,7 +458,8 @@ void QtFrameWindow::BringToFront() {
 }
 
 void QtFrameWindow::SetCaption(const std::string& text) {
-  setWindowTitle(QtChildWindow::DisplayTitle(QString::fromStdString(text)));
+  caption_ = QtChildWindow::DisplayTitle(QString::fromStdString(text));
+  setWindowTitle(caption_);
 }
 
 void QtFrameWindow::ActivateSite(ChildWindow* window) {
@@ -569,6 +572,10 @@ void QtFrameWindow::closeEvent(QCloseEvent* event) {
 
 void QtFrameWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
+  // A maximised MDI child adds " - [its title]" to the window's caption;
+  // the caption is the frame's, exactly.
+  if (event->type() == QEvent::WindowTitleChange && !caption_.isEmpty() && windowTitle() != caption_)
+    setWindowTitle(caption_);
   if (event->type() == QEvent::WindowStateChange)
     QTimer::singleShot(0, this, [this] {
       if (frame_) frame_->modes().OnSize();

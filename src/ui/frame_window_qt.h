@@ -178,6 +178,7 @@ class QtFrameWindow : public QMainWindow,
   std::map<const MenuItem*, QMenu*> menus_;
   std::map<const MenuItem*, std::vector<QAction*>> dynamic_;
   bool blockAlternate_ = false;
+  QString caption_;
   bool editing_ = false;
   bool closing_ = false;
 };

@@ -258,5 +258,44 @@ TEST(FrameOnEngine, TheMouseSideButtonsGoBackAndForward) {
   EXPECT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Two"; }));
 }
 
+TEST(FrameOnEngine, TheCaptionIsThePagesTitleAndKestrelAlone) {
+  LocalHttpServer server;
+  server.Page("/t", "<html><head><title>Caption Page</title></head><body>t</body></html>");
+  server.Start();
+  RealFrame f;
+  CKestrelView* v = f.Open(server.Url("/t"));
+  ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Caption Page" && !v->GetBusy(); }));
+  ASSERT_TRUE(v->frame().window().IsMaximized());  // the first site fills the frame
+  Pump(200);
+  EXPECT_EQ(f.window->windowTitle().toStdString(), "Caption Page - Kestrel");
+  // A second site over it, maximised too, and back.
+  CKestrelView* w = f.Open(server.Url("/t?2"));
+  ASSERT_TRUE(WaitFor([&] { return w->GetDocumentTitle() == "Caption Page" && !w->GetBusy(); }));
+  f.frame->OnCommand(ID_NEXT_WINDOW);
+  Pump(200);
+  EXPECT_EQ(f.window->windowTitle().toStdString(), "Caption Page - Kestrel");
+}
+
+TEST(FrameOnEngine, ASiteBehindTheActiveOneLaysOutAtTheSizeItWillBeShownAt) {
+  LocalHttpServer server;
+  server.Page("/p", "<html><head><title>P</title></head><body>p</body></html>");
+  server.Start();
+  RealFrame f;
+  CKestrelView* front = f.Open(server.Url("/p?front"));
+  ASSERT_TRUE(WaitFor([&] { return front->GetDocumentTitle() == "P" && !front->GetBusy(); }));
+  // Opened behind (Ctrl held), and the one that goes behind when another comes up.
+  CKestrelView* behind = f.Open(server.Url("/p?behind"));
+  ASSERT_TRUE(WaitFor([&] { return behind->GetDocumentTitle() == "P" && !behind->GetBusy(); }));
+  f.frame->OnCommand(ID_PREV_WINDOW);
+  Pump(300);
+  ASSERT_EQ(f.frame->ActiveView(), front);
+  const int area = f.window->mdiArea()->viewport()->width();
+  auto innerWidth = [](CKestrelView* v) {
+    return std::stoi("0" + EvalIn(static_cast<WebEngineControl&>(v->control()), "window.innerWidth"));
+  };
+  EXPECT_GT(innerWidth(behind), area * 3 / 4);
+  EXPECT_GT(innerWidth(front), area * 3 / 4);
+}
+
 }  // namespace
 }  // namespace kestrel::test
