@@ -1,5 +1,7 @@
 #include "common/progdir.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -50,6 +52,30 @@ const std::string& ProgramDirectory() {
 void SetProgramDirectory(const std::string& dir) {
   std::lock_guard lock(mutex);
   overrideDir = dir.empty() ? std::string() : WithSlash(dir);
+}
+
+std::string UserDataDirectory() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  std::string base;
+  if (xdg && xdg[0] == '/') {
+    base = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home && *home ? home : "") + "/.local/share";
+  }
+  return WithSlash(base) + "Corvana/Kestrel/";
+}
+
+std::string WritableProgramFile(const std::string& relative) {
+  const std::string inProgram = ProgramFile(relative);
+  const std::string folder = inProgram.substr(0, inProgram.rfind('/') + 1);
+  if (::access(folder.c_str(), W_OK) == 0) return inProgram;
+  std::size_t skip = 0;
+  while (skip < relative.size() && relative[skip] == '/') ++skip;
+  const std::string mine = UserDataDirectory() + relative.substr(skip);
+  std::error_code ec;
+  std::filesystem::create_directories(mine.substr(0, mine.rfind('/')), ec);
+  return mine;
 }
 
 std::string ProgramFile(const std::string& relative) {

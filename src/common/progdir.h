@@ -15,4 +15,13 @@ void SetProgramDirectory(const std::string& dir);
 // `relative` inside the program folder ("filter.dat", "forms/").
 std::string ProgramFile(const std::string& relative);
 
+// The user's own data folder, ending in "/": $XDG_DATA_HOME/Corvana/Kestrel/
+// (XDG_DATA_HOME defaulting to ~/.local/share).
+std::string UserDataDirectory();
+
+// Where a file the program writes for itself goes: the program folder, or,
+// when that folder cannot be written (an installed program), the user's data
+// folder, made when missing.
+std::string WritableProgramFile(const std::string& relative);
+
 }  // namespace kestrel

@@ -67,7 +67,9 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
 
   searchRunner_ = std::make_unique<SearchRunner>(
       [this](const std::string& text) { resolver_->OpenTypedLines(text, TypedSource::User); },
-      ProgramFile(kPostFormFile));
+      // Written for each POST search: beside the program, or with the user's
+      // data when the program folder is read-only.
+      WritableProgramFile(kPostFormFile));
   quickSearch_ = new QtQuickSearchBar(app_.searchEngines, app_.queryHistory, [this](const std::string& query) {
     QuickSearch(app_.searchEngines, app_.queryHistory, *searchRunner_, query);
   });
