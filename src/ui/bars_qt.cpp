@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
@@ -174,6 +175,7 @@ QWidget* QtFrameWindow::BandWidget(unsigned id) const {
 
 void QtFrameWindow::SetBandVisible(unsigned band, bool visible) {
   if (QWidget* w = BandWidget(band)) w->setVisible(visible);
+  if (band == kBandAddress || band == kBandQuickSearch) QTimer::singleShot(0, this, [this] { FitAddressRow(); });
 }
 
 void QtFrameWindow::SetStatusBarVisible(bool visible) { statusBar()->setVisible(visible); }
@@ -209,6 +211,7 @@ void QtFrameWindow::ArrangeBands(const std::vector<std::vector<unsigned>>& rows)
       rowStarted = true;
     }
   }
+  QTimer::singleShot(0, this, [this] { FitAddressRow(); });
 }
 
 bool QtFrameWindow::eventFilter(QObject* watched, QEvent* event) {

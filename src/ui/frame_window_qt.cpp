@@ -354,7 +354,7 @@ void QtFrameWindow::BuildAddressBar() {
   addressBox_->setInsertPolicy(QComboBox::NoInsert);
   addressBox_->setDuplicatesEnabled(true);
   addressBox_->setMaxVisibleItems(20);
-  addressBox_->setMinimumWidth(200);
+  addressBox_->setMinimumWidth(300);
   addressBox_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   addressBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   completer_->setModel(new QStringListModel(completer_));
@@ -568,6 +568,34 @@ void QtFrameWindow::closeEvent(QCloseEvent* event) {
     if (cb_.closing) cb_.closing();
   }
   event->accept();
+}
+
+void QtFrameWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FitAddressRow();
+}
+
+void QtFrameWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The bars have their places once the window is laid out.
+  QTimer::singleShot(0, this, [this] { FitAddressRow(); });
+}
+
+void QtFrameWindow::FitAddressRow() {
+  // The window gives a row's spare width to its last bar; in the Address
+  // Bar's row that would be the Quick-Search Bar, while the address is what
+  // needs the room. The field is widened to leave the other bar its own size.
+  constexpr int kLeast = 300;
+  int width = kLeast;
+  if (addressBar_ && !addressBar_->isHidden()) {
+    // The bar's own hint counts the field at least at its minimum width.
+    const int field = std::max(addressBox_->sizeHint().width(), addressBox_->minimumWidth());
+    const int others = addressBar_->sizeHint().width() - field;
+    const bool sharesRow = quickSearch_ && !quickSearch_->isHidden() && quickSearch_->y() == addressBar_->y();
+    const int beside = sharesRow ? quickSearch_->sizeHint().width() : 0;
+    width = std::max(kLeast, this->width() - others - beside - 24);
+  }
+  if (addressBox_->minimumWidth() != width) addressBox_->setMinimumWidth(width);
 }
 
 void QtFrameWindow::changeEvent(QEvent* event) {

@@ -147,6 +147,8 @@ class QtFrameWindow : public QMainWindow,
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   QAction* CommandAction(unsigned id);
@@ -157,6 +159,7 @@ class QtFrameWindow : public QMainWindow,
   QWidget* BandWidget(unsigned id) const;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void Execute(unsigned id);
+  void FitAddressRow();
 
   Callbacks cb_;
   EngineContext engine_;

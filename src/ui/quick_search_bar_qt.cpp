@@ -39,9 +39,10 @@ QtQuickSearchBar::QtQuickSearchBar(CSearchEngines& engines, QueryHistory& histor
   queryBox_->setDuplicatesEnabled(true);
   queryBox_->setCompleter(nullptr);
   queryBox_->setMaxVisibleItems(20);
-  queryBox_->setMinimumContentsLength(18);
+  queryBox_->setMinimumContentsLength(14);
   queryBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  queryBox_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  // The address takes the row's spare width; a query is short.
+  queryBox_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   QLineEdit* edit = queryBox_->lineEdit();
   // The box treats leaving the field with an item's text in it as a choice
   // of that item; only Enter and "Go" search.
@@ -59,7 +60,7 @@ QtQuickSearchBar::QtQuickSearchBar(CSearchEngines& engines, QueryHistory& histor
   row->addWidget(searchLabel_);
   row->addWidget(engineBox_);
   row->addWidget(forLabel_);
-  row->addWidget(queryBox_, 1);
+  row->addWidget(queryBox_);
   row->addWidget(go_);
 
   enginesChanged_ = engines_.changed.Subscribe([this] { RefreshEngines(); });

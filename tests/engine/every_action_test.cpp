@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QComboBox>
 #include <QToolBar>
 #include <set>
 
@@ -146,6 +147,25 @@ TEST(EveryAction, TheStoredStatusBarIsAppliedAtStart) {
   hidden.main.reset();
   Program shown;
   EXPECT_FALSE(shown.window().statusBar()->isHidden());
+}
+
+TEST(EveryAction, TheAddressTakesTheSpareWidthOfItsRow) {
+  Program p;
+  QtFrameWindow& w = p.window();
+  Pump(300);
+  ASSERT_EQ(w.quickSearchToolBar()->y(), w.addressToolBar()->y());  // one row, as a new frame has them
+  QComboBox* query = nullptr;
+  for (QComboBox* box : w.quickSearchToolBar()->findChildren<QComboBox*>())
+    if (box->isEditable()) query = box;
+  ASSERT_NE(query, nullptr);
+  EXPECT_GT(w.addressBox()->width(), 2 * query->width());
+  // The row is used up to the window's edge, and follows a wider window.
+  const QRect qs = w.quickSearchToolBar()->geometry();
+  EXPECT_GT(qs.right(), w.width() - 40);
+  const int before = w.addressBox()->width();
+  w.resize(1400, 720);
+  Pump(300);
+  EXPECT_GT(w.addressBox()->width(), before + 300);
 }
 
 }  // namespace
