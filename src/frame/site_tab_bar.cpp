@@ -84,6 +84,14 @@ const std::string& CSiteTabBar::fullTitle(int i) const {
   return it == texts_.end() ? kEmpty : it->second.title;
 }
 
+void CSiteTabBar::SetTabSize(int width, int height) {
+  tabWidth_ = std::max(width, kTabWidth);
+  tabHeight_ = std::max(height, kTabHeight);
+  Clamp();
+  EnsureVisible(selected());
+  Changed();
+}
+
 void CSiteTabBar::SetWidth(int px) {
   px = std::max(px, 0);
   if (px == width_) return;
@@ -103,7 +111,7 @@ void CSiteTabBar::ScrollTo(int firstVisible) {
 
 bool CSiteTabBar::needsScroll() const {
   // In 64 bits: a huge tab count must not wrap around.
-  return kMargin + static_cast<long long>(count()) * kTabWidth > width_;
+  return kMargin + static_cast<long long>(count()) * tabWidth_ > width_;
 }
 
 int CSiteTabBar::TabAreaRight() const {
@@ -112,7 +120,7 @@ int CSiteTabBar::TabAreaRight() const {
 
 int CSiteTabBar::FullyVisibleCount() const {
   // At least one, so a bar narrower than a tab still scrolls tab by tab.
-  return std::max(1, (TabAreaRight() - kMargin) / kTabWidth);
+  return std::max(1, (TabAreaRight() - kMargin) / tabWidth_);
 }
 
 int CSiteTabBar::MaxFirst() const {
@@ -133,16 +141,16 @@ void CSiteTabBar::EnsureVisible(int index) {
 
 std::optional<TabRect> CSiteTabBar::RectOf(int index) const {
   if (index < first_ || index >= count()) return std::nullopt;
-  const long long left = kMargin + static_cast<long long>(index - first_) * kTabWidth;
+  const long long left = kMargin + static_cast<long long>(index - first_) * tabWidth_;
   if (left >= TabAreaRight()) return std::nullopt;
   const int l = static_cast<int>(left);
-  return TabRect{l, kMargin, l + kTabWidth, kMargin + kTabHeight};
+  return TabRect{l, kMargin, l + tabWidth_, kMargin + tabHeight_};
 }
 
 int CSiteTabBar::HitTest(int x, int y) const {
-  if (y < kMargin || y >= kMargin + kTabHeight) return -1;
+  if (y < kMargin || y >= kMargin + tabHeight_) return -1;
   if (x < kMargin || x >= TabAreaRight()) return -1;
-  const int index = first_ + (x - kMargin) / kTabWidth;
+  const int index = first_ + (x - kMargin) / tabWidth_;
   return index < count() ? index : -1;
 }
 

@@ -53,6 +53,7 @@ struct TabPaint {
 
 class CSiteTabBar : public SiteListObserver {
  public:
+  // The smallest tab; a window whose font needs more sets a larger size.
   static constexpr int kTabWidth = 100, kTabHeight = 18;
   // Space left of the first tab and above every tab.
   static constexpr int kMargin = 2;
@@ -79,6 +80,10 @@ class CSiteTabBar : public SiteListObserver {
   const std::string& text(int i) const;       // shortened, as drawn
   const std::string& fullTitle(int i) const;  // whole, for tooltips
 
+  // Every tab's size, at least kTabWidth by kTabHeight.
+  void SetTabSize(int width, int height);
+  int tabWidth() const { return tabWidth_; }
+  int tabHeight() const { return tabHeight_; }
   // One line of fixed-size tabs, scrolled when they do not fit the width.
   void SetWidth(int px);
   int width() const { return width_; }
@@ -119,6 +124,7 @@ class CSiteTabBar : public SiteListObserver {
   std::unordered_map<const CKestrelView*, Texts> texts_;
   int first_ = 0;
   int width_ = 200;
+  int tabWidth_ = kTabWidth, tabHeight_ = kTabHeight;
 };
 
 }  // namespace kestrel

@@ -15,7 +15,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr int kBarHeight = CSiteTabBar::kTabHeight + 4;
 constexpr int kButtonWidth = CSiteTabBar::kScrollButtonsWidth / 2;
 constexpr int kWheelStep = 120;  // one notch of an ordinary mouse wheel
 
@@ -25,19 +24,21 @@ QRect ToQRect(const TabRect& r) { return QRect(r.left, r.top, r.right - r.left, 
 
 QtSiteTabBar::QtSiteTabBar(CSiteTabBar& model, StatusFn status, QWidget* parent)
     : QWidget(parent), model_(model), status_(std::move(status)) {
-  setFixedHeight(kBarHeight);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  QFont f = font();
-  f.setPixelSize(11);  // a 14-pixel cell, as the bar has always had
-  setFont(f);
+  // Tabs fit the desktop's font: its line height, and a shortened title
+  // (twenty characters at most) at an average letter's width.
+  const QFontMetrics fm = fontMetrics();
+  model_.SetTabSize(fm.averageCharWidth() * 20 + 14, fm.height() + 6);
+  barHeight_ = model_.tabHeight() + 2 * CSiteTabBar::kMargin;
+  setFixedHeight(barHeight_);
 
   auto makeButton = [this](Qt::ArrowType arrow, int tabs) {
     auto* b = new QToolButton(this);
     b->setArrowType(arrow);
     b->setAutoRepeat(true);
     b->setFocusPolicy(Qt::NoFocus);
-    b->setFixedSize(kButtonWidth, kBarHeight);
+    b->setFixedSize(kButtonWidth, barHeight_);
     connect(b, &QToolButton::clicked, this, [this, tabs] { Scroll(tabs); });
     b->hide();
     return b;
@@ -60,10 +61,10 @@ void QtSiteTabBar::SetSkinBrush(const QBrush* brush) {
   update();
 }
 
-QSize QtSiteTabBar::sizeHint() const { return QSize(200, kBarHeight); }
+QSize QtSiteTabBar::sizeHint() const { return QSize(200, barHeight_); }
 
 QSize QtSiteTabBar::minimumSizeHint() const {
-  return QSize(CSiteTabBar::kScrollButtonsWidth + CSiteTabBar::kMargin, kBarHeight);
+  return QSize(CSiteTabBar::kScrollButtonsWidth + CSiteTabBar::kMargin, barHeight_);
 }
 
 void QtSiteTabBar::ModelChanged() {
@@ -115,8 +116,10 @@ void QtSiteTabBar::paintEvent(QPaintEvent*) {
 
     painter.setPen(palette().color(QPalette::ButtonText));
     const QRect textRect(t.textX, t.textY, t.tab.right - 2 - t.textX, t.tab.bottom - t.textY);
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     QtChildWindow::DisplayTitle(QString::fromStdString(t.text)));
+    // A title of wide letters that still does not fit ends in "...", never mid-letter.
+    const QString text = fontMetrics().elidedText(QtChildWindow::DisplayTitle(QString::fromStdString(t.text)),
+                                                  Qt::ElideRight, textRect.width());
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
   }
 }
 

@@ -59,6 +59,7 @@ class QtSiteTabBar : public QWidget {
   QToolButton* left_ = nullptr;
   QToolButton* right_ = nullptr;
   int wheelRemainder_ = 0;
+  int barHeight_ = CSiteTabBar::kTabHeight + 2 * CSiteTabBar::kMargin;
   Notifier<>::Subscription changed_;
   Notifier<int>::Subscription redraw_;
 };

@@ -73,7 +73,12 @@ TEST(SiteTabBarGui, DrawsGaugeAndErrorMarkWhereLaidOut) {
   f.status[f.site(2)] = {-1, true};
   f.status[f.site(3)] = {-1, false};
   auto bar = f.MakeBar(600);
-  EXPECT_EQ(bar->height(), CSiteTabBar::kTabHeight + 4);
+  // The tabs fit the font: its line height, and a shortened title of
+  // ordinary letters whole, beside the mark.
+  EXPECT_EQ(bar->height(), f.model.tabHeight() + 2 * CSiteTabBar::kMargin);
+  EXPECT_GE(f.model.tabHeight(), bar->fontMetrics().height() + 6);
+  const QString shortened = QString::fromStdString(ShortenTabTitle("a typical page title, rather long"));
+  EXPECT_LE(bar->fontMetrics().horizontalAdvance(shortened), f.model.tabWidth() - 4 - 5 - 2);
   EXPECT_EQ(f.model.width(), 600);
 
   const QImage img = bar->grab().toImage();
