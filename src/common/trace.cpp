@@ -15,16 +15,26 @@ bool TraceEnabled() {
   return on;
 }
 
+namespace {
+std::function<void(const std::string&)>& Observer() {
+  static std::function<void(const std::string&)> observer;
+  return observer;
+}
+}  // namespace
+
+void SetTraceObserver(std::function<void(const std::string& line)> observer) { Observer() = std::move(observer); }
+
 void Trace(std::string_view event, std::string_view detail) {
-  if (!TraceEnabled()) return;
-  // One write per line so lines from a dying process are never interleaved.
-  std::string line = "kestrel-trace: ";
-  line.append(event);
+  if (!TraceEnabled() && !Observer()) return;
+  std::string line(event);
   if (!detail.empty()) {
     line += ' ';
     for (char c : detail) line += (c == '\n' || c == '\r') ? ' ' : c;
   }
-  line += '\n';
+  if (Observer()) Observer()(line);
+  if (!TraceEnabled()) return;
+  // One write per line so lines from a dying process are never interleaved.
+  line = "kestrel-trace: " + line + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }

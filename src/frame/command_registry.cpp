@@ -1,6 +1,9 @@
 #include "frame/command_registry.h"
 
 #include <iterator>
+#include <string>
+
+#include "common/trace.h"
 
 namespace kestrel {
 
@@ -47,26 +50,17 @@ const CommandRegistry::Entry* CommandRegistry::Find(unsigned id) const {
 
 CommandState CommandRegistry::StateOf(const CommandContext& context) const {
   const Entry* e = Find(context.id);
-  if (!e) return {};
-  try {
-    return e->state(context);
-  } catch (...) {
-    return {};
-  }
+  CommandState state;
+  if (e) RunContained("state of command " + std::to_string(context.id), [&] { state = e->state(context); });
+  return state;
 }
 
 bool CommandRegistry::Execute(const CommandContext& context) const {
   const Entry* e = Find(context.id);
-  if (!e) return false;
-  try {
-    if (!e->state(context).enabled) return false;
-    // A copy: the handler may register or remove commands, this one included.
-    Handler handler = e->handler;
-    handler(context);
-    return true;
-  } catch (...) {
-    return false;
-  }
+  if (!e || !StateOf(context).enabled) return false;
+  // A copy: the handler may register or remove commands, this one included.
+  Handler handler = e->handler;
+  return RunContained("command " + std::to_string(context.id), [&] { handler(context); });
 }
 
 }  // namespace kestrel

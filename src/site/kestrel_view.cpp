@@ -12,11 +12,8 @@ namespace kestrel {
 // Handlers of browser events and commands must never let an exception out
 // into the engine or the message loop: the event or command just ends.
 template <typename F>
-static void Guarded(F&& f) {
-  try {
-    f();
-  } catch (...) {
-  }
+static void Guarded(std::string_view where, F&& f) {
+  RunContained(where, std::forward<F>(f));
 }
 
 void CKestrelDoc::SetTitle(const std::string& title) {
@@ -130,14 +127,14 @@ bool CKestrelView::IsActiveSite() const { return host_.ActiveView() == this; }
 bool CKestrelView::IsLocalPage() const { return IsLocalPath(control_.LocationURL()); }
 
 void CKestrelView::Duplicate() {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     std::string url = GetLocationURL();
     if (CKestrelView* v = host_.CreateSite()) v->Navigate(url.empty() ? "about:blank" : url);
   });
 }
 
 void CKestrelView::OnActivate() {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     host_.SetAddressText(control_.LocationURL());
     host_.SetBusy(control_.Busy());
     host_.SetMessageText(statusText_);
@@ -146,7 +143,7 @@ void CKestrelView::OnActivate() {
 }
 
 void CKestrelView::Close() {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     if (doc_.CanCloseFrame()) host_.SiteClosed(this);
   });
 }
@@ -161,22 +158,22 @@ bool CKestrelView::OnSideButton(int button) {
 }
 
 void CKestrelView::OnEnterKey() {
-  Guarded([&] { host_.popups().EnterPressed(*this); });
+  Guarded(__func__, [&] { host_.popups().EnterPressed(*this); });
 }
 
 void CKestrelView::OnPointerPress(int id, bool rightButton) {
   Trace("click", std::to_string(id) + (rightButton ? " right" : " left"));
-  Guarded([&] { host_.popups().Pressed(*this, id, rightButton); });
+  Guarded(__func__, [&] { host_.popups().Pressed(*this, id, rightButton); });
 }
 
 void CKestrelView::OnPointerTarget(int id, const std::string& tag, bool textField) {
   Trace("click-target", std::to_string(id) + " " + tag + (textField ? " text" : ""));
-  Guarded([&] { host_.popups().PressTarget(*this, id, tag, textField); });
+  Guarded(__func__, [&] { host_.popups().PressTarget(*this, id, tag, textField); });
 }
 
 void CKestrelView::OnBeforeNavigate2(const NavigateRequest& request, bool& cancel) {
   (void)cancel;
-  Guarded([&] {
+  Guarded(__func__, [&] {
     if (popup_.blocked) return;
     if (request.topLevel && request.url.compare(0, 7, "http://") == 0 && request.targetFrame != "_blank")
       host_.popups().LeftPage(*this);
@@ -189,7 +186,7 @@ void CKestrelView::OnBeforeNavigate2(const NavigateRequest& request, bool& cance
 }
 
 void CKestrelView::TimingDecided(bool suspect) {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     popup_.openedAsSuspect = suspect;
     popup_.pending = false;
     std::vector<NavigateRequest> held = std::move(popup_.held);
@@ -215,7 +212,7 @@ void CKestrelView::JudgeNavigation(const NavigateRequest& request) {
 }
 
 void CKestrelView::OnNavigateComplete2(const std::string& url, bool) {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     UpdateHistory(url);
     history_.currentUrl = url;
   });
@@ -223,7 +220,7 @@ void CKestrelView::OnNavigateComplete2(const std::string& url, bool) {
 
 void CKestrelView::OnDocumentComplete(const std::string& url, bool topLevel) {
   if (!topLevel) return;
-  Guarded([&] {
+  Guarded(__func__, [&] {
     navigationPending_ = false;
     UpdateAddress(url);
     if (IsActiveSite()) host_.SetBusy(false);
@@ -232,20 +229,20 @@ void CKestrelView::OnDocumentComplete(const std::string& url, bool topLevel) {
 }
 
 void CKestrelView::OnDownloadBegin() {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     if (IsActiveSite()) host_.SetBusy(true);
   });
 }
 
 void CKestrelView::OnDownloadComplete() {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     if (IsActiveSite()) host_.SetBusy(false);
     frame_.window().Refit();
   });
 }
 
 void CKestrelView::OnProgressChange(long progress, long maximum) {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     if (progress >= 0 && maximum > 0)
       progress_ = static_cast<int>(std::min(100.0, std::floor(static_cast<double>(progress) / maximum * 100.0)));
     else
@@ -267,14 +264,14 @@ void CKestrelView::RefreshProgress() {
 }
 
 void CKestrelView::OnStatusTextChange(const std::string& text) {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     if (IsActiveSite()) host_.SetMessageText(text);
     statusText_ = text;
   });
 }
 
 void CKestrelView::OnTitleChange(const std::string& text) {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     const std::string shown = text == "?" ? std::string() : text;
     doc_.SetTitle(shown);
     std::string location = control_.LocationURL();
@@ -292,7 +289,7 @@ void CKestrelView::OnCommandStateChange(int command, bool enable) {
 BrowserControl* CKestrelView::OnNewWindow2(const NewWindowRequest& request, bool& cancel) {
   BrowserControl* result = nullptr;
   cancel = true;
-  Guarded([&] {
+  Guarded(__func__, [&] {
     (void)request;
     // A blocked popup cannot open further windows.
     if (popup_.blocked) return;
@@ -309,11 +306,11 @@ BrowserControl* CKestrelView::OnNewWindow2(const NewWindowRequest& request, bool
 
 void CKestrelView::OnWindowClosing(bool& cancel) {
   cancel = true;
-  Guarded([&] { host_.PostToSite(this, [](CKestrelView& v) { v.Close(); }); });
+  Guarded(__func__, [&] { host_.PostToSite(this, [](CKestrelView& v) { v.Close(); }); });
 }
 
 void CKestrelView::OnWindowSetWidth(int width) {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     ChildWindow& w = frame_.window();
     w.SetNormalSize(width + 11, w.Height());
     if (w.IsMaximized()) w.Refit();
@@ -321,7 +318,7 @@ void CKestrelView::OnWindowSetWidth(int width) {
 }
 
 void CKestrelView::OnWindowSetHeight(int height) {
-  Guarded([&] {
+  Guarded(__func__, [&] {
     ChildWindow& w = frame_.window();
     w.SetNormalSize(w.Width(), height + 30);
     if (w.IsMaximized()) w.Refit();
@@ -330,7 +327,7 @@ void CKestrelView::OnWindowSetHeight(int height) {
 
 bool CKestrelView::OnShowScriptError(const ScriptErrorInfo&) {
   bool taken = false;
-  Guarded([&] {
+  Guarded(__func__, [&] {
     if (!host_.FrameExists() || !host_.settings().NoScriptError) return;
     host_.SetMessageText("Script Error!");
     taken = true;

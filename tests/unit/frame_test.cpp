@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/trace.h"
 #include "frame/main_frame.h"
 #include "support/fake_frame_window.h"
 #include "support/fake_site.h"
@@ -35,9 +36,14 @@ TEST(CommandRegistry, RangesOverlapsRemovalStatesAndFailures) {
   EXPECT_FALSE(r.Execute({8191}));
   EXPECT_FALSE(r.Execute({8448}));
   EXPECT_EQ(got, (std::vector<unsigned>{8192, 8447}));
-  // Nobody there: disabled and unchecked; a throwing handler is contained.
+  // Nobody there: disabled and unchecked; a throwing handler is contained,
+  // and seen in the trace.
   EXPECT_EQ(r.StateOf({8448}), (CommandState{false, false}));
+  std::vector<std::string> traced;
+  SetTraceObserver([&](const std::string& line) { traced.push_back(line); });
   EXPECT_FALSE(r.Execute({8960}));
+  SetTraceObserver(nullptr);
+  EXPECT_EQ(traced, (std::vector<std::string>{"exception command 8960: boom"}));
   // A disabled command does nothing, whatever sent it.
   groupsOn = false;
   EXPECT_FALSE(r.Execute({8200}));
