@@ -7,13 +7,15 @@
 
 #include "common/progdir.h"
 #include "engine/web_engine.h"
+#include "support/isolated_run.h"
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Cookies, cache and every file the program writes stay in this run's own
+  // folders; the windows find their icons and sounds in a copy of the data.
+  kestrel::test::IsolatedRun isolated(KESTREL_DATA_DIR);
   kestrel::PrepareWebEngineEnvironment();
   QApplication app(argc, argv);
-  // The windows find their icons and sounds where the program keeps them.
-  kestrel::SetProgramDirectory(KESTREL_DATA_DIR);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

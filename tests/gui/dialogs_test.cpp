@@ -19,6 +19,7 @@
 #include "ui/qt_dialogs.h"
 #include "ui/child_window_qt.h"
 #include "support/dialog_driver.h"
+#include "support/isolated_run.h"
 
 namespace kestrel {
 namespace {
@@ -128,9 +129,10 @@ TEST(ChildWindow, TitlesFromPagesAreShownSafely) {
 int main(int argc, char** argv) {
   // Headless unless told otherwise, also when CTest lists the tests.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Nothing a test writes reaches the user's files or the checkout; the
+  // windows find their icons in a copy of the data.
+  kestrel::test::IsolatedRun isolated(KESTREL_DATA_DIR);
   QApplication app(argc, argv);
-  // The windows find their icons where the program keeps them.
-  kestrel::SetProgramDirectory(KESTREL_DATA_DIR);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
