@@ -165,11 +165,12 @@ QWidget* QtFrameWindow::BandWidget(unsigned id) const {
   switch (id) {
     case kBandMenuBar: return menuBar();
     case kBandBusy: return busy_;
+    case kBandWindowButtons: return windowButtons_;
     case kBandStandard: return toolbar_;
     case kBandAddress: return addressBar_;
     case kBandQuickSearch: return quickSearch_;
     case kBandSiteTabs: return tabs_;
-    default: return nullptr;  // the window buttons live in the menu bar's corner
+    default: return nullptr;
   }
 }
 
@@ -215,6 +216,17 @@ void QtFrameWindow::ArrangeBands(const std::vector<std::vector<unsigned>>& rows)
 }
 
 bool QtFrameWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == menuBar() && event->type() == QEvent::ChildAdded && corner_) {
+    // A maximised site hands the menu bar its own window buttons; the
+    // frame's band, with the same commands and more, keeps the corner.
+    QTimer::singleShot(0, this, [this] {
+      QWidget* now = menuBar()->cornerWidget(Qt::TopRightCorner);
+      if (now == corner_) return;
+      if (now) now->hide();
+      menuBar()->setCornerWidget(corner_, Qt::TopRightCorner);
+      corner_->show();
+    });
+  }
   if (watched == mdi_->viewport() && event->type() == QEvent::Resize) {
     for (QMdiSubWindow* w : mdi_->subWindowList())
       if (auto* child = qobject_cast<QtChildWindow*>(w)) child->FitToArea(mdi_->viewport()->size());

@@ -300,6 +300,7 @@ std::vector<QAction*> QtFrameWindow::allActions() const {
   walk(menuBar()->actions());
   walk(toolbar_->actions());
   if (addressBar_) walk(addressBar_->actions());
+  walk(windowButtons_->actions());
   walk(actions());  // the accelerators
   return out;
 }
@@ -317,10 +318,35 @@ void QtFrameWindow::BuildToolBar() {
     a->setToolTip(ButtonText(id));
   }
   if (QAction* a = action(ID_RESTORE_LAST_POPUP)) a->setToolTip(tr("Recover Last Popup Window"));
-  // The busy indicator sits in the menu bar's row, at its end.
+  // The menu bar's row ends in the window buttons and the busy indicator.
+  corner_ = new QWidget(this);
+  auto* row = new QHBoxLayout(corner_);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  windowButtons_ = new QToolBar(corner_);
+  windowButtons_->setObjectName(QStringLiteral("WindowButtons"));
+  windowButtons_->setIconSize(QSize(16, 16));
+  const std::pair<unsigned, QStyle::StandardPixmap> buttons[] = {
+      {ID_PREV_WINDOW, QStyle::SP_ArrowBack},           {ID_NEXT_WINDOW, QStyle::SP_ArrowForward},
+      {ID_CLOSE_ALL, QStyle::SP_DialogCloseButton},     {ID_SITE_MINIMIZE, QStyle::SP_TitleBarMinButton},
+      {ID_SITE_RESTORE, QStyle::SP_TitleBarNormalButton}, {ID_FILE_CLOSE, QStyle::SP_TitleBarCloseButton}};
+  for (const auto& [id, icon] : buttons) {
+    // Buttons of their own: the menus' actions carry no pictures here.
+    auto* a = new QAction(style()->standardIcon(icon), QString(), windowButtons_);
+    a->setData(id);
+    a->setEnabled(false);
+    const unsigned command = id;
+    connect(a, &QAction::triggered, this, [this, command] { Execute(command); });
+    windowButtons_->addAction(a);
+    windowButtonActions_.push_back(a);
+  }
+  row->addWidget(windowButtons_);
   busy_->setFixedWidth(24);
   busy_->setAlignment(Qt::AlignCenter);
-  menuBar()->setCornerWidget(busy_, Qt::TopRightCorner);
+  row->addWidget(busy_);
+  menuBar()->setCornerWidget(corner_, Qt::TopRightCorner);
+  // A maximised MDI child puts its own buttons in that corner: ours stay.
+  menuBar()->installEventFilter(this);
   ApplyButtons({DefaultButtons(), true, false});
 }
 
@@ -544,6 +570,11 @@ void QtFrameWindow::UpdateCommandStates() {
   for (auto& [id, a] : actions_) update(a);
   for (auto& [popup, list] : dynamic_)
     for (QAction* a : list) update(a);
+  for (QAction* a : windowButtonActions_) {
+    update(a);
+    // The tooltip is the command's menu text, in the interface language.
+    if (QAction* named = action(a->data().toUInt())) a->setToolTip(QString(named->text()).remove(QLatin1Char('&')));
+  }
 }
 
 void QtFrameWindow::SetEngineOffline(bool offline) { engine_.SetOffline(offline); }

@@ -173,6 +173,9 @@ class QtFrameWindow : public QMainWindow,
   QToolBar* addressBar_ = nullptr;
   QToolBar* quickSearch_ = nullptr;
   QLabel* busy_;
+  QWidget* corner_ = nullptr;
+  QToolBar* windowButtons_ = nullptr;
+  std::vector<QAction*> windowButtonActions_;
   QLabel* message_;
   QProgressBar* progress_;
   QTimer* timer_;

@@ -96,6 +96,16 @@ TEST(EveryAction, ReachesAHandlerOrIsDisabled) {
     EXPECT_FALSE(p.window().action(id)->isEnabled()) << id;
   }
 
+  // The window buttons in the menu bar's row act on the sites too.
+  QToolBar* windowButtons = p.window().findChild<QToolBar*>(QStringLiteral("WindowButtons"));
+  ASSERT_NE(windowButtons, nullptr);
+  EXPECT_EQ(p.window().menuBar()->cornerWidget(Qt::TopRightCorner), windowButtons->parentWidget());
+  std::vector<unsigned> buttons;
+  for (QAction* a : windowButtons->actions()) buttons.push_back(a->data().toUInt());
+  EXPECT_EQ(buttons, (std::vector<unsigned>{ID_PREV_WINDOW, ID_NEXT_WINDOW, ID_CLOSE_ALL, ID_SITE_MINIMIZE,
+                                            ID_SITE_RESTORE, ID_FILE_CLOSE}));
+  EXPECT_TRUE(windowButtons->actions()[5]->isEnabled());
+
   // The tab's menu asks for its own site.
   std::unique_ptr<QMenu> site = p.window().SitePopupFor(0);
   int siteItems = 0;
