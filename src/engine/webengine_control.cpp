@@ -374,6 +374,16 @@ void WebEngineControl::Navigate2(const NavigateRequest& request) {
   const bool postForm = !context_.searchFormPage.empty() && url.isLocalFile() &&
                         url.toLocalFile() == QString::fromStdString(context_.searchFormPage);
   page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, postForm);
+  // The engine loads about:blank without asking first; the site must still
+  // hear of the navigation, or a blank site would never come into view.
+  if (url == QUrl(QStringLiteral("about:blank")) && events_) {
+    NavigateRequest r = request;
+    r.url = "about:blank";
+    r.topLevel = true;
+    bool cancel = false;
+    events_->OnBeforeNavigate2(r, cancel);
+    if (cancel) return;
+  }
   page_->load(url);
 }
 

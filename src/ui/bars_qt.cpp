@@ -227,9 +227,17 @@ bool QtFrameWindow::eventFilter(QObject* watched, QEvent* event) {
       corner_->show();
     });
   }
-  if (watched == mdi_->viewport() && event->type() == QEvent::Resize) {
-    for (QMdiSubWindow* w : mdi_->subWindowList())
-      if (auto* child = qobject_cast<QtChildWindow*>(w)) child->FitToArea(mdi_->viewport()->size());
+  if (watched == mdi_->viewport() && event->type() == QEvent::Resize && !fitPending_) {
+    // Once the resizing settles: a window being laid out resizes the area many times.
+    fitPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+      fitPending_ = false;
+      const QSize area = mdi_->viewport()->size();
+      if (area == fittedArea_) return;
+      fittedArea_ = area;
+      for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (auto* child = qobject_cast<QtChildWindow*>(w)) child->FitToArea(area);
+    });
     return false;
   }
   // A right click on any bar shows View > Toolbars.

@@ -3,6 +3,9 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
 #include "engine/webengine_control.h"
 
 namespace kestrel {
@@ -44,6 +47,7 @@ void QtChildWindow::Show(bool maximized, bool activate) {
     Activate();
   else if (before && before != this && area->activeSubWindow() != before)
     area->setActiveSubWindow(before);
+  if (onShown) onShown();
 }
 
 void QtChildWindow::setVisible(bool visible) {
@@ -72,8 +76,16 @@ void QtChildWindow::SetNormalSize(int width, int height) {
   resize(width, height);
 }
 
+void QtChildWindow::SetCovered(bool covered) {
+  QWebEnginePage* page = control_->view()->page();
+  const bool visible = !covered && IsVisible();
+  if (page && page->isVisible() != visible) page->setVisible(visible);
+}
+
 void QtChildWindow::FitToArea(const QSize& area) {
-  if (!sizedByPage_ && !isMaximized()) resize(area);
+  // At the area's origin: a window standing out past the area's edge would
+  // give the area scroll bars, and with them a new size for every window.
+  if (!sizedByPage_ && !isMaximized()) setGeometry(QRect(QPoint(0, 0), area));
 }
 
 void QtChildWindow::Refit() {

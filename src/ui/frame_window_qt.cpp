@@ -105,6 +105,10 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   layout->setSpacing(0);
   mdi_->setViewMode(QMdiArea::SubWindowView);
   mdi_->setActivationOrder(QMdiArea::CreationOrder);
+  // Sites fill the area; scroll bars coming and going with every new window
+  // would only resize it under all of them.
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   layout->addWidget(mdi_, 1);
   setCentralWidget(central);
 
@@ -112,12 +116,18 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   mdi_->viewport()->installEventFilter(this);
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
     if (auto* child = qobject_cast<QtChildWindow*>(w); child && frame_) frame_->OnSiteActivated(child);
+    UpdateCovered();
   });
   message_->setTextFormat(Qt::PlainText);
   statusBar()->addWidget(message_, 1);
   progress_->setRange(0, 100);
   progress_->setFixedSize(CStatusBarWithProgress::kProgressWidth, 12);
   progress_->setTextVisible(false);
+  // Shown and hidden with every load: the status bar keeps its height, so
+  // the sites' area does not change size under every page.
+  QSizePolicy keep = progress_->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  progress_->setSizePolicy(keep);
   progress_->hide();
   statusBar()->addPermanentWidget(progress_);
 
@@ -341,10 +351,13 @@ void QtFrameWindow::BuildToolBar() {
     windowButtonActions_.push_back(a);
   }
   row->addWidget(windowButtons_);
-  busy_->setFixedWidth(24);
+  busy_->setFixedSize(24, 16);
   busy_->setAlignment(Qt::AlignCenter);
   row->addWidget(busy_);
   menuBar()->setCornerWidget(corner_, Qt::TopRightCorner);
+  // One height whatever stands in the corner for a moment, so the sites'
+  // area keeps its size.
+  menuBar()->setFixedHeight(std::max(menuBar()->sizeHint().height(), corner_->sizeHint().height()));
   // A maximised MDI child puts its own buttons in that corner: ours stay.
   menuBar()->installEventFilter(this);
   ApplyButtons({DefaultButtons(), true, false});
@@ -456,6 +469,7 @@ bool QtFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& cont
   child->setAttribute(Qt::WA_DeleteOnClose, false);
   mdi_->addSubWindow(child);
   child->FitToArea(mdi_->viewport()->size());
+  child->onShown = [this] { UpdateCovered(); };
   child->hide();  // every site is created hidden
   child->onCloseRequested = [this, child] {
     if (frame_) frame_->OnSiteCloseRequested(child);
@@ -470,6 +484,13 @@ void QtFrameWindow::DestroySiteWindow(ChildWindow* window) {
   child->closingForReal_ = true;
   mdi_->removeSubWindow(child);
   child->deleteLater();
+}
+
+void QtFrameWindow::UpdateCovered() {
+  QMdiSubWindow* active = mdi_->activeSubWindow();
+  const bool covering = active && active->isMaximized();
+  for (QMdiSubWindow* w : mdi_->subWindowList())
+    if (auto* child = qobject_cast<QtChildWindow*>(w)) child->SetCovered(covering && w != active);
 }
 
 void QtFrameWindow::Post(std::function<void()> task) { QTimer::singleShot(0, this, std::move(task)); }

@@ -160,6 +160,8 @@ class QtFrameWindow : public QMainWindow,
   bool eventFilter(QObject* watched, QEvent* event) override;
   void Execute(unsigned id);
   void FitAddressRow();
+  // Pages behind a maximised site are not painted.
+  void UpdateCovered();
 
   Callbacks cb_;
   EngineContext engine_;
@@ -185,6 +187,8 @@ class QtFrameWindow : public QMainWindow,
   std::map<const MenuItem*, std::vector<QAction*>> dynamic_;
   bool blockAlternate_ = false;
   QString caption_;
+  bool fitPending_ = false;
+  QSize fittedArea_;
   bool editing_ = false;
   bool closing_ = false;
 };

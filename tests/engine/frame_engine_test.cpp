@@ -297,5 +297,15 @@ TEST(FrameOnEngine, ASiteBehindTheActiveOneLaysOutAtTheSizeItWillBeShownAt) {
   EXPECT_GT(innerWidth(front), area * 3 / 4);
 }
 
+TEST(FrameOnEngine, ABlankSiteComesIntoViewWithItsTab) {
+  RealFrame f;
+  CKestrelView* v = f.Open("about:blank");
+  ASSERT_TRUE(WaitFor([&] { return v->frame().IsVisible() && !v->GetBusy(); }));
+  EXPECT_EQ(f.frame->sites().tabs(), (std::vector<CKestrelView*>{v}));
+  EXPECT_EQ(f.frame->ActiveView(), v);
+  EXPECT_TRUE(v->IsSiteBlank());
+  f.ExpectSound();
+}
+
 }  // namespace
 }  // namespace kestrel::test
