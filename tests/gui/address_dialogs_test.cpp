@@ -76,12 +76,8 @@ TEST(AliasDialogGui, CloseKeepsTheRowsAndTheCloseBoxForgetsThem) {
     auto* tree = d->findChild<QTreeWidget*>();
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "deb");  // kept sorted by alias
-    emit tree->header()->sectionClicked(0);                          // reversed
+    emit tree->header()->sectionClicked(1);  // by full text: http before https (the orders: alias_test)
     EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "zz");
-    emit tree->header()->sectionClicked(1);  // by full text: http before https
-    EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "zz");
-    emit tree->header()->sectionClicked(0);
-    EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "deb");
     Button(d, "Help")->click();
     Button(d, "Close")->click();
   });

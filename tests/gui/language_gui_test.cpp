@@ -5,13 +5,10 @@
 
 #include <QLabel>
 #include <QMenuBar>
-#include <QToolBar>
-
 #include <QLineEdit>
 
 #include "app/app.h"
 #include "language/language.h"
-#include "common/message.h"
 #include "settings/settings.h"
 #include "support/dialog_driver.h"
 #include "gui/gui_frame.h"
@@ -79,7 +76,6 @@ TEST(LanguageGui, SwitchingRetranslatesTheLiveWindowAndBack) {
   EXPECT_EQ(w->action(ID_GO_BACK)->toolTip(), "Back");
   EXPECT_TRUE(HasLabel(*w, "Address"));
   EXPECT_EQ(settings.UILanguage, "English");
-  // Messages follow the language too.
   f.frame->OnCommand(deutsch);
   // The radio mark follows the language in the menu itself.
   const MenuItem* interfaceMenu = f.frame->menu().FindPopup({"Language", "Interface Language"});
@@ -91,10 +87,6 @@ TEST(LanguageGui, SwitchingRetranslatesTheLiveWindowAndBack) {
       EXPECT_EQ(a->data().toUInt(), deutsch);
     }
   EXPECT_EQ(marked, 1);
-  SetMessageTranslator([&](const std::string& e) { return langs.Translate(e); });
-  EXPECT_EQ(TranslateMessage("Please select a site!"), langs.Translate("Please select a site!", "English", "Deutsch"));
-  EXPECT_NE(TranslateMessage("Please select a site!"), "Please select a site!");
-  SetMessageTranslator(nullptr);
 }
 
 TEST(LanguageGui, AStoredLanguageIsThereFromTheStart) {

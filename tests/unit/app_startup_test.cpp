@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <thread>
 
 #include "app/app.h"
 #include "app/tips.h"
@@ -147,21 +144,6 @@ TEST(AppStartup, ConfigurationWizardOkStoresBothBoxesAndWritesTheDebuggerSwitchA
   EXPECT_EQ(*h.app->profile.GetString(kIEMainKey, "Disable Script Debugger"), "no");
 }
 
-TEST(AppStartup, UnreadableProfileIsKeptAsideAndReported) {
-  Harness h;
-  MakeDirectories(h.dir.file("cfg"));
-  h.dir.write("cfg/profile.reg", std::string("\x7f" "ELF\0\1\2garbage", 13));
-  ASSERT_TRUE(h.app->InitInstance(""));
-  ASSERT_FALSE(h.dialogs.shown.empty());
-  EXPECT_NE(h.dialogs.shown[0].find("kept aside"), std::string::npos);
-  EXPECT_EQ(h.dir.read("cfg/profile.reg.bad"), std::string("\x7f" "ELF\0\1\2garbage", 13));
-  EXPECT_EQ(h.app->settings.RunCount, 1);
-  h.app->SaveAndRelease();
-  // A new profile is written; the set-aside copy is left alone.
-  EXPECT_NE(h.dir.read("cfg/profile.reg").find("REGEDIT4"), std::string::npos);
-  EXPECT_EQ(h.dir.read("cfg/profile.reg.bad"), std::string("\x7f" "ELF\0\1\2garbage", 13));
-}
-
 TEST(AppStartup, ProfileThatCannotBeWrittenIsReportedAndTheOldFileKept) {
   Harness h;
   ASSERT_TRUE(h.app->InitInstance(""));
@@ -210,46 +192,6 @@ TEST(AppStartup, FailuresThatEndTheStart) {
     EXPECT_EQ(rec.messages, (std::vector<std::string>{"Failed to register window class"}));
     EXPECT_FALSE(h.host.has("InitToolkit"));
   }
-}
-
-TEST(AppStartup, HandOffReachesTheRunningInstanceAndNothingElseRunsInTheSecond) {
-  Harness first;
-  ASSERT_TRUE(first.app->InitInstance(""));
-  first.host.calls.clear();
-
-  // Stands in for the first instance's event loop: one connection, answered.
-  std::thread server([&] {
-    // The listening socket belongs to the first app's instance object.
-    int lfd = first.instance->Listen();
-    pollfd p{lfd, POLLIN, 0};
-    ASSERT_EQ(poll(&p, 1, 10000), 1);
-    int c = accept(lfd, nullptr, nullptr);
-    HandoffDecoder dec;
-    char buf[4096];
-    ssize_t n;
-    while (dec.state() == HandoffDecoder::State::NeedMore && (n = recv(c, buf, sizeof buf, 0)) > 0)
-      dec.Feed(buf, static_cast<std::size_t>(n));
-    bool taken = dec.state() == HandoffDecoder::State::Done && first.app->OnCopyData(dec.code(), dec.text());
-    char reply[4] = {taken ? '\1' : '\0', 0, 0, 0};
-    send(c, reply, 4, MSG_NOSIGNAL);
-    close(c);
-  });
-
-  FakeHost secondHost;
-  FakeDialogs secondDialogs;
-  SingleInstance secondInstance(first.dir.file("run"));
-  AppServices s;
-  s.host = &secondHost;
-  s.dialogs = &secondDialogs;
-  s.instance = &secondInstance;
-  s.profilePath = first.dir.file("cfg/second.reg");
-  CKestrelApp second(s);
-  EXPECT_FALSE(second.InitInstance("http://handed.example/\x01\xff"));
-  server.join();
-  EXPECT_EQ(second.exitCode(), 0);
-  EXPECT_TRUE(secondHost.calls.empty());
-  EXPECT_FALSE(FileExists(first.dir.file("cfg/second.reg")));
-  EXPECT_EQ(first.host.calls, (std::vector<std::string>{"RestoreFrame", "OpenTypedLines(other) http://handed.example/\x01\xff"}));
 }
 
 TEST(AppStartup, CopyDataWithAnotherCodeIsIgnoredAndEmptyTextOnlyRestores) {
@@ -313,12 +255,6 @@ TEST(AppCommands, TipOfTheDayRemembersTheTipAndSwitchesOffAtTheLast) {
   EXPECT_FALSE(h.app->settings.ShowTip);
   SetProgramDirectory("");
 }
-
-}  // namespace
-}  // namespace kestrel
-
-namespace kestrel {
-namespace {
 
 TEST(AppCommands, GeneralOptionsApplyAtOnceAndTheListButtonsOpenTheLists) {
   Harness h;

@@ -91,92 +91,65 @@ TEST(ClickTracker, TheVerdictIsTheSameWhicheverArrivesFirst) {
   EXPECT_EQ(late, (std::vector<bool>{false}));
 }
 
-TEST(PopupBlocking, NewWindowsAreJudgedByTimingAppearanceAndTheLists) {
+TEST(PopupBlocking, NewWindowsAreJudgedByTheClickTheListsAndTheirLook) {
   World w;
-  w.settings.AutoClosePopup = true;
   w.filter.SetBlack({"ads."});
   w.filter.SetWhite({"good"});
-  auto beeps = [&] { return static_cast<int>(w.sound.played.size()); };
   CKestrelView* a = w.Site("http://a.example/", "A");
   auto& ca = w.Control(a);
-
-  // From the load handler, no click: blocked, unseen, silent, with notice.
-  test::ScriptedControl* p1 = ca.OpenWindow(Popup(), "Ad");
-  ASSERT_NE(p1, nullptr);
-  CKestrelView* v1 = w.frame.NewestSite();
-  EXPECT_TRUE(v1->popup().blocked);
-  EXPECT_FALSE(w.Child(v1).visible);
-  EXPECT_TRUE(p1->muted);
-  EXPECT_EQ(beeps(), 1);
-  EXPECT_EQ(w.frame.blinkCount(), 0);
-  // It cannot open more.
+  // Each case: maybe a press (answered before the window or after it), 300 ms later the window.
+  const struct { const char* what; const char* tag; bool late; const char* url; bool bare, look, on, blocked; } cases[] = {
+      {"from the load handler, no click", nullptr, false, "http://popup.example/", false, false, true, true},
+      {"a click on a button", "button", false, "http://popup.example/", false, false, true, false},
+      {"a click answered after the window", "div", true, "http://popup.example/", false, false, true, false},
+      {"a click on the bare page", "BODY", true, "http://popup.example/", false, false, true, true},
+      {"a black-listed address, even after a click", "a", false, "http://ads.example/", false, false, true, true},
+      {"a white-listed one, even without", nullptr, false, "http://ads.example/good", false, false, true, false},
+      {"no bars, appearance off", "a", false, "http://popup.example/", true, false, true, false},
+      {"no bars, appearance on", "a", false, "http://popup.example/", true, true, true, true},
+      {"blocking off, whatever the lists say", nullptr, false, "http://ads.example/", true, true, false, false}};
+  int press = 0, blocked = 0;
+  test::ScriptedControl* firstBlocked = nullptr;
+  CKestrelView* shown = nullptr;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    w.clock.ms += 10000;
+    w.settings.RecPPLook = c.look;
+    w.settings.AutoClosePopup = c.on;
+    if (c.tag) {
+      ca.events->OnPointerPress(++press, false);
+      if (!c.late) ca.events->OnPointerTarget(press, c.tag, false);
+      w.clock.ms += 300;
+    }
+    NewWindowRequest r = Popup(c.url);
+    r.features.toolBar = !c.bare;
+    test::ScriptedControl* p = ca.OpenWindow(r, c.what);
+    ASSERT_NE(p, nullptr);
+    CKestrelView* v = w.frame.NewestSite();
+    if (c.late) {
+      // It waits unseen for the page to say what was clicked.
+      EXPECT_TRUE(v->popup().pending);
+      EXPECT_FALSE(w.Child(v).visible);
+      ca.events->OnPointerTarget(press, c.tag, false);
+    }
+    // Blocked: unseen, silent, and noticed with a beep; allowed: shown with a tab.
+    EXPECT_EQ(v->popup().blocked, c.blocked);
+    EXPECT_EQ(w.Child(v).visible, !c.blocked);
+    EXPECT_EQ(p->muted, c.blocked);
+    EXPECT_EQ(static_cast<int>(w.sound.played.size()), blocked += c.blocked);
+    if (c.blocked && !firstBlocked) firstBlocked = p;
+    if (!c.blocked && !shown) shown = v;
+  }
+  EXPECT_EQ(w.frame.blinkCount(), 0);  // the button flashes on the timer
+  // A blocked popup cannot open more.
   const std::size_t n = w.frame.sites().sites().size();
-  EXPECT_EQ(p1->OpenWindow(Popup(), "More"), nullptr);
+  EXPECT_EQ(firstBlocked->OpenWindow(Popup(), "More"), nullptr);
   EXPECT_EQ(w.frame.sites().sites().size(), n);
-
-  // A click on a button just before: allowed and shown with a tab.
-  ca.events->OnPointerPress(1, false);
-  ca.events->OnPointerTarget(1, "button", false);
-  w.clock.ms += 300;
-  ca.OpenWindow(Popup(), "Wanted");
-  CKestrelView* v2 = w.frame.NewestSite();
-  EXPECT_FALSE(v2->popup().blocked);
-  EXPECT_TRUE(w.Child(v2).visible);
-
-  // The window the click's handler opens arrives before the page said what
-  // was clicked: it waits unseen, then comes up.
-  ca.events->OnPointerPress(2, false);
-  test::ScriptedControl* p3 = ca.OpenWindow(Popup(), "Quick");
-  CKestrelView* v3 = w.frame.NewestSite();
-  EXPECT_TRUE(v3->popup().pending);
-  EXPECT_FALSE(w.Child(v3).visible);
-  ca.events->OnPointerTarget(2, "div", false);
-  EXPECT_TRUE(w.Child(v3).visible);
-  EXPECT_FALSE(p3->muted);
-  // The same with a click on the bare page: it stays blocked.
-  w.clock.ms += 1500;
-  ca.events->OnPointerPress(3, false);
-  ca.OpenWindow(Popup(), "Body");
-  CKestrelView* v4 = w.frame.NewestSite();
-  ca.events->OnPointerTarget(3, "BODY", false);
-  EXPECT_TRUE(v4->popup().blocked);
-  EXPECT_FALSE(w.Child(v4).visible);
-  EXPECT_EQ(beeps(), 2);
-
-  // Black list blocks even after a click; white list wins over everything.
-  ca.events->OnPointerPress(4, false);
-  ca.events->OnPointerTarget(4, "a", false);
-  ca.OpenWindow(Popup("http://ads.example/"), "Black");
-  EXPECT_TRUE(w.frame.NewestSite()->popup().blocked);
-  ca.OpenWindow(Popup("http://ads.example/good"), "White");  // no click at all
-  EXPECT_FALSE(w.frame.NewestSite()->popup().blocked);
-
-  // Appearance: a window without bars is a popup only with the option on.
-  NewWindowRequest bare = Popup();
-  bare.features.toolBar = false;
-  ca.events->OnPointerPress(5, false);
-  ca.events->OnPointerTarget(5, "a", false);
-  ca.OpenWindow(bare, "Bare");
-  EXPECT_FALSE(w.frame.NewestSite()->popup().blocked);
-  w.settings.RecPPLook = true;
-  ca.events->OnPointerPress(6, false);
-  ca.events->OnPointerTarget(6, "a", false);
-  ca.OpenWindow(bare, "Bare");
-  EXPECT_TRUE(w.frame.NewestSite()->popup().blocked);
-
-  // Off: nothing is blocked, whatever the lists say.
-  w.settings.AutoClosePopup = false;
-  ca.OpenWindow(bare, "Free");
-  ca.OpenWindow(Popup("http://ads.example/"), "Free");
-  EXPECT_FALSE(w.frame.NewestSite()->popup().blocked);
-  EXPECT_TRUE(w.Child(w.frame.NewestSite()).visible);
-
-  // A visible site that navigates to a black-listed address while blocking
-  // is on becomes blocked but stays in view.
+  // A visible site that goes to a black-listed address while blocking is on is blocked, but stays in view.
   w.settings.AutoClosePopup = true;
-  w.Control(v2).LoadPage("http://ads.example/x", "Now black");
-  EXPECT_TRUE(v2->popup().blocked);
-  EXPECT_TRUE(w.Child(v2).visible);
+  w.Control(shown).LoadPage("http://ads.example/x", "Now black");
+  EXPECT_TRUE(shown->popup().blocked);
+  EXPECT_TRUE(w.Child(shown).visible);
 }
 
 TEST(PopupBlocking, TheSweepRestoreAndHidingLeaveTheRightSites) {

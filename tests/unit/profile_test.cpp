@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -9,7 +7,6 @@
 
 #include "platform/profile.h"
 #include "platform/profile_file.h"
-#include "support/disk_full.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -191,20 +188,18 @@ TEST(ProfileParse, HandEditedFilesRead) {
   EXPECT_FALSE(p.Find("HKCU\\K", "odd"));
 }
 
-TEST(ProfileParse, HostileTextNeverSpreadsBeyondItsLine) {
+TEST(ProfileParse, BadTextNeverSpreadsBeyondItsLine) {
+  // Empty, blank, binary and over-large files are in hostile_inputs_test; here the header rules.
   RegistryProfile p;
-  std::string garbage;
+  std::string garbage;  // no NUL: a NUL refuses the whole file
   for (int i = 0; i < 4096; ++i) garbage += static_cast<char>(1 + (i * 131) % 255);
   // Whatever is parsed replaces what was there, even when it is refused.
   const std::pair<std::string, bool> wholeFiles[] = {
-      {"", true}, {" \r\n\t\n\r", true}, {"REGEDIT4", true},
-      {"REGEDIT4\r\n[HKCU\\K]\r\n\"a\"=dword:1\r\n\"b\"=\"x\0y\"\r\n"s, false},
-      {"[HKCU\\K]\r\n\"a\"=dword:1\r\n", false},  // no header
-      {"; REGEDIT4\r\nREGEDIT4\r\n", false},       {garbage, false}};
+      {"REGEDIT4", true}, {"[HKCU\\K]\r\n\"a\"=dword:1\r\n", false}, {"; REGEDIT4\r\nREGEDIT4\r\n", false}};
   for (const auto& [text, ok] : wholeFiles) {
     p.SetDword(kSettingsKey, "Before", 1);
-    EXPECT_EQ(p.Parse(text), ok) << text.substr(0, 40);
-    EXPECT_TRUE(p.Empty()) << text.substr(0, 40);
+    EXPECT_EQ(p.Parse(text), ok) << text;
+    EXPECT_TRUE(p.Empty()) << text;
   }
   EXPECT_TRUE(p.Parse("REGEDIT4\n" + garbage + "\n[HKCU\\K]\n\"ok\"=dword:2\n"));
   EXPECT_EQ(p.GetDword("HKCU\\K", "ok"), 2u);
@@ -270,23 +265,6 @@ TEST(ProfileParse, EveryPrefixOfAValidFileReadsExactlyOrMissing) {
   EXPECT_EQ(lastCount, values.size());
 }
 
-TEST(ProfileParse, TenThousandValuesLoadAndSaveQuickly) {
-  RegistryProfile p;
-  for (int i = 0; i < 10000; ++i) {
-    p.SetDword(kSettingsKey + "\\Group"s + std::to_string(i % 50), "Value" + std::to_string(i), i);
-    p.SetString(kBandsKey, "Name" + std::to_string(i), std::to_string(i));
-  }
-  const auto start = std::chrono::steady_clock::now();
-  const std::string text = p.Serialize();
-  RegistryProfile q;
-  ASSERT_TRUE(q.Parse(text));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-  EXPECT_EQ(q.ValueNames(kBandsKey).size(), 10000u);
-  EXPECT_EQ(q.GetDword(kSettingsKey + "\\group7"s, "value9957"), 9957u);
-  EXPECT_EQ(q.GetString(kBandsKey, "name4242"), "4242");
-  EXPECT_EQ(q.Serialize(), text);
-}
-
 TEST(ProfileFile, LoadKeepsDamagedFilesAsideAndSaveCreatesFolders) {
   TempDir dir;
   RegistryProfile p;
@@ -312,44 +290,10 @@ TEST(ProfileFile, LoadKeepsDamagedFilesAsideAndSaveCreatesFolders) {
   EXPECT_EQ(dir.read("profile.reg.bad"), binary);
   EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::Missing);
 
-  // Over the size limit, even if it looks right.
-  const std::string huge = "REGEDIT4\r\n[HKCU\\K]\r\n\"v\"=\"" + std::string(17u << 20, 'v') + "\"\r\n";
-  dir.write("profile.reg", huge);
-  EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::KeptAside);
-  EXPECT_EQ(std::filesystem::file_size(dir.file("profile.reg.bad")), huge.size());
-
   // A folder in its place is neither read nor moved.
   std::filesystem::create_directory(dir.file("profile.reg"));
   EXPECT_EQ(damaged.Load(p), ProfileFile::LoadResult::Unreadable);
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("profile.reg")));
-  EXPECT_FALSE(damaged.Save(Filled(values), &error));
-  EXPECT_FALSE(error.empty());
-}
-
-TEST(ProfileFile, FailedSavesReportAndLeaveTheOldFile) {
-  TempDir dir;
-  dir.write("blocker", "not a folder");
-  std::string error;
-  EXPECT_FALSE(ProfileFile(dir.file("blocker/Kestrel/profile.reg")).Save(Filled(AwkwardValues()), &error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_EQ(dir.read("blocker"), "not a folder");
-
-  // A disk that fills up half way through (root ignores permissions, so a file size limit stands in).
-  ProfileFile file(dir.file("profile.reg"));
-  ASSERT_TRUE(file.Save(Filled(AwkwardValues())));
-  const std::string old = dir.read("profile.reg");
-  RegistryProfile big;
-  big.SetBinary(kSettingsKey, "Huge", Bytes(1u << 20, 1));
-  const int rc = test::RunWithFileSizeLimit(8192, [&] {
-    std::string why;
-    return file.Save(big, &why) ? 1 : why.empty() ? 2 : 0;
-  });
-  EXPECT_EQ(rc, 0) << "1: reported success, 2: no reason, 3: no limit";
-  EXPECT_EQ(dir.read("profile.reg"), old);
-  Names names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (Names{"blocker", "profile.reg"}));
 }
 
 TEST(ProfileFile, DefaultPathFollowsTheEnvironment) {

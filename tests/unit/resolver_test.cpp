@@ -76,38 +76,28 @@ TEST(Resolve, EachStepInItsOrder) {
   EXPECT_EQ(ResolveTypedText("mc now", aliases).text, kSearch + "mc%20now");
 }
 
-TEST(Resolve, TablesAgreeAndWordTests) {
-  // Every shortcut types a keyword the folder table knows.
-  EXPECT_EQ(ShortcutCommands().size(), 21u);
+TEST(Resolve, TablesAgreeWordTestsAndUnsafeAddresses) {
+  // Every shortcut types a keyword the folder table knows; the keyword is the whole text.
   for (const ShortcutCommand& s : ShortcutCommands()) EXPECT_GE(ShellFolderOf(s.keyword), 0) << s.keyword;
-  EXPECT_EQ(ShortcutKeyword(32918), std::string("desktop"));
   EXPECT_EQ(ShortcutKeyword(32927), nullptr);  // inside the range, but no shortcut
   EXPECT_EQ(ShellFolderOf("my computer "), -1);
+  for (const auto& [word, plain] : {std::pair{"", false}, {"_", true}, {"a b", false}})
+    EXPECT_EQ(IsPlainWord(word), plain) << word;
+  for (const auto& [text, address] : {std::pair{"", false}, {"x:", true}, {"\\\\x", true}, {"\\x", false}})
+    EXPECT_EQ(LooksLikeAddress(text), address) << text;
 
-  EXPECT_FALSE(IsPlainWord(""));
-  EXPECT_TRUE(IsPlainWord("_"));
-  EXPECT_FALSE(IsPlainWord("a b"));
-  EXPECT_FALSE(LooksLikeAddress(""));
-  EXPECT_TRUE(LooksLikeAddress("x:"));
-  EXPECT_TRUE(LooksLikeAddress("\\\\x"));
-  EXPECT_FALSE(LooksLikeAddress("\\x"));
-}
-
-TEST(Resolve, UnsafeAddressesAndTheirSources) {
   using S = AddressSafety;
-  EXPECT_EQ(CheckTypedAddress("http://a.example/", TypedSource::OtherProcess), S::Open);
-  for (const char* bad : {"javascript:alert(1)", "JavaScript:x", "vbscript:msgbox", "  javascript:void(0)"}) {
-    EXPECT_EQ(CheckTypedAddress(bad, TypedSource::User), S::Refuse) << bad;
-    EXPECT_EQ(CheckTypedAddress(bad, TypedSource::OtherProcess), S::Refuse) << bad;
-  }
-  EXPECT_EQ(CheckTypedAddress("data:text/html,<b>hi</b>", TypedSource::User), S::Open);
-  EXPECT_EQ(CheckTypedAddress("DATA:text/html,x", TypedSource::OtherProcess), S::OpenInNewSite);
-  // "javascript" only as a scheme: a search for the word is fine.
-  EXPECT_EQ(CheckTypedAddress(kSearch + "javascript:tutorial", TypedSource::User), S::Open);
-  EXPECT_EQ(CheckTypedAddress(std::string("a.example\0b", 11), TypedSource::User), S::Refuse);
-  EXPECT_EQ(CheckTypedAddress("a\x01.example", TypedSource::User), S::Refuse);
-  EXPECT_EQ(CheckTypedAddress("a\x7f.example", TypedSource::User), S::Refuse);
-  EXPECT_EQ(CheckTypedAddress(kSearch + "a\tb", TypedSource::User), S::Open);  // a pasted cell
+  const auto user = TypedSource::User, other = TypedSource::OtherProcess;
+  const struct { std::string address; TypedSource source; S safety; } cases[] = {
+      {"http://a.example/", other, S::Open}, {"javascript:alert(1)", user, S::Refuse},
+      {"JavaScript:x", other, S::Refuse}, {"vbscript:msgbox", user, S::Refuse}, {"  javascript:void(0)", other, S::Refuse},
+      // A data: page is the user's own; from another process it gets a site of its own.
+      {"data:text/html,<b>hi</b>", user, S::Open}, {"DATA:text/html,x", other, S::OpenInNewSite},
+      // "javascript" only as a scheme: a search for the word is fine, and so is a pasted cell's tab.
+      {kSearch + "javascript:tutorial", user, S::Open}, {kSearch + "a\tb", user, S::Open},
+      {std::string("a.example\0b", 11), user, S::Refuse}, {"a\x01.example", user, S::Refuse},
+      {"a\x7f.example", user, S::Refuse}};
+  for (const auto& c : cases) EXPECT_EQ(CheckTypedAddress(c.address, c.source), c.safety) << c.address;
 }
 
 TEST(Resolve, TargetSiteRule) {
@@ -123,16 +113,13 @@ TEST(Resolve, TargetSiteRule) {
 }
 
 TEST(Resolve, AddressFixupAsTheControlDoes) {
-  EXPECT_EQ(FixupAddress("https://x.example/a?b"), "https://x.example/a?b");
-  EXPECT_EQ(FixupAddress("about:blank"), "about:blank");
-  EXPECT_EQ(FixupAddress("example.org"), "http://example.org");
-  EXPECT_EQ(FixupAddress("localhost:8080/x"), "http://localhost:8080/x");
-  EXPECT_EQ(FixupAddress("/home/u/page.html"), "file:///home/u/page.html");
-  EXPECT_EQ(FixupAddress("\"/home/u/my page.html\""), "file:///home/u/my page.html");
-  EXPECT_EQ(FixupAddress("\\\\server\\share\\doc.txt"), "smb://server/share/doc.txt");
-  EXPECT_EQ(FixupAddress("C:\\dir\\x.htm"), "file:///C:/dir/x.htm");
-  EXPECT_EQ(FixupAddress("\"\""), "");
-  EXPECT_EQ(FixupAddress("  "), "");
+  const std::pair<const char*, const char*> cases[] = {
+      {"https://x.example/a?b", "https://x.example/a?b"}, {"about:blank", "about:blank"},
+      {"example.org", "http://example.org"}, {"localhost:8080/x", "http://localhost:8080/x"},
+      {"/home/u/page.html", "file:///home/u/page.html"}, {"\"/home/u/my page.html\"", "file:///home/u/my page.html"},
+      {"\\\\server\\share\\doc.txt", "smb://server/share/doc.txt"}, {"C:\\dir\\x.htm", "file:///C:/dir/x.htm"},
+      {"\"\"", ""}, {"  ", ""}};
+  for (const auto& [typed, fixed] : cases) EXPECT_EQ(FixupAddress(typed), fixed) << typed;
 }
 
 using test::ResolverHarness;

@@ -7,39 +7,31 @@ namespace kestrel {
 namespace {
 
 TEST(Tips, FileFormatAndNavigation) {
+  // Long lines, line ends, binary and missing files: hostile_inputs_test.
   test::TempDir dir;
-  std::string longLine(600, 'x');
-  dir.write("tips.txt", "  first tip\r\nsecond line\r\n<next tip>\n\n<next tip>\r\n" + longLine + "\n<next tip>");
-  auto tips = TipsModel::LoadTips(dir.file("tips.txt"));
-  ASSERT_EQ(tips.size(), 2u);  // the empty tip between two separators is no tip
-  EXPECT_EQ(tips[0], "first tip\nsecond line");
-  // A line longer than 256 bytes is read in pieces, nothing lost.
-  EXPECT_EQ(tips[1].size(), 600u + 2u);
-  EXPECT_TRUE(TipsModel::LoadTips(dir.file("missing.txt")).empty());
+  dir.write("tips.txt", "  first tip\r\nsecond line\r\n<next tip>\n\n<next tip>\r\n\nlast\n\n<next tip>");
+  EXPECT_EQ(TipsModel::LoadTips(dir.file("tips.txt")), (std::vector<std::string>{"first tip\nsecond line", "last"}));
 
+  // Each step: the tip shown, whether the box stays ticked; it goes off once the last tip was shown.
   TipsModel m({"a", "b", "c"}, -1, true);
-  EXPECT_EQ(m.current(), "a");
+  const struct { void (TipsModel::*go)(); const char* tip; bool show; } steps[] = {
+      {&TipsModel::Previous, "a", true}, {&TipsModel::Next, "b", true}, {&TipsModel::Last, "c", false},
+      {&TipsModel::Next, "c", false},    {&TipsModel::First, "a", false}};
   EXPECT_TRUE(m.atFirst());
-  m.Previous();
-  EXPECT_EQ(m.index(), 0);
-  m.Next();
-  EXPECT_TRUE(m.showTip());
-  m.Last();
-  EXPECT_EQ(m.current(), "c");
-  EXPECT_FALSE(m.showTip());
-  m.Next();
-  EXPECT_EQ(m.index(), 2);
+  for (const auto& s : steps) {
+    (m.*s.go)();
+    EXPECT_EQ(m.current() + (m.showTip() ? "+" : "-"), std::string(s.tip) + (s.show ? "+" : "-"));
+  }
   m.setShowTip(true);
-  m.First();
   EXPECT_TRUE(m.showTip());
 
-  EXPECT_EQ(TipsModel({"a", "b"}, 0, true).current(), "b");
-  EXPECT_EQ(TipsModel({"a", "b"}, 1, true).current(), "a");   // past the end: from the first again
-  EXPECT_EQ(TipsModel({"a", "b"}, 99, true).current(), "a");  // a stale index
+  // It opens on the tip after the one shown last; past the end or a stale index, from the first again.
+  for (const auto& [last, tip] : {std::pair{0, "b"}, {1, "a"}, {99, "a"}, {-5, "a"}})
+    EXPECT_EQ(TipsModel({"a", "b"}, last, true).current(), tip) << last;
   TipsModel none({}, 5, true);
+  none.Next();
   EXPECT_EQ(none.index(), -1);
   EXPECT_EQ(none.current(), "");
-  none.Next();
   EXPECT_TRUE(none.showTip());
 }
 

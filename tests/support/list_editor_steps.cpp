@@ -1,0 +1,56 @@
+#include "support/list_editor_steps.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "common/message.h"
+
+namespace kestrel::test {
+
+namespace {
+
+struct Answering : MessagePresenter {
+  bool answer;
+  std::vector<std::string> messages;
+  explicit Answering(bool a) : answer(a) { SetMessagePresenter(this); }
+  ~Answering() override { SetMessagePresenter(nullptr); }
+  bool PresentMessage(const std::string& text, MessageKind kind) override {
+    messages.push_back(text);
+    return kind == MessageKind::Info || answer;
+  }
+};
+
+}  // namespace
+
+void PlaySteps(ListEditorModel& m, const std::vector<EditStep>& steps, bool answer) {
+  Answering said(answer);
+  for (const EditStep& s : steps) {
+    SCOPED_TRACE(s.act + (s.typed.empty() ? "" : " \"" + s.typed[0] + "\""));
+    said.messages.clear();
+    if (!s.typed.empty()) m.SetFields(s.typed);
+    std::istringstream words(s.act);
+    std::string verb;
+    words >> verb;
+    if (verb.empty()) {
+      // only look
+    } else if (verb == "select" || verb == "sort") {
+      std::set<int> rows;
+      for (int r; words >> r;) rows.insert(r);
+      verb == "sort" ? m.SortBy(*rows.begin()) : m.SelectRows(rows);
+    } else {
+      ASSERT_TRUE(verb == "add" || verb == "remove" || verb == "change") << verb;
+      EXPECT_EQ(verb == "add" ? m.Add() : verb == "remove" ? m.Remove() : m.Change(), s.changed);
+    }
+    std::string rows, selected, fields;
+    for (std::size_t r = 0; r < m.RowCount(); ++r) rows += (r ? "|" : "") + m.Cell(r, 0);
+    for (int r : m.SelectedRows()) selected += (selected.empty() ? "" : " ") + std::to_string(r);
+    for (int c = 0; c < m.Columns(); ++c) fields += (c ? "|" : "") + m.Field(c);
+    EXPECT_EQ(rows, s.rows);
+    EXPECT_EQ(selected, s.selected);
+    EXPECT_EQ(fields, s.fields);
+    EXPECT_EQ(said.messages, s.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{s.message});
+  }
+}
+
+}  // namespace kestrel::test

@@ -1,0 +1,252 @@
+// Every text format Kestrel reads, over the one set of hostile inputs
+// (support/hostile_inputs.h); and every saver, over the places it cannot
+// write to and a disk that fills up.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "address/alias.h"
+#include "address/search_engines.h"
+#include "address/typed_urls.h"
+#include "app/tips.h"
+#include "language/language.h"
+#include "platform/desktop_folders.h"
+#include "platform/profile_file.h"
+#include "platform/window_features.h"
+#include "popups/site_filter.h"
+#include "support/disk_full.h"
+#include "support/fakes.h"
+#include "support/hostile_inputs.h"
+#include "support/temp_dir.h"
+
+namespace kestrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Lines(const Texts& texts, const std::function<std::string(std::size_t, const std::string&)>& line,
+                  const std::string& between = "\n") {
+  std::string out;
+  for (std::size_t i = 0; i < texts.size(); ++i) out += (i ? between : "") + line(i, texts[i]);
+  return out + "\n";
+}
+std::string Plain(std::size_t, const std::string& t) { return t; }
+
+// The string values of the profile at `path`, in their order.
+Texts ProfileStrings(const std::string& path, const std::string& key) {
+  RegistryProfile p;
+  ProfileFile(path).Load(p);
+  Texts out;
+  for (const std::string& name : p.ValueNames(key)) out.push_back(p.GetString(key, name).value_or("?"));
+  return out;
+}
+std::string ProfileText(const std::string& key, const std::string& prefix, const Texts& t) {
+  return "REGEDIT4\n\n[" + key + "]\n" +
+         Lines(t, [&](std::size_t i, const std::string& s) { return "\"" + prefix + std::to_string(i + 1) + "\"=\"" + s + "\""; });
+}
+const std::string kKey = "HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Hostile";
+
+std::vector<TextFormat> Formats() {
+  std::vector<TextFormat> f;
+  f.push_back({"the site filter's black list", "filter.dat", [](const Texts& t) { return "[include]\n" + Lines(t, Plain); },
+               [](const std::string& p) {
+                 CSiteFilter filter;
+                 filter.LoadSiteFilter(p);
+                 return filter.Black();
+               },
+               0, kFilterLineLimit, LongLine::Skipped});
+  f.push_back({"aliases", "alias.txt",
+               [](const Texts& t) { return Lines(t, [](std::size_t, const std::string& s) { return "k " + s; }); },
+               [](const std::string& p) {
+                 AliasList list;
+                 list.LoadAliases(p);
+                 Texts out;
+                 for (const AliasEntry& e : list.entries()) out.push_back(e.fullText);
+                 return out;
+               },
+               2, kAliasLineLimit, LongLine::Pieces});
+  f.push_back({"search engines", "englist.ini",
+               [](const Texts& t) {
+                 return "name;address;method\n" + Lines(t, [](std::size_t, const std::string& s) { return "E;" + s + ";get"; });
+               },
+               [](const std::string& p) {
+                 CSearchEngines engines;
+                 engines.LoadSearchEngines(p);
+                 Texts out;
+                 for (const SearchEngine& e : engines.engines()) out.push_back(e.address);
+                 return out;
+               },
+               6, CSearchEngines::kMaxLine, LongLine::Skipped, NulByte::SkipsTheLine, true, false});
+  f.push_back({"the query history", "searchhis.ini", [](const Texts& t) { return Lines(t, Plain); },
+               [](const std::string& p) {
+                 QueryHistory history;
+                 history.LoadQueryHistory(p);
+                 Texts out = history.items();
+                 std::erase(out, "");  // blank lines are kept as empty items, in their place
+                 return out;
+               },
+               0, QueryHistory::kMaxLine, LongLine::Cut});
+  f.push_back({"a language table", "English.ini",
+               [](const Texts& t) {
+                 return Lines(t, [](std::size_t i, const std::string& s) { return std::to_string(i + 1) + "=" + s; });
+               },
+               [](const std::string& p) {
+                 Texts out;
+                 const auto lines = ReadLanguageLines(p);
+                 const LanguageTable table = lines ? LanguageTable::FromLines(*lines) : LanguageTable();
+                 for (const LanguageEntry& e : table.entries()) out.push_back(e.text);
+                 return out;
+               },
+               2, kMaxLanguageLine, LongLine::Skipped});
+  f.push_back({"tips", "tips.txt", [](const Texts& t) { return Lines(t, Plain, "\n<next tip>\n"); },
+               [](const std::string& p) {
+                 Texts out;
+                 for (const std::string& tip : TipsModel::LoadTips(p))
+                   for (std::size_t a = 0, b; a <= tip.size(); a = b + 1) {
+                     b = std::min(tip.find('\n', a), tip.size());
+                     out.push_back(tip.substr(a, b - a));
+                   }
+                 return out;
+               },
+               0, 256, LongLine::Pieces, NulByte::IsText});
+  f.push_back({"the profile", "profile.reg", [](const Texts& t) { return ProfileText(kKey, "v", t); },
+               [](const std::string& p) { return ProfileStrings(p, kKey); }, 7, 0, LongLine::Skipped,
+               NulByte::RefusesTheFile, true, true, 16u << 20, BigFile::RefusedWhole});
+  // Read through the profile, whose size limit the entry above covers.
+  f.push_back({"the typed addresses", "profile.reg", [](const Texts& t) { return ProfileText(kTypedUrlsKey, "url", t); },
+               [](const std::string& p) {
+                 RegistryProfile profile;
+                 ProfileFile(p).Load(profile);
+                 TypedUrlList list;
+                 list.Load(profile);
+                 return list.items();
+               },
+               9, 9 + TypedUrlList::kItemMax, LongLine::Cut, NulByte::RefusesTheFile});
+  f.push_back({"the desktop's user-dirs", "user-dirs.dirs",
+               [](const Texts& t) {
+                 return Lines(t, [](std::size_t i, const std::string& s) {
+                   const std::string name = {char('A' + i / 676 % 26), char('A' + i / 26 % 26), char('A' + i % 26)};
+                   return "XDG_" + name + "_DIR=\"/" + s + "\"";
+                 });
+               },
+               [](const std::string& p) {
+                 const std::string dir = fs::path(p).parent_path();
+                 ScopedEnv home("HOME", dir.c_str()), config("XDG_CONFIG_HOME", dir.c_str());
+                 Texts out;
+                 for (const auto& [name, path] : FolderEnvironment::FromProcess("/p").userDirs) out.push_back(path.substr(1));
+                 return out;
+               },
+               15, 0, LongLine::Skipped, NulByte::SkipsTheLine, false, false, 64 * 1024, BigFile::HeadOnly});
+  return f;
+}
+
+TEST(HostileInputs, EveryFormatReadsWhatItCanAndNothingBeyondItsBounds) {
+  for (const TextFormat& f : Formats()) {
+    for (const HostileInput& input : HostileInputs(f)) {
+      SCOPED_TRACE(f.name + ", " + input.name);
+      TempDir dir;
+      const std::string path = dir.file(f.fileName);
+      input.place(path);
+      const Texts got = f.read(path);
+      if (input.expected) {
+        EXPECT_EQ(got.size(), input.expected->size());
+        EXPECT_TRUE(got == *input.expected);  // not printed: a line may be a megabyte
+      }
+      for (const std::string& t : input.mustHold) EXPECT_NE(std::find(got.begin(), got.end(), t), got.end()) << t;
+      for (const std::string& t : got) {
+        EXPECT_LE(t.size(), f.lineLimit ? f.lineLimit : t.size());
+        EXPECT_EQ(t.find('\n'), std::string::npos);
+        EXPECT_TRUE(!f.loneCrEndsLine || t.find('\r') == std::string::npos);
+        EXPECT_TRUE(f.nul == NulByte::IsText || t.find('\0') == std::string::npos);
+      }
+      // Texts that are no file at all: the window.open features and the in-memory parsers.
+      if (input.content) {
+        const WindowFeatures w = ParseWindowFeatures(*input.content);
+        for (int size : {w.left, w.top, w.width, w.height}) EXPECT_GE(size, -1);
+        for (const auto& [name, dirPath] : ParseUserDirs(*input.content, "/home/u")) EXPECT_EQ(dirPath[0], '/');
+        RegistryProfile p;
+        EXPECT_TRUE(p.Parse(*input.content) || p.Empty());
+      }
+    }
+  }
+}
+
+// A saver writing far more than 4 KiB: 0 when it failed and said so where it
+// must, 1 when it reported success, 2 when it failed without a word.
+struct Saver {
+  std::string name;
+  std::function<int(const std::string& path)> save;
+};
+
+std::vector<Saver> Savers() {
+  const std::string big(100, 'b');
+  return {
+      {"filter.dat",
+       [=](const std::string& p) {
+         CSiteFilter f;
+         f.SetBlack(Texts(200, big));
+         return f.SaveSiteFilter(p) ? 1 : 0;
+       }},
+      {"alias.txt",
+       [=](const std::string& p) {
+         MessageRecorder said;
+         AliasList list;
+         list.Replace(std::vector<AliasEntry>(100, {"big", big}));
+         return list.SaveAliases(p) == 0 ? 1 : said.messages == Texts{"Can't save alias file!"} ? 0 : 2;
+       }},
+      {"searchhis.ini",
+       [=](const std::string& p) {
+         QueryHistory h;
+         for (int i = 0; i < 100; ++i) h.RememberQuery(big + std::to_string(i));
+         return h.SaveQueryHistory(p) ? 1 : 0;
+       }},
+      {"profile.reg",
+       [=](const std::string& p) {
+         RegistryProfile profile;
+         profile.SetBinary(kKey, "Huge", std::vector<std::uint8_t>(1u << 16, 1));
+         std::string why;
+         return ProfileFile(p).Save(profile, &why) ? 1 : why.empty() ? 2 : 0;
+       }},
+      {"postform.htm",
+       [=](const std::string& p) {
+         MessageRecorder said;
+         Texts opened;
+         const bool wrote = SearchRunner([&](const std::string& t) { opened.push_back(t); }, p)
+                                .PostSearch("https://p.example/", "q=" + std::string(10000, 'v'));
+         return wrote || !opened.empty() ? 1 : said.messages == Texts{"Can't open " + p + "!"} ? 0 : 2;
+       }},
+  };
+}
+
+Texts Names(const std::string& dir) {
+  Texts names;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) names.push_back(fs::relative(e.path(), dir));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(HostileInputs, EverySaverFailsWhereItCannotWriteAndLeavesWhatWasThere) {
+  for (const Saver& s : Savers()) {
+    for (const BadPlace& place : BadPlaces()) {
+      SCOPED_TRACE(s.name + ", " + place.name);
+      TempDir dir;
+      const std::string path = place.prepare(dir.path());
+      const Texts before = Names(dir.path());
+      EXPECT_EQ(s.save(path), 0) << "1: reported success, 2: said nothing";
+      EXPECT_EQ(Names(dir.path()), before);
+      EXPECT_TRUE(dir.read("plain") == "not a folder" || dir.read("taken/keep") == "kept");
+    }
+    // The disk fills up half way (a file size limit, which binds root too).
+    SCOPED_TRACE(s.name + ", a full disk");
+    TempDir dir;
+    dir.write("old", "old \x01 content\r\n");
+    EXPECT_EQ(RunWithFileSizeLimit(4096, [&] { return s.save(dir.file("old")); }), 0)
+        << "1: reported success, 2: said nothing, 3: no limit";
+    EXPECT_EQ(dir.read("old"), "old \x01 content\r\n");
+    EXPECT_EQ(Names(dir.path()), Texts{"old"});
+  }
+}
+
+}  // namespace
+}  // namespace kestrel::test
