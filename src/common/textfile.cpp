@@ -118,6 +118,21 @@ class Fd {
   int fd_;
 };
 
+// Opens a regular file for reading. Anything else (a folder, a named pipe,
+// a device) is no file of the program's: opening a pipe would wait for a
+// writer for ever, so it is opened without waiting and refused.
+int OpenRegularFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
 bool Fail(std::string* error, const char* what, int err) {
   if (error) *error = std::string(what) + ": " + std::strerror(err);
   return false;
@@ -134,7 +149,7 @@ std::vector<std::string> SplitTextLines(std::string_view text, const TextReadOpt
 }
 
 std::optional<std::vector<std::string>> ReadTextLines(const std::string& path, const TextReadOptions& options) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(OpenRegularFile(path));
   if (fd.get() < 0) return std::nullopt;
   std::vector<std::string> lines;
   LineSplitter splitter(options, lines);
@@ -150,15 +165,13 @@ std::optional<std::vector<std::string>> ReadTextLines(const std::string& path, c
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(OpenRegularFile(path));
   if (fd.get() < 0) return std::nullopt;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return std::nullopt;
+  if (static_cast<std::uint64_t>(st.st_size) > maxBytes) return std::nullopt;
   std::string content;
-  if (S_ISREG(st.st_mode)) {
-    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) return std::nullopt;
-    content.reserve(static_cast<std::size_t>(st.st_size));
-  }
+  content.reserve(static_cast<std::size_t>(st.st_size));
   // Read until the end rather than trusting the size: files can grow, and
   // /proc files report 0.
   char buffer[kReadChunk];
