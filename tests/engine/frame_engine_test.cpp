@@ -237,8 +237,8 @@ TEST(FrameOnEngine, TheMouseSideButtonsGoBackAndForward) {
   server.Start();
   RealFrame f;
   f.settings.SideBtnSupport = false;
-  CKestrelView* v = f.Open(server.Url("/one"));
-  ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "One" && !v->GetBusy(); }));
+  CKestrelView* v = f.OpenLoaded(server.Url("/one"), "One");
+  ASSERT_NE(v, nullptr);
   v->Navigate(server.Url("/two"));
   ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Two" && !v->GetBusy() && v->CanGoBack(); }));
   QWidget* input = static_cast<WebEngineControl&>(v->control()).widget()->focusProxy();
@@ -263,14 +263,14 @@ TEST(FrameOnEngine, TheCaptionIsThePagesTitleAndKestrelAlone) {
   server.Page("/t", "<html><head><title>Caption Page</title></head><body>t</body></html>");
   server.Start();
   RealFrame f;
-  CKestrelView* v = f.Open(server.Url("/t"));
-  ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Caption Page" && !v->GetBusy(); }));
+  CKestrelView* v = f.OpenLoaded(server.Url("/t"), "Caption Page");
+  ASSERT_NE(v, nullptr);
   ASSERT_TRUE(v->frame().window().IsMaximized());  // the first site fills the frame
   Pump(200);
   EXPECT_EQ(f.window->windowTitle().toStdString(), "Caption Page - Kestrel");
   // A second site over it, maximised too, and back.
-  CKestrelView* w = f.Open(server.Url("/t?2"));
-  ASSERT_TRUE(WaitFor([&] { return w->GetDocumentTitle() == "Caption Page" && !w->GetBusy(); }));
+  CKestrelView* w = f.OpenLoaded(server.Url("/t?2"), "Caption Page");
+  ASSERT_NE(w, nullptr);
   f.frame->OnCommand(ID_NEXT_WINDOW);
   Pump(200);
   EXPECT_EQ(f.window->windowTitle().toStdString(), "Caption Page - Kestrel");
@@ -281,11 +281,11 @@ TEST(FrameOnEngine, ASiteBehindTheActiveOneLaysOutAtTheSizeItWillBeShownAt) {
   server.Page("/p", "<html><head><title>P</title></head><body>p</body></html>");
   server.Start();
   RealFrame f;
-  CKestrelView* front = f.Open(server.Url("/p?front"));
-  ASSERT_TRUE(WaitFor([&] { return front->GetDocumentTitle() == "P" && !front->GetBusy(); }));
+  CKestrelView* front = f.OpenLoaded(server.Url("/p?front"), "P");
+  ASSERT_NE(front, nullptr);
   // Opened behind (Ctrl held), and the one that goes behind when another comes up.
-  CKestrelView* behind = f.Open(server.Url("/p?behind"));
-  ASSERT_TRUE(WaitFor([&] { return behind->GetDocumentTitle() == "P" && !behind->GetBusy(); }));
+  CKestrelView* behind = f.OpenLoaded(server.Url("/p?behind"), "P");
+  ASSERT_NE(behind, nullptr);
   f.frame->OnCommand(ID_PREV_WINDOW);
   Pump(300);
   ASSERT_EQ(f.frame->ActiveView(), front);

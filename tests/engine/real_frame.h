@@ -62,6 +62,14 @@ struct RealFrame {
     if (v) v->Navigate(url);
     return v;
   }
+  // A new site that has finished loading `url`, titled `title`; nullptr
+  // (and a failure) when it does not get there.
+  CKestrelView* OpenLoaded(const std::string& url, const std::string& title) {
+    CKestrelView* v = Open(url);
+    const bool loaded = v && WaitFor([&] { return v->GetDocumentTitle() == title && !v->GetBusy(); });
+    EXPECT_TRUE(loaded) << url;
+    return loaded ? v : nullptr;
+  }
   // The list holds only live sites, each visible one has its tab, and the
   // active site is one of them.
   void ExpectSound() const {
