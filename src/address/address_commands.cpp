@@ -5,13 +5,8 @@
 
 namespace kestrel {
 
-namespace {
-constexpr unsigned kSingleCommands[] = {ID_ADDRESS_ENTER, ID_ESCAPE,  ID_FOCUS_ADDRESS, ID_FILE_OPEN,
-                                        ID_FROM_CLIPBOARD, ID_SEARCH_WEB, ID_ALIASES, ID_SEARCH_ENGINE_DEFINITIONS};
-}  // namespace
-
-CAddressCommands::CAddressCommands(Parts parts) : p_(std::move(parts)) {
-  CommandRegistry& r = p_.frame.commands();
+CAddressCommands::CAddressCommands(Parts parts) : p_(std::move(parts)), commands_(p_.frame.commands()) {
+  CommandScope& r = commands_;
   r.Add(ID_ADDRESS_ENTER, [this](const CommandContext&) { p_.bar.Enter(); });
   r.Add(ID_ESCAPE, [this](const CommandContext& c) {
     if (c.site) p_.bar.EscapeCommand(c.site->GetLocationURL());
@@ -51,9 +46,6 @@ CAddressCommands::CAddressCommands(Parts parts) : p_(std::move(parts)) {
 
 CAddressCommands::~CAddressCommands() {
   p_.frame.RemoveDocumentObserver(this);
-  CommandRegistry& r = p_.frame.commands();
-  for (unsigned id : kSingleCommands) r.Remove(id, id);
-  r.Remove(kShortcutCommands.first, kShortcutCommands.last);
 }
 
 void CAddressCommands::DocumentCompleted(CKestrelView& site) { p_.bar.RememberVisited(site.GetLocationURL()); }

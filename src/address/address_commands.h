@@ -53,6 +53,7 @@ class CAddressCommands : private DocumentObserver {
   void DocumentCompleted(CKestrelView& site) override;
   std::string ActiveAddress() const;
   Parts p_;
+  CommandScope commands_;
 };
 
 }  // namespace kestrel

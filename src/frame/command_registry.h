@@ -5,6 +5,8 @@
 // A command nobody has registered is disabled everywhere and does nothing.
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace kestrel {
 
@@ -59,6 +61,31 @@ class CommandRegistry {
   };
   const Entry* Find(unsigned id) const;
   std::map<unsigned, Entry> entries_;  // by first id; the ranges never overlap
+};
+
+// The commands one subsystem registers, taken back when it goes: its
+// handlers hold the subsystem, and no command may reach it afterwards.
+class CommandScope {
+ public:
+  explicit CommandScope(CommandRegistry& registry) : registry_(registry) {}
+  ~CommandScope() {
+    for (const auto& [first, last] : ranges_) registry_.Remove(first, last);
+  }
+  CommandScope(const CommandScope&) = delete;
+  CommandScope& operator=(const CommandScope&) = delete;
+
+  void Add(unsigned first, unsigned last, CommandRegistry::Handler handler,
+           CommandRegistry::State state = CommandRegistry::Enabled) {
+    registry_.Add(first, last, std::move(handler), std::move(state));
+    ranges_.emplace_back(first, last);
+  }
+  void Add(unsigned id, CommandRegistry::Handler handler, CommandRegistry::State state = CommandRegistry::Enabled) {
+    Add(id, id, std::move(handler), std::move(state));
+  }
+
+ private:
+  CommandRegistry& registry_;
+  std::vector<std::pair<unsigned, unsigned>> ranges_;
 };
 
 }  // namespace kestrel

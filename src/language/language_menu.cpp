@@ -15,9 +15,10 @@ int LanguageIndexOfCommand(unsigned command) {
 
 CLanguageMenu::CLanguageMenu(CMainFrame& frame, CMainMenu& menu, CLanguages& languages, Settings& settings,
                              LanguageView& view)
-    : frame_(frame), menu_(menu), languages_(languages), settings_(settings), view_(view) {
+    : frame_(frame), menu_(menu), languages_(languages), settings_(settings), view_(view),
+      commands_(frame.commands()) {
   languages_.SetTarget(settings_.UILanguage);
-  CommandRegistry& r = frame_.commands();
+  CommandScope& r = commands_;
   r.Add(kLanguageCommands.first, kLanguageCommands.last,
         [this](const CommandContext& c) { Switch(static_cast<std::size_t>(LanguageIndexOfCommand(c.id))); },
         [this](const CommandContext& c) {
@@ -29,10 +30,7 @@ CLanguageMenu::CLanguageMenu(CMainFrame& frame, CMainMenu& menu, CLanguages& lan
   Rebuild();
 }
 
-CLanguageMenu::~CLanguageMenu() {
-  frame_.commands().Remove(kLanguageCommands.first, kLanguageCommands.last);
-  frame_.commands().Remove(ID_CONTRIBUTE_TRANSLATION, ID_CONTRIBUTE_TRANSLATION);
-}
+CLanguageMenu::~CLanguageMenu() = default;
 
 void CLanguageMenu::Rebuild() {
   names_ = languages_.LanguageNames();

@@ -46,6 +46,7 @@ class CLanguageMenu {
   Settings& settings_;
   LanguageView& view_;
   std::vector<std::string> names_;
+  CommandScope commands_;
 };
 
 }  // namespace kestrel

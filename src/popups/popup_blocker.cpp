@@ -7,29 +7,21 @@
 
 namespace kestrel {
 
-namespace {
-// The commands this subsystem answers.
-constexpr unsigned kOwnCommands[] = {ID_BLOCK_POPUP,  ID_RESTORE_LAST_POPUP, ID_HIDDEN_SITES,   ID_HIDE_SITE,
-                                     ID_BLACK_LIST,   ID_WHITE_LIST,         ID_ENABLE_SITE_FILTER,
-                                     ID_ADD_WHITE_LIST, ID_ADD_BLACK_LIST};
-}  // namespace
-
 CPopupBlocker::CPopupBlocker(CMainFrame& frame, CSiteFilter& filter, Settings& settings, Sound& sound, PopupUi& ui)
-    : frame_(frame), filter_(filter), settings_(settings), sound_(sound), ui_(ui) {
+    : frame_(frame), filter_(filter), settings_(settings), sound_(sound), ui_(ui), commands_(frame.commands()) {
   frame_.SetPopupGuard(this);
   frame_.AddSiteObserver(this);
   RegisterCommands();
 }
 
 CPopupBlocker::~CPopupBlocker() {
-  for (unsigned id : kOwnCommands) frame_.commands().Remove(id, id);
   frame_.RemoveSiteObserver(this);
   frame_.SetPopupGuard(nullptr);
 }
 
 void CPopupBlocker::RegisterCommands() {
   using R = CommandRegistry;
-  CommandRegistry& r = frame_.commands();
+  CommandScope& r = commands_;
   r.Add(ID_BLOCK_POPUP, [this](const CommandContext&) { settings_.AutoClosePopup = !settings_.AutoClosePopup; },
         R::Checked([this] { return settings_.AutoClosePopup; }));
   r.Add(ID_RESTORE_LAST_POPUP, [this](const CommandContext&) { RestoreLastPopup(); });

@@ -69,6 +69,7 @@ class CPopupBlocker : public PopupGuard, private SiteListObserver {
   PopupUi& ui_;
   std::unordered_map<const CKestrelView*, std::unique_ptr<ClickTracker>> clicks_;
   int sounds_ = 0;
+  CommandScope commands_;
 };
 
 }  // namespace kestrel

@@ -43,9 +43,9 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
     return RunCustomizeToolbar(parent, b, look);
   };
   frame_ = std::make_unique<CMainFrame>(*window_, app_.profile, app_.settings, clock, keys);
-  CommandRegistry& commands = frame_->commands();
-  app_.RegisterCommands(commands);
-  commands.Add(ID_APP_EXIT, [this](const CommandContext&) { window_->close(); });
+  app_.RegisterCommands(frame_->commands());
+  windowCommands_ = std::make_unique<CommandScope>(frame_->commands());
+  windowCommands_->Add(ID_APP_EXIT, [this](const CommandContext&) { window_->close(); });
   if (dialogs) dialogs->setParentWindow(window_.get());
   auto openHelp = [this](const std::string& page) { OpenHelpPage(page); };
 
@@ -74,7 +74,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
     QuickSearch(app_.searchEngines, app_.queryHistory, *searchRunner_, query);
   });
   window_->SetQuickSearchWidget(quickSearch_);
-  commands.Add(ID_QUICK_SEARCH_GO, [this](const CommandContext&) { quickSearch_->Search(); });
+  windowCommands_->Add(ID_QUICK_SEARCH_GO, [this](const CommandContext&) { quickSearch_->Search(); });
 
   sound_ = std::make_unique<QtSound>();
   popupUi_ = std::make_unique<QtPopupUi>(window_.get(), openHelp);
@@ -110,7 +110,7 @@ QtMainWindow::~QtMainWindow() {
   languageUi_.reset();
   popups_.reset();
   popupUi_.reset();
-  frame_->commands().Remove(ID_QUICK_SEARCH_GO, ID_QUICK_SEARCH_GO);
+  windowCommands_.reset();
   addressCommands_.reset();
   // The bar hands the application's lists back before they can go.
   delete quickSearch_;

@@ -50,6 +50,7 @@ class QtMainWindow {
   std::unique_ptr<CLanguages> languages_;
   std::unique_ptr<QtFrameWindow> window_;
   std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<CommandScope> windowCommands_;  // Exit and the quick search's Go
   std::unique_ptr<CAddressResolver> resolver_;
   std::unique_ptr<CAddressBar> addressBar_;
   std::unique_ptr<QtClipboard> clipboard_;

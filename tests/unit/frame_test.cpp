@@ -64,6 +64,17 @@ TEST(CommandRegistry, RangesOverlapsRemovalStatesAndFailures) {
   r.Remove(8000, 9000);
   for (unsigned id : {8192u, 8305u, 8447u, 8960u}) EXPECT_FALSE(r.Has(id)) << id;
 
+  // A subsystem's scope takes back exactly what it registered when it goes.
+  r.Add(ID_OPTIONS, record);
+  {
+    CommandScope scope(r);
+    scope.Add(kLanguageCommands.first, kLanguageCommands.last, record);
+    scope.Add(ID_ALIASES, record);
+    EXPECT_TRUE(r.Has(9030) && r.Has(ID_ALIASES));
+  }
+  EXPECT_FALSE(r.Has(9030) || r.Has(ID_ALIASES));
+  EXPECT_TRUE(r.Has(ID_OPTIONS));
+
   // A handler may remove its own command while it runs.
   r.Add(ID_FULL_SCREEN, [&](const CommandContext&) { r.Remove(ID_FULL_SCREEN, ID_FULL_SCREEN); });
   EXPECT_TRUE(r.Execute({ID_FULL_SCREEN}));
