@@ -3,9 +3,6 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 
-#include <QWebEnginePage>
-#include <QWebEngineView>
-
 #include "engine/webengine_control.h"
 
 namespace kestrel {
@@ -47,7 +44,6 @@ void QtChildWindow::Show(bool maximized, bool activate) {
     Activate();
   else if (before && before != this && area->activeSubWindow() != before)
     area->setActiveSubWindow(before);
-  if (onShown) onShown();
 }
 
 void QtChildWindow::setVisible(bool visible) {
@@ -74,12 +70,6 @@ void QtChildWindow::SetNormalSize(int width, int height) {
   if (isMaximized()) return;
   sizedByPage_ = true;
   resize(width, height);
-}
-
-void QtChildWindow::SetCovered(bool covered) {
-  QWebEnginePage* page = control_->view()->page();
-  const bool visible = !covered && IsVisible();
-  if (page && page->isVisible() != visible) page->setVisible(visible);
 }
 
 void QtChildWindow::FitToArea(const QSize& area) {

@@ -41,11 +41,6 @@ class QtChildWindow : public QMdiSubWindow, public ChildWindow {
   // page asked for a size, it takes the whole area, so its page lays out at
   // the size it is shown at.
   void FitToArea(const QSize& area);
-  // Behind a maximised site the page is covered: it keeps its layout but is
-  // not painted, as background tabs of every browser are not.
-  void SetCovered(bool covered);
-  // Called after the site showed its window.
-  std::function<void()> onShown;
   void Refit() override;
 
   // Only the site decides when its window appears: the MDI area shows a

@@ -116,7 +116,6 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   mdi_->viewport()->installEventFilter(this);
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
     if (auto* child = qobject_cast<QtChildWindow*>(w); child && frame_) frame_->OnSiteActivated(child);
-    UpdateCovered();
   });
   message_->setTextFormat(Qt::PlainText);
   statusBar()->addWidget(message_, 1);
@@ -469,7 +468,6 @@ bool QtFrameWindow::CreateSiteWindow(ChildWindow*& window, BrowserControl*& cont
   child->setAttribute(Qt::WA_DeleteOnClose, false);
   mdi_->addSubWindow(child);
   child->FitToArea(mdi_->viewport()->size());
-  child->onShown = [this] { UpdateCovered(); };
   child->hide();  // every site is created hidden
   child->onCloseRequested = [this, child] {
     if (frame_) frame_->OnSiteCloseRequested(child);
@@ -484,13 +482,6 @@ void QtFrameWindow::DestroySiteWindow(ChildWindow* window) {
   child->closingForReal_ = true;
   mdi_->removeSubWindow(child);
   child->deleteLater();
-}
-
-void QtFrameWindow::UpdateCovered() {
-  QMdiSubWindow* active = mdi_->activeSubWindow();
-  const bool covering = active && active->isMaximized();
-  for (QMdiSubWindow* w : mdi_->subWindowList())
-    if (auto* child = qobject_cast<QtChildWindow*>(w)) child->SetCovered(covering && w != active);
 }
 
 void QtFrameWindow::Post(std::function<void()> task) { QTimer::singleShot(0, this, std::move(task)); }

@@ -160,8 +160,6 @@ class QtFrameWindow : public QMainWindow,
   bool eventFilter(QObject* watched, QEvent* event) override;
   void Execute(unsigned id);
   void FitAddressRow();
-  // Pages behind a maximised site are not painted.
-  void UpdateCovered();
 
   Callbacks cb_;
   EngineContext engine_;
