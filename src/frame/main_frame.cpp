@@ -66,8 +66,7 @@ void CMainFrame::RegisterCommands() {
   r.Add(ID_DUPLICATE_SITE, site([](CKestrelView& v) { v.Duplicate(); }), R::NeedsSite);
   r.Add(ID_FILE_CLOSE, site([](CKestrelView& v) { v.Close(); }), R::NeedsSite);
   r.Add(ID_CLOSE_ALL_BUT_CURRENT, [this](const CommandContext& c) {
-    for (CKestrelView* v : std::vector<CKestrelView*>(sites_.sites()))
-      if (v != c.site && sites_.Contains(v)) v->Close();
+    CloseSitesWhere([keep = c.site](const CKestrelView& v) { return &v != keep; });
   }, R::NeedsSite);
   r.Add(ID_SITE_MINIMIZE, site([](CKestrelView& v) { v.frame().window().Minimize(); }), R::NeedsSite);
   r.Add(ID_SITE_RESTORE, site([](CKestrelView& v) { v.frame().window().Restore(); }), R::NeedsSite);
@@ -186,14 +185,18 @@ void CMainFrame::PostToSite(CKestrelView* site, std::function<void(CKestrelView&
   });
 }
 
-void CMainFrame::CloseAll() {
+void CMainFrame::CloseSitesWhere(const std::function<bool(const CKestrelView&)>& which) {
+  // A copy: closing one site may close or open others.
   for (CKestrelView* v : std::vector<CKestrelView*>(sites_.sites()))
-    if (sites_.Contains(v)) v->Close();
+    if (sites_.Contains(v) && which(*v)) v->Close();
+}
+
+void CMainFrame::CloseAll() {
+  CloseSitesWhere([](const CKestrelView&) { return true; });
 }
 
 void CMainFrame::CloseBlankAndFailed() {
-  for (CKestrelView* v : std::vector<CKestrelView*>(sites_.sites()))
-    if (sites_.Contains(v) && (v->IsSiteBlank() || v->IsSiteFailed())) v->Close();
+  CloseSitesWhere([](const CKestrelView& v) { return v.IsSiteBlank() || v.IsSiteFailed(); });
 }
 
 void CMainFrame::OpenInNewSite(const std::string& url) {

@@ -4,6 +4,7 @@
 // status bar with progress. Commands reach the registry through it; sites
 // reach the bars through it (SiteHost).
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -94,6 +95,9 @@ class CMainFrame : public SiteHost, private SiteListObserver {
 
   CStatusBarWithProgress& statusBar() { return status_; }
 
+  // Closes every site `which` picks; a site already gone when its turn
+  // comes is skipped.
+  void CloseSitesWhere(const std::function<bool(const CKestrelView&)>& which);
   // Commands sent to every site (Close All, Close All Blank & Failed).
   void CloseAll();
   void CloseBlankAndFailed();

@@ -85,9 +85,8 @@ void CPopupBlocker::OnTimer(unsigned tick) {
   }
   if (tick % kSweepTicks != 0) return;
   const std::int64_t now = frame_.clock().CalendarSeconds();
-  // A copy: closing changes the list.
-  for (CKestrelView* v : std::vector<CKestrelView*>(frame_.sites().sites()))
-    if (frame_.IsSiteAlive(v) && v->popup().blocked && now - v->popup().created > kBlockedLifetime) v->Close();
+  frame_.CloseSitesWhere(
+      [now](const CKestrelView& v) { return v.popup().blocked && now - v.popup().created > kBlockedLifetime; });
 }
 
 // --- the verdict ---------------------------------------------------------------
