@@ -32,6 +32,7 @@ void CFrameModes::ToggleFullScreen(bool skinActive) {
   }
 }
 
+// A value never written yet means online: there is no system to have set it.
 bool CFrameModes::IsOffline() const { return profile_.GetDword(kInternetSettingsKey, "GlobalUserOffline").value_or(0) != 0; }
 
 void CFrameModes::ToggleWorkOffline() {
@@ -39,10 +40,9 @@ void CFrameModes::ToggleWorkOffline() {
     ShowMessage("Error opening registry!");
     return;
   }
-  // A value never written yet means online: there is no system to have set it.
-  std::uint32_t offline = profile_.GetDword(kInternetSettingsKey, "GlobalUserOffline").value_or(0);
-  profile_.SetDword(kInternetSettingsKey, "GlobalUserOffline", offline ? 0u : 1u);
-  window_.SetEngineOffline(offline == 0);
+  const bool offline = !IsOffline();
+  profile_.SetDword(kInternetSettingsKey, "GlobalUserOffline", offline ? 1u : 0u);
+  window_.SetEngineOffline(offline);
 }
 
 void CFrameModes::ApplyOfflineState() { window_.SetEngineOffline(IsOffline()); }
