@@ -9,12 +9,8 @@
 
 namespace kestrel {
 
-// Handlers of browser events and commands must never let an exception out
-// into the engine or the message loop: the event or command just ends.
-template <typename F>
-static void Guarded(std::string_view where, F&& f) {
-  RunContained(where, std::forward<F>(f));
-}
+// Handlers of browser events and commands run contained: an exception must
+// never get out into the engine or the message loop; the event just ends.
 
 void CKestrelDoc::SetTitle(const std::string& title) {
   title_ = title;
@@ -127,14 +123,14 @@ bool CKestrelView::IsActiveSite() const { return host_.ActiveView() == this; }
 bool CKestrelView::IsLocalPage() const { return IsLocalPath(control_.LocationURL()); }
 
 void CKestrelView::Duplicate() {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     std::string url = GetLocationURL();
     if (CKestrelView* v = host_.CreateSite()) v->Navigate(url.empty() ? "about:blank" : url);
   });
 }
 
 void CKestrelView::OnActivate() {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     host_.SetAddressText(control_.LocationURL());
     host_.SetBusy(control_.Busy());
     host_.SetMessageText(statusText_);
@@ -143,7 +139,7 @@ void CKestrelView::OnActivate() {
 }
 
 void CKestrelView::Close() {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     if (doc_.CanCloseFrame()) host_.SiteClosed(this);
   });
 }
@@ -158,22 +154,22 @@ bool CKestrelView::OnSideButton(int button) {
 }
 
 void CKestrelView::OnEnterKey() {
-  Guarded(__func__, [&] { host_.popups().EnterPressed(*this); });
+  RunContained(__func__, [&] { host_.popups().EnterPressed(*this); });
 }
 
 void CKestrelView::OnPointerPress(int id, bool rightButton) {
   Trace("click", std::to_string(id) + (rightButton ? " right" : " left"));
-  Guarded(__func__, [&] { host_.popups().Pressed(*this, id, rightButton); });
+  RunContained(__func__, [&] { host_.popups().Pressed(*this, id, rightButton); });
 }
 
 void CKestrelView::OnPointerTarget(int id, const std::string& tag, bool textField) {
   Trace("click-target", std::to_string(id) + " " + tag + (textField ? " text" : ""));
-  Guarded(__func__, [&] { host_.popups().PressTarget(*this, id, tag, textField); });
+  RunContained(__func__, [&] { host_.popups().PressTarget(*this, id, tag, textField); });
 }
 
 void CKestrelView::OnBeforeNavigate2(const NavigateRequest& request, bool& cancel) {
   (void)cancel;
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     if (popup_.blocked) return;
     if (request.topLevel && request.url.compare(0, 7, "http://") == 0 && request.targetFrame != "_blank")
       host_.popups().LeftPage(*this);
@@ -186,7 +182,7 @@ void CKestrelView::OnBeforeNavigate2(const NavigateRequest& request, bool& cance
 }
 
 void CKestrelView::TimingDecided(bool suspect) {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     popup_.openedAsSuspect = suspect;
     popup_.pending = false;
     std::vector<NavigateRequest> held = std::move(popup_.held);
@@ -212,7 +208,7 @@ void CKestrelView::JudgeNavigation(const NavigateRequest& request) {
 }
 
 void CKestrelView::OnNavigateComplete2(const std::string& url, bool) {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     UpdateHistory(url);
     history_.currentUrl = url;
   });
@@ -220,7 +216,7 @@ void CKestrelView::OnNavigateComplete2(const std::string& url, bool) {
 
 void CKestrelView::OnDocumentComplete(const std::string& url, bool topLevel) {
   if (!topLevel) return;
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     navigationPending_ = false;
     UpdateAddress(url);
     if (IsActiveSite()) host_.SetBusy(false);
@@ -229,20 +225,20 @@ void CKestrelView::OnDocumentComplete(const std::string& url, bool topLevel) {
 }
 
 void CKestrelView::OnDownloadBegin() {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     if (IsActiveSite()) host_.SetBusy(true);
   });
 }
 
 void CKestrelView::OnDownloadComplete() {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     if (IsActiveSite()) host_.SetBusy(false);
     frame_.window().Refit();
   });
 }
 
 void CKestrelView::OnProgressChange(long progress, long maximum) {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     if (progress >= 0 && maximum > 0)
       progress_ = static_cast<int>(std::min(100.0, std::floor(static_cast<double>(progress) / maximum * 100.0)));
     else
@@ -264,14 +260,14 @@ void CKestrelView::RefreshProgress() {
 }
 
 void CKestrelView::OnStatusTextChange(const std::string& text) {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     if (IsActiveSite()) host_.SetMessageText(text);
     statusText_ = text;
   });
 }
 
 void CKestrelView::OnTitleChange(const std::string& text) {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     const std::string shown = text == "?" ? std::string() : text;
     doc_.SetTitle(shown);
     std::string location = control_.LocationURL();
@@ -286,11 +282,10 @@ void CKestrelView::OnCommandStateChange(int command, bool enable) {
   if (command == CSC_NAVIGATEFORWARD) history_.canForward = enable;
 }
 
-BrowserControl* CKestrelView::OnNewWindow2(const NewWindowRequest& request, bool& cancel) {
+BrowserControl* CKestrelView::OnNewWindow2(const NewWindowRequest&, bool& cancel) {
   BrowserControl* result = nullptr;
   cancel = true;
-  Guarded(__func__, [&] {
-    (void)request;
+  RunContained(__func__, [&] {
     // A blocked popup cannot open further windows.
     if (popup_.blocked) return;
     CKestrelView* site = host_.CreateSite();
@@ -306,11 +301,11 @@ BrowserControl* CKestrelView::OnNewWindow2(const NewWindowRequest& request, bool
 
 void CKestrelView::OnWindowClosing(bool& cancel) {
   cancel = true;
-  Guarded(__func__, [&] { host_.PostToSite(this, [](CKestrelView& v) { v.Close(); }); });
+  RunContained(__func__, [&] { host_.PostToSite(this, [](CKestrelView& v) { v.Close(); }); });
 }
 
 void CKestrelView::OnWindowSetWidth(int width) {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     ChildWindow& w = frame_.window();
     w.SetNormalSize(width + 11, w.Height());
     if (w.IsMaximized()) w.Refit();
@@ -318,7 +313,7 @@ void CKestrelView::OnWindowSetWidth(int width) {
 }
 
 void CKestrelView::OnWindowSetHeight(int height) {
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     ChildWindow& w = frame_.window();
     w.SetNormalSize(w.Width(), height + 30);
     if (w.IsMaximized()) w.Refit();
@@ -327,7 +322,7 @@ void CKestrelView::OnWindowSetHeight(int height) {
 
 bool CKestrelView::OnShowScriptError(const ScriptErrorInfo&) {
   bool taken = false;
-  Guarded(__func__, [&] {
+  RunContained(__func__, [&] {
     if (!host_.FrameExists() || !host_.settings().NoScriptError) return;
     host_.SetMessageText("Script Error!");
     taken = true;
