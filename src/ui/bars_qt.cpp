@@ -21,6 +21,7 @@
 #include "ui/frame_window_qt.h"
 #include "ui/child_window_qt.h"
 #include "ui/site_tab_bar_qt.h"
+#include "ui/qt_text.h"
 
 namespace kestrel {
 namespace {
@@ -64,8 +65,6 @@ const ButtonLook* LookOf(unsigned id) {
     if (l.id == id) return &l;
   return nullptr;
 }
-
-QString T(const char* english) { return QString::fromStdString(TranslateMessage(english)); }
 
 }  // namespace
 

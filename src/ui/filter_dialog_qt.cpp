@@ -12,14 +12,9 @@
 #include "common/message.h"
 #include "popups/filter_dialog.h"
 #include "ui/list_editor_qt.h"
+#include "ui/qt_text.h"
 
 namespace kestrel {
-namespace {
-
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-QString T(const char* english) { return Q(TranslateMessage(english)); }
-
-}  // namespace
 
 bool RunFilterDialog(QWidget* parent, const QString& title, std::vector<std::string>& list,
                      std::function<void(const std::string&)> openHelp) {

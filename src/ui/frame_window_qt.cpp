@@ -35,12 +35,11 @@
 #include "engine/webengine_control.h"
 #include "ui/child_window_qt.h"
 #include "ui/site_tab_bar_qt.h"
+#include "ui/qt_text.h"
 
 namespace kestrel {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // "Alt+D, F6": each key sequence of a menu item's or accelerator's keys.
 QList<QKeySequence> KeysOf(const std::string& keys) {

@@ -9,12 +9,10 @@
 #include <QVBoxLayout>
 
 #include "common/message.h"
+#include "ui/qt_text.h"
 
 namespace kestrel {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-QString T(const char* english) { return Q(TranslateMessage(english)); }
 
 class HiddenSitesDialog : public QDialog {
  public:

@@ -11,15 +11,9 @@
 #include <QVBoxLayout>
 
 #include "common/message.h"
+#include "ui/qt_text.h"
 
 namespace kestrel {
-namespace {
-
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-QString T(const std::string& english) { return Q(TranslateMessage(english)); }
-std::string S(const QString& s) { return s.toUtf8().toStdString(); }
-
-}  // namespace
 
 QtListEditor::QtListEditor(QWidget* parent, ListEditorModel& model, const ListEditorLook& look,
                            std::function<void()> help)

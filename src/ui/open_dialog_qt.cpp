@@ -12,11 +12,9 @@
 
 #include "common/message.h"
 #include "ui/qt_dialogs.h"
+#include "ui/qt_text.h"
 
 namespace kestrel {
-namespace {
-QString T(const char* english) { return QString::fromStdString(TranslateMessage(english)); }
-}  // namespace
 
 QString OpenDialogFileFilters() {
   return QStringLiteral(

@@ -20,12 +20,10 @@
 
 #include "app/tips.h"
 #include "common/message.h"
+#include "ui/qt_text.h"
 
 namespace kestrel {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-QString T(const char* english) { return Q(TranslateMessage(english)); }
 
 QLabel* Explanation(const char* english) {
   auto* l = new QLabel(T(english));

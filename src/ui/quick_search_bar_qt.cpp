@@ -8,14 +8,9 @@
 #include <QSignalBlocker>
 
 #include "common/message.h"
+#include "ui/qt_text.h"
 
 namespace kestrel {
-namespace {
-
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-QString T(const char* english) { return Q(TranslateMessage(english)); }
-
-}  // namespace
 
 QtQuickSearchBar::QtQuickSearchBar(CSearchEngines& engines, QueryHistory& history, SearchFn search, QWidget* parent)
     : QWidget(parent), engines_(engines), history_(history), search_(std::move(search)) {

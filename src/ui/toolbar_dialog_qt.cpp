@@ -13,11 +13,10 @@
 
 #include "common/message.h"
 #include "ui/qt_dialogs.h"
+#include "ui/qt_text.h"
 
 namespace kestrel {
 namespace {
-
-QString T(const char* english) { return QString::fromStdString(TranslateMessage(english)); }
 
 class CustomizeDialog : public QDialog {
  public:
