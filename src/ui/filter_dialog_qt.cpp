@@ -16,12 +16,12 @@
 
 namespace kestrel {
 
-bool RunFilterDialog(QWidget* parent, const QString& title, std::vector<std::string>& list,
+bool RunFilterDialog(QWidget* parent, const std::string& title, std::vector<std::string>& list,
                      std::function<void(const std::string&)> openHelp) {
   FilterDialogModel model;
   model.Open(list);
   ListEditorLook look;
-  look.title = title.toStdString();
+  look.title = title;
   look.caption = "URL Filters: (A URL matches a filter if it contains the filter as a substring)";
   look.fields = {""};
   QtListEditor dialog(parent, model, look, [openHelp] {

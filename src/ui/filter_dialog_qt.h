@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-class QString;
 class QWidget;
 
 namespace kestrel {
@@ -16,7 +15,7 @@ namespace kestrel {
 // replaces `list` with the rows in their displayed order and returns true;
 // "Cancel" or the close box leave it unchanged. "Help" calls `openHelp` with
 // the help page's name.
-bool RunFilterDialog(QWidget* parent, const QString& title, std::vector<std::string>& list,
+bool RunFilterDialog(QWidget* parent, const std::string& title, std::vector<std::string>& list,
                      std::function<void(const std::string&)> openHelp);
 
 // Asks whether to add the site at `address` to the black or the white list.

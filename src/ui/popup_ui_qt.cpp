@@ -13,7 +13,7 @@ bool QtPopupUi::AddToList(bool black, const std::string& address, bool& entireDo
 
 bool QtPopupUi::EditList(bool black, std::vector<std::string>& list) {
   // The title is translated by the dialog.
-  return RunFilterDialog(parent_, QString::fromLatin1(black ? "Black List" : "White List"), list, openHelp_);
+  return RunFilterDialog(parent_, black ? "Black List" : "White List", list, openHelp_);
 }
 
 }  // namespace kestrel

@@ -1,7 +1,6 @@
 #pragma once
 // The windows of popup blocking and the site filter: Hidden Sites, the
 // Filter Definition dialog and "Add Into White/Black List...".
-#include <QString>
 #include <functional>
 #include <string>
 
