@@ -148,12 +148,17 @@ void QtFrameWindow::Execute(unsigned id) {
   UpdateCommandStates();
 }
 
+QAction* QtFrameWindow::NewCommandAction(unsigned id, const QString& text, QObject* parent) {
+  auto* a = new QAction(text, parent);
+  a->setData(id);
+  a->setEnabled(false);  // until the registry says otherwise
+  if (id != 0) connect(a, &QAction::triggered, this, [this, id] { Execute(id); });
+  return a;
+}
+
 QAction* QtFrameWindow::CommandAction(unsigned id) {
   if (QAction* a = action(id)) return a;
-  auto* a = new QAction(this);
-  a->setData(id);
-  connect(a, &QAction::triggered, this, [this, id] { Execute(id); });
-  a->setEnabled(false);  // until the registry says otherwise
+  QAction* a = NewCommandAction(id, {}, this);
   actions_[id] = a;
   return a;
 }
@@ -224,19 +229,16 @@ void QtFrameWindow::FillDynamic(const MenuItem& popup) {
   now.clear();
   QActionGroup* radios = popup.mark == MenuItem::Mark::Radio ? new QActionGroup(menu) : nullptr;
   for (const DynamicMenuItem& item : popup.dynamic) {
-    auto* a = new QAction(Q(item.text), menu);
-    a->setData(item.id);
-    a->setEnabled(false);
+    QAction* a = NewCommandAction(item.id, Q(item.text), menu);
     if (item.id != 0) {
-      const unsigned id = item.id;
-      connect(a, &QAction::triggered, this, [this, id] { Execute(id); });
       a->setCheckable(popup.mark != MenuItem::Mark::None);
       if (radios) radios->addAction(a);
     }
     menu->addAction(a);
     now.push_back(a);
+    // Only the new items: the rest of the window is as it was.
+    UpdateState(a);
   }
-  UpdateCommandStates();
 }
 
 void QtFrameWindow::AttachFrame(CMainFrame& frame) {
@@ -340,11 +342,8 @@ void QtFrameWindow::BuildToolBar() {
       {ID_SITE_RESTORE, QStyle::SP_TitleBarNormalButton}, {ID_FILE_CLOSE, QStyle::SP_TitleBarCloseButton}};
   for (const auto& [id, icon] : buttons) {
     // Buttons of their own: the menus' actions carry no pictures here.
-    auto* a = new QAction(style()->standardIcon(icon), QString(), windowButtons_);
-    a->setData(id);
-    a->setEnabled(false);
-    const unsigned command = id;
-    connect(a, &QAction::triggered, this, [this, command] { Execute(command); });
+    QAction* a = NewCommandAction(id, QString(), windowButtons_);
+    a->setIcon(style()->standardIcon(icon));
     windowButtons_->addAction(a);
     windowButtonActions_.push_back(a);
   }
@@ -570,19 +569,21 @@ void QtFrameWindow::ShowFileMenuAtCursor() {
   if (QMenu* file = fileMenu()) file->popup(QCursor::pos());
 }
 
+void QtFrameWindow::UpdateState(QAction* a) {
+  if (!frame_) return;
+  const unsigned id = a->data().toUInt();
+  const CommandState st = id ? frame_->CommandStateOf(id) : CommandState{};
+  a->setEnabled(st.enabled);
+  if (a->isCheckable()) a->setChecked(st.checked);
+}
+
 void QtFrameWindow::UpdateCommandStates() {
   if (!frame_) return;
-  auto update = [this](QAction* a) {
-    const unsigned id = a->data().toUInt();
-    const CommandState st = id ? frame_->CommandStateOf(id) : CommandState{};
-    a->setEnabled(st.enabled);
-    if (a->isCheckable()) a->setChecked(st.checked);
-  };
-  for (auto& [id, a] : actions_) update(a);
+  for (auto& [id, a] : actions_) UpdateState(a);
   for (auto& [popup, list] : dynamic_)
-    for (QAction* a : list) update(a);
+    for (QAction* a : list) UpdateState(a);
   for (QAction* a : windowButtonActions_) {
-    update(a);
+    UpdateState(a);
     // The tooltip is the command's menu text, in the interface language.
     if (QAction* named = action(a->data().toUInt())) a->setToolTip(QString(named->text()).remove(QLatin1Char('&')));
   }

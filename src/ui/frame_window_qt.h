@@ -151,7 +151,13 @@ class QtFrameWindow : public QMainWindow,
   void showEvent(QShowEvent* event) override;
 
  private:
+  // The action of a command: created disabled, runs `id` when triggered
+  // (id 0: a note that runs nothing).
+  QAction* NewCommandAction(unsigned id, const QString& text, QObject* parent);
+  // The window's one action for `id`, shared by its menu places, buttons and keys.
   QAction* CommandAction(unsigned id);
+  // Enabled and checked as the frame says now.
+  void UpdateState(QAction* action);
   QMenu* BuildPopup(const MenuItem& popup, QWidget* parent);
   void FillDynamic(const MenuItem& popup);
   void BuildToolBar();
