@@ -63,16 +63,10 @@ QtListEditor::QtListEditor(QWidget* parent, ListEditorModel& model, const ListEd
 
   buttons_ = new QVBoxLayout;
   top->addLayout(buttons_);
-  auto button = [&](const char* text, auto slot) {
-    auto* b = new QPushButton(T(text));
-    b->setAutoDefault(false);  // Enter in an edit field neither adds nor closes
-    buttons_->addWidget(b);
-    connect(b, &QPushButton::clicked, this, slot);
-  };
-  button("Add", [this] { Do(&ListEditorModel::Add); });
-  button("Remove", [this] { Do(&ListEditorModel::Remove); });
-  button("Change", [this] { Do(&ListEditorModel::Change); });
-  button("Help", [help = std::move(help)] {
+  connect(AddButton("Add"), &QPushButton::clicked, this, [this] { Do(&ListEditorModel::Add); });
+  connect(AddButton("Remove"), &QPushButton::clicked, this, [this] { Do(&ListEditorModel::Remove); });
+  connect(AddButton("Change"), &QPushButton::clicked, this, [this] { Do(&ListEditorModel::Change); });
+  connect(AddButton("Help"), &QPushButton::clicked, this, [help = std::move(help)] {
     if (help) help();
   });
   buttons_->addStretch(1);
@@ -85,11 +79,15 @@ QtListEditor::QtListEditor(QWidget* parent, ListEditorModel& model, const ListEd
   Refresh();
 }
 
-void QtListEditor::AddClosingButton(const std::string& text, std::function<void()> before, bool accept) {
+QPushButton* QtListEditor::AddButton(const std::string& text) {
   auto* b = new QPushButton(T(text));
-  b->setAutoDefault(false);
+  b->setAutoDefault(false);  // Enter in an edit field neither adds nor closes
   buttons_->addWidget(b);
-  connect(b, &QPushButton::clicked, this, [this, before = std::move(before), accept] {
+  return b;
+}
+
+void QtListEditor::AddClosingButton(const std::string& text, std::function<void()> before, bool accept) {
+  connect(AddButton(text), &QPushButton::clicked, this, [this, before = std::move(before), accept] {
     if (before) before();
     if (accept)
       QDialog::accept();
@@ -116,6 +114,10 @@ void QtListEditor::SelectionChanged() {
   for (QTreeWidgetItem* item : rows_->selectedItems()) rows.insert(rows_->indexOfTopLevelItem(item));
   StoreFields();  // kept when nothing is selected
   model_.SelectRows(rows);
+  ShowFields();
+}
+
+void QtListEditor::ShowFields() {
   for (std::size_t c = 0; c < fields_.size(); ++c) fields_[c]->setText(Q(model_.Field(static_cast<int>(c))));
 }
 
@@ -141,7 +143,7 @@ void QtListEditor::Refresh() {
       rows_->scrollToItem(focus);
     }
   }
-  for (std::size_t c = 0; c < fields_.size(); ++c) fields_[c]->setText(Q(model_.Field(static_cast<int>(c))));
+  ShowFields();
   refreshing_ = false;
 }
 

@@ -12,6 +12,7 @@
 #include "common/list_editor.h"
 
 class QLineEdit;
+class QPushButton;
 class QVBoxLayout;
 class QTreeWidget;
 
@@ -41,6 +42,9 @@ class QtListEditor : public QDialog {
   // Mirrors the whole model state into the widgets.
   void Refresh();
   void StoreFields();
+  // The model's edit fields into the window's.
+  void ShowFields();
+  QPushButton* AddButton(const std::string& text);
 
   ListEditorModel& model_;
   QTreeWidget* rows_ = nullptr;
