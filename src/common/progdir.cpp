@@ -1,5 +1,6 @@
 #include "common/progdir.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -54,17 +55,24 @@ void SetProgramDirectory(const std::string& dir) {
   overrideDir = dir.empty() ? std::string() : WithSlash(dir);
 }
 
-std::string UserDataDirectory() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  std::string base;
-  if (xdg && xdg[0] == '/') {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home && *home ? home : "") + "/.local/share";
+std::string XdgBaseDirectory(const char* variable, const char* fallback) {
+  auto trimmed = [](std::string dir) {
+    while (!dir.empty() && dir.back() == '/') dir.pop_back();
+    return dir;
+  };
+  // A relative value is to be ignored, as if it were not set.
+  const char* value = std::getenv(variable);
+  if (value && value[0] == '/') return trimmed(value);
+  const char* home = std::getenv("HOME");
+  if (!home || !home[0]) {
+    // Without HOME the user database knows the home; never the root folder.
+    const passwd* pw = getpwuid(getuid());
+    home = pw && pw->pw_dir ? pw->pw_dir : "";
   }
-  return WithSlash(base) + "Corvana/Kestrel/";
+  return trimmed(home) + "/" + fallback;
 }
+
+std::string UserDataDirectory() { return XdgBaseDirectory("XDG_DATA_HOME", ".local/share") + "/Corvana/Kestrel/"; }
 
 std::string WritableProgramFile(const std::string& relative) {
   const std::string inProgram = ProgramFile(relative);

@@ -15,6 +15,11 @@ void SetProgramDirectory(const std::string& dir);
 // `relative` inside the program folder ("filter.dat", "forms/").
 std::string ProgramFile(const std::string& relative);
 
+// An XDG base folder without its final "/": $`variable` when it is an
+// absolute path, else the home folder's `fallback` (".config"). The home is
+// $HOME, or the user database's when HOME is unset or empty.
+std::string XdgBaseDirectory(const char* variable, const char* fallback);
+
 // The user's own data folder, ending in "/": $XDG_DATA_HOME/Corvana/Kestrel/
 // (XDG_DATA_HOME defaulting to ~/.local/share).
 std::string UserDataDirectory();

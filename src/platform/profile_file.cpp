@@ -1,13 +1,12 @@
 #include "platform/profile_file.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/progdir.h"
 #include "common/textfile.h"
 
 namespace kestrel {
@@ -22,18 +21,7 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
 std::string ProfileFile::DefaultPath() {
   const char* explicitPath = std::getenv("KESTREL_PROFILE");
   if (explicitPath && explicitPath[0]) return explicitPath;
-  auto folder = [](std::string dir) {
-    while (!dir.empty() && dir.back() == '/') dir.pop_back();
-    return dir;
-  };
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && xdg[0] == '/') return folder(xdg) + "/Corvana/Kestrel/profile.reg";
-  const char* home = std::getenv("HOME");
-  if (!home || !home[0]) {
-    const passwd* pw = getpwuid(getuid());
-    home = pw && pw->pw_dir ? pw->pw_dir : "";
-  }
-  return folder(home) + "/.config/Corvana/Kestrel/profile.reg";
+  return XdgBaseDirectory("XDG_CONFIG_HOME", ".config") + "/Corvana/Kestrel/profile.reg";
 }
 
 ProfileFile::LoadResult ProfileFile::Load(RegistryProfile& profile) {

@@ -1,8 +1,8 @@
 #include "platform/xdg_default_browser.h"
 
-#include <cstdlib>
 #include <vector>
 
+#include "common/progdir.h"
 #include "common/strings.h"
 #include "common/textfile.h"
 
@@ -11,13 +11,6 @@ namespace {
 
 constexpr const char* kDesktopId = "kestrel.desktop";
 constexpr const char* kGroup = "[Default Applications]";
-
-std::string XdgHome(const char* var, const char* fallback) {
-  const char* v = std::getenv(var);
-  if (v && v[0] == '/') return v;
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/" + fallback;
-}
 
 // An Exec argument: quoted, with the reserved characters escaped, then the
 // backslashes doubled again for the desktop file's own string rules.
@@ -43,8 +36,8 @@ const char* const XdgDefaultBrowser::kTypes[4] = {"x-scheme-handler/http", "x-sc
 
 XdgDefaultBrowser::XdgDefaultBrowser(std::string executable, std::string configHome, std::string dataHome)
     : exe_(std::move(executable)),
-      config_(configHome.empty() ? XdgHome("XDG_CONFIG_HOME", ".config") : std::move(configHome)),
-      data_(dataHome.empty() ? XdgHome("XDG_DATA_HOME", ".local/share") : std::move(dataHome)) {}
+      config_(configHome.empty() ? XdgBaseDirectory("XDG_CONFIG_HOME", ".config") : std::move(configHome)),
+      data_(dataHome.empty() ? XdgBaseDirectory("XDG_DATA_HOME", ".local/share") : std::move(dataHome)) {}
 
 std::string DefaultApplicationFor(const std::string& mimeapps, const std::string& type) {
   bool inGroup = false;

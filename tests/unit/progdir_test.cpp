@@ -26,7 +26,15 @@ TEST(ProgramFolder, FilesTheProgramWritesGoWhereTheyCanBeWritten) {
   // Without XDG_DATA_HOME (or with a relative one), the home's.
   setenv("XDG_DATA_HOME", "relative/data", 1);
   if (const char* home = std::getenv("HOME")) {
-    EXPECT_EQ(UserDataDirectory(), std::string(home) + "/.local/share/Corvana/Kestrel/");
+    const std::string keepHome = home;
+    EXPECT_EQ(UserDataDirectory(), keepHome + "/.local/share/Corvana/Kestrel/");
+    // Without a home in the environment, the user database's: never a
+    // folder at the root of the file system.
+    unsetenv("HOME");
+    const std::string data = UserDataDirectory();
+    setenv("HOME", keepHome.c_str(), 1);
+    EXPECT_TRUE(data.size() > 1 && data[0] == '/' && !data.starts_with("/.local")) << data;
+    EXPECT_TRUE(data.ends_with("/.local/share/Corvana/Kestrel/")) << data;
   }
   SetProgramDirectory("");
   if (oldData)
