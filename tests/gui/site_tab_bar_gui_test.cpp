@@ -9,10 +9,10 @@
 #include <QToolTip>
 #include <QWheelEvent>
 #include <array>
-#include <cstdlib>
 #include <map>
 #include <vector>
 
+#include "support/dialog_driver.h"
 #include "ui/site_tab_bar_qt.h"
 
 namespace kestrel {
@@ -59,12 +59,6 @@ struct Fixture {
 
 QColor At(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
 
-// With KESTREL_SHOT_DIR set, the bar is also saved as a picture there.
-void Shot(QWidget* w, const char* name) {
-  if (const char* dir = std::getenv("KESTREL_SHOT_DIR"))
-    w->grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
-}
-
 TEST(SiteTabBarGui, DrawsGaugeAndErrorMarkWhereLaidOut) {
   Fixture f;
   for (int i = 0; i < 4; ++i) f.AddTab("Page " + std::to_string(i), f.site(i), i == 1);
@@ -82,7 +76,7 @@ TEST(SiteTabBarGui, DrawsGaugeAndErrorMarkWhereLaidOut) {
   EXPECT_EQ(f.model.width(), 600);
 
   const QImage img = bar->grab().toImage();
-  Shot(bar.get(), "site_tab_bar");
+  test::SaveShot(bar.get(), "site_tab_bar");
   const QColor outer(0, 170, 0), fill(0, 255, 0), red(255, 0, 0);
 
   for (int i : {0, 1}) {
@@ -185,7 +179,7 @@ TEST(SiteTabBarGui, ManyTabsScrollAndSurviveTheWindow) {
   ASSERT_TRUE(f.model.needsScroll());
   const int first = f.model.firstVisible();
   EXPECT_GT(first, 0);  // the newest, selected tab is in view
-  Shot(bar.get(), "site_tab_bar_scrolled");
+  test::SaveShot(bar.get(), "site_tab_bar_scrolled");
 
   // Clicking the last tab in view picks that tab, scrolled as it is.
   const TabRect last = *f.model.RectOf(249);

@@ -67,13 +67,11 @@ class FakeDialogs : public Dialogs {
 class FakeDefaultBrowser : public DefaultBrowser {
  public:
   bool isDefault = false;
-  bool registerWorks = true;
   int registered = 0;
   bool IsDefault() const override { return isDefault; }
   bool Register() override {
     ++registered;
-    if (registerWorks) isDefault = true;
-    return registerWorks;
+    return isDefault = true;
   }
 };
 
@@ -124,14 +122,13 @@ class FakeHost : public AppHost, public FrameState {
   void note(std::string c) { calls.push_back(std::move(c)); }
 };
 
-// A profile whose writes of the named values (or of every value) fail.
+// A profile whose writes of the named values fail.
 class FailingProfile : public RegistryProfile {
  public:
   std::set<std::string> failNames;
-  bool failAll = false;
   bool failOpenKey = false;
   bool SetValue(std::string_view key, std::string_view name, RegValue value) override {
-    if (failAll || failNames.count(std::string(name))) return false;
+    if (failNames.count(std::string(name))) return false;
     return RegistryProfile::SetValue(key, name, std::move(value));
   }
   bool OpenKey(std::string_view key, bool create) override {

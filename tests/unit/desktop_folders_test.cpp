@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "platform/desktop_folders.h"
 #include "support/temp_dir.h"
@@ -10,6 +11,7 @@
 namespace kestrel {
 namespace {
 
+using namespace std::string_literals;
 using test::ScopedEnv;
 using Dirs = std::map<std::string, std::string>;
 
@@ -200,11 +202,8 @@ TEST(FolderEnvironment, FromProcessReadsTheVariablesAndUserDirs) {
     ScopedEnv h("HOME", (home + "/").c_str()), c("XDG_CONFIG_HOME", nullptr), d("XDG_DATA_HOME", ""),
         k("XDG_CACHE_HOME", "not/absolute");
     FolderEnvironment env = FolderEnvironment::FromProcess("/opt/k/");
-    EXPECT_EQ(env.home, home);
-    EXPECT_EQ(env.configHome, home + "/.config");
-    EXPECT_EQ(env.dataHome, home + "/.local/share");
-    EXPECT_EQ(env.cacheHome, home + "/.cache");
-    EXPECT_EQ(env.programDir, "/opt/k/");
+    EXPECT_EQ(std::tie(env.home, env.configHome, env.dataHome, env.cacheHome, env.programDir),
+              std::make_tuple(home, home + "/.config", home + "/.local/share", home + "/.cache", "/opt/k/"s));
     ExpectPaths(env, {{kFolderDesktop, home + "/Arbeitsfl\xC3\xA4" "che"}, {kFolderMyPictures, home},
                       {kFolderFavorites, "/opt/k/favorites"}});
   }

@@ -80,15 +80,13 @@ TEST(LanguageLine, EntryRules) {
 
   LanguageTable t = LanguageTable::FromText(
       "99999999999999999999=x\n-5=x\n12a=x\n7=X\n7=second\n8=x\n9=\n9=late\n2147483647=max\n 13 =seven\n");
-  EXPECT_EQ(t.NumberOf("x"), 7);  // bad numbers are no entries; "X" matches "x"; the first entry wins
+  // Bad numbers are no entries; "X" matches "x"; the first entry wins; "&" is empty once its "&" goes.
+  for (const auto& [text, number] : {std::pair<std::string, int>{"x", 7}, {"late", 9}, {"MAX", INT_MAX},
+                                     {"seven", 13}, {"", 0}, {"&", 0}})
+    EXPECT_EQ(t.NumberOf(text), number) << text;
   ASSERT_TRUE(t.TextOf(7));
   EXPECT_EQ(*t.TextOf(7), "X");
   EXPECT_EQ(t.TextOf(9), nullptr);  // the first 9 is empty: nothing, not the later line
-  EXPECT_EQ(t.NumberOf("late"), 9);
-  EXPECT_EQ(t.NumberOf("MAX"), INT_MAX);
-  EXPECT_EQ(t.NumberOf("seven"), 13);
-  EXPECT_EQ(t.NumberOf(""), 0);
-  EXPECT_EQ(t.NumberOf("&"), 0);  // empty after removing "&": never searched
   EXPECT_EQ(t.TextOf(0), nullptr);
   EXPECT_EQ(t.entries().size(), 7u);
 }

@@ -79,16 +79,10 @@ TEST(SiteTabBar, ShortensByCharactersNotBytes) {
 }
 
 TEST(SiteTabBar, GaugeCurveAndLimits) {
-  EXPECT_EQ(GaugeFill(0), 0);
-  EXPECT_EQ(GaugeFill(25), 50);
-  EXPECT_EQ(GaugeFill(50), 75);
-  EXPECT_EQ(GaugeFill(100), 100);
-  EXPECT_EQ(GaugeFill(1), 2);    // 100 / 34
-  EXPECT_EQ(GaugeFill(99), 99);  // just under 100
-  EXPECT_EQ(GaugeFill(-1), 0);
-  EXPECT_EQ(GaugeFill(INT32_MIN), 0);
-  EXPECT_EQ(GaugeFill(101), 100);
-  EXPECT_EQ(GaugeFill(INT32_MAX), 100);
+  // 1 -> 2 is 100 / 34; 99 stays just under 100; out of range is clamped.
+  for (const auto& [percent, fill] : {std::pair{0, 0}, {25, 50}, {50, 75}, {100, 100}, {1, 2}, {99, 99}, {-1, 0},
+                                      {INT32_MIN, 0}, {101, 100}, {INT32_MAX, 100}})
+    EXPECT_EQ(GaugeFill(percent), fill) << percent;
   for (int p = 1; p <= 100; ++p) {
     EXPECT_GE(GaugeFill(p), GaugeFill(p - 1)) << p;
     EXPECT_GE(GaugeFill(p), p) << p;
@@ -327,11 +321,10 @@ TEST(SiteTabBar, ScrollsTwoHundredTabs) {
   EXPECT_EQ(bar.HitTest(last.tab.left, last.tab.top), 199);
   EXPECT_EQ(bar.HitTest(last.tab.right - 1, last.tab.bottom - 1), 199);
   EXPECT_EQ(bar.HitTest(visible.front().tab.left + 50, visible.front().tab.top + 9), bar.firstVisible());
-  EXPECT_EQ(bar.HitTest(last.tab.left, last.tab.bottom), -1);    // below
-  EXPECT_EQ(bar.HitTest(last.tab.left, last.tab.top - 1), -1);   // above
-  EXPECT_EQ(bar.HitTest(0, last.tab.top), -1);                    // left margin
-  EXPECT_EQ(bar.HitTest(bar.TabAreaRight(), last.tab.top), -1);   // on the buttons
-  EXPECT_EQ(bar.HitTest(999, last.tab.top), -1);
+  // Below, above, in the left margin, on the buttons.
+  for (const auto& [x, y] : {std::pair{last.tab.left, last.tab.bottom}, {last.tab.left, last.tab.top - 1},
+                             {0, last.tab.top}, {bar.TabAreaRight(), last.tab.top}, {999, last.tab.top}})
+    EXPECT_EQ(bar.HitTest(x, y), -1) << x << "," << y;
 
   // Scrolling is clamped at both ends.
   bar.ScrollTo(100000);

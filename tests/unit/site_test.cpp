@@ -2,6 +2,8 @@
 // blank and failed tests, progress, new windows, history and script errors.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "frame/main_frame.h"
 #include "support/fake_frame_window.h"
 #include "support/fake_site.h"
@@ -50,15 +52,11 @@ TEST(Site, ShowsOnFirstNavigationWithATabAndFollowsItsPage) {
   EXPECT_EQ(w.window.address, "http://a.example/");
   EXPECT_EQ(w.frame.Caption(), "A2 - Kestrel");
 
-  // Progress rules.
-  a->OnProgressChange(150, 100);
-  EXPECT_EQ(a->progress(), 100);
-  a->OnProgressChange(-1, 100);
-  EXPECT_EQ(a->progress(), -1);
-  a->OnProgressChange(5, 0);
-  EXPECT_EQ(a->progress(), -1);
-  a->OnProgressChange(33, 100);
-  EXPECT_EQ(a->progress(), 33);
+  // Progress rules: past the end is full, -1 or no maximum is done.
+  for (const auto& [done, max, percent] : {std::tuple{150, 100, 100}, {-1, 100, -1}, {5, 0, -1}, {33, 100, 33}}) {
+    a->OnProgressChange(done, max);
+    EXPECT_EQ(a->progress(), percent) << done << "/" << max;
+  }
 }
 
 TEST(Site, BlankFailedAndErrorPages) {
@@ -85,10 +83,8 @@ TEST(Site, BlankFailedAndErrorPages) {
   v->Navigate("http://again.example/");
   c.title = "Cannot find server";
   EXPECT_FALSE(v->IsSiteFailed());  // still loading
-  EXPECT_TRUE(CKestrelView::IsLocalPath("file:///tmp/x"));
-  EXPECT_TRUE(CKestrelView::IsLocalPath("c:\\x"));
-  EXPECT_FALSE(CKestrelView::IsLocalPath("c:"));
-  EXPECT_FALSE(CKestrelView::IsLocalPath("http://x/"));
+  for (const auto& [path, local] : {std::pair{"file:///tmp/x", true}, {"c:\\x", true}, {"c:", false}, {"http://x/", false}})
+    EXPECT_EQ(CKestrelView::IsLocalPath(path), local) << path;
 }
 
 TEST(Site, TheLastVisibleSiteIsBlankedNotClosed) {
