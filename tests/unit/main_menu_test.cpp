@@ -26,11 +26,9 @@ TEST(MainMenu, PopupsStandWhereTheFeaturesFindThem) {
   const auto& top = menu.popups();
   ASSERT_EQ(top.size(), 10u);
   // File first (the tray shows it), Favorites fourth, Groups sixth, AutoLogin seventh.
-  EXPECT_EQ(menu.FindTopLevel("File"), 0);
-  EXPECT_EQ(menu.FindTopLevel("Favorites"), 3);
-  EXPECT_EQ(menu.FindTopLevel("Groups"), 5);
-  EXPECT_EQ(menu.FindTopLevel("AutoLogin"), 6);
-  EXPECT_EQ(menu.FindTopLevel("No Such Menu"), -1);
+  for (const auto& [title, index] : {std::pair{"File", 0}, {"Favorites", 3}, {"Groups", 5}, {"AutoLogin", 6},
+                                     {"No Such Menu", -1}})
+    EXPECT_EQ(menu.FindTopLevel(title), index) << title;
   EXPECT_EQ(top[5].range.first, kGroupCommands.first);
   EXPECT_EQ(top[6].range.first, kAutoLoginCommands.first);
   ASSERT_NE(menu.FindPopup({"View", "Toolbars"}), nullptr);

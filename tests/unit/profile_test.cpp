@@ -166,16 +166,12 @@ TEST(ProfileParse, HandEditedFilesRead) {
                       "[HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Bands\\Old]\n\"x\"=dword:1\n"
                       "[-hkcu\\software\\corvana\\kestrel\\bands]\n\"after a deletion\"=dword:1\n"
                       "[HKCR\\.htm]\n@=\"KestrelHTML\"\n"));
-  EXPECT_EQ(p.GetString(kSettingsKey, "name"), "Kestrel");
-  EXPECT_EQ(p.GetDword(kSettingsKey, "Short"), 0x1Fu);
-  EXPECT_EQ(p.GetDword(kSettingsKey, "Lower"), 0xABCDEFu);
-  EXPECT_EQ(p.GetString(kSettingsKey, ""), "default");
-  EXPECT_EQ(p.GetBinary(kSettingsKey, "Bytes"), (Bytes{0x00, 0xAB, 0xCD, 0xEF, 1, 2, 3}));
-  EXPECT_EQ(p.GetString(kSettingsKey, "Wine"), "a\nb\rc\\d \\q");
-  EXPECT_EQ(p.GetString(kSettingsKey, "Sz"), "Hi");
-  EXPECT_EQ(p.GetBinary(kSettingsKey, "Bin3"), Bytes{1});
-  // Deleted values, and types Kestrel does not keep, are missing; so is a deleted key and all below it.
-  for (const char* name : {"Gone", "Expand", "Quad"}) EXPECT_FALSE(p.Find(kSettingsKey, name)) << name;
+  ExpectSame(p, {{"Name", RegValue::String("Kestrel")}, {"Short", RegValue::Dword(0x1F)},
+                 {"Lower", RegValue::Dword(0xABCDEF)}, {"", RegValue::String("default")},
+                 {"Bytes", RegValue::Binary({0x00, 0xAB, 0xCD, 0xEF, 1, 2, 3})},
+                 {"Wine", RegValue::String("a\nb\rc\\d \\q")}, {"Sz", RegValue::String("Hi")},
+                 {"Bin3", RegValue::Binary({1})}});
+  // Deleted values and types Kestrel does not keep are missing (above); so is a deleted key and all below it.
   EXPECT_FALSE(p.OpenKey(kBandsKey, false));
   EXPECT_FALSE(p.OpenKey(kBandsKey + "\\Old"s, false));
   EXPECT_EQ(p.GetString("HKEY_CLASSES_ROOT\\.htm", ""), "KestrelHTML");
