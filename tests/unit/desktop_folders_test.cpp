@@ -212,10 +212,10 @@ TEST(FolderEnvironment, FromProcessReadsTheVariablesAndUserDirs) {
     std::filesystem::create_directories(dir.file("cfg"));
     dir.write("cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Elsewhere\"\n");
     ScopedEnv h("HOME", home.c_str()), c("XDG_CONFIG_HOME", dir.file("cfg").c_str()),
-        d("XDG_DATA_HOME", "/xdg/data//");
+        d("XDG_DATA_HOME", "/xdg/data//"), k("XDG_CACHE_HOME", "/xdg/cache");
     FolderEnvironment env = FolderEnvironment::FromProcess("");
-    EXPECT_EQ(env.configHome, dir.file("cfg"));
-    EXPECT_EQ(env.dataHome, "/xdg/data");
+    EXPECT_EQ(std::tie(env.configHome, env.dataHome, env.cacheHome),
+              std::make_tuple(dir.file("cfg"), "/xdg/data"s, "/xdg/cache"s));
     ExpectPaths(env,
                 {{kFolderPersonal, home + "/Elsewhere"}, {kFolderDesktop, home + "/Desktop"}, {kFolderHistory, ""}});
   }
