@@ -1,7 +1,18 @@
 #include "engine/webengine_control.h"
 
+#include <QAuthenticator>
+#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QShortcut>
+#include <QSslCertificate>
+#include <QWebEngineCertificateError>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineFullScreenRequest>
 #include <QJsonDocument>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -25,8 +36,10 @@
 #include <cstring>
 
 #include "common/progdir.h"
+#include "common/trace.h"
 #include "engine/web_engine.h"
 #include "platform/address_fixup.h"
+#include "platform/page_permission.h"
 
 namespace kestrel {
 namespace {
@@ -38,6 +51,10 @@ QString HtmlEscape(const QString& s) { return s.toHtmlEscaped(); }
 // The marker of the wrapper's synchronous report; a page that sends it
 // itself only describes its own next window.
 const QString kFeaturesMarker = QStringLiteral("\x01kestrel-window-features");
+
+// The links of the certificate page; no page of the web can reach them
+// without the page's own token.
+const QString kCertificateScheme = QStringLiteral("kestrel-certificate");
 
 // Wraps window.open so the features a page asks for reach the program before
 // the engine asks for the new window (prompt() is synchronous; the original
@@ -166,18 +183,38 @@ EngineContext::EngineContext()
   channel_->registerObject(QStringLiteral("kestrelExternal"), external_.get());
 }
 
+void EngineContext::WatchDownloads() {
+  // Only once a page exists: the profile starts the engine's processes.
+  if (watchingDownloads_) return;
+  watchingDownloads_ = true;
+  // The profile is shared; each context takes the downloads of its own pages.
+  QObject::connect(KestrelWebProfile(), &QWebEngineProfile::downloadRequested, channel_.get(),
+                   [this](QWebEngineDownloadRequest* request) { TakeDownload(request); });
+}
+
 EngineContext::~EngineContext() = default;
 
 class KestrelPage : public QWebEnginePage {
  public:
   KestrelPage(WebEngineControl& owner, QObject* parent)
       : QWebEnginePage(KestrelWebProfile(), parent), owner_(owner) {}
+  WebEngineControl& owner() { return owner_; }
 
  protected:
-  bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+    if (url.scheme() == kCertificateScheme) {
+      // Only a click on the page's own link; a script cannot accept for the user.
+      if (isMainFrame && type == NavigationTypeLinkClicked) owner_.CertificateLink(url);
+      return false;
+    }
+    if (isMainFrame && url.scheme() != QStringLiteral("data")) {
+      owner_.mainNavigation_ = url;
+      owner_.certPage_ = false;
+      owner_.cert_.reset();
+    }
     BrowserEvents* ev = owner_.events_;
     if (!ev) return true;
-    if (owner_.crashPage_ && isMainFrame && url.scheme() == QStringLiteral("data")) return true;
+    if ((owner_.crashPage_ || owner_.certPage_) && isMainFrame && url.scheme() == QStringLiteral("data")) return true;
     NavigateRequest r;
     r.url = S(url.toString());
     r.topLevel = isMainFrame;
@@ -227,9 +264,27 @@ class KestrelPage : public QWebEnginePage {
   WebEngineControl& owner_;
 };
 
+void EngineContext::TakeDownload(QWebEngineDownloadRequest* request) {
+  auto* page = dynamic_cast<KestrelPage*>(request->page());
+  WebEngineControl* owner = page ? &page->owner() : nullptr;
+  if (!owner || &owner->context_ != this) return;
+  Trace("download", S(request->url().toString()));
+  if (owner->events_) owner->events_->OnDownloadStarted();
+  if (onDownload)
+    onDownload(request);
+  else
+    request->cancel();
+}
+
 WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
-    : QObject(parent), context_(context), view_(new QWebEngineView) {
+    : QObject(parent), context_(context), box_(new QWidget), view_(new QWebEngineView) {
+  context_.WatchDownloads();
   InstallPageScripts();
+  auto* layout = new QVBoxLayout(box_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(view_, 1);
+  box_->setFocusProxy(view_);
   page_ = new KestrelPage(*this, view_);
   page_->setUrlRequestInterceptor(context_.interceptor_.get());
   page_->setWebChannel(context_.channel_.get(), QWebEngineScript::ApplicationWorld);
@@ -242,6 +297,9 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
     busy_ = true;
     failed_ = false;
     errorTitle_.clear();
+    lastLogin_.clear();
+    // A question of the page before stays unanswered: the new page did not ask it.
+    DropPermissions();
     if (events_) events_->OnDownloadBegin();
   });
   connect(page_, &QWebEnginePage::loadProgress, this, [this](int p) {
@@ -279,7 +337,60 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
                         (info.isErrorPage() ||
                          (info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain &&
                           info.errorCode() != kAborted));
+    // A certificate that failed gets Kestrel's own page, not the engine's.
+    if (failed && cert_ && !certPage_) {
+      ShowCertificatePage();
+      return;
+    }
     LoadFinished(failed);
+  });
+  connect(page_, &QWebEnginePage::certificateError, this,
+          [this](const QWebEngineCertificateError& error) { CertificateFailed(error); });
+  connect(page_, &QWebEnginePage::authenticationRequired, this, [this](const QUrl& url, QAuthenticator* auth) {
+    QString user, password;
+    if (Login(url, url.host(), auth->realm(), false, user, password)) {
+      auth->setUser(user);
+      auth->setPassword(password);
+    } else {
+      *auth = QAuthenticator();  // a null authenticator cancels
+    }
+  });
+  connect(page_, &QWebEnginePage::proxyAuthenticationRequired, this,
+          [this](const QUrl& url, QAuthenticator* auth, const QString& proxyHost) {
+            QString user, password;
+            if (Login(url, proxyHost, auth->realm(), true, user, password)) {
+              auth->setUser(user);
+              auth->setPassword(password);
+            } else {
+              *auth = QAuthenticator();
+            }
+          });
+  connect(page_, &QWebEnginePage::featurePermissionRequested, this,
+          [this](const QUrl& origin, QWebEnginePage::Feature feature) { AskPermission(origin, feature); });
+  connect(page_, &QWebEnginePage::featurePermissionRequestCanceled, this,
+          [this](const QUrl& origin, QWebEnginePage::Feature feature) {
+            const bool wasShown = !questions_.empty() && questions_.front().origin == origin &&
+                                  questions_.front().feature == feature;
+            std::erase_if(questions_, [&](const PendingQuestion& q) {
+              return q.origin == origin && q.feature == static_cast<int>(feature);
+            });
+            if (wasShown) ShowNextPermission();
+          });
+  connect(page_, &QWebEnginePage::fullScreenRequested, this, [this](QWebEngineFullScreenRequest request) {
+    const bool enter = request.toggleOn();
+    const bool allowed = events_ ? events_->OnFullScreenRequest(enter) : !enter;
+    Trace("page-full-screen", std::string(enter ? "enter" : "leave") + (allowed ? "" : " refused"));
+    if (!allowed) {
+      request.reject();
+      return;
+    }
+    request.accept();
+    SetPageFullScreen(enter);
+  });
+  connect(page_, &QWebEnginePage::printRequested, this, [this] {
+    const bool allowed = events_ && events_->OnPrintRequest();
+    Trace("print-request", allowed ? "" : "refused");
+    if (allowed && context_.print) context_.print(*this);
   });
   connect(page_, &QWebEnginePage::windowCloseRequested, this, [this] {
     bool cancel = false;
@@ -325,10 +436,14 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
 
 WebEngineControl::~WebEngineControl() {
   events_ = nullptr;
-  delete view_;
+  if (fullScreen_) {
+    view_->setPage(page_);
+    delete fullScreen_;
+  }
+  delete box_;
 }
 
-QWidget* WebEngineControl::widget() const { return view_; }
+QWidget* WebEngineControl::widget() const { return box_; }
 
 void WebEngineControl::LoadFinished(bool failed) {
   busy_ = false;
@@ -360,6 +475,259 @@ void WebEngineControl::ShowCrashPage() {
   page_->setHtml(html, failedUrl_);
 }
 
+namespace {
+
+QString CertificateReason(QWebEngineCertificateError::Type type) {
+  switch (type) {
+    case QWebEngineCertificateError::CertificateCommonNameInvalid:
+      return QStringLiteral("The certificate was made for another host name.");
+    case QWebEngineCertificateError::CertificateDateInvalid:
+      return QStringLiteral("The certificate has expired or is not valid yet.");
+    case QWebEngineCertificateError::CertificateAuthorityInvalid:
+      return QStringLiteral("The certificate was issued by an authority this system does not know (it may be "
+                            "self-signed).");
+    case QWebEngineCertificateError::CertificateRevoked:
+      return QStringLiteral("The certificate has been revoked by its issuer.");
+    case QWebEngineCertificateError::CertificateWeakSignatureAlgorithm:
+    case QWebEngineCertificateError::CertificateWeakKey:
+      return QStringLiteral("The certificate uses weak cryptography.");
+    default:
+      return QStringLiteral("The certificate is not valid.");
+  }
+}
+
+}  // namespace
+
+void WebEngineControl::CertificateFailed(QWebEngineCertificateError error) {
+  const QUrl url = error.url();
+  const QString host = url.host();
+  const bool topLevel = url.adjusted(QUrl::RemoveFragment) == mainNavigation_.adjusted(QUrl::RemoveFragment);
+  if (topLevel && error.isOverridable() && context_.certificateExceptions.count(S(host))) {
+    Trace("certificate-accepted", S(host));
+    error.acceptCertificate();
+    return;
+  }
+  Trace("certificate-error", S(url.toString()) + (topLevel ? "" : " (frame)"));
+  // A frame's certificate is refused without a page of ours: the frame
+  // shows the engine's error, the page around it stays.
+  if (topLevel) {
+    auto p = std::make_unique<CertificateProblem>();
+    p->url = url;
+    p->reason = CertificateReason(error.type());
+    p->description = error.description();
+    p->overridable = error.isOverridable();
+    const QList<QSslCertificate> chain = error.certificateChain();
+    if (!chain.isEmpty()) {
+      const QSslCertificate& c = chain.front();
+      p->subject = c.subjectDisplayName();
+      p->issuer = c.issuerDisplayName();
+      p->validFrom = c.effectiveDate().toString(Qt::ISODate);
+      p->validTo = c.expiryDate().toString(Qt::ISODate);
+    }
+    cert_ = std::move(p);
+  }
+  error.rejectCertificate();
+}
+
+void WebEngineControl::ShowCertificatePage() {
+  const CertificateProblem& p = *cert_;
+  certPage_ = true;
+  failedUrl_ = p.url;
+  certToken_ = QString::number(QRandomGenerator::global()->generate64(), 16);
+  auto row = [](const QString& label, const QString& value) {
+    return QStringLiteral("<tr><th>%1</th><td>%2</td></tr>")
+        .arg(label, value.isEmpty() ? QStringLiteral("&mdash;") : HtmlEscape(value));
+  };
+  const QString link = kCertificateScheme + QStringLiteral(":%1?") + certToken_;
+  const QString accept =
+      p.overridable
+          ? QStringLiteral("<a class=\"risk\" id=\"accept\" href=\"%1\">Accept the risk and continue</a>")
+                .arg(link.arg(QStringLiteral("accept")))
+          : QStringLiteral("<p class=\"note\">This certificate cannot be accepted.</p>");
+  const QString html =
+      QStringLiteral(
+          "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Certificate Problem</title><style>"
+          "body{font-family:sans-serif;margin:3em auto;max-width:44em;color:#222;padding:0 1em}"
+          "h1{font-size:1.5em;color:#a4000f}table{border-collapse:collapse;margin:1em 0}"
+          "th{text-align:left;padding:.25em 1em .25em 0;color:#555;font-weight:normal}td{padding:.25em 0}"
+          "a{display:inline-block;margin:1em 1em 0 0;padding:.5em 1.2em;border-radius:4px;text-decoration:none}"
+          "#back{background:#1a5fb4;color:#fff}.risk{color:#a4000f;border:1px solid #a4000f}"
+          ".note{color:#555}</style></head><body>"
+          "<h1>The certificate of %1 is not trusted</h1>"
+          "<p>The server answered, but Kestrel cannot confirm it is the site it claims to be. Someone may be "
+          "trying to read what you send to it.</p><p><b>%2</b></p><table>%3%4%5%6%7</table>"
+          "<a id=\"back\" href=\"%8\">Go Back</a>%9</body></html>")
+          .arg(HtmlEscape(p.url.host()), HtmlEscape(p.reason),
+               row(QStringLiteral("Address"), p.url.toString()), row(QStringLiteral("Engine's report"), p.description),
+               row(QStringLiteral("Issued to"), p.subject), row(QStringLiteral("Issued by"), p.issuer),
+               row(QStringLiteral("Valid"), p.validFrom + QStringLiteral(" to ") + p.validTo),
+               link.arg(QStringLiteral("back")), accept);
+  page_->setHtml(html, p.url);
+}
+
+void WebEngineControl::CertificateLink(const QUrl& url) {
+  if (!certPage_ || !cert_ || url.query() != certToken_) return;
+  if (url.path() == QStringLiteral("accept") && cert_->overridable) {
+    Trace("certificate-exception", S(cert_->url.host()));
+    context_.certificateExceptions.insert(S(cert_->url.host()));
+    const QUrl again = cert_->url;
+    certPage_ = false;
+    cert_.reset();
+    page_->load(again);
+  } else if (url.path() == QStringLiteral("back")) {
+    GoBack();
+  }
+}
+
+bool WebEngineControl::Login(const QUrl& url, const QString& host, const QString& realm, bool proxy, QString& user,
+                             QString& password) {
+  LoginRequest r;
+  r.url = S(url.toString());
+  r.host = S(host);
+  r.realm = S(realm);
+  r.proxy = proxy;
+  const QString key = host + QLatin1Char('\n') + realm;
+  r.retry = lastLogin_ == key;
+  lastLogin_ = key;
+  if (!events_ || !events_->OnLoginRequest(r) || !context_.askLogin) return false;
+  std::string u, p;
+  if (!context_.askLogin(r, u, p)) return false;
+  user = QString::fromStdString(u);
+  password = QString::fromStdString(p);
+  return true;
+}
+
+void WebEngineControl::SetPageFullScreen(bool on) {
+  if (on == (fullScreen_ != nullptr)) return;
+  if (on) {
+    // A window of its own covers the screen, Kestrel's full screen or not;
+    // the page moves into it and back.
+    fullScreen_ = new QWidget(nullptr, Qt::Window);
+    fullScreen_->setWindowTitle(page_->title());
+    auto* layout = new QVBoxLayout(fullScreen_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* view = new QWebEngineView(fullScreen_);
+    layout->addWidget(view);
+    view->setPage(page_);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), fullScreen_);
+    connect(escape, &QShortcut::activated, this, [this] { page_->triggerAction(QWebEnginePage::ExitFullScreen); });
+    fullScreen_->showFullScreen();
+    view->setFocus();
+  } else {
+    view_->setPage(page_);
+    fullScreen_->deleteLater();
+    fullScreen_ = nullptr;
+    view_->setFocus();
+  }
+}
+
+namespace {
+
+PagePermission PermissionOf(int feature) {
+  switch (static_cast<QWebEnginePage::Feature>(feature)) {
+    case QWebEnginePage::Notifications: return PagePermission::Notifications;
+    case QWebEnginePage::Geolocation: return PagePermission::Geolocation;
+    case QWebEnginePage::MediaAudioCapture: return PagePermission::Microphone;
+    case QWebEnginePage::MediaVideoCapture: return PagePermission::Camera;
+    case QWebEnginePage::MediaAudioVideoCapture: return PagePermission::CameraAndMicrophone;
+    case QWebEnginePage::MouseLock: return PagePermission::MouseLock;
+    case QWebEnginePage::DesktopVideoCapture:
+    case QWebEnginePage::DesktopAudioVideoCapture: return PagePermission::ScreenShare;
+  }
+  return PagePermission::Notifications;
+}
+
+}  // namespace
+
+void WebEngineControl::AskPermission(const QUrl& origin, int feature) {
+  const auto f = static_cast<QWebEnginePage::Feature>(feature);
+  const PermissionAnswer a =
+      events_ ? events_->OnPermissionRequest(S(origin.toString()), PermissionOf(feature)) : PermissionAnswer::Block;
+  if (a != PermissionAnswer::Ask) {
+    page_->setFeaturePermission(origin, f, a == PermissionAnswer::Allow ? QWebEnginePage::PermissionGrantedByUser
+                                                                        : QWebEnginePage::PermissionDeniedByUser);
+    return;
+  }
+  questions_.push_back({origin, feature});
+  if (questions_.size() == 1) ShowNextPermission();
+}
+
+void WebEngineControl::ShowNextPermission() {
+  if (questions_.empty()) {
+    if (bar_) bar_->hide();
+    return;
+  }
+  if (!bar_) {
+    bar_ = new QWidget(box_);
+    bar_->setObjectName(QStringLiteral("permission-bar"));
+    bar_->setAutoFillBackground(true);
+    QPalette pal = bar_->palette();
+    pal.setColor(QPalette::Window, QColor(0xfd, 0xf6, 0xd8));
+    pal.setColor(QPalette::WindowText, QColor(0x22, 0x22, 0x22));
+    bar_->setPalette(pal);
+    auto* row = new QHBoxLayout(bar_);
+    row->setContentsMargins(8, 4, 8, 4);
+    barText_ = new QLabel(bar_);
+    row->addWidget(barText_, 1);
+    auto* allow = new QPushButton(QStringLiteral("&Allow"), bar_);
+    allow->setObjectName(QStringLiteral("permission-allow"));
+    auto* block = new QPushButton(QStringLiteral("&Block"), bar_);
+    block->setObjectName(QStringLiteral("permission-block"));
+    row->addWidget(allow);
+    row->addWidget(block);
+    connect(allow, &QPushButton::clicked, this, [this] { AnswerPermission(true); });
+    connect(block, &QPushButton::clicked, this, [this] { AnswerPermission(false); });
+    static_cast<QVBoxLayout*>(box_->layout())->insertWidget(0, bar_);
+  }
+  const PendingQuestion& q = questions_.front();
+  barText_->setText(QString::fromStdString(
+      PermissionQuestion(S(q.origin.toString()), PermissionOf(q.feature))));
+  bar_->show();
+}
+
+void WebEngineControl::AnswerPermission(bool allow) {
+  if (questions_.empty()) return;
+  const PendingQuestion q = questions_.front();
+  questions_.erase(questions_.begin());
+  Trace("permission-answer", S(q.origin.toString()) + (allow ? " allow" : " block"));
+  if (events_) events_->OnPermissionAnswered(S(q.origin.toString()), PermissionOf(q.feature), allow);
+  page_->setFeaturePermission(q.origin, static_cast<QWebEnginePage::Feature>(q.feature),
+                              allow ? QWebEnginePage::PermissionGrantedByUser : QWebEnginePage::PermissionDeniedByUser);
+  // The same question again (another frame of the host) has its answer now.
+  std::vector<PendingQuestion> rest = std::move(questions_);
+  questions_.clear();
+  for (const PendingQuestion& r : rest) {
+    if (PermissionHost(S(r.origin.toString())) == PermissionHost(S(q.origin.toString())) &&
+        r.feature == q.feature)
+      page_->setFeaturePermission(r.origin, static_cast<QWebEnginePage::Feature>(r.feature),
+                                  allow ? QWebEnginePage::PermissionGrantedByUser
+                                        : QWebEnginePage::PermissionDeniedByUser);
+    else
+      questions_.push_back(r);
+  }
+  ShowNextPermission();
+}
+
+void WebEngineControl::DropPermissions() {
+  for (const PendingQuestion& q : questions_)
+    page_->setFeaturePermission(q.origin, static_cast<QWebEnginePage::Feature>(q.feature),
+                                QWebEnginePage::PermissionDeniedByUser);
+  questions_.clear();
+  if (bar_) bar_->hide();
+}
+
+void WebEngineControl::PrintTo(std::unique_ptr<QPrinter> printer) {
+  // The engine prints in the background; the printer lives until it is done.
+  if (printer_) return;
+  printer_ = std::move(printer);
+  connect(view_, &QWebEngineView::printFinished, this, [this](bool ok) {
+    Trace("print-finished", ok ? "ok" : "failed");
+    disconnect(view_, &QWebEngineView::printFinished, this, nullptr);
+    printer_.reset();
+  });
+  view_->print(printer_.get());
+}
+
 void WebEngineControl::FireCommandStates() {
   if (!events_) return;
   events_->OnCommandStateChange(CSC_NAVIGATEBACK, page_->history()->canGoBack());
@@ -368,6 +736,8 @@ void WebEngineControl::FireCommandStates() {
 
 void WebEngineControl::Navigate2(const NavigateRequest& request) {
   crashPage_ = false;
+  certPage_ = false;
+  cert_.reset();
   const QUrl url(QString::fromStdString(FixupAddress(request.url)));
   // The page Kestrel writes for a POST search sends its form to the engine
   // on the web; no other local page may reach out.
@@ -387,14 +757,21 @@ void WebEngineControl::Navigate2(const NavigateRequest& request) {
   page_->load(url);
 }
 
-void WebEngineControl::GoBack() { page_->triggerAction(QWebEnginePage::Back); }
+void WebEngineControl::GoBack() {
+  if (certPage_ && !page_->history()->canGoBack()) {
+    page_->load(QUrl(QStringLiteral("about:blank")));
+    return;
+  }
+  page_->triggerAction(QWebEnginePage::Back);
+}
 void WebEngineControl::GoForward() { page_->triggerAction(QWebEnginePage::Forward); }
 void WebEngineControl::GoHome() { page_->load(QUrl(QString::fromStdString(context_.homePage))); }
 void WebEngineControl::Stop() { page_->triggerAction(QWebEnginePage::Stop); }
 
 void WebEngineControl::Refresh() {
-  if (crashPage_) {
+  if (crashPage_ || certPage_) {
     crashPage_ = false;
+    certPage_ = false;
     page_->load(failedUrl_);
     return;
   }

@@ -13,21 +13,34 @@
 //   windowCloseRequested     -> WindowClosing
 //   geometryChangeRequested  -> WindowSetWidth, WindowSetHeight
 //   console error messages   -> the script-error notification
+//   downloadRequested        -> DownloadStarted, then the context's onDownload
+//   featurePermissionRequested -> PermissionRequest, the bar above the page
+//   authenticationRequired   -> LoginRequest, then the context's askLogin
+//   fullScreenRequested      -> FullScreenRequest; the page fills the screen
+//   printRequested           -> PrintRequest, then the context's print
 // A failed load keeps the engine's error page in the failed entry (so Back
 // and Refresh behave) but reports the title "Cannot find server"; a crashed
-// renderer shows Kestrel's own page titled "No page to display".
+// renderer shows Kestrel's own page titled "No page to display". A
+// certificate that fails shows Kestrel's certificate page, which is no
+// failed site.
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <set>
+#include <vector>
 
 #include "platform/browser_control.h"
 #include "platform/window_features.h"
 
 class QEvent;
+class QLabel;
 class QPoint;
+class QPrinter;
+class QWebEngineCertificateError;
+class QWebEngineDownloadRequest;
 class QWebEngineView;
 class QWidget;
 
@@ -36,6 +49,7 @@ class QWebChannel;
 namespace kestrel {
 
 class KestrelExternal;
+class WebEngineControl;
 class KestrelPage;
 class OfflineInterceptor;
 
@@ -61,9 +75,22 @@ class EngineContext {
   // The local page a POST search writes: of all local pages it alone may
   // send its form to the web. "" lets none.
   std::string searchFormPage;
+  // Takes each download a page of this context starts (asks where to save
+  // it, accepts or cancels it); without it every download is cancelled.
+  std::function<void(QWebEngineDownloadRequest*)> onDownload;
+  // Asks the user for the login a server wants: false for Cancel. Without
+  // it every login is cancelled.
+  std::function<bool(const LoginRequest&, std::string& user, std::string& password)> askLogin;
+  // Prints a page that called window.print(), with the print dialog.
+  std::function<void(WebEngineControl&)> print;
+  // Hosts whose failing certificate the user accepted, for this run only.
+  std::set<std::string> certificateExceptions;
 
  private:
   friend class WebEngineControl;
+  void WatchDownloads();
+  void TakeDownload(QWebEngineDownloadRequest* request);
+  bool watchingDownloads_ = false;
   std::atomic<bool> offline_{false};  // read on the engine's network thread
   std::unique_ptr<OfflineInterceptor> interceptor_;
   std::unique_ptr<KestrelExternal> external_;
@@ -99,6 +126,12 @@ class WebEngineControl : public QObject, public BrowserControl {
   void SetAudioMuted(bool muted) override;
 
   void SetFeatures(const WindowFeatures& f) { features_ = f; }
+  // Prints the page on `printer` (one print at a time; a second is ignored).
+  void PrintTo(std::unique_ptr<QPrinter> printer);
+  // The page fills the screen, in a window of its own.
+  bool InPageFullScreen() const { return fullScreen_ != nullptr; }
+  // Kestrel's certificate page is shown.
+  bool OnCertificatePage() const { return certPage_; }
 
  protected:
   // Presses and Enter in the page, seen before the page gets them.
@@ -108,11 +141,27 @@ class WebEngineControl : public QObject, public BrowserControl {
   void WatchInput(QObject* widget);
   void AskWhatIsUnder(int id, QPoint pos);
   friend class KestrelPage;
+  friend class EngineContext;
   void FireCommandStates();
   void ShowCrashPage();
   void LoadFinished(bool failed);
+  // Certificate errors, page full screen, the permission bar and logins.
+  void CertificateFailed(QWebEngineCertificateError error);
+  void CertificateLink(const QUrl& url);
+  void ShowCertificatePage();
+  void SetPageFullScreen(bool on);
+  void AskPermission(const QUrl& origin, int feature);
+  void AnswerPermission(bool allow);
+  void ShowNextPermission();
+  void DropPermissions();
+  bool Login(const QUrl& url, const QString& host, const QString& realm, bool proxy, QString& user,
+             QString& password);
 
   EngineContext& context_;
+  QWidget* box_;  // the bar above the page, and the page
+  QWidget* bar_ = nullptr;
+  QLabel* barText_ = nullptr;
+  QWidget* fullScreen_ = nullptr;
   QWebEngineView* view_;
   KestrelPage* page_;
   BrowserEvents* events_ = nullptr;
@@ -129,6 +178,24 @@ class WebEngineControl : public QObject, public BrowserControl {
   WindowFeatures pendingFeatures_;
   bool hasPending_ = false;
   int pressSeq_ = 0;
+  // The permission questions waiting for the bar, oldest first.
+  struct PendingQuestion {
+    QUrl origin;
+    int feature;
+  };
+  std::vector<PendingQuestion> questions_;
+  // The certificate that failed the last top-level load, for its page.
+  struct CertificateProblem {
+    QUrl url;
+    QString reason, description, subject, issuer, validFrom, validTo;
+    bool overridable = false;
+  };
+  std::unique_ptr<CertificateProblem> cert_;
+  std::unique_ptr<QPrinter> printer_;
+  bool certPage_ = false;
+  QString certToken_;
+  QUrl mainNavigation_;  // the top-level address being loaded, redirects included
+  QString lastLogin_;    // host and realm of the last login asked in this load
 };
 
 }  // namespace kestrel

@@ -107,6 +107,9 @@ enum CommandId : unsigned {
   ID_SITE_MINIMIZE = 33016,
   ID_SITE_RESTORE = 33017,
 
+  // Downloads.
+  ID_DOWNLOADS = 33030,
+
   // Groups.
   ID_SAVE_ALL_AS_GROUP = 32845,
   ID_ORGANIZE_GROUPS = 32885,

@@ -21,6 +21,7 @@
 #include "platform/profile.h"
 #include "site/kestrel_view.h"
 #include "site/popup_guard.h"
+#include "site/site_permissions.h"
 #include "site/site_host.h"
 
 namespace kestrel {
@@ -130,6 +131,7 @@ class CMainFrame : public SiteHost, private SiteListObserver {
   void SiteClosed(CKestrelView* site) override;
   void PostToSite(CKestrelView* site, std::function<void(CKestrelView&)> task) override;
   PopupGuard& popups() override { return *guard_; }
+  SitePermissions& permissions() override { return permissions_; }
   void DocumentCompleted(CKestrelView* site) override;
 
  private:
@@ -155,6 +157,7 @@ class CMainFrame : public SiteHost, private SiteListObserver {
   std::unordered_map<const CKestrelView*, Site> owned_;
   PopupGuard noGuard_;
   PopupGuard* guard_ = &noGuard_;
+  SitePermissions permissions_;
   std::vector<DocumentObserver*> documentObservers_;
   CStatusBarWithProgress status_;
   CFrameModes modes_{window_, profile_, settings_, sites_};

@@ -216,6 +216,8 @@ std::vector<MenuItem> BuildMainMenu() {
           Sep(),
       }, {kScriptCommands.first, kScriptCommands.last - 1}),
       Sep(),
+      Cmd("Dow&nloads...", ID_DOWNLOADS, "Ctrl+Shift+Y"),
+      Sep(),
       Check("&Block Popup Windows", ID_BLOCK_POPUP),
       Cmd("&Restore Last Popup Window", ID_RESTORE_LAST_POPUP),
       Cmd("&Hidden Sites...", ID_HIDDEN_SITES),

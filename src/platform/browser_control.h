@@ -48,6 +48,19 @@ struct ScriptErrorInfo {
   std::string source;
 };
 
+// What a page may ask the user to let it use.
+enum class PagePermission { Notifications, Geolocation, Camera, Microphone, CameraAndMicrophone, ScreenShare, MouseLock };
+enum class PermissionAnswer { Allow, Block, Ask };
+
+// A server (or a proxy) wants a user name and password.
+struct LoginRequest {
+  std::string url;
+  std::string host;   // the server's, or the proxy's
+  std::string realm;  // the server's name for what it protects
+  bool proxy = false;
+  bool retry = false;  // the last answer was refused
+};
+
 class BrowserEvents {
  public:
   virtual ~BrowserEvents() = default;
@@ -85,6 +98,25 @@ class BrowserEvents {
   // A mouse side button over the page (1 back, 2 forward); true when taken,
   // so the page does not see it.
   virtual bool OnSideButton(int button) { return (void)button, false; }
+
+  // The engine begins a download for this page.
+  virtual void OnDownloadStarted() {}
+  // A page asks for a permission. Ask puts the question to the user, whose
+  // answer comes back through OnPermissionAnswered.
+  virtual PermissionAnswer OnPermissionRequest(const std::string& origin, PagePermission what) {
+    return (void)origin, (void)what, PermissionAnswer::Block;
+  }
+  virtual void OnPermissionAnswered(const std::string& origin, PagePermission what, bool allow) {
+    (void)origin, (void)what, (void)allow;
+  }
+  // Whether the user may be asked for the login a server wants; false
+  // cancels it unseen.
+  virtual bool OnLoginRequest(const LoginRequest& request) { return (void)request, false; }
+  // The page asks to fill the screen (a video's full-screen button) or to
+  // leave it; true lets it.
+  virtual bool OnFullScreenRequest(bool enter) { return !enter; }
+  // The page called window.print(); true lets the print dialog open.
+  virtual bool OnPrintRequest() { return false; }
 };
 
 class BrowserControl {

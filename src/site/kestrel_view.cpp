@@ -6,6 +6,7 @@
 #include "common/strings.h"
 #include "common/trace.h"
 #include "site/popup_guard.h"
+#include "site/site_permissions.h"
 
 namespace kestrel {
 
@@ -218,6 +219,7 @@ void CKestrelView::OnDocumentComplete(const std::string& url, bool topLevel) {
   if (!topLevel) return;
   RunContained(__func__, [&] {
     navigationPending_ = false;
+    if (!url.empty() && url != "about:blank") shownDocument_ = true;
     UpdateAddress(url);
     if (IsActiveSite()) host_.SetBusy(false);
     host_.DocumentCompleted(this);
@@ -291,6 +293,7 @@ BrowserControl* CKestrelView::OnNewWindow2(const NewWindowRequest&, bool& cancel
     CKestrelView* site = host_.CreateSite();
     if (!site) return;
     site->popup_.pending = true;
+    site->openedByPage_ = true;
     result = &site->control();
     cancel = false;
     // Judged in order with the clicks before it, now or once they are known.
@@ -329,6 +332,39 @@ bool CKestrelView::OnShowScriptError(const ScriptErrorInfo&) {
   });
   return taken;
 }
+
+void CKestrelView::OnDownloadStarted() {
+  Trace("download-started", GetLocationURL());
+  // A window a page opened only to fetch a file would stay behind blank.
+  if (!openedByPage_ || shownDocument_) return;
+  RunContained(__func__, [&] { host_.PostToSite(this, [](CKestrelView& v) { v.Close(); }); });
+}
+
+PermissionAnswer CKestrelView::OnPermissionRequest(const std::string& origin, PagePermission what) {
+  PermissionAnswer answer = PermissionAnswer::Block;
+  RunContained(__func__, [&] {
+    if (Unseen()) return;
+    const std::optional<bool> known = host_.permissions().Lookup(origin, what);
+    answer = !known ? PermissionAnswer::Ask : *known ? PermissionAnswer::Allow : PermissionAnswer::Block;
+  });
+  Trace("permission", origin + (answer == PermissionAnswer::Ask ? " ask" : answer == PermissionAnswer::Allow ? " allow" : " block"));
+  return answer;
+}
+
+void CKestrelView::OnPermissionAnswered(const std::string& origin, PagePermission what, bool allow) {
+  RunContained(__func__, [&] { host_.permissions().Remember(origin, what, allow); });
+}
+
+bool CKestrelView::OnLoginRequest(const LoginRequest& request) {
+  Trace("login-request", request.host + (Unseen() ? " unseen" : ""));
+  return !Unseen();
+}
+
+bool CKestrelView::OnFullScreenRequest(bool enter) {
+  return !enter || (!Unseen() && frame_.IsVisible() && IsActiveSite());
+}
+
+bool CKestrelView::OnPrintRequest() { return !Unseen() && frame_.IsVisible(); }
 
 void CKestrelView::UpdateAddress(const std::string& url) {
   if (!IsActiveSite() || host_.AddressBeingEdited()) return;

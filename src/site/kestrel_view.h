@@ -151,6 +151,18 @@ class CKestrelView : public BrowserEvents {
   void OnPointerPress(int id, bool rightButton) override;
   void OnPointerTarget(int id, const std::string& tag, bool textField) override;
   void OnEnterKey() override;
+  void OnDownloadStarted() override;
+  PermissionAnswer OnPermissionRequest(const std::string& origin, PagePermission what) override;
+  void OnPermissionAnswered(const std::string& origin, PagePermission what, bool allow) override;
+  bool OnLoginRequest(const LoginRequest& request) override;
+  bool OnFullScreenRequest(bool enter) override;
+  bool OnPrintRequest() override;
+
+  // Opened by a page (a link's new window or window.open), not by the user.
+  bool openedByPage() const { return openedByPage_; }
+  // Out of the user's sight by popup blocking or Hide Site: it may ask the
+  // user nothing.
+  bool Unseen() const { return popup_.blocked || popup_.pending || hiddenByUser_; }
 
  private:
   // Steps of a navigation that depend on the popup verdict.
@@ -167,6 +179,8 @@ class CKestrelView : public BrowserEvents {
   SiteHistory history_;
   SitePopupState popup_;
   bool hiddenByUser_ = false;
+  bool openedByPage_ = false;
+  bool shownDocument_ = false;  // a document other than a blank one completed
   int progress_ = -1;
   std::string requestedUrl_;
   bool navigationPending_ = false;

@@ -12,6 +12,7 @@ namespace kestrel {
 
 class CKestrelView;
 class PopupGuard;
+class SitePermissions;
 
 class SiteHost {
  public:
@@ -51,6 +52,8 @@ class SiteHost {
   virtual void PostToSite(CKestrelView* site, std::function<void(CKestrelView&)> task) = 0;
 
   virtual PopupGuard& popups() = 0;
+  // What the user let pages use, for the run.
+  virtual SitePermissions& permissions() = 0;
   // The system URL history.
   virtual void AddUrlToHistory(const std::string&) {}
   // The top-level document completed (form auto-fill, pending AutoLogin).

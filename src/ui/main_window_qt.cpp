@@ -1,19 +1,25 @@
 #include "ui/main_window_qt.h"
 
+#include <QLabel>
+#include <QStatusBar>
+
 #include "address/address_commands.h"
 #include "address/search_engines.h"
 #include "app/app.h"
 #include "common/message.h"
 #include "common/progdir.h"
 #include "common/trace.h"
+#include "downloads/downloads.h"
 #include "engine/desktop_qt.h"
 #include "engine/webengine_control.h"
 #include "language/language_menu.h"
 #include "platform/desktop_folders.h"
 #include "popups/popup_blocker.h"
 #include "ui/address_ui_qt.h"
+#include "ui/downloads_qt.h"
 #include "ui/frame_window_qt.h"
 #include "ui/language_ui_qt.h"
+#include "ui/page_dialogs_qt.h"
 #include "ui/popup_ui_qt.h"
 #include "ui/qt_dialogs.h"
 #include "ui/quick_search_bar_qt.h"
@@ -101,6 +107,17 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   window_->engine().searchFormPage = searchRunner_->postFormPath();
   // Home and Home Page both go to the start page.
   window_->engine().homePage = app_.homePage();
+
+  // What the engine leaves to its browser: downloads, logins and printing.
+  downloads_ = std::make_unique<CDownloads>(clock);
+  downloadsUi_ = std::make_unique<QtDownloads>(*downloads_, *shell_, window_.get());
+  window_->statusBar()->addPermanentWidget(downloadsUi_->statusLabel());
+  window_->engine().onDownload = [this](QWebEngineDownloadRequest* r) { downloadsUi_->Take(r); };
+  window_->engine().askLogin = [this](const LoginRequest& r, std::string& user, std::string& password) {
+    return AskLogin(window_.get(), r, user, password);
+  };
+  window_->engine().print = [this](WebEngineControl& page) { PrintPage(window_.get(), page); };
+  windowCommands_->Add(ID_DOWNLOADS, [this](const CommandContext&) { downloadsUi_->ShowWindow(); });
 }
 
 QtMainWindow::~QtMainWindow() {
@@ -110,6 +127,10 @@ QtMainWindow::~QtMainWindow() {
   languageUi_.reset();
   popups_.reset();
   popupUi_.reset();
+  window_->engine().onDownload = nullptr;
+  window_->engine().askLogin = nullptr;
+  window_->engine().print = nullptr;
+  downloadsUi_.reset();
   windowCommands_.reset();
   addressCommands_.reset();
   // The bar hands the application's lists back before they can go.

@@ -15,6 +15,7 @@
 namespace kestrel {
 
 class CAddressCommands;
+class CDownloads;
 class CKestrelApp;
 class CLanguageMenu;
 class CLanguages;
@@ -23,6 +24,7 @@ class DesktopShell;
 class QtAddressDialogs;
 class QtClipboard;
 class QtDialogs;
+class QtDownloads;
 class QtFrameWindow;
 class QtLanguageUi;
 class QtPopupUi;
@@ -43,6 +45,8 @@ class QtMainWindow {
   CAddressResolver& resolver() { return *resolver_; }
   CAddressBar& addressBar() { return *addressBar_; }
   CPopupBlocker& popups() { return *popups_; }
+  CDownloads& downloads() { return *downloads_; }
+  QtDownloads& downloadsUi() { return *downloadsUi_; }
   void OpenHelpPage(const std::string& page) { frame_->OpenHelpPage(page); }
 
  private:
@@ -62,6 +66,8 @@ class QtMainWindow {
   std::unique_ptr<QtSound> sound_;
   std::unique_ptr<QtPopupUi> popupUi_;
   std::unique_ptr<CPopupBlocker> popups_;
+  std::unique_ptr<CDownloads> downloads_;
+  std::unique_ptr<QtDownloads> downloadsUi_;
   std::unique_ptr<QtLanguageUi> languageUi_;
   std::unique_ptr<CLanguageMenu> languageMenu_;
 };

@@ -43,13 +43,16 @@ void AddOkCancel(QDialog& d, QVBoxLayout* layout) {
 
 }  // namespace
 
-QtDialogs::QtDialogs() {
-  const char* v = std::getenv("KESTREL_AUTO_DIALOGS");
-  auto_ = v && std::strcmp(v, "1") == 0;
+bool AutoDialogs() {
+  static const bool on = [] {
+    const char* v = std::getenv("KESTREL_AUTO_DIALOGS");
+    return v && std::strcmp(v, "1") == 0;
+  }();
+  return on;
 }
 
-bool QtDialogs::Auto(const char* dialog, const std::string& detail) const {
-  if (!auto_) return false;
+bool AnsweredUnattended(const char* dialog, const std::string& detail) {
+  if (!AutoDialogs()) return false;
   std::string line = std::string("kestrel-dialog: ") + dialog;
   if (!detail.empty()) line += ": " + detail;
   for (char& c : line)
@@ -59,6 +62,8 @@ bool QtDialogs::Auto(const char* dialog, const std::string& detail) const {
   std::fflush(stderr);
   return true;
 }
+
+bool QtDialogs::Auto(const char* dialog, const std::string& detail) const { return AnsweredUnattended(dialog, detail); }
 
 void TranslateButtons(QDialogButtonBox* box) {
   for (QAbstractButton* b : box->buttons()) b->setText(T(b->text().toStdString().c_str()));

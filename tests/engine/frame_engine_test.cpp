@@ -241,7 +241,7 @@ TEST(FrameOnEngine, TheMouseSideButtonsGoBackAndForward) {
   ASSERT_NE(v, nullptr);
   v->Navigate(server.Url("/two"));
   ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Two" && !v->GetBusy() && v->CanGoBack(); }));
-  QWidget* input = static_cast<WebEngineControl&>(v->control()).widget()->focusProxy();
+  QWidget* input = static_cast<WebEngineControl&>(v->control()).view()->focusProxy();
   ASSERT_NE(input, nullptr);
   auto press = [&](Qt::MouseButton b) {
     QMouseEvent e(QEvent::MouseButtonPress, QPointF(20, 20), input->mapToGlobal(QPointF(20, 20)), b, b, {});

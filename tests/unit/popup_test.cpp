@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/page_permission.h"
 #include "support/fakes.h"
 #include "support/site_world.h"
 
@@ -245,6 +246,84 @@ TEST(PopupBlocking, APopupWhoseOpenerClosesIsStillJudged) {
   w.window.RunPosted();
   EXPECT_FALSE(p->popup().pending);
   EXPECT_TRUE(w.Child(p).visible);  // the press counted: the user did click
+}
+
+TEST(PopupBlocking, OnlySitesInSightAskAndAWindowOpenedForAFileCloses) {
+  World w;
+  w.settings.AutoClosePopup = true;
+  CKestrelView* a = w.Site("http://a.example/", "A");
+  auto& ca = w.Control(a);
+  const std::size_t sites = w.frame.sites().sites().size();
+
+  // A window a click opened that only fetched a file goes by itself, once
+  // the engine has let go of it; one that showed a page stays.
+  auto opened = [&] {
+    ca.events->OnPointerPress(1, false);
+    ca.events->OnPointerTarget(1, "a", false);
+    bool cancel = false;
+    NewWindowRequest r = Popup("http://a.example/file.zip");
+    r.fromScript = false;
+    EXPECT_NE(ca.events->OnNewWindow2(r, cancel), nullptr);
+    return w.frame.NewestSite();
+  };
+  CKestrelView* fetch = opened();
+  ASSERT_FALSE(fetch->popup().blocked);
+  w.Control(fetch).events->OnDownloadStarted();
+  EXPECT_TRUE(w.frame.sites().Contains(fetch));
+  w.window.RunPosted();
+  EXPECT_FALSE(w.frame.sites().Contains(fetch));
+  CKestrelView* page = opened();
+  w.Control(page).LoadPage("http://a.example/page", "Page");
+  w.Control(page).events->OnDownloadStarted();
+  w.window.RunPosted();
+  EXPECT_TRUE(w.frame.sites().Contains(page));
+  // Nor does the user's own site close, however blank.
+  CKestrelView* own = w.frame.CreateSite();
+  own->Navigate("http://a.example/other.zip");
+  w.Control(own).events->OnDownloadStarted();
+  w.window.RunPosted();
+  EXPECT_TRUE(w.frame.sites().Contains(own));
+  EXPECT_EQ(w.frame.sites().sites().size(), sites + 2);
+
+  // Permissions: asked once per host and kind, then answered from memory.
+  const std::string origin = "https://Maps.Example:8443";
+  EXPECT_EQ(ca.events->OnPermissionRequest(origin, PagePermission::Geolocation), PermissionAnswer::Ask);
+  ca.events->OnPermissionAnswered(origin, PagePermission::Geolocation, true);
+  ca.events->OnPermissionAnswered("http://noisy.example", PagePermission::Notifications, false);
+  const struct { const char* origin; PagePermission what; PermissionAnswer answer; } asked[] = {
+      {"http://maps.example/elsewhere", PagePermission::Geolocation, PermissionAnswer::Allow},
+      {"http://maps.example", PagePermission::Camera, PermissionAnswer::Ask},
+      {"http://noisy.example:81", PagePermission::Notifications, PermissionAnswer::Block},
+      {"http://user@evil.example", PagePermission::Geolocation, PermissionAnswer::Ask},
+      {"http://maps.example@evil.example", PagePermission::Geolocation, PermissionAnswer::Ask}};
+  for (const auto& c : asked) {
+    SCOPED_TRACE(c.origin);
+    EXPECT_EQ(w.Control(page).events->OnPermissionRequest(c.origin, c.what), c.answer);
+  }
+  EXPECT_TRUE(ca.events->OnLoginRequest({}));
+  EXPECT_TRUE(ca.events->OnPrintRequest());
+
+  // A blocked popup, or a site the user hid, asks nothing and gets nothing:
+  // no permission, no login, no print dialog, no full screen.
+  w.clock.ms += 10000;  // long after the last click
+  ca.OpenWindow(Popup("http://maps.example/pop"), "Popup");
+  CKestrelView* blocked = w.frame.NewestSite();
+  ASSERT_TRUE(blocked->popup().blocked);
+  CKestrelView* hidden = w.Site("http://maps.example/hide", "Hide");
+  hidden->SetHiddenByUser(true);
+  for (CKestrelView* v : {blocked, hidden}) {
+    BrowserEvents* ev = w.Control(v).events;
+    EXPECT_EQ(ev->OnPermissionRequest("http://maps.example", PagePermission::Geolocation), PermissionAnswer::Block);
+    EXPECT_EQ(ev->OnPermissionRequest("http://new.example", PagePermission::Microphone), PermissionAnswer::Block);
+    EXPECT_FALSE(ev->OnLoginRequest({}));
+    EXPECT_FALSE(ev->OnPrintRequest());
+    EXPECT_FALSE(ev->OnFullScreenRequest(true));
+    EXPECT_TRUE(ev->OnFullScreenRequest(false));  // leaving is always let
+  }
+  EXPECT_EQ(PermissionQuestion("https://[::1]:8443/x", PagePermission::Notifications),
+            "[::1] wants to show notifications.");
+  EXPECT_EQ(PermissionQuestion("data:text/html,x", PagePermission::MouseLock),
+            "This page wants to hide and lock your mouse pointer.");
 }
 
 }  // namespace

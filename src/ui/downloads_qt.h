@@ -1,0 +1,78 @@
+#pragma once
+// The engine's downloads on the desktop: the question where to save each
+// one, the Downloads window that follows them, and the status bar's count.
+// What happens to the files is decided by CDownloads.
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/notifier.h"
+#include "downloads/downloads.h"
+
+class QLabel;
+class QPushButton;
+class QTableView;
+class QTimer;
+class QWebEngineDownloadRequest;
+
+namespace kestrel {
+
+class DownloadsTable;
+class Shell;
+
+class QtDownloadsWindow : public QDialog {
+ public:
+  QtDownloadsWindow(CDownloads& downloads, Shell& shell, QWidget* parent);
+  ~QtDownloadsWindow() override;
+  // Brings the rows up to date with the downloads (the changes are
+  // gathered and shown a few times a second, however many arrive).
+  void Refresh();
+  QTableView* table() { return view_; }
+
+ private:
+  int Selected() const;  // the id of the selected download, 0 for none
+  void UpdateButtons();
+  void OpenSelected();
+
+  CDownloads& downloads_;
+  Shell& shell_;
+  DownloadsTable* model_ = nullptr;
+  QTableView* view_ = nullptr;
+  QPushButton* pause_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QPushButton* open_ = nullptr;
+  QPushButton* folder_ = nullptr;
+};
+
+class QtDownloads {
+ public:
+  // `folder`: where the save question starts; "" for the user's download folder.
+  QtDownloads(CDownloads& downloads, Shell& shell, QWidget* window, std::string folder = {});
+  ~QtDownloads();
+  QtDownloads(const QtDownloads&) = delete;
+  QtDownloads& operator=(const QtDownloads&) = delete;
+
+  // Asks where to save what the engine offers, then starts or cancels it.
+  void Take(QWebEngineDownloadRequest* request);
+  void ShowWindow();
+  QtDownloadsWindow* window() { return window_; }
+  // Shows how many downloads run; lives in the status bar.
+  QLabel* statusLabel() { return status_; }
+  const std::string& folder() const { return folder_; }
+
+ private:
+  void Changed();
+
+  CDownloads& downloads_;
+  Shell& shell_;
+  QWidget* parent_;
+  std::string folder_;
+  QPointer<QtDownloadsWindow> window_;
+  QLabel* status_ = nullptr;  // owned by the status bar once placed there
+  QTimer* timer_ = nullptr;
+  Notifier<int>::Subscription changed_;
+};
+
+}  // namespace kestrel
