@@ -54,6 +54,11 @@ const DownloadItem* CDownloads::Find(int id) const { return const_cast<CDownload
 
 void CDownloads::Changed(const DownloadItem& item) { changed.Notify(item.id); }
 
+void CDownloads::SetJob(int id, std::unique_ptr<DownloadJob> job) {
+  for (auto& [eid, e] : entries_)
+    if (eid == id) e.job = std::move(job);
+}
+
 void CDownloads::Progress(int id, std::int64_t received, std::int64_t total) {
   DownloadItem* d = Item(id);
   if (!d || !d->Active()) return;

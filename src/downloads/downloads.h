@@ -54,6 +54,9 @@ class CDownloads {
   // The engine has begun writing `partPath`; returns the download's id.
   int Start(std::unique_ptr<DownloadJob> job, const std::string& url, const std::string& finalPath,
             const std::string& partPath);
+  // The engine's side of a running download, now or anew (the engine may
+  // restart a broken-off one itself).
+  void SetJob(int id, std::unique_ptr<DownloadJob> job);
   void Progress(int id, std::int64_t received, std::int64_t total);
   // All bytes are in: the partial file takes the final name (replacing a
   // file the user chose to overwrite). A failed rename fails the download.

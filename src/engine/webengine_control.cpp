@@ -268,7 +268,7 @@ void EngineContext::TakeDownload(QWebEngineDownloadRequest* request) {
   auto* page = dynamic_cast<KestrelPage*>(request->page());
   WebEngineControl* owner = page ? &page->owner() : nullptr;
   if (!owner || &owner->context_ != this) return;
-  Trace("download", S(request->url().toString()));
+  Trace("download", S(request->url().toString()) + " #" + std::to_string(request->id()));
   if (owner->events_) owner->events_->OnDownloadStarted();
   if (onDownload)
     onDownload(request);

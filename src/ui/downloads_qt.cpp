@@ -208,7 +208,11 @@ QtDownloadsWindow::QtDownloadsWindow(CDownloads& downloads, Shell& shell, QWidge
   auto button = [&](const char* text, auto fn) {
     auto* b = new QPushButton(T(text));
     row->addWidget(b);
-    connect(b, &QPushButton::clicked, this, fn);
+    // The row shows what the click did at once, not with the next refresh.
+    connect(b, &QPushButton::clicked, this, [this, fn] {
+      fn();
+      if (isVisible()) Refresh();
+    });
     return b;
   };
   pause_ = button("&Pause", [this] {
@@ -230,7 +234,10 @@ QtDownloadsWindow::QtDownloadsWindow(CDownloads& downloads, Shell& shell, QWidge
   layout->addLayout(row);
 
   connect(view_, &QTableView::doubleClicked, this, [this] { OpenSelected(); });
-  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateButtons(); });
+  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    selectedId_ = Selected();
+    UpdateButtons();
+  });
   resize(900, 380);
   Refresh();
 }
@@ -260,10 +267,12 @@ void QtDownloadsWindow::UpdateButtons() {
 }
 
 void QtDownloadsWindow::Refresh() {
-  const int selected = Selected();
+  // Taken before the rows follow the list: a cleared list moves them.
+  const int selected = selectedId_;
   model_->Sync();
-  // A cleared list keeps the selection on the same download where it is still there.
-  if (selected && !Selected()) {
+  // Rows move when the list is cleared: the selection stays on its download.
+  if (selected && Selected() != selected) {
+    view_->clearSelection();
     const auto& items = downloads_.items();
     for (std::size_t i = 0; i < items.size(); ++i)
       if (items[i].id == selected) view_->selectRow(static_cast<int>(i));
@@ -291,6 +300,12 @@ QtDownloads::QtDownloads(CDownloads& downloads, Shell& shell, QWidget* window, s
     if (window_) window_->Refresh();
   });
   changed_ = downloads_.changed.Subscribe([this](int) { Changed(); });
+  askSavePath = [this](const std::string& proposed) {
+    // An unattended run takes the proposal, so that it can download at all.
+    if (AnsweredUnattended("Save File", proposed)) return proposed;
+    // The toolkit's dialog asks before it lets an existing file be replaced.
+    return S(QFileDialog::getSaveFileName(parent_, T("Save File"), Q(proposed)));
+  };
 }
 
 QtDownloads::~QtDownloads() {
@@ -312,16 +327,22 @@ void QtDownloads::ShowWindow() {
 }
 
 void QtDownloads::Take(QWebEngineDownloadRequest* request) {
+  // The engine tries a broken-off download again itself, under the same id
+  // and into the same partial file: the same download, not a new question.
+  if (auto known = taken_.find(request->id()); known != taken_.end()) {
+    const DownloadItem* d = downloads_.Find(known->second);
+    if (!d || !d->Active()) {
+      request->cancel();
+      return;
+    }
+    Trace("download-resumed", d->finalPath);
+    Follow(request, d->id, d->partPath);
+    return;
+  }
   const std::string suggested = S(request->suggestedFileName());
   QDir().mkpath(Q(folder_));
   const std::string proposed = ProposedSavePath(folder_, suggested);
-  std::string path;
-  if (AnsweredUnattended("Save File", proposed)) {
-    path = proposed;
-  } else {
-    // The toolkit's dialog asks before it lets an existing file be replaced.
-    path = S(QFileDialog::getSaveFileName(parent_, T("Save File"), Q(proposed)));
-  }
+  const std::string path = askSavePath(proposed);
   if (path.empty()) {
     request->cancel();
     return;
@@ -333,13 +354,18 @@ void QtDownloads::Take(QWebEngineDownloadRequest* request) {
                 MessageKind::Info);
     return;
   }
-  const std::filesystem::path part(paths.partPath);
+  Trace("download-save", paths.finalPath);
+  const int id = downloads_.Start(nullptr, S(request->url().toString()), paths.finalPath, paths.partPath);
+  taken_[request->id()] = id;
+  Follow(request, id, paths.partPath);
+}
+
+void QtDownloads::Follow(QWebEngineDownloadRequest* request, int id, const std::string& partPath) {
+  const std::filesystem::path part(partPath);
   request->setDownloadDirectory(Q(part.parent_path().string()));
   request->setDownloadFileName(Q(part.filename().string()));
   request->accept();
-  Trace("download-save", paths.finalPath);
-  const int id = downloads_.Start(std::make_unique<EngineJob>(request), S(request->url().toString()),
-                                  paths.finalPath, paths.partPath);
+  downloads_.SetJob(id, std::make_unique<EngineJob>(request));
   auto progress = [this, id, request] { downloads_.Progress(id, request->receivedBytes(), request->totalBytes()); };
   QObject::connect(request, &QWebEngineDownloadRequest::receivedBytesChanged, status_, progress);
   QObject::connect(request, &QWebEngineDownloadRequest::totalBytesChanged, status_, progress);

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,7 @@ class QtDownloadsWindow : public QDialog {
   CDownloads& downloads_;
   Shell& shell_;
   DownloadsTable* model_ = nullptr;
+  int selectedId_ = 0;
   QTableView* view_ = nullptr;
   QPushButton* pause_ = nullptr;
   QPushButton* cancel_ = nullptr;
@@ -61,9 +63,14 @@ class QtDownloads {
   // Shows how many downloads run; lives in the status bar.
   QLabel* statusLabel() { return status_; }
   const std::string& folder() const { return folder_; }
+  // The save question: the path chosen for `proposed`, "" for Cancel. The
+  // file dialog unless replaced (tests answer it themselves).
+  std::function<std::string(const std::string& proposed)> askSavePath;
 
  private:
   void Changed();
+  // Saves what `request` fetches as `partPath`, for the list's download `id`.
+  void Follow(QWebEngineDownloadRequest* request, int id, const std::string& partPath);
 
   CDownloads& downloads_;
   Shell& shell_;
@@ -73,6 +80,7 @@ class QtDownloads {
   QLabel* status_ = nullptr;  // owned by the status bar once placed there
   QTimer* timer_ = nullptr;
   Notifier<int>::Subscription changed_;
+  std::map<quint32, int> taken_;  // the engine's ids of the downloads: the list's
 };
 
 }  // namespace kestrel

@@ -9,11 +9,39 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 namespace kestrel::test {
+namespace {
+
+// "dXNlcjpwYXNz" -> "user:pass"; what is no base64 is dropped.
+std::string Base64Decode(const std::string& in) {
+  static const std::string abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  unsigned value = 0;
+  int bits = 0;
+  for (char c : in) {
+    const std::size_t i = abc.find(c);
+    if (i == std::string::npos) continue;
+    value = (value << 6) | static_cast<unsigned>(i);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      out += static_cast<char>((value >> bits) & 0xFF);
+    }
+  }
+  return out;
+}
+
+}  // namespace
 
 LocalHttpServer::LocalHttpServer() : server_(std::make_unique<httplib::Server>()) {
   // The engine keeps connections open; a short keep-alive lets stop() end soon.
+  server_->set_keep_alive_timeout(1);
+}
+
+LocalHttpServer::LocalHttpServer(const std::string& certFile, const std::string& keyFile)
+    : server_(std::make_unique<httplib::SSLServer>(certFile.c_str(), keyFile.c_str())), secure_(true) {
   server_->set_keep_alive_timeout(1);
 }
 
@@ -46,6 +74,46 @@ void LocalHttpServer::StatusPage(const std::string& path, int status, const std:
   });
 }
 
+void LocalHttpServer::File(const std::string& path, const std::string& body, const std::string& fileName,
+                           std::size_t stopAfter, int delayMs) {
+  server_->Get(path, [=](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Content-Disposition", "attachment; filename=\"" + fileName + "\"");
+    res.set_content_provider(body.size(), "application/octet-stream",
+                             [=](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                               if (offset >= stopAfter) return false;  // the connection breaks off
+                               if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+                               const std::size_t n =
+                                   std::min({std::size_t{65536}, body.size() - offset, stopAfter - offset});
+                               sink.write(body.data() + offset, n);
+                               return true;
+                             });
+  });
+}
+
+void LocalHttpServer::Protected(const std::string& path, const std::string& realm, const std::string& user,
+                                const std::string& password, const std::string& body) {
+  server_->Get(path, [=, this](const httplib::Request& req, httplib::Response& res) {
+    ++requests_;
+    const std::string auth = req.get_header_value("Authorization");
+    if (auth.rfind("Basic ", 0) == 0) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      logins_.push_back(Base64Decode(auth.substr(6)));
+    }
+    if (auth == httplib::make_basic_authentication_header(user, password).second) {
+      res.set_content(body, "text/html");
+      return;
+    }
+    res.status = 401;
+    res.set_header("WWW-Authenticate", "Basic realm=\"" + realm + "\"");
+    res.set_content("<html><head><title>Unauthorized</title></head><body>no</body></html>", "text/html");
+  });
+}
+
+std::vector<std::string> LocalHttpServer::loginsTried() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return logins_;
+}
+
 int LocalHttpServer::ClosedPort() {
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in addr{};
@@ -67,7 +135,13 @@ void LocalHttpServer::Start() {
 }
 
 std::string LocalHttpServer::Url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + path;
+  return (secure_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) + path;
+}
+
+bool MakeSelfSignedCertificate(const std::string& dir) {
+  const std::string cmd = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout '" +
+                          dir + "/key.pem' -out '" + dir + "/cert.pem' >/dev/null 2>&1";
+  return std::system(cmd.c_str()) == 0;
 }
 
 }  // namespace kestrel::test

@@ -1,6 +1,10 @@
 #pragma once
 // A page server on 127.0.0.1 with a free port, for tests that load real pages.
+#include <atomic>
+#include <cstddef>
 #include <functional>
+#include <mutex>
+#include <vector>
 #include <memory>
 #include <string>
 #include <thread>
@@ -14,6 +18,8 @@ namespace kestrel::test {
 class LocalHttpServer {
  public:
   LocalHttpServer();
+  // An HTTPS server with the certificate and key in these PEM files.
+  LocalHttpServer(const std::string& certFile, const std::string& keyFile);
   ~LocalHttpServer();
   // Serves `body` as text/html at `path`.
   void Page(const std::string& path, const std::string& body);
@@ -21,6 +27,17 @@ class LocalHttpServer {
   void SlowPage(const std::string& path, const std::string& body, int steps, int delayMs);
   // Serves `body` with an HTTP status other than 200.
   void StatusPage(const std::string& path, int status, const std::string& body);
+  // Serves `body` as a file to save, named `fileName` by the server; with
+  // `stopAfter` < body size the connection closes after that many bytes;
+  // `delayMs` between pieces of 64 KiB makes it slow.
+  void File(const std::string& path, const std::string& body, const std::string& fileName,
+            std::size_t stopAfter = std::string::npos, int delayMs = 0);
+  // A page behind Basic authentication for `user` and `password`; counts
+  // every request and the logins tried.
+  void Protected(const std::string& path, const std::string& realm, const std::string& user,
+                 const std::string& password, const std::string& body);
+  int requests() const { return requests_; }
+  std::vector<std::string> loginsTried() const;
   // A loopback port where nothing listens (bound, then closed).
   static int ClosedPort();
   void Start();
@@ -30,8 +47,16 @@ class LocalHttpServer {
 
  private:
   std::unique_ptr<httplib::Server> server_;
+  bool secure_ = false;
+  std::atomic<int> requests_{0};
+  mutable std::mutex mutex_;
+  std::vector<std::string> logins_;
   std::thread thread_;
   int port_ = 0;
 };
+
+// Makes a self-signed certificate for 127.0.0.1 in `dir` (cert.pem and
+// key.pem) with the openssl tool; false when that fails.
+bool MakeSelfSignedCertificate(const std::string& dir);
 
 }  // namespace kestrel::test
