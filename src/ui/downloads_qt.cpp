@@ -311,7 +311,7 @@ QtDownloads::QtDownloads(CDownloads& downloads, Shell& shell, QWidget* window, s
 QtDownloads::~QtDownloads() {
   changed_.Cancel();
   delete window_.data();
-  // The label goes with the status bar; the timer with the label.
+  delete status_.data();
 }
 
 void QtDownloads::Changed() {

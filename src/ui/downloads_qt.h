@@ -77,7 +77,9 @@ class QtDownloads {
   QWidget* parent_;
   std::string folder_;
   QPointer<QtDownloadsWindow> window_;
-  QLabel* status_ = nullptr;  // owned by the status bar once placed there
+  // Owned by the status bar once placed there; the downloads' signals and
+  // the refresh timer are tied to it, so it goes with this object.
+  QPointer<QLabel> status_;
   QTimer* timer_ = nullptr;
   Notifier<int>::Subscription changed_;
   std::map<quint32, int> taken_;  // the engine's ids of the downloads: the list's
