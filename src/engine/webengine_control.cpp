@@ -639,13 +639,21 @@ PagePermission PermissionOf(int feature) {
 
 }  // namespace
 
+namespace {
+
+// The engine's answer to a page's request for `feature`.
+void AnswerFeature(QWebEnginePage* page, const QUrl& origin, int feature, bool allow) {
+  page->setFeaturePermission(origin, static_cast<QWebEnginePage::Feature>(feature),
+                             allow ? QWebEnginePage::PermissionGrantedByUser : QWebEnginePage::PermissionDeniedByUser);
+}
+
+}  // namespace
+
 void WebEngineControl::AskPermission(const QUrl& origin, int feature) {
-  const auto f = static_cast<QWebEnginePage::Feature>(feature);
   const PermissionAnswer a =
       events_ ? events_->OnPermissionRequest(S(origin.toString()), PermissionOf(feature)) : PermissionAnswer::Block;
   if (a != PermissionAnswer::Ask) {
-    page_->setFeaturePermission(origin, f, a == PermissionAnswer::Allow ? QWebEnginePage::PermissionGrantedByUser
-                                                                        : QWebEnginePage::PermissionDeniedByUser);
+    AnswerFeature(page_, origin, feature, a == PermissionAnswer::Allow);
     return;
   }
   questions_.push_back({origin, feature});
@@ -691,17 +699,14 @@ void WebEngineControl::AnswerPermission(bool allow) {
   questions_.erase(questions_.begin());
   Trace("permission-answer", S(q.origin.toString()) + (allow ? " allow" : " block"));
   if (events_) events_->OnPermissionAnswered(S(q.origin.toString()), PermissionOf(q.feature), allow);
-  page_->setFeaturePermission(q.origin, static_cast<QWebEnginePage::Feature>(q.feature),
-                              allow ? QWebEnginePage::PermissionGrantedByUser : QWebEnginePage::PermissionDeniedByUser);
+  AnswerFeature(page_, q.origin, q.feature, allow);
   // The same question again (another frame of the host) has its answer now.
   std::vector<PendingQuestion> rest = std::move(questions_);
   questions_.clear();
   for (const PendingQuestion& r : rest) {
     if (PermissionHost(S(r.origin.toString())) == PermissionHost(S(q.origin.toString())) &&
         r.feature == q.feature)
-      page_->setFeaturePermission(r.origin, static_cast<QWebEnginePage::Feature>(r.feature),
-                                  allow ? QWebEnginePage::PermissionGrantedByUser
-                                        : QWebEnginePage::PermissionDeniedByUser);
+      AnswerFeature(page_, r.origin, r.feature, allow);
     else
       questions_.push_back(r);
   }
@@ -710,8 +715,7 @@ void WebEngineControl::AnswerPermission(bool allow) {
 
 void WebEngineControl::DropPermissions() {
   for (const PendingQuestion& q : questions_)
-    page_->setFeaturePermission(q.origin, static_cast<QWebEnginePage::Feature>(q.feature),
-                                QWebEnginePage::PermissionDeniedByUser);
+    AnswerFeature(page_, q.origin, q.feature, false);
   questions_.clear();
   if (bar_) bar_->hide();
 }
