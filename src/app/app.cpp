@@ -21,6 +21,40 @@ CKestrelApp::~CKestrelApp() = default;
 
 std::string CKestrelApp::AliasPath() { return ProgramFile("alias.txt"); }
 std::string CKestrelApp::FilterPath() { return ProgramFile("filter.dat"); }
+std::string CKestrelApp::AutoLoginPath() { return ProgramFile(kAutoLoginFile); }
+std::string CKestrelApp::FormsFolder() { return ProgramFile(kFormsFolder); }
+
+void CKestrelApp::Lists::LoadAutoLogin() {
+  app_.autoLogin.Load(AutoLoginPath());  // a missing file is an empty list
+  loadedAutoLogin_ = app_.autoLogin.entries();
+  others_.LoadAutoLogin();
+}
+
+void CKestrelApp::Lists::SaveAutoLogin() {
+  // Like the filter lists: only a changed list is written, and a failed
+  // write leaves the old file and says so.
+  if (app_.autoLogin.entries() != loadedAutoLogin_) {
+    if (app_.autoLogin.Save(AutoLoginPath())) loadedAutoLogin_ = app_.autoLogin.entries();
+    else ShowMessage(kAutoLoginSaveFailed);
+  }
+  others_.SaveAutoLogin();
+}
+
+void CKestrelApp::Lists::ClearAutoLogin() {
+  app_.autoLogin.entries().clear();
+  loadedAutoLogin_.clear();
+  others_.ClearAutoLogin();
+}
+
+void CKestrelApp::Lists::LoadActiveForms(const std::vector<std::string>& active) {
+  app_.formData.Load(FormsFolder(), active);
+  others_.LoadActiveForms(active);
+}
+
+void CKestrelApp::Lists::ReleaseForms() {
+  app_.formData.Clear();
+  others_.ReleaseForms();
+}
 
 void CKestrelApp::Lists::LoadFilterLists() {
   app_.siteFilter.LoadSiteFilter(FilterPath());

@@ -8,6 +8,8 @@
 #include "address/resolver.h"
 #include "address/search_engines.h"
 #include "address/typed_urls.h"
+#include "forms/autologin.h"
+#include "forms/form_data.h"
 #include "frame/command_registry.h"
 #include "platform/default_browser.h"
 #include "platform/dialogs.h"
@@ -91,6 +93,10 @@ class CKestrelApp {
   TypedUrlList typedUrls;
   // The black and white lists of filter.dat, read at start-up, written at exit.
   CSiteFilter siteFilter;
+  // autologin.ini and the active form data files, read at start-up; the
+  // AutoLogin list is written back at exit when it changed.
+  CAutoLoginList autoLogin;
+  CFormData formData;
   // englist.ini and searchhis.ini: the frame loads them, the exit saves the history.
   CSearchEngines searchEngines;
   QueryHistory queryHistory;
@@ -98,6 +104,8 @@ class CKestrelApp {
   std::vector<std::string> loadedQueryHistory;
   static std::string AliasPath();
   static std::string FilterPath();
+  static std::string AutoLoginPath();
+  static std::string FormsFolder();
   SettingsStore& store() { return store_; }
   const std::string& profilePath() const { return profileFile_.path(); }
   std::string homePage() const;
@@ -117,22 +125,23 @@ class CKestrelApp {
    public:
     Lists(CKestrelApp& app, SettingsLists* others) : app_(app), others_(others ? *others : none_) {}
     void LoadFilterLists() override;
-    void LoadAutoLogin() override { others_.LoadAutoLogin(); }
+    void LoadAutoLogin() override;
     void LoadAliases() override;
-    void LoadActiveForms(const std::vector<std::string>& f) override { others_.LoadActiveForms(f); }
+    void LoadActiveForms(const std::vector<std::string>& f) override;
     void SaveTypedAddresses() override;
     void SaveQuickSearchHistory() override;
     void SaveFilterLists() override;
-    void SaveAutoLogin() override { others_.SaveAutoLogin(); }
+    void SaveAutoLogin() override;
     // The dialog writes alias.txt each time it changes the list; writing it
     // again at exit would only fail loudly in a read-only program folder.
     void SaveAliases() override { others_.SaveAliases(); }
-    void ClearAutoLogin() override { others_.ClearAutoLogin(); }
-    void ReleaseForms() override { others_.ReleaseForms(); }
+    void ClearAutoLogin() override;
+    void ReleaseForms() override;
 
    private:
     CKestrelApp& app_;
     std::vector<std::string> loadedBlack_, loadedWhite_;
+    std::vector<AutoLoginEntry> loadedAutoLogin_;
     SettingsLists none_;
     SettingsLists& others_;
   };

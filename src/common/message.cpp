@@ -38,4 +38,11 @@ bool ShowMessage(const std::string& english, MessageKind kind) {
   return kind == MessageKind::Info;
 }
 
+Answer AskYesNoCancel(const std::string& english) {
+  const std::string text = TranslateMessage(english);
+  if (presenter) return presenter->PresentYesNoCancel(text);
+  ShowMessage(english, MessageKind::YesNo);
+  return Answer::Cancel;
+}
+
 }  // namespace kestrel

@@ -12,12 +12,19 @@ enum class MessageKind {
   YesNo,     // Yes and No with a question icon; true for Yes
 };
 
+enum class Answer { Yes, No, Cancel };
+
 // Whatever shows the box (the Qt dialogs, or a recorder in tests).
 class MessagePresenter {
  public:
   virtual ~MessagePresenter() = default;
   // Returns true for OK.
   virtual bool PresentMessage(const std::string& text, MessageKind kind) = 0;
+  // Yes, No and Cancel with a question icon. A presenter that only knows two
+  // answers gives Yes or Cancel, never the No that would throw data away.
+  virtual Answer PresentYesNoCancel(const std::string& text) {
+    return PresentMessage(text, MessageKind::YesNo) ? Answer::Yes : Answer::Cancel;
+  }
 };
 
 using Translator = std::function<std::string(const std::string& english)>;
@@ -33,5 +40,7 @@ std::string TranslateMessage(const std::string& english);
 
 // Translates and shows; true when the user answered OK.
 bool ShowMessage(const std::string& english, MessageKind kind = MessageKind::Info);
+// Translates and asks; Cancel when nobody can be asked.
+Answer AskYesNoCancel(const std::string& english);
 
 }  // namespace kestrel

@@ -4,8 +4,12 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QSoundEffect>
 #include <QUrl>
+
+#include "common/textfile.h"
+#include "platform/desktop_apps.h"
 
 namespace kestrel {
 
@@ -19,6 +23,17 @@ bool DesktopShell::Open(const std::string& target) {
   const QString t = QString::fromStdString(target);
   const QUrl url = t.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(t) : QUrl(t);
   return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool DesktopShell::OpenWith(const std::string& mimeType, const std::string& path) {
+  const std::string desktop = DefaultDesktopFile(mimeType, XdgFolders::FromEnvironment());
+  const std::optional<std::string> text = desktop.empty() ? std::nullopt : ReadWholeFile(desktop, 1 << 20);
+  const std::vector<std::string> command = text ? DesktopExecCommand(*text, path) : std::vector<std::string>{};
+  if (command.empty()) return Open(path);
+  // Started straight, never through a shell: no text of the path is interpreted.
+  QStringList args;
+  for (std::size_t i = 1; i < command.size(); ++i) args << QString::fromStdString(command[i]);
+  return QProcess::startDetached(QString::fromStdString(command[0]), args);
 }
 
 QtSound::QtSound() = default;

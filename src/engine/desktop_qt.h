@@ -20,6 +20,7 @@ class QtClipboard : public Clipboard {
 class DesktopShell : public Shell {
  public:
   bool Open(const std::string& target) override;
+  bool OpenWith(const std::string& mimeType, const std::string& path) override;
 };
 
 class QtSound : public Sound {

@@ -788,8 +788,16 @@ std::string WebEngineControl::DocumentTitle() const { return failed_ ? errorTitl
 int WebEngineControl::HistoryLength() const { return page_->history()->count(); }
 
 void WebEngineControl::ExecScript(const std::string& script, std::function<void(const std::string&)> done) {
+  RunIn(QWebEngineScript::MainWorld, script, std::move(done));
+}
+
+void WebEngineControl::ExecOwnScript(const std::string& script, std::function<void(const std::string&)> done) {
+  RunIn(QWebEngineScript::ApplicationWorld, script, std::move(done));
+}
+
+void WebEngineControl::RunIn(unsigned world, const std::string& script, std::function<void(const std::string&)> done) {
   QPointer<WebEngineControl> self(this);
-  page_->runJavaScript(QString::fromStdString(script), [self, done](const QVariant& v) {
+  page_->runJavaScript(QString::fromStdString(script), world, [self, done](const QVariant& v) {
     if (!self || !done) return;
     QJsonDocument doc = QJsonDocument::fromVariant(QVariantList{v});
     std::string json = doc.toJson(QJsonDocument::Compact).toStdString();

@@ -123,6 +123,7 @@ class WebEngineControl : public QObject, public BrowserControl {
   bool ToolBar() const override { return features_.toolBar; }
   bool AddressBar() const override { return features_.addressBar; }
   void ExecScript(const std::string& script, std::function<void(const std::string&)> done) override;
+  void ExecOwnScript(const std::string& script, std::function<void(const std::string&)> done) override;
   void SetAudioMuted(bool muted) override;
 
   void SetFeatures(const WindowFeatures& f) { features_ = f; }
@@ -138,6 +139,7 @@ class WebEngineControl : public QObject, public BrowserControl {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void RunIn(unsigned world, const std::string& script, std::function<void(const std::string&)> done);
   void WatchInput(QObject* widget);
   void AskWhatIsUnder(int id, QPoint pos);
   friend class KestrelPage;

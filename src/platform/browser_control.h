@@ -147,6 +147,12 @@ class BrowserControl {
 
   // Runs script in the page; the callback gets the result as JSON ("" on failure).
   virtual void ExecScript(const std::string& script, std::function<void(const std::string&)> done) = 0;
+  // Runs the program's own script beside the page's, in a script world of
+  // its own: the page shares its document but cannot change what the script
+  // finds or calls.
+  virtual void ExecOwnScript(const std::string& script, std::function<void(const std::string&)> done) {
+    ExecScript(script, std::move(done));
+  }
   // Whether the page's audio plays (a hidden popup must not make noise).
   virtual void SetAudioMuted(bool muted) = 0;
 };

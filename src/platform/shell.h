@@ -10,6 +10,10 @@ class Shell {
   virtual ~Shell() = default;
   // A local path or an address; false when nothing could be started.
   virtual bool Open(const std::string& target) = 0;
+  // `path` opened with the desktop's default program for files of
+  // `mimeType` (the text editor for "text/plain"), whatever the file's own
+  // type would pick.
+  virtual bool OpenWith(const std::string& mimeType, const std::string& path) { return (void)mimeType, Open(path); }
 };
 
 }  // namespace kestrel

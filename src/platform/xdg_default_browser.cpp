@@ -39,11 +39,11 @@ XdgDefaultBrowser::XdgDefaultBrowser(std::string executable, std::string configH
       config_(configHome.empty() ? XdgBaseDirectory("XDG_CONFIG_HOME", ".config") : std::move(configHome)),
       data_(dataHome.empty() ? XdgBaseDirectory("XDG_DATA_HOME", ".local/share") : std::move(dataHome)) {}
 
-std::string DefaultApplicationFor(const std::string& mimeapps, const std::string& type) {
+std::string DefaultApplicationFor(const std::string& mimeapps, const std::string& type, const std::string& group) {
   bool inGroup = false;
   for (const std::string& line : SplitTextLines(mimeapps, {4096, LongLines::Cut, true})) {
     if (!line.empty() && line[0] == '[') {
-      inGroup = line == kGroup;
+      inGroup = line == group;
       continue;
     }
     if (!inGroup) continue;

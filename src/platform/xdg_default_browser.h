@@ -29,7 +29,9 @@ class XdgDefaultBrowser : public DefaultBrowser {
 // [Default Applications] group; the rest of the file stays as it was.
 std::string SetDefaultApplications(const std::string& mimeapps, const std::string& desktopId,
                                    const char* const* types, int count);
-// The first application named for `type` in [Default Applications], or "".
-std::string DefaultApplicationFor(const std::string& mimeapps, const std::string& type);
+// The first application named for `type` in `group` of a mimeapps.list
+// (or a mimeinfo.cache), or "".
+std::string DefaultApplicationFor(const std::string& mimeapps, const std::string& type,
+                                  const std::string& group = "[Default Applications]");
 
 }  // namespace kestrel

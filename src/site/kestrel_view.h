@@ -127,6 +127,11 @@ class CKestrelView : public BrowserEvents {
   bool hiddenByUser() const { return hiddenByUser_; }
   void SetHiddenByUser(bool hidden) { hiddenByUser_ = hidden; }
 
+  // The caption of the AutoLogin entry whose login waits for this site's
+  // next non-blank page; "" when none waits.
+  const std::string& pendingAutoLogin() const { return pendingAutoLogin_; }
+  void SetPendingAutoLogin(std::string caption) { pendingAutoLogin_ = std::move(caption); }
+
   const SiteHistory& history() const { return history_; }
   // The download's progress in percent; -1 when none is under way.
   int progress() const { return progress_; }
@@ -185,6 +190,7 @@ class CKestrelView : public BrowserEvents {
   std::string requestedUrl_;
   bool navigationPending_ = false;
   std::string statusText_;
+  std::string pendingAutoLogin_;
 };
 
 }  // namespace kestrel

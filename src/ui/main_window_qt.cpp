@@ -12,11 +12,13 @@
 #include "downloads/downloads.h"
 #include "engine/desktop_qt.h"
 #include "engine/webengine_control.h"
+#include "forms/forms_commands.h"
 #include "language/language_menu.h"
 #include "platform/desktop_folders.h"
 #include "popups/popup_blocker.h"
 #include "ui/address_ui_qt.h"
 #include "ui/downloads_qt.h"
+#include "ui/forms_dialogs_qt.h"
 #include "ui/frame_window_qt.h"
 #include "ui/language_ui_qt.h"
 #include "ui/page_dialogs_qt.h"
@@ -86,6 +88,12 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   popupUi_ = std::make_unique<QtPopupUi>(window_.get(), openHelp);
   popups_ = std::make_unique<CPopupBlocker>(*frame_, app_.siteFilter, app_.settings, *sound_, *popupUi_);
 
+  formsDialogs_ = std::make_unique<QtFormsDialogs>(window_.get(), openHelp);
+  forms_ = std::make_unique<CFormsCommands>(CFormsCommands::Parts{
+      *frame_, frame_->menu(), app_.settings, app_.autoLogin, app_.formData, *formsDialogs_, *shell_,
+      CKestrelApp::FormsFolder(), [this] { return resolver_->ChooseTargetSite(true); }, openHelp});
+  resolver_->autoLogin = [this](const std::string& caption) { forms_->UseAutoLogin(caption); };
+
   // The menus and bars exist from here on; they were built in English.
   window_->AttachFrame(*frame_);
   languageUi_ = std::make_unique<QtLanguageUi>(*languages_, *window_);
@@ -125,6 +133,9 @@ QtMainWindow::~QtMainWindow() {
   // Everything that registered with the frame goes before it.
   languageMenu_.reset();
   languageUi_.reset();
+  resolver_->autoLogin = nullptr;
+  forms_.reset();
+  formsDialogs_.reset();
   popups_.reset();
   popupUi_.reset();
   window_->engine().onDownload = nullptr;

@@ -27,6 +27,8 @@ class QtDialogs;
 class QtDownloads;
 class QtFrameWindow;
 class QtLanguageUi;
+class QtFormsDialogs;
+class CFormsCommands;
 class QtPopupUi;
 class QtQuickSearchBar;
 class QtSound;
@@ -70,6 +72,8 @@ class QtMainWindow {
   std::unique_ptr<QtDownloads> downloadsUi_;
   std::unique_ptr<QtLanguageUi> languageUi_;
   std::unique_ptr<CLanguageMenu> languageMenu_;
+  std::unique_ptr<QtFormsDialogs> formsDialogs_;
+  std::unique_ptr<CFormsCommands> forms_;
 };
 
 }  // namespace kestrel

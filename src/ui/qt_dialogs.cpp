@@ -83,6 +83,15 @@ bool QtDialogs::PresentMessage(const std::string& text, MessageKind kind) {
   return answer == QMessageBox::Ok || answer == QMessageBox::Yes || kind == MessageKind::Info;
 }
 
+Answer QtDialogs::PresentYesNoCancel(const std::string& text) {
+  if (Auto("Message", text)) return Answer::Cancel;
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Kestrel"), Q(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+  for (QAbstractButton* b : box.buttons()) b->setText(T(b->text().toStdString().c_str()));
+  const int answer = box.exec();
+  return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
 bool QtDialogs::DefaultBrowserDialog(bool& neverAsk) {
   if (Auto("Default Browser")) return false;
   QDialog d(parent_);

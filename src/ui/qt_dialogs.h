@@ -27,6 +27,7 @@ class QtDialogs : public Dialogs {
   void setParentWindow(QWidget* w) { parent_ = w; }
 
   bool PresentMessage(const std::string& text, MessageKind kind) override;
+  Answer PresentYesNoCancel(const std::string& text) override;
   bool DefaultBrowserDialog(bool& neverAsk) override;
   bool ConfigurationWizard(bool& noScriptError, bool& autoClosePopup) override;
   void NewsletterDialog() override;

@@ -30,20 +30,12 @@ std::string RandomBytes(std::size_t n) {
   return s;
 }
 
-struct NoShell : Shell {
-  std::vector<std::string> opened;
-  bool Open(const std::string& target) override {
-    opened.push_back(target);
-    return true;
-  }
-};
-
 // A frame whose downloads go to a folder of the test's own; the save
 // question is answered by `answer` (the proposal unless changed).
 struct DownloadFrame : RealFrame {
   TempDir dir;
   CDownloads downloads{clock};
-  NoShell shell;
+  RecordingShell shell;
   QtDownloads ui{downloads, shell, window.get(), dir.path()};
   std::vector<std::string> asked;
   std::function<std::string(const std::string&)> answer = [](const std::string& p) { return p; };

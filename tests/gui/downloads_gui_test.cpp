@@ -12,6 +12,7 @@
 
 #include "downloads/downloads.h"
 #include "platform/shell.h"
+#include "support/fakes.h"
 #include "support/dialog_driver.h"
 #include "support/fake_site.h"
 #include "support/temp_dir.h"
@@ -29,21 +30,13 @@ struct Job : DownloadJob {
   void Cancel() override { *log += "cancel "; }
 };
 
-struct OpenLog : Shell {
-  std::vector<std::string> opened;
-  bool Open(const std::string& target) override {
-    opened.push_back(target);
-    return true;
-  }
-};
-
 QString Cell(QTableView* t, int row, int column) { return t->model()->index(row, column).data().toString(); }
 
 TEST(DownloadsGui, TheWindowFollowsTheListAndActsOnTheSelectedDownload) {
   TempDir dir;
   FakeClock clock;
   CDownloads list(clock);
-  OpenLog shell;
+  RecordingShell shell;
   QWidget parent;
   QtDownloads ui(list, shell, &parent, dir.path());
   std::string log;

@@ -66,8 +66,12 @@ class ScriptedControl : public BrowserControl {
   bool MenuBar() const override { return features.menuBar; }
   bool ToolBar() const override { return features.toolBar; }
   bool AddressBar() const override { return features.addressBar; }
-  void ExecScript(const std::string&, std::function<void(const std::string&)> done) override {
-    if (done) done("");
+  // Every script run in the page, and what the page answers to them.
+  std::vector<std::string> scripts;
+  std::string scriptAnswer;
+  void ExecScript(const std::string& script, std::function<void(const std::string&)> done) override {
+    scripts.push_back(script);
+    if (done) done(scriptAnswer);
   }
   void SetAudioMuted(bool m) override { muted = m; }
 

@@ -9,7 +9,9 @@
 
 #include "app/app.h"
 #include "app/tips.h"
+#include "forms/forms_commands.h"
 #include "platform/dialogs.h"
+#include "platform/shell.h"
 #include "platform/profile.h"
 
 namespace kestrel {
@@ -147,6 +149,50 @@ class MessageRecorder : public MessagePresenter {
     messages.push_back(text);
     return true;
   }
+  // Yes, No or Cancel questions take these answers in turn, then Cancel.
+  std::vector<Answer> answers;
+  Answer PresentYesNoCancel(const std::string& text) override {
+    messages.push_back(text);
+    if (answers.empty()) return Answer::Cancel;
+    const Answer a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  }
+};
+
+// Remembers what it was asked to start: "<target>" or "<type> <path>".
+struct RecordingShell : Shell {
+  std::vector<std::string> opened;
+  bool succeed = true;
+  bool Open(const std::string& target) override { return opened.push_back(target), succeed; }
+  bool OpenWith(const std::string& type, const std::string& path) override {
+    return opened.push_back(type + " " + path), succeed;
+  }
+};
+
+// The AutoLogin and form filler dialogs, answering as the test sets.
+struct FakeFormsDialogs : FormsDialogs {
+  std::vector<std::string> shown;
+  std::vector<std::string> passwords;  // typed into "Please Enter Password", in turn
+  std::optional<std::string> saveTo;
+  bool EnterPassword(const std::function<bool(const std::string&)>& tryPassword) override {
+    shown.push_back("Please Enter Password");
+    while (!passwords.empty()) {
+      const std::string p = passwords.front();
+      passwords.erase(passwords.begin());
+      if (tryPassword(p)) return true;
+    }
+    return false;  // cancelled
+  }
+  void PasswordProtect(const ChangePassword&) override { shown.push_back("Password Protect"); }
+  bool Organizer(CAutoLoginOrganizer&, const std::function<void(const std::string&)>&) override { return true; }
+  std::optional<std::vector<std::string>> SetActiveForms(const std::vector<std::string>&,
+                                                         const std::vector<std::string>&) override {
+    return std::nullopt;
+  }
+  void AvailableForms(std::vector<std::string>, const std::function<void(const std::string&)>&,
+                      const std::function<bool(const std::string&)>&) override {}
+  std::optional<std::string> SaveFormFile(const std::string&, const std::string&) override { return saveTo; }
 };
 
 }  // namespace kestrel::test

@@ -109,6 +109,24 @@ void LocalHttpServer::Protected(const std::string& path, const std::string& real
   });
 }
 
+void LocalHttpServer::FormTarget(const std::string& path) {
+  server_->Post(path, [=, this](const httplib::Request& req, httplib::Response& res) {
+    ++requests_;
+    std::vector<std::string> fields;
+    for (const auto& [name, value] : req.params) fields.push_back(name + "=" + value);  // sorted by the multimap
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      submissions_.push_back(fields);
+    }
+    res.set_content("<html><head><title>Received</title></head><body>ok</body></html>", "text/html");
+  });
+}
+
+std::vector<std::vector<std::string>> LocalHttpServer::submissions() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return submissions_;
+}
+
 std::vector<std::string> LocalHttpServer::loginsTried() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return logins_;

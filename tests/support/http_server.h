@@ -36,6 +36,10 @@ class LocalHttpServer {
   // every request and the logins tried.
   void Protected(const std::string& path, const std::string& realm, const std::string& user,
                  const std::string& password, const std::string& body);
+  // Takes form posts at `path`: each submission's fields ("name=value"),
+  // sorted by name, answered with a page titled "Received".
+  void FormTarget(const std::string& path);
+  std::vector<std::vector<std::string>> submissions() const;
   int requests() const { return requests_; }
   std::vector<std::string> loginsTried() const;
   // A loopback port where nothing listens (bound, then closed).
@@ -51,6 +55,7 @@ class LocalHttpServer {
   std::atomic<int> requests_{0};
   mutable std::mutex mutex_;
   std::vector<std::string> logins_;
+  std::vector<std::vector<std::string>> submissions_;
   std::thread thread_;
   int port_ = 0;
 };

@@ -10,6 +10,8 @@
 #include "address/search_engines.h"
 #include "address/typed_urls.h"
 #include "app/tips.h"
+#include "forms/autologin.h"
+#include "forms/form_data.h"
 #include "language/language.h"
 #include "platform/desktop_folders.h"
 #include "platform/profile_file.h"
@@ -138,6 +140,29 @@ std::vector<TextFormat> Formats() {
                  return out;
                },
                15, 0, LongLine::Skipped, NulByte::SkipsTheLine, false, false, 64 * 1024, BigFile::HeadOnly});
+  f.push_back({"autologin.ini", "autologin.ini",
+               [](const Texts& t) {
+                 return std::string(kAutoLoginHeader) + "\n" +
+                        Lines(t, [](std::size_t, const std::string& s) { return "C;u;f;" + s; });
+               },
+               [](const std::string& p) {
+                 CAutoLoginList list;
+                 list.Load(p);
+                 Texts out;
+                 for (const AutoLoginEntry& e : list.entries()) out.push_back(e.loginData);
+                 return out;
+               },
+               6, kAutoLoginMaxLine, LongLine::Cut, NulByte::IsText});
+  f.push_back({"a form data file", "a.fmd",
+               [](const Texts& t) { return Lines(t, [](std::size_t, const std::string& s) { return "n=" + s; }); },
+               [](const std::string& p) {
+                 FormFieldList list;
+                 ReadFormDataFile(p, list, true);
+                 Texts out;
+                 for (const FormField& e : list) out.push_back(e.value);
+                 return out;
+               },
+               2, kFormMaxLine, LongLine::Cut, NulByte::IsText});
   return f;
 }
 
@@ -208,6 +233,14 @@ std::vector<Saver> Savers() {
          std::string why;
          return ProfileFile(p).Save(profile, &why) ? 1 : why.empty() ? 2 : 0;
        }},
+      {"autologin.ini",
+       [=](const std::string& p) {
+         CAutoLoginList list;
+         list.entries().assign(100, {big, big, "", big, big});
+         return list.Save(p) ? 1 : 0;
+       }},
+      {".fmd",
+       [=](const std::string& p) { return WriteFormDataFile(FormFieldList(100, {{big}, big + "\n" + big}), p) ? 1 : 0; }},
       {"postform.htm",
        [=](const std::string& p) {
          MessageRecorder said;
