@@ -213,7 +213,7 @@ TEST_F(EngineTest, NewWindowsCarryWhatThePageAskedFor) {
   // until the click arrives.
   auto clickUntilWindow = [&](const std::string& id, std::size_t want) {
     for (int attempt = 0; attempt < 10 && click.events.newWindows.size() < want; ++attempt) {
-      if (!click.ClickElement(id)) return false;
+      if (!ClickElementIn(*click.control, id)) return false;
       WaitFor([&] { return click.events.newWindows.size() >= want; }, 1500);
     }
     return click.events.newWindows.size() >= want;
@@ -237,7 +237,7 @@ TEST_F(EngineTest, NewWindowsCarryWhatThePageAskedFor) {
   const std::size_t count = sites.sites.size();
   refused.Load(server.Url("/closer"));
   ASSERT_TRUE(refused.WaitLoaded());
-  EXPECT_TRUE(WaitFor([&] { return refused.Eval("w === null || w.closed") == "true"; }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return EvalIn(*refused.control, "w === null || w.closed") == "true"; }, 5000));
   EXPECT_EQ(sites.sites.size(), count);
 
   // A window a script opened may close itself.
@@ -285,7 +285,7 @@ TEST_F(EngineTest, WindowExternalAddFavoriteReachesTheProgram) {
 
   // No main frame: the call does nothing at all.
   site.context.addFavorite = nullptr;
-  site.Eval("window.external.addFavorite('http://three.example/')");
+  EvalIn(*site.control, "window.external.addFavorite('http://three.example/')");
   Pump(300);
   EXPECT_EQ(calls.size(), 2u);
 }
@@ -309,7 +309,7 @@ TEST_F(EngineTest, AKilledRendererFailsOnlyItsSiteAndCanBeReloaded) {
   EXPECT_EQ(victim.control->DocumentTitle(), "No page to display");
   EXPECT_EQ(victim.control->LocationURL(), server.Url("/a"));
   EXPECT_FALSE(victim.events.HasPrefix("BeforeNavigate2 data:"));
-  EXPECT_EQ(other.Eval("document.title"), "\"B\"");
+  EXPECT_EQ(EvalIn(*other.control, "document.title"), "\"B\"");
 
   victim.events.lines.clear();
   victim.control->Refresh();

@@ -241,7 +241,7 @@ TEST(FrameOnEngine, TheMouseSideButtonsGoBackAndForward) {
   ASSERT_NE(v, nullptr);
   v->Navigate(server.Url("/two"));
   ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Two" && !v->GetBusy() && v->CanGoBack(); }));
-  QWidget* input = static_cast<WebEngineControl&>(v->control()).view()->focusProxy();
+  QWidget* input = Engine(v).view()->focusProxy();
   ASSERT_NE(input, nullptr);
   auto press = [&](Qt::MouseButton b) {
     QMouseEvent e(QEvent::MouseButtonPress, QPointF(20, 20), input->mapToGlobal(QPointF(20, 20)), b, b, {});
@@ -291,7 +291,7 @@ TEST(FrameOnEngine, ASiteBehindTheActiveOneLaysOutAtTheSizeItWillBeShownAt) {
   ASSERT_EQ(f.frame->ActiveView(), front);
   const int area = f.window->mdiArea()->viewport()->width();
   auto innerWidth = [](CKestrelView* v) {
-    return std::stoi("0" + EvalIn(static_cast<WebEngineControl&>(v->control()), "window.innerWidth"));
+    return std::stoi("0" + EvalIn(Engine(v), "window.innerWidth"));
   };
   EXPECT_GT(innerWidth(behind), area * 3 / 4);
   EXPECT_GT(innerWidth(front), area * 3 / 4);

@@ -22,28 +22,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-WebEngineControl& Engine(CKestrelView* v) { return static_cast<WebEngineControl&>(v->control()); }
-
 std::string RandomBytes(std::size_t n) {
   std::string s(n, '\0');
   for (char& c : s) c = static_cast<char>(QRandomGenerator::global()->bounded(256));
   return s;
 }
 
-struct NoShell : Shell {
-  std::vector<std::string> opened;
-  bool Open(const std::string& target) override {
-    opened.push_back(target);
-    return true;
-  }
-};
-
 // A frame whose downloads go to a folder of the test's own; the save
 // question is answered by `answer` (the proposal unless changed).
 struct DownloadFrame : RealFrame {
   TempDir dir;
   CDownloads downloads{clock};
-  NoShell shell;
+  RecordingShell shell;
   QtDownloads ui{downloads, shell, window.get(), dir.path()};
   std::vector<std::string> asked;
   std::function<std::string(const std::string&)> answer = [](const std::string& p) { return p; };

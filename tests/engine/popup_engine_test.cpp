@@ -48,7 +48,6 @@ struct PopupFrame : RealFrame {
     EXPECT_TRUE(WaitFor([&] { return !v->control().Busy(); }));
     return v;
   }
-  static WebEngineControl& Engine(CKestrelView* v) { return static_cast<WebEngineControl&>(v->control()); }
 
   enum class Fate { Shown, Blocked, NoWindow };
   // What became of the window `act` makes the opener ask for.
@@ -119,7 +118,7 @@ TEST(PopupsOnEngine, ClicksExplainNewWindowsAndOtherInputDoesNot) {
   server.Start();
   PopupFrame f;
   CKestrelView* page = f.Load(server.Url("/clicks"), "Clicks");
-  WebEngineControl& c = PopupFrame::Engine(page);
+  WebEngineControl& c = Engine(page);
   auto click = [&](const char* id, Qt::MouseButton b = Qt::LeftButton) {
     return [&f, page, id, b] { f.ClickOn(page, id, "", b); };
   };
@@ -133,14 +132,14 @@ TEST(PopupsOnEngine, ClicksExplainNewWindowsAndOtherInputDoesNot) {
   EXPECT_EQ(f.After(click("text"), &blocked), Fate::Blocked);
   // Unseen means no tab and no sound from its page.
   EXPECT_EQ(f.frame->tabBar().FindTab(blocked), -1);
-  EXPECT_TRUE(PopupFrame::Engine(blocked).view()->page()->isAudioMuted());
+  EXPECT_TRUE(Engine(blocked).view()->page()->isAudioMuted());
   EXPECT_EQ(f.popups->soundsStarted(), 3);
 
   // What does: a button, a div, a link, a right click, a submit button, Enter.
   CKestrelView* shown = nullptr;
   EXPECT_EQ(f.After(click("btn"), &shown), Fate::Shown);
   EXPECT_NE(f.frame->tabBar().FindTab(shown), -1);
-  EXPECT_FALSE(PopupFrame::Engine(shown).view()->page()->isAudioMuted());
+  EXPECT_FALSE(Engine(shown).view()->page()->isAudioMuted());
   f.clock.Skip(1100);
   EXPECT_EQ(f.After(click("div")), Fate::Shown);
   f.clock.Skip(1100);
@@ -236,7 +235,7 @@ TEST(PopupsOnEngine, PagesThatOpenWindowsOnTheirOwnAreBlockedInEveryFrame) {
 
   // In a frame the element under the click is looked for inside it.
   CKestrelView* frames = f.Load(server.Url("/frames"), "Frames");
-  ASSERT_TRUE(WaitFor([&] { return EvalIn(PopupFrame::Engine(frames), "document.getElementById('left')"
+  ASSERT_TRUE(WaitFor([&] { return EvalIn(Engine(frames), "document.getElementById('left')"
                                                                        ".contentDocument.getElementById('btn')"
                                                                        "!==null") == "true"; }));
   f.clock.Skip(1100);
@@ -246,7 +245,7 @@ TEST(PopupsOnEngine, PagesThatOpenWindowsOnTheirOwnAreBlockedInEveryFrame) {
   EXPECT_EQ(f.After([&] { f.ClickPoint(frames, 200, 400); }), Fate::Blocked) << "a frame's bare body";
   // An iframe is not entered: any click on it counts.
   CKestrelView* iframe = f.Load(server.Url("/iframe"), "IFrame");
-  ASSERT_TRUE(WaitFor([&] { return EvalIn(PopupFrame::Engine(iframe), "document.getElementById('box')"
+  ASSERT_TRUE(WaitFor([&] { return EvalIn(Engine(iframe), "document.getElementById('box')"
                                                                        ".contentDocument.getElementById('btn')"
                                                                        "!==null") == "true"; }));
   f.Warm(iframe, "inert", "box");
@@ -292,7 +291,7 @@ TEST(PopupsOnEngine, ListsDecideAndBlockedSitesAreRestoredOrSwept) {
   f.frame->OnCommand(ID_RESTORE_LAST_POPUP);
   EXPECT_TRUE(blacklisted->frame().IsVisible());
   EXPECT_EQ(f.frame->ActiveView(), blacklisted);
-  EXPECT_FALSE(PopupFrame::Engine(blacklisted).view()->page()->isAudioMuted());
+  EXPECT_FALSE(Engine(blacklisted).view()->page()->isAudioMuted());
   EXPECT_EQ(f.filter.White().back(), server.Url("/p/blacklisted"));
 
   // The sweep: blocked sites older than 60 s go at the next 20th tick.
@@ -327,7 +326,7 @@ TEST(PopupsOnEngine, APageOpeningTwoHundredWindowsIsBlockedAndTheFrameGoesOn) {
   for (int i = 0; i < 20; ++i) f.frame->OnTimer(CMainFrame::kTimerId);
   ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 1u; }, 30000));
   Pump(500);  // the closed sites' windows go once their events have returned
-  EXPECT_EQ(EvalIn(PopupFrame::Engine(page), "1 + 1"), "2");
+  EXPECT_EQ(EvalIn(Engine(page), "1 + 1"), "2");
   f.ExpectSound();
 }
 

@@ -14,6 +14,7 @@
 #include "platform/shell.h"
 #include "support/dialog_driver.h"
 #include "support/fake_site.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 #include "ui/downloads_qt.h"
 #include "ui/page_dialogs_qt.h"
@@ -21,35 +22,19 @@
 namespace kestrel::test {
 namespace {
 
-struct Job : DownloadJob {
-  std::string* log;
-  explicit Job(std::string* l) : log(l) {}
-  void Pause() override { *log += "pause "; }
-  void Resume() override { *log += "resume "; }
-  void Cancel() override { *log += "cancel "; }
-};
-
-struct OpenLog : Shell {
-  std::vector<std::string> opened;
-  bool Open(const std::string& target) override {
-    opened.push_back(target);
-    return true;
-  }
-};
-
 QString Cell(QTableView* t, int row, int column) { return t->model()->index(row, column).data().toString(); }
 
 TEST(DownloadsGui, TheWindowFollowsTheListAndActsOnTheSelectedDownload) {
   TempDir dir;
   FakeClock clock;
   CDownloads list(clock);
-  OpenLog shell;
+  RecordingShell shell;
   QWidget parent;
   QtDownloads ui(list, shell, &parent, dir.path());
-  std::string log;
+  std::vector<std::string> log;
   auto start = [&](const std::string& name) {
     dir.write(name + ".part", "");
-    return list.Start(std::make_unique<Job>(&log), "http://h/" + name, dir.file(name), dir.file(name + ".part"));
+    return list.Start(std::make_unique<FakeJob>(&log), "http://h/" + name, dir.file(name), dir.file(name + ".part"));
   };
   const std::int64_t mb = 1024 * 1024;
   const int iso = start("debian-12.iso"), pdf = start("manual.pdf");
@@ -80,11 +65,11 @@ TEST(DownloadsGui, TheWindowFollowsTheListAndActsOnTheSelectedDownload) {
   EXPECT_FALSE(pause->isEnabled());  // nothing selected
   t->selectRow(0);
   pause->click();
-  EXPECT_EQ(log, "pause ");
+  EXPECT_EQ(log, (std::vector<std::string>{"pause"}));
   EXPECT_EQ(pause->text().remove('&'), "Resume");
   EXPECT_FALSE(open->isEnabled());
   pause->click();
-  EXPECT_EQ(log, "pause resume ");
+  EXPECT_EQ(log, (std::vector<std::string>{"pause", "resume"}));
   t->selectRow(1);
   list.Completed(pdf);
   w->Refresh();
@@ -94,7 +79,7 @@ TEST(DownloadsGui, TheWindowFollowsTheListAndActsOnTheSelectedDownload) {
   EXPECT_EQ(shell.opened, (std::vector<std::string>{dir.file("manual.pdf"), dir.path()}));
   t->selectRow(0);
   Button(w, "Cancel")->click();
-  EXPECT_EQ(log, "pause resume cancel ");
+  EXPECT_EQ(log, (std::vector<std::string>{"pause", "resume", "cancel"}));
   EXPECT_EQ(Cell(t, 0, 5), "Cancelled");
 
   // A hundred at once, each changing: the list is shown in one go, not row by row.

@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "support/dialog_driver.h"
+#include "support/fake_site.h"
 #include "support/fakes.h"
 #include "ui/hidden_sites_qt.h"
 #include "ui/qt_dialogs.h"
@@ -16,19 +17,14 @@
 namespace kestrel::test {
 namespace {
 
-// The window only hands the rows' sites back: any distinct addresses do.
-CKestrelView* FakeSite(int i) { return reinterpret_cast<CKestrelView*>(static_cast<std::uintptr_t>(0x1000 * i)); }
-
 TEST(HiddenSitesGui, ShowAndWhiteListTakeTheSelectedRowAndTheNextMovesUp) {
   MessageRecorder messages;
   HiddenSitesActions a;
   for (int i = 1; i <= 4; ++i)
-    a.rows.push_back({FakeSite(i), "Site " + std::to_string(i), i % 2 == 1, "http://s" + std::to_string(i) + "/"});
+    a.rows.push_back({FakeView(i), "Site " + std::to_string(i), i % 2 == 1, "http://s" + std::to_string(i) + "/"});
   std::vector<std::string> log;
-  a.show = [&](CKestrelView* v) { log.push_back("show " + std::to_string(reinterpret_cast<std::uintptr_t>(v) / 0x1000)); };
-  a.addToWhiteList = [&](CKestrelView* v) {
-    log.push_back("white " + std::to_string(reinterpret_cast<std::uintptr_t>(v) / 0x1000));
-  };
+  a.show = [&](CKestrelView* v) { log.push_back("show " + std::to_string(FakeViewIndex(v))); };
+  a.addToWhiteList = [&](CKestrelView* v) { log.push_back("white " + std::to_string(FakeViewIndex(v))); };
   std::string help;
   a.openHelp = [&](const std::string& page) { help = page; };
 

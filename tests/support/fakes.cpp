@@ -33,7 +33,4 @@ int FakeHost::indexOf(const std::string& call) const {
   return it == calls.end() ? -1 : static_cast<int>(it - calls.begin());
 }
 
-MessageRecorder::MessageRecorder() { SetMessagePresenter(this); }
-MessageRecorder::~MessageRecorder() { SetMessagePresenter(nullptr); }
-
 }  // namespace kestrel::test

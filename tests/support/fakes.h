@@ -9,8 +9,10 @@
 
 #include "app/app.h"
 #include "app/tips.h"
+#include "downloads/downloads.h"
 #include "platform/dialogs.h"
 #include "platform/profile.h"
+#include "platform/shell.h"
 
 namespace kestrel {
 // Readable failure messages for profile values.
@@ -137,16 +139,34 @@ class FailingProfile : public RegistryProfile {
   }
 };
 
-// Installs itself as the message presenter for one scope.
+// Installs itself as the message presenter for one scope; questions get `answer`.
 class MessageRecorder : public MessagePresenter {
  public:
-  MessageRecorder();
-  ~MessageRecorder() override;
+  explicit MessageRecorder(bool answer = true) : answer_(answer) { SetMessagePresenter(this); }
+  ~MessageRecorder() override { SetMessagePresenter(nullptr); }
   std::vector<std::string> messages;
-  bool PresentMessage(const std::string& text, MessageKind) override {
+  bool PresentMessage(const std::string& text, MessageKind kind) override {
     messages.push_back(text);
-    return true;
+    return kind == MessageKind::Info || answer_;
   }
+
+ private:
+  bool answer_;
+};
+
+// Remembers what it was asked to open.
+struct RecordingShell : Shell {
+  std::vector<std::string> opened;
+  bool Open(const std::string& target) override { return opened.push_back(target), true; }
+};
+
+// A download as the engine runs it, noting what it is told.
+struct FakeJob : DownloadJob {
+  std::vector<std::string>* calls;
+  explicit FakeJob(std::vector<std::string>* c) : calls(c) {}
+  void Pause() override { calls->push_back("pause"); }
+  void Resume() override { calls->push_back("resume"); }
+  void Cancel() override { calls->push_back("cancel"); }
 };
 
 }  // namespace kestrel::test

@@ -1,24 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "common/trace.h"
-#include "frame/main_frame.h"
-#include "support/fake_frame_window.h"
-#include "support/fake_site.h"
 #include "support/fakes.h"
+#include "support/site_world.h"
 
 namespace kestrel {
 namespace {
 
-using test::FakeFrameWindow;
-
-struct FrameHarness {
-  FakeFrameWindow window;
-  RegistryProfile profile;
-  Settings settings;
-  test::FakeClock clock;
-  test::FakeKeys keys;
-  CMainFrame frame{window, profile, settings, clock, keys};
-};
+using FrameHarness = test::SiteWorld;
 
 TEST(CommandRegistry, RangesOverlapsRemovalStatesAndFailures) {
   CommandRegistry r;
@@ -190,19 +179,11 @@ TEST(FrameState, WorkOfflineFullScreenTrayAndStatusBar) {
   EXPECT_EQ(h.frame.Caption(), "Kestrel");
 }
 
-}  // namespace
-}  // namespace kestrel
-
-namespace kestrel {
-namespace {
-
 TEST(FrameSites, AFloodOfWindowsStopsAtTheSiteLimit) {
-  test::SiteParts parts;  // outlives the frame, which lets go of its controls
   FrameHarness h;
-  h.window.makeSite = [&] { return parts.Make(); };
   CKestrelView* first = h.frame.CreateSite();
   ASSERT_NE(first, nullptr);
-  auto& opener = *parts.controls[0];
+  auto& opener = *h.parts.controls[0];
   opener.LoadPage("http://flood.example/", "Flood");
   // The page asks for far more windows than the frame will hold.
   int opened = 0, refused = 0;
