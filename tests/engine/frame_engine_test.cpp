@@ -4,29 +4,17 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QMouseEvent>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
-#include <QTabBar>
-#include <algorithm>
-#include <numeric>
 
 #include "address/address_bar.h"
-#include "engine/engine_harness.h"
 #include "engine/real_frame.h"
-#include "engine/key_state_qt.h"
-#include "frame/main_frame.h"
-#include "platform/profile.h"
 #include "platform/profile_file.h"
-#include "settings/settings.h"
-#include "site/kestrel_view.h"
-#include "support/fake_site.h"
+#include "support/dialog_driver.h"
 #include "support/http_server.h"
 #include "support/temp_dir.h"
-#include "ui/frame_window_qt.h"
-#include "ui/site_tab_bar_qt.h"
 
 namespace kestrel::test {
 namespace {
@@ -62,25 +50,6 @@ TEST(FrameOnEngine, SitesClosedInEveryOrderWhileLoadingLeaveASoundFrame) {
   EXPECT_EQ(orders, 6);
 }
 
-TEST(FrameOnEngine, AWindowFloodGetsATabPerSiteAndCloseAllClearsIt) {
-  LocalHttpServer server;
-  server.Page("/a", "<html><head><title>A</title></head><body>a</body></html>");
-  server.Page("/flood", "<html><head><title>Flood</title></head><body><script>"
-                        "for (var i = 0; i < 120; i++) window.open('/a?' + i);</script></body></html>");
-  server.Start();
-  RealFrame f;
-  CKestrelView* first = f.Open(server.Url("/flood"));
-  ASSERT_NE(first, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 121; }, 30000));
-  ASSERT_TRUE(WaitFor([&] { return f.window->tabBar()->count() == 121; }, 60000));
-  f.ExpectSound();
-  f.frame->CloseAll();
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 1; }, 30000));
-  Pump(100);
-  f.ExpectSound();
-  EXPECT_EQ(f.window->tabBar()->count(), 1);
-}
-
 TEST(FrameOnEngine, FullScreenAndOfflineOnTheRealWindow) {
   LocalHttpServer server;
   server.Page("/a", "<html><head><title>Page A</title></head><body><h1>Page A</h1></body></html>");
@@ -90,11 +59,7 @@ TEST(FrameOnEngine, FullScreenAndOfflineOnTheRealWindow) {
   f.Open(server.Url("/a"));
   CKestrelView* b = f.Open(server.Url("/b"));
   ASSERT_TRUE(WaitFor([&] { return b->GetDocumentTitle() == "Page B"; }));
-  auto shot = [&](const char* name) {
-    if (const char* dir = std::getenv("KESTREL_SHOT_DIR"))
-      f.window->grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
-  };
-  shot("frame_two_sites");
+  SaveShot(f.window.get(), "frame_two_sites");
 
   const QRect normal = f.window->geometry();
   f.frame->OnCommand(ID_FULL_SCREEN);
@@ -103,7 +68,7 @@ TEST(FrameOnEngine, FullScreenAndOfflineOnTheRealWindow) {
   EXPECT_FALSE(f.window->tabBar()->isVisible());
   EXPECT_FALSE(f.window->menuBar()->isVisible());
   EXPECT_EQ(f.window->geometry().size(), f.window->screen()->geometry().size());
-  shot("frame_full_screen");
+  SaveShot(f.window.get(), "frame_full_screen");
   f.frame->OnCommand(ID_FULL_SCREEN);
   ASSERT_TRUE(WaitFor([&] { return !f.window->isFullScreen(); }, 5000));
   Pump(200);
@@ -230,81 +195,58 @@ TEST(FrameOnEngine, TheAddressBarOpensWhatIsTypedWhereTheKeysSayAndRemembersIt) 
   EXPECT_EQ(again.Items(), (QStringList{b, a, c}));
 }
 
-TEST(FrameOnEngine, TheMouseSideButtonsGoBackAndForward) {
+TEST(FrameOnEngine, SitesComeIntoViewCaptionedAtFullSizeAndTheSideButtonsStepThroughThem) {
   LocalHttpServer server;
   server.Page("/one", "<html><head><title>One</title></head><body>1</body></html>");
   server.Page("/two", "<html><head><title>Two</title></head><body>2</body></html>");
   server.Start();
   RealFrame f;
   f.settings.SideBtnSupport = false;
-  CKestrelView* v = f.OpenLoaded(server.Url("/one"), "One");
-  ASSERT_NE(v, nullptr);
-  v->Navigate(server.Url("/two"));
-  ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Two" && !v->GetBusy() && v->CanGoBack(); }));
-  QWidget* input = Engine(v).view()->focusProxy();
+  // A blank site comes into view with its tab.
+  CKestrelView* front = f.Open("about:blank");
+  ASSERT_TRUE(WaitFor([&] { return front->frame().IsVisible() && !front->GetBusy(); }));
+  EXPECT_EQ(f.frame->sites().tabs(), (std::vector<CKestrelView*>{front}));
+  EXPECT_EQ(f.frame->ActiveView(), front);
+  EXPECT_TRUE(front->IsSiteBlank());
+  f.ExpectSound();
+
+  // The caption is the page's title and Kestrel alone; the first site fills the frame.
+  front->Navigate(server.Url("/one"));
+  ASSERT_TRUE(WaitFor([&] { return front->GetDocumentTitle() == "One" && !front->GetBusy(); }));
+  ASSERT_TRUE(front->frame().window().IsMaximized());
+  Pump(200);
+  EXPECT_EQ(f.window->windowTitle().toStdString(), "One - Kestrel");
+  // A second site over it, then back: the caption follows, and the site that went
+  // behind lays out at the size it will be shown at.
+  CKestrelView* behind = f.OpenLoaded(server.Url("/two"), "Two");
+  ASSERT_NE(behind, nullptr);
+  Pump(200);
+  EXPECT_EQ(f.window->windowTitle().toStdString(), "Two - Kestrel");
+  f.frame->OnCommand(ID_PREV_WINDOW);
+  Pump(300);
+  ASSERT_EQ(f.frame->ActiveView(), front);
+  EXPECT_EQ(f.window->windowTitle().toStdString(), "One - Kestrel");
+  const int area = f.window->mdiArea()->viewport()->width();
+  for (CKestrelView* v : {behind, front})
+    EXPECT_GT(std::stoi("0" + EvalIn(Engine(v), "window.innerWidth")), area * 3 / 4);
+
+  // The mouse side buttons: switched off, they leave the page where it is.
+  front->Navigate(server.Url("/two"));
+  ASSERT_TRUE(WaitFor([&] { return front->GetDocumentTitle() == "Two" && front->CanGoBack() && !front->GetBusy(); }));
+  QWidget* input = Engine(front).view()->focusProxy();
   ASSERT_NE(input, nullptr);
   auto press = [&](Qt::MouseButton b) {
     QMouseEvent e(QEvent::MouseButtonPress, QPointF(20, 20), input->mapToGlobal(QPointF(20, 20)), b, b, {});
     QApplication::sendEvent(input, &e);
   };
-  // Switched off, the buttons leave the page where it is.
   press(Qt::BackButton);
   Pump(700);
-  EXPECT_EQ(v->GetDocumentTitle(), "Two");
+  EXPECT_EQ(front->GetDocumentTitle(), "Two");
   f.settings.SideBtnSupport = true;
   press(Qt::BackButton);
-  EXPECT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "One"; }));
+  EXPECT_TRUE(WaitFor([&] { return front->GetDocumentTitle() == "One"; }));
   press(Qt::ForwardButton);
-  EXPECT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Two"; }));
-}
-
-TEST(FrameOnEngine, TheCaptionIsThePagesTitleAndKestrelAlone) {
-  LocalHttpServer server;
-  server.Page("/t", "<html><head><title>Caption Page</title></head><body>t</body></html>");
-  server.Start();
-  RealFrame f;
-  CKestrelView* v = f.OpenLoaded(server.Url("/t"), "Caption Page");
-  ASSERT_NE(v, nullptr);
-  ASSERT_TRUE(v->frame().window().IsMaximized());  // the first site fills the frame
-  Pump(200);
-  EXPECT_EQ(f.window->windowTitle().toStdString(), "Caption Page - Kestrel");
-  // A second site over it, maximised too, and back.
-  CKestrelView* w = f.OpenLoaded(server.Url("/t?2"), "Caption Page");
-  ASSERT_NE(w, nullptr);
-  f.frame->OnCommand(ID_NEXT_WINDOW);
-  Pump(200);
-  EXPECT_EQ(f.window->windowTitle().toStdString(), "Caption Page - Kestrel");
-}
-
-TEST(FrameOnEngine, ASiteBehindTheActiveOneLaysOutAtTheSizeItWillBeShownAt) {
-  LocalHttpServer server;
-  server.Page("/p", "<html><head><title>P</title></head><body>p</body></html>");
-  server.Start();
-  RealFrame f;
-  CKestrelView* front = f.OpenLoaded(server.Url("/p?front"), "P");
-  ASSERT_NE(front, nullptr);
-  // Opened behind (Ctrl held), and the one that goes behind when another comes up.
-  CKestrelView* behind = f.OpenLoaded(server.Url("/p?behind"), "P");
-  ASSERT_NE(behind, nullptr);
-  f.frame->OnCommand(ID_PREV_WINDOW);
-  Pump(300);
-  ASSERT_EQ(f.frame->ActiveView(), front);
-  const int area = f.window->mdiArea()->viewport()->width();
-  auto innerWidth = [](CKestrelView* v) {
-    return std::stoi("0" + EvalIn(Engine(v), "window.innerWidth"));
-  };
-  EXPECT_GT(innerWidth(behind), area * 3 / 4);
-  EXPECT_GT(innerWidth(front), area * 3 / 4);
-}
-
-TEST(FrameOnEngine, ABlankSiteComesIntoViewWithItsTab) {
-  RealFrame f;
-  CKestrelView* v = f.Open("about:blank");
-  ASSERT_TRUE(WaitFor([&] { return v->frame().IsVisible() && !v->GetBusy(); }));
-  EXPECT_EQ(f.frame->sites().tabs(), (std::vector<CKestrelView*>{v}));
-  EXPECT_EQ(f.frame->ActiveView(), v);
-  EXPECT_TRUE(v->IsSiteBlank());
-  f.ExpectSound();
+  EXPECT_TRUE(WaitFor([&] { return front->GetDocumentTitle() == "Two"; }));
 }
 
 }  // namespace

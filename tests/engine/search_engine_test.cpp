@@ -9,15 +9,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QWebEnginePage>
-#include <QWebEngineSettings>
-
-#include <cstdlib>
 #include <mutex>
 
 #include "address/search_engines.h"
 #include "common/strings.h"
 #include "engine/engine_harness.h"
+#include "support/dialog_driver.h"
 #include "support/fakes.h"
 #include "support/http_server.h"
 #include "support/temp_dir.h"
@@ -30,13 +27,13 @@ namespace {
 
 using Fields = std::vector<std::pair<std::string, std::string>>;
 
-// application/x-www-form-urlencoded, in the order sent.
 // A "name=value" field as the page splits it: at its first "=".
 std::pair<std::string, std::string> SplitField(const std::string& f) {
   std::size_t eq = f.find('=');
   return {f.substr(0, eq), f.substr(eq + 1)};
 }
 
+// application/x-www-form-urlencoded, in the order sent.
 Fields DecodeForm(const std::string& body) {
   auto decode = [](const std::string& s) {
     std::string out;
@@ -107,7 +104,7 @@ class SearchEngineTest : public ::testing::Test {
   TempDir dir;
 };
 
-TEST_F(SearchEngineTest, PostFormArrivesWithEveryFieldIntact) {
+TEST_F(SearchEngineTest, PostFormsArriveWithEveryFieldIntactAndGetQueriesAsTyped) {
   EngineSites sites;
   EngineSite& site = sites.Add();
   SearchRunner runner = Runner(site);
@@ -122,18 +119,23 @@ TEST_F(SearchEngineTest, PostFormArrivesWithEveryFieldIntact) {
       "caf\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87 \xf0\x9f\x90\xa6 c++ 50% #1 a=b",
   };
   std::size_t expectedRequests = 0;
-  for (const std::string& q : queries) {
-    runner.RunSearch(server.Url("/search") + "?q=$key&&lang=en&n$key=1", q, false);
-    ++expectedRequests;
-    ASSERT_TRUE(WaitAnswered(site, expectedRequests)) << q;
-    std::lock_guard lock(received.m);
-    EXPECT_EQ(received.paths.back(), "/search");
-    EXPECT_EQ(received.contentTypes.back(), "application/x-www-form-urlencoded");
-    EXPECT_EQ(DecodeForm(received.bodies.back()), (Fields{{"q", q}, {"lang", "en"}, SplitField("n" + q + "=1")})) << q;
-    EXPECT_EQ(site.control->LocationURL(), server.Url("/search"));
-    // Leave the answer so the next search's title change is its own.
+  // Leave each answer so the next search's title change is its own.
+  auto leave = [&] {
     site.Load("about:blank");
     WaitFor([&] { return site.control->DocumentTitle() != "Answer"; });
+  };
+  for (const std::string& q : queries) {
+    runner.RunSearch(server.Url("/search") + "?q=$key&&lang=en&n$key=1", q, false);
+    ASSERT_TRUE(WaitAnswered(site, ++expectedRequests)) << q;
+    {
+      std::lock_guard lock(received.m);
+      EXPECT_EQ(received.paths.back(), "/search");
+      EXPECT_EQ(received.contentTypes.back(), "application/x-www-form-urlencoded");
+      EXPECT_EQ(DecodeForm(received.bodies.back()), (Fields{{"q", q}, {"lang", "en"}, SplitField("n" + q + "=1")}))
+          << q;
+    }
+    EXPECT_EQ(site.control->LocationURL(), server.Url("/search"));
+    leave();
   }
 
   // "&" in the action's path, and an empty form.
@@ -146,23 +148,16 @@ TEST_F(SearchEngineTest, PostFormArrivesWithEveryFieldIntact) {
   }
   EXPECT_TRUE(dialogs.shown.empty());
   EXPECT_EQ(received.count(), expectedRequests);  // nothing was posted twice
-}
 
-TEST_F(SearchEngineTest, GetQueryArrivesAsTyped) {
-  EngineSites sites;
-  EngineSite& site = sites.Add();
-  SearchRunner runner = Runner(site);
-  const std::string tmpl = server.Url("/get") + "?q=$key&n=1";
+  // A GET query arrives as the characters typed.
   for (const std::string& q : {std::string("c++ & 50%"), std::string("#1 a=b?c/d"),
                                std::string("caf\xc3\xa9 \"<x>\"")}) {
-    const std::size_t before = received.count();
-    runner.RunSearch(tmpl, q, true);
-    ASSERT_TRUE(WaitAnswered(site, before + 1)) << q;
+    leave();
+    runner.RunSearch(server.Url("/get") + "?q=$key&n=1", q, true);
+    ASSERT_TRUE(WaitAnswered(site, ++expectedRequests)) << q;
     std::lock_guard lock(received.m);
     EXPECT_EQ(received.queries.back(), q);
     EXPECT_EQ(received.paths.back(), "/get");
-    site.Load("about:blank");
-    WaitFor([&] { return site.control->DocumentTitle() != "Answer"; });
   }
 }
 
@@ -232,11 +227,7 @@ TEST(SearchBar, EnterAndGoSearchLeavingTheFieldDoesNot) {
   EXPECT_EQ(bar->queryBox()->count(), 0);
   EXPECT_EQ(bar->QueryText(), "other");
 
-  if (const char* shots = std::getenv("KESTREL_SCREENSHOT_DIR")) {
-    history.RememberQuery("kestrel browser");
-    bar->SetQueryText("debian packages");
-    bar->grab().save(QString::fromStdString(std::string(shots) + "/quick_search_bar.png"));
-  }
+  SaveShot(bar, "quick_search_bar");
   // The bar lets go of the lists when it goes.
   delete bar;
   history.RememberQuery("after");

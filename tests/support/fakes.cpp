@@ -18,6 +18,8 @@ void PrintTo(const RegValue& v, std::ostream* os) {
   }
 }
 
+void PrintTo(const AliasEntry& e, std::ostream* os) { *os << "{\"" << e.alias << "\", \"" << e.fullText << "\"}"; }
+
 }  // namespace kestrel
 
 namespace kestrel::test {

@@ -15,8 +15,9 @@
 #include "platform/shell.h"
 
 namespace kestrel {
-// Readable failure messages for profile values.
+// Readable failure messages for profile values and aliases.
 void PrintTo(const RegValue& v, std::ostream* os);
+void PrintTo(const AliasEntry& e, std::ostream* os);
 }  // namespace kestrel
 
 namespace kestrel::test {
