@@ -19,7 +19,9 @@ namespace kestrel::test {
 
 // Sites as keys only, for code that hands them around without looking inside.
 inline std::array<char, 512> fakeViews{};
-inline CKestrelView* FakeView(int i) { return reinterpret_cast<CKestrelView*>(&fakeViews[static_cast<std::size_t>(i)]); }
+inline CKestrelView* FakeView(int i) {
+  return reinterpret_cast<CKestrelView*>(&fakeViews[static_cast<std::size_t>(i)]);
+}
 inline int FakeViewIndex(const CKestrelView* v) {
   return static_cast<int>(reinterpret_cast<const char*>(v) - fakeViews.data());
 }

@@ -298,8 +298,7 @@ TEST(FrameTimer, BlinkLastsEightTicksAndStatesUpdateEverySecond) {
   EXPECT_EQ(h.frame.blinkCount(), 8);
   EXPECT_EQ(h.window.commandUpdates, 6);
   h.window.minimized = true;
-  h.frame.OnTimer(CMainFrame::kTimerId);
-  h.frame.OnTimer(CMainFrame::kTimerId);
+  for (int i = 0; i < 2; ++i) h.frame.OnTimer(CMainFrame::kTimerId);
   EXPECT_EQ(h.window.commandUpdates, 6);  // not while minimised
   h.frame.OnTimer(7);                     // another timer id is not ours
   EXPECT_EQ(h.frame.tickCount(), 14u);
@@ -360,12 +359,8 @@ TEST(FrameState, WorkOfflineFullScreenTrayAndStatusBar) {
 
   // The progress bar is shown and hidden on a change only.
   h.window.calls.clear();
-  h.frame.ShowProgress(true);
-  h.frame.ShowProgress(true);
-  h.frame.ShowProgress(false);
-  h.frame.SetBusy(true);
-  h.frame.SetBusy(true);
-  h.frame.SetBusy(false);
+  for (bool on : {true, true, false}) h.frame.ShowProgress(on);
+  for (bool on : {true, true, false}) h.frame.SetBusy(on);
   EXPECT_EQ(h.window.calls, (std::vector<std::string>{"ProgressShown", "ProgressHidden", "Busy", "Idle"}));
   EXPECT_EQ(h.frame.statusBar().progressPaneWidth(), CStatusBarWithProgress::kPaneWidthHidden);
   h.frame.SetProgressPos(250);
@@ -385,18 +380,14 @@ TEST(FrameSites, AFloodOfWindowsStopsAtTheSiteLimit) {
   auto& opener = *h.parts.controls[0];
   opener.LoadPage("http://flood.example/", "Flood");
   // The page asks for far more windows than the frame will hold.
-  int opened = 0, refused = 0;
+  int opened = 0;
   for (int i = 0; i < 600; ++i) {
     NewWindowRequest r;
     r.url = "http://flood.example/" + std::to_string(i);
-    if (opener.OpenWindow(r, "W"))
-      ++opened;
-    else
-      ++refused;
+    opened += opener.OpenWindow(r, "W") != nullptr;
   }
   EXPECT_EQ(h.frame.sites().sites().size(), CMainFrame::kMaxSites);
   EXPECT_EQ(opened, static_cast<int>(CMainFrame::kMaxSites) - 1);
-  EXPECT_EQ(refused, 600 - opened);
   // Closing one makes room again; the opener is untouched throughout.
   h.frame.sites().newest()->Close();
   h.window.RunPosted();
