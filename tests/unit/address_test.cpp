@@ -5,17 +5,11 @@
 #include <cstring>
 #include <filesystem>
 #include <regex>
-#include <string>
-#include <vector>
 
 #include "address/address_bar.h"
-#include "address/alias.h"
 #include "address/alias_dialog.h"
-#include "address/resolver.h"
 #include "address/search_engines.h"
 #include "address/typed_urls.h"
-#include "common/message.h"
-#include "frame/main_frame.h"
 #include "platform/address_fixup.h"
 #include "platform/profile_file.h"
 #include "support/fakes.h"

@@ -5,14 +5,12 @@
 #include <tuple>
 
 #include "app/app.h"
-#include "app/tips.h"
 #include "common/cipher.h"
 #include "common/progdir.h"
 #include "common/textfile.h"
 #include "frame/command_ids.h"
 #include "platform/handoff.h"
 #include "platform/xdg_default_browser.h"
-#include "settings/store.h"
 #include "support/fakes.h"
 #include "support/settings_samples.h"
 #include "support/temp_dir.h"

@@ -5,15 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <future>
 #include <memory>
 #include <stdexcept>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "common/cipher.h"
 #include "common/md5.h"

@@ -7,12 +7,8 @@
 
 #include "common/message.h"
 #include "common/trace.h"
-#include "frame/main_frame.h"
 #include "frame/main_menu.h"
 #include "frame/toolbars.h"
-#include "platform/profile.h"
-#include "support/fake_frame_window.h"
-#include "support/fake_site.h"
 #include "support/fakes.h"
 #include "support/site_world.h"
 

@@ -11,15 +11,11 @@
 
 #include <cstring>
 #include <filesystem>
-#include <string>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 #include "platform/desktop_folders.h"
 #include "platform/handoff.h"
 #include "platform/instance.h"
-#include "platform/profile.h"
 #include "platform/profile_file.h"
 #include "support/temp_dir.h"
 

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <random>
-#include <string>
-#include <vector>
 
-#include "common/message.h"
 #include "platform/page_permission.h"
 #include "platform/window_features.h"
 #include "popups/filter_dialog.h"
