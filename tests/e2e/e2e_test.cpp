@@ -122,52 +122,18 @@ TEST_F(KestrelRun, FirstStartShowsItsDialogsOpensTheGivenPagesSideBySideAndSaves
   EXPECT_EQ(ReadProfile().GetDword(kSettingsKey, "RunCount").value_or(99), 2u);
 }
 
-TEST_F(KestrelRun, EverySettingSurvivesARestart) {
-  Settings s = test::ChangedSettings();
-  WriteProfile(s);
-  const RegistryProfile before = ReadProfile();
-
-  auto k = StartReady();
-  k->Signal(SIGTERM);
-  ASSERT_EQ(k->Wait(60s), 0) << k->Output();
-  RegistryProfile after = ReadProfile();
-  for (const std::string& name : before.ValueNames(kSettingsKey)) {
-    const RegValue* was = before.Find(kSettingsKey, name);
-    const RegValue* now = after.Find(kSettingsKey, name);
-    ASSERT_NE(now, nullptr) << name;
-    if (name == "RunCount")
-      EXPECT_EQ(now->dword, was->dword + 1);
-    else if (name == "ExpBar")
-      EXPECT_EQ(now->dword, 0u);  // taken from the frame, which has no explorer pane open
-    else
-      EXPECT_EQ(*now, *was) << name;
-  }
-  EXPECT_EQ(after.GetString(kIEMainKey, "Disable Script Debugger").value_or(""), "no");
-}
-
-TEST_F(KestrelRun, AKilledInstanceSavesNothingAndIsTakenOverCleanly) {
+TEST_F(KestrelRun, AKilledInstanceSavesNothingAndTheNextTakesEveryHandOff) {
   WriteProfile(Quiet());
+  LocalHttpServer http;
+  http.Page("/two", "<html><head><title>Second Page</title></head></html>");
+  http.Start();
   const std::string before = test::TempDir::ReadFile(profilePath);
   auto dead = StartReady();
   dead->Signal(SIGKILL);
   ASSERT_EQ(dead->Wait(30s), 128 + SIGKILL);
   EXPECT_EQ(test::TempDir::ReadFile(profilePath), before);
 
-  auto next = StartReady();  // its socket and lock were left behind
-  auto handoff = Start({"about:blank"});
-  EXPECT_EQ(handoff->Wait(60s), 0) << handoff->Output();
-  EXPECT_TRUE(next->HasLine("kestrel-trace: handoff about:blank"));
-  next->Signal(SIGTERM);
-  EXPECT_EQ(next->Wait(60s), 0);
-}
-
-TEST_F(KestrelRun, SecondStartHandsItsTextToTheFirstAndEnds) {
-  WriteProfile(Quiet());
-  LocalHttpServer http;
-  http.Page("/two", "<html><head><title>Second Page</title></head></html>");
-  http.Start();
-  auto first = StartReady();
-
+  auto first = StartReady();  // its socket and lock were left behind
   auto second = Start({http.Url("/two")});
   EXPECT_EQ(second->Wait(60s), 0) << second->Output();
   // The second start waited for the first to handle it, so it is there already.
@@ -189,8 +155,9 @@ TEST_F(KestrelRun, SecondStartHandsItsTextToTheFirstAndEnds) {
   EXPECT_EQ(first->Wait(60s), 0) << first->Output();
 }
 
-TEST_F(KestrelRun, BadProfilesAreReportedAndNeverLost) {
-  // Not a registry file: kept aside, the run starts from defaults.
+TEST_F(KestrelRun, ADamagedProfileIsReportedAndKeptAside) {
+  // Not a registry file: kept aside, the run starts from defaults. (A profile that cannot be
+  // written at shutdown: app_startup_test.)
   const std::string garbage("\x89PNG\r\n\x1a\n\0\0\0binary", 18);
   {
     std::ofstream(profilePath, std::ios::binary) << garbage;
@@ -201,30 +168,28 @@ TEST_F(KestrelRun, BadProfilesAreReportedAndNeverLost) {
   ASSERT_EQ(k->Wait(60s), 0);
   EXPECT_EQ(test::TempDir::ReadFile(profilePath + ".bad"), garbage);
   EXPECT_EQ(ReadProfile().GetDword(kSettingsKey, "RunCount").value_or(99), 1u);
-
-  // A profile that cannot be written at shutdown is reported; the old one stays.
-  WriteProfile(Quiet());
-  const std::string before = test::TempDir::ReadFile(profilePath);
-  auto t = StartReady();
-  std::filesystem::rename(dir.file("home"), dir.file("home.keep"));
-  {
-    std::ofstream(dir.file("home")) << "a file where the folder was";
-  }
-  t->Signal(SIGTERM);
-  EXPECT_EQ(t->Wait(60s), 0);
-  EXPECT_TRUE(t->HasLine("kestrel-dialog: Message: Can't save the settings to")) << t->Output();
-  std::filesystem::remove(dir.file("home"));
-  std::filesystem::rename(dir.file("home.keep"), dir.file("home"));
-  EXPECT_EQ(test::TempDir::ReadFile(profilePath), before);
 }
 
-TEST_F(KestrelRun, TypedAddressesToolbarAndBandsComeBackAsTheUserLeftThem) {
-  WriteProfile(Quiet());
+TEST_F(KestrelRun, SettingsTypedAddressesToolbarAndBandsComeBackAsTheUserLeftThem) {
+  WriteProfile(test::ChangedSettings());
+  const RegistryProfile before = ReadProfile();
   auto first = StartReady();
   first->Signal(SIGTERM);
   ASSERT_EQ(first->Wait(60s), 0) << first->Output();
-  // The layout a run leaves: every band, an end mark, the defaults.
   RegistryProfile p = ReadProfile();
+  for (const std::string& name : before.ValueNames(kSettingsKey)) {
+    const RegValue* was = before.Find(kSettingsKey, name);
+    const RegValue* now = p.Find(kSettingsKey, name);
+    ASSERT_NE(now, nullptr) << name;
+    if (name == "RunCount")
+      EXPECT_EQ(now->dword, was->dword + 1);
+    else if (name == "ExpBar")
+      EXPECT_EQ(now->dword, 0u);  // taken from the frame, which has no explorer pane open
+    else
+      EXPECT_EQ(*now, *was) << name;
+  }
+  EXPECT_EQ(p.GetString(kIEMainKey, "Disable Script Debugger").value_or(""), "no");
+  // The layout a run leaves: every band, an end mark, the defaults.
   bool locked = true;
   auto layout = ReadBands(p, locked);
   ASSERT_TRUE(layout.has_value()) << "the frame wrote no usable band layout";

@@ -51,10 +51,6 @@ struct EngineSite {
   bool WaitLoaded(int ms = 15000) {
     return WaitFor([this] { return events.HasPrefix("DocumentComplete "); }, ms);
   }
-  // A real mouse click at the centre of the element `id`, as a user's.
-  bool ClickElement(const std::string& id, Qt::MouseButton button = Qt::LeftButton);
-  // Runs script and waits for its JSON answer.
-  std::string Eval(const std::string& script);
 };
 
 // Runs script in the control's page and waits for its JSON answer.
@@ -96,12 +92,6 @@ inline bool ClickElementIn(WebEngineControl& control, const std::string& id, con
   QTest::mouseClick(target, button, {}, QPoint(x, y));
   return true;
 }
-
-inline bool EngineSite::ClickElement(const std::string& id, Qt::MouseButton button) {
-  return ClickElementIn(*control, id, "", button);
-}
-
-inline std::string EngineSite::Eval(const std::string& script) { return EvalIn(*control, script); }
 
 // New windows a page opens become sites of their own.
 struct EngineSites {

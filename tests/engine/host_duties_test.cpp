@@ -22,8 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-WebEngineControl& Engine(CKestrelView* v) { return static_cast<WebEngineControl&>(v->control()); }
-
 std::string RandomBytes(std::size_t n) {
   std::string s(n, '\0');
   for (char& c : s) c = static_cast<char>(QRandomGenerator::global()->bounded(256));

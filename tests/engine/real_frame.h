@@ -17,6 +17,8 @@
 
 namespace kestrel::test {
 
+inline WebEngineControl& Engine(CKestrelView* v) { return static_cast<WebEngineControl&>(v->control()); }
+
 // The system's time, plus whatever the test has skipped ahead.
 struct MovableClock : Clock {
   SystemClock real;

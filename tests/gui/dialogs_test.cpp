@@ -1,32 +1,39 @@
-// The dialogs as a person uses them: real Qt windows offscreen, driven by
-// clicks and typing.
+// The dialogs and windows as a person uses them: real Qt windows offscreen,
+// driven by clicks and typing.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
-#include <QDialog>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTest>
-#include <QTimer>
-#include <functional>
+#include <QTreeWidget>
 
+#include "address/alias.h"
 #include "app/tips.h"
-#include "common/progdir.h"
-#include "ui/qt_dialogs.h"
-#include "ui/child_window_qt.h"
+#include "popups/filter_dialog.h"
 #include "support/dialog_driver.h"
-#include "support/isolated_run.h"
+#include "support/fake_site.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+#include "ui/alias_dialog_qt.h"
+#include "ui/child_window_qt.h"
+#include "ui/downloads_qt.h"
+#include "ui/filter_dialog_qt.h"
+#include "ui/hidden_sites_qt.h"
+#include "ui/open_dialog_qt.h"
+#include "ui/page_dialogs_qt.h"
+#include "ui/qt_dialogs.h"
 
-namespace kestrel {
+namespace kestrel::test {
 namespace {
-
-using test::Button;
-using test::Find;
-using test::WhenShown;
 
 TEST(Dialogs, ConfigurationWizardReturnsTheBoxesOnlyOnOk) {
   QtDialogs dialogs;
@@ -59,10 +66,15 @@ TEST(Dialogs, DefaultBrowserReportsTheNeverAskBox) {
   EXPECT_TRUE(never);
 }
 
-TEST(Dialogs, OptionsSheetStartUpPageCopiesBackOnOk) {
+TEST(Dialogs, TheOptionsSheetCopiesItsPagesBackOnOkOnlyAndOpensTheLists) {
   QtDialogs dialogs;
   StartupOptions su;
   su.SUUrl = "http://old.example/";
+  GeneralOptions g;
+  g.AutoClosePopup = false;
+  g.RecPPLook = false;
+  std::vector<bool> lists;
+  auto edit = [&](bool black) { lists.push_back(black); };
   WhenShown([](QDialog* d) {
     Find<QCheckBox>(d, "Open a specified page:")->click();
     auto edits = d->findChildren<QLineEdit*>();
@@ -72,23 +84,35 @@ TEST(Dialogs, OptionsSheetStartUpPageCopiesBackOnOk) {
     QTest::keyClicks(edits[0], "http://new.example/");
     Find<QCheckBox>(d, "Execute the following commands")->click();
     d->findChild<QPlainTextEdit*>()->setPlainText("one\ntwo");
+    d->findChild<QTabWidget*>()->setCurrentIndex(0);
+    SaveShot(d, "Options General");
+    Find<QCheckBox>(d, "Automatically block popup windows")->click();
+    Find<QCheckBox>(d, "Recognize popup windows by appearance")->click();
+    Find<QCheckBox>(d, "Show Tray Icon  Hide Taskbar Button")->click();
+    Button(d, "Black List...")->click();
+    Button(d, "White List...")->click();
     Button(d, "OK")->click();
   });
-  GeneralOptions general;
-  ASSERT_TRUE(dialogs.OptionsSheet(su, general, {}));
+  ASSERT_TRUE(dialogs.OptionsSheet(su, g, edit));
   EXPECT_TRUE(su.SUOpenPage);
   EXPECT_EQ(su.SUUrl, "http://new.example/");
   EXPECT_TRUE(su.SUExecScript);
   EXPECT_EQ(su.SUScript, "one\ntwo");
   EXPECT_FALSE(su.SUIEHomePage);
+  EXPECT_TRUE(g.AutoClosePopup && g.RecPPLook && g.ShowTrayIcon);
+  EXPECT_TRUE(g.RecPPTime);
+  EXPECT_EQ(lists, (std::vector<bool>{true, false}));
 
-  StartupOptions untouched = su;
+  const StartupOptions keptStartup = su;
+  const GeneralOptions kept = g;
   WhenShown([](QDialog* d) {
     Find<QCheckBox>(d, "Open Internet Explorer homepage")->click();
+    Find<QCheckBox>(d, "Beep when a popup window is blocked")->click();
     Button(d, "Cancel")->click();
   });
-  EXPECT_FALSE(dialogs.OptionsSheet(su, general, {}));
-  EXPECT_EQ(su.SUIEHomePage, untouched.SUIEHomePage);
+  EXPECT_FALSE(dialogs.OptionsSheet(su, g, edit));
+  EXPECT_EQ(su.SUIEHomePage, keptStartup.SUIEHomePage);
+  EXPECT_EQ(g, kept);
 }
 
 TEST(Dialogs, TipOfTheDayButtonsWalkTheTips) {
@@ -123,16 +147,347 @@ TEST(ChildWindow, TitlesFromPagesAreShownSafely) {
   EXPECT_EQ(QtChildWindow::DisplayTitle(""), "");
 }
 
-}  // namespace
-}  // namespace kestrel
+// The Open dialog and the alias window, driven by typing and clicks.
+TEST(OpenDialogGui, BrowseFillsTheFieldAndOkWantsText) {
+  OpenDialog d(nullptr, {"http://b.example/", "http://a.example/"});
+  d.show();
+  QPushButton* ok = Button(&d, "OK");
+  ASSERT_NE(ok, nullptr);
+  // The typed addresses are offered in their order, none chosen yet.
+  ASSERT_EQ(d.field()->count(), 2);
+  EXPECT_EQ(d.field()->itemText(0), "http://b.example/");
+  EXPECT_TRUE(d.field()->currentText().isEmpty());
+  EXPECT_FALSE(ok->isEnabled());
+  QTest::keyClicks(d.field()->lineEdit(), "   ");
+  EXPECT_FALSE(ok->isEnabled()) << "blanks open nothing";
 
-int main(int argc, char** argv) {
-  // Headless unless told otherwise, also when CTest lists the tests.
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  // Nothing a test writes reaches the user's files or the checkout; the
-  // windows find their icons in a copy of the data.
-  kestrel::test::IsolatedRun isolated(KESTREL_DATA_DIR);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  int asked = 0;
+  QString answer;
+  d.chooseFile = [&](QWidget*) {
+    ++asked;
+    return answer;
+  };
+  d.browseButton()->click();  // the file dialog was cancelled
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(d.field()->currentText(), "   ");
+  answer = "/home/someone/page one.html";
+  d.browseButton()->click();
+  EXPECT_EQ(d.field()->currentText(), answer);
+  EXPECT_TRUE(ok->isEnabled());
+  SaveShot(&d);
+
+  d.field()->lineEdit()->setText("  http://typed.example/x  ");
+  EXPECT_EQ(d.Address(), "http://typed.example/x");
+  ok->click();
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+
+  // Web pages first, then the other kinds, everything last.
+  QStringList filters = OpenDialogFileFilters().split(";;");
+  ASSERT_EQ(filters.size(), 8);
+  EXPECT_TRUE(filters.first().startsWith("HTML Files"));
+  EXPECT_TRUE(filters.last().startsWith("All Files"));
 }
+
+TEST(AliasDialogGui, CloseKeepsTheRowsAndTheCloseBoxForgetsThem) {
+  TempDir dir;
+  const std::string path = dir.file("alias.txt");
+  AliasList list;
+  list.Replace({{"zz", "http://z.example/"}});
+  std::vector<std::string> help;
+
+  WhenShown([](QDialog* d) {
+    auto edits = d->findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 2);
+    edits[0]->clear();
+    edits[1]->clear();
+    QTest::keyClicks(edits[0], "deb");
+    QTest::keyClicks(edits[1], "https://www.debian.org/");
+    Button(d, "Add")->click();
+    auto* tree = d->findChild<QTreeWidget*>();
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "deb");  // kept sorted by alias
+    emit tree->header()->sectionClicked(1);  // by full text: http before https (the orders: alias_test)
+    EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "zz");
+    Button(d, "Help")->click();
+    Button(d, "Close")->click();
+  });
+  EXPECT_TRUE(RunAliasDialog(nullptr, list, path, [&](const std::string& page) { help.push_back(page); }));
+  ASSERT_EQ(list.entries().size(), 2u);
+  ASSERT_EQ(help.size(), 1u);
+  EXPECT_TRUE(QFile::exists(QString(KESTREL_DATA_DIR "/help/") + QString::fromStdString(help[0])))
+      << "the help page the dialog opens is shipped";
+  AliasList reread;
+  reread.LoadAliases(path);
+  EXPECT_EQ(reread.entries(), list.entries());
+
+  WhenShown([](QDialog* d) {
+    auto* tree = d->findChild<QTreeWidget*>();
+    tree->topLevelItem(0)->setSelected(true);
+    auto edits = d->findChildren<QLineEdit*>();
+    edits[1]->setText("http://changed.example/");
+    Button(d, "Change")->click();
+    d->reject();  // the window's close box
+  });
+  EXPECT_FALSE(RunAliasDialog(nullptr, list, path, {}));
+  reread.LoadAliases(path);
+  EXPECT_EQ(reread.entries(), list.entries());
+  for (const AliasEntry& e : list.entries()) EXPECT_NE(e.fullText, "http://changed.example/");
+}
+
+// The site filter's windows, driven by typing and clicks.
+using List = std::vector<std::string>;
+
+QStringList Rows(QDialog* d) {
+  QStringList rows;
+  auto* list = d->findChild<QTreeWidget*>();
+  for (int i = 0; i < list->topLevelItemCount(); ++i) rows << list->topLevelItem(i)->text(0);
+  return rows;
+}
+
+int SelectedRow(QTreeWidget* rows) {
+  const auto selected = rows->selectedItems();
+  return selected.size() == 1 ? rows->indexOfTopLevelItem(selected.front()) : -1;
+}
+
+TEST(FilterDialogGui, TheButtonsReachTheListAndOkWritesTheShownOrder) {
+  // What each operation does to the rows is the model's (site_filter_test): here the window's wiring.
+  MessageRecorder messages;  // a refusal comes here, not as a modal box
+  List list{"zoo.example", "Ads.", "pop", "pop"};
+  std::vector<std::string> help;
+  WhenShown([&](QDialog* d) {
+    EXPECT_EQ(d->windowTitle(), "Black List");
+    bool explained = false;
+    for (QLabel* l : d->findChildren<QLabel*>())
+      explained |= l->text() == "URL Filters: (A URL matches a filter if it contains the filter as a substring)";
+    EXPECT_TRUE(explained);
+    auto* rows = d->findChild<QTreeWidget*>();
+    auto* edit = d->findChild<QLineEdit*>();
+    EXPECT_EQ(Rows(d), (QStringList{"Ads.", "pop", "pop", "zoo.example"}));
+    EXPECT_EQ(SelectedRow(rows), 0);
+    EXPECT_EQ(edit->text(), "Ads.");
+    edit->clear();
+    QTest::keyClicks(edit, "POP");
+    Button(d, "Add")->click();
+    EXPECT_EQ(messages.messages, (List{kFilterExists}));
+    edit->setText("  banner ");
+    Button(d, "Add")->click();
+    EXPECT_EQ(Rows(d), (QStringList{"Ads.", "banner", "pop", "pop", "zoo.example"}));
+    EXPECT_EQ(edit->text(), "");
+    rows->setCurrentItem(rows->topLevelItem(3));  // a click on the second "pop"
+    EXPECT_EQ(edit->text(), "pop");
+    Button(d, "Remove")->click();
+    EXPECT_EQ(SelectedRow(rows), 3);
+    edit->setText("track.example");
+    Button(d, "Change")->click();
+    EXPECT_EQ(Rows(d), (QStringList{"Ads.", "banner", "pop", "track.example"}));
+    EXPECT_EQ(rows->topLevelItem(SelectedRow(rows))->text(0), "track.example");
+    SaveShot(d);
+    Button(d, "Help")->click();
+    Button(d, "OK")->click();
+  });
+  EXPECT_TRUE(RunFilterDialog(nullptr, "Black List", list, [&](const std::string& page) { help.push_back(page); }));
+  EXPECT_EQ(list, (List{"Ads.", "banner", "pop", "track.example"}));
+  ASSERT_EQ(help, (List{"sitefilter.htm"}));
+  EXPECT_TRUE(QFile::exists(QString(KESTREL_DATA_DIR "/help/") + QString::fromStdString(help[0])))
+      << "the help page the dialog opens is shipped";
+
+  // Cancel forgets every change, so does the close box.
+  for (bool closeBox : {false, true}) {
+    WhenShown([closeBox](QDialog* d) {
+      EXPECT_EQ(d->windowTitle(), "White List");
+      d->findChild<QLineEdit*>()->setText("new.example");
+      Button(d, "Add")->click();
+      EXPECT_EQ(Rows(d).size(), 5);
+      closeBox ? d->reject() : Button(d, "Cancel")->click();
+    });
+    EXPECT_FALSE(RunFilterDialog(nullptr, "White List", list, {}));
+    EXPECT_EQ(list, (List{"Ads.", "banner", "pop", "track.example"}));
+  }
+}
+
+TEST(AddToListDialogGui, BoxesAreReadBackOnOkOnlyAndTheWhiteListHasNoCloseBox) {
+  const std::string address = "https://ads.example:8443/popup?id=42";
+  bool entireDomain = false, closeNow = false;
+  WhenShown([&](QDialog* d) {
+    EXPECT_EQ(d->windowTitle(), "Add Into Black List");
+    auto* field = d->findChild<QLineEdit*>();
+    QTest::keyClicks(field, "typed");
+    EXPECT_EQ(field->text().toStdString(), address) << "shown, not editable";
+    auto* domain = Find<QCheckBox>(d, "Add Entire Domain");
+    ASSERT_NE(domain, nullptr);
+    EXPECT_FALSE(domain->isChecked());
+    domain->click();
+    Find<QCheckBox>(d, "Close Site Window Now")->click();
+    SaveShot(d);
+    Button(d, "OK")->click();
+  });
+  EXPECT_TRUE(RunAddToListDialog(nullptr, true, address, entireDomain, closeNow));
+  EXPECT_TRUE(entireDomain && closeNow);
+
+  // Cancel leaves the answers alone; OK on the white list never asks for a close.
+  for (bool ok : {false, true}) {
+    WhenShown([ok](QDialog* d) {
+      EXPECT_EQ(d->windowTitle(), "Add Into White List");
+      EXPECT_EQ(Find<QCheckBox>(d, "Close Site Window Now"), nullptr);
+      EXPECT_TRUE(Find<QCheckBox>(d, "Add Entire Domain")->isChecked()) << "starts from the caller's value";
+      Find<QCheckBox>(d, "Add Entire Domain")->click();
+      Button(d, ok ? "OK" : "Cancel")->click();
+    });
+    EXPECT_EQ(RunAddToListDialog(nullptr, false, address, entireDomain, closeNow), ok);
+    EXPECT_EQ(entireDomain, !ok);
+    EXPECT_EQ(closeNow, !ok);
+  }
+}
+
+// The Hidden Sites window and the Options sheet's General page, driven by
+// clicks.
+TEST(HiddenSitesGui, ShowAndWhiteListTakeTheSelectedRowAndTheNextMovesUp) {
+  MessageRecorder messages;
+  HiddenSitesActions a;
+  for (int i = 1; i <= 4; ++i)
+    a.rows.push_back({FakeView(i), "Site " + std::to_string(i), i % 2 == 1, "http://s" + std::to_string(i) + "/"});
+  std::vector<std::string> log;
+  a.show = [&](CKestrelView* v) { log.push_back("show " + std::to_string(FakeViewIndex(v))); };
+  a.addToWhiteList = [&](CKestrelView* v) { log.push_back("white " + std::to_string(FakeViewIndex(v))); };
+  std::string help;
+  a.openHelp = [&](const std::string& page) { help = page; };
+
+  WhenShown([&](QDialog* d) {
+    auto* list = d->findChild<QTreeWidget*>();
+    ASSERT_EQ(list->topLevelItemCount(), 4);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "yes");  // blocked: closed automatically
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "no");
+    EXPECT_EQ(list->topLevelItem(2)->text(2), "http://s3/");
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));  // the first row is selected
+    Button(d, "Show")->click();
+    // The row at the same place is selected next.
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->currentItem()->text(0), "Site 2");
+    list->setCurrentItem(list->topLevelItem(2));
+    Button(d, "Add Into White List")->click();
+    // The last row went: the one before it is selected.
+    EXPECT_EQ(list->currentItem()->text(0), "Site 3");
+    // A double click shows too.
+    emit list->itemDoubleClicked(list->topLevelItem(0), 0);
+    EXPECT_EQ(list->topLevelItemCount(), 1);
+    list->clearSelection();
+    Button(d, "Show")->click();
+    EXPECT_EQ(list->topLevelItemCount(), 1) << "nothing selected, nothing shown";
+    Button(d, "Help")->click();
+    Button(d, "Done")->click();
+  });
+  RunHiddenSitesDialog(nullptr, std::move(a));
+  EXPECT_EQ(log, (std::vector<std::string>{"show 1", "white 4", "show 4", "show 2"}));
+  ASSERT_FALSE(messages.messages.empty());
+  EXPECT_EQ(messages.messages.back(), "Please select a site!");
+  EXPECT_EQ(help, "hiddensites.htm");
+  EXPECT_TRUE(QFile::exists(QString(KESTREL_DATA_DIR "/help/") + QString::fromStdString(help)));
+}
+
+// The Downloads window over a list the test drives, and the login dialog.
+QString Cell(QTableView* t, int row, int column) { return t->model()->index(row, column).data().toString(); }
+
+TEST(DownloadsGui, TheWindowFollowsTheListAndActsOnTheSelectedDownload) {
+  TempDir dir;
+  FakeClock clock;
+  CDownloads list(clock);
+  RecordingShell shell;
+  QWidget parent;
+  QtDownloads ui(list, shell, &parent, dir.path());
+  std::vector<std::string> log;
+  auto start = [&](const std::string& name) {
+    dir.write(name + ".part", "");
+    return list.Start(std::make_unique<FakeJob>(&log), "http://h/" + name, dir.file(name), dir.file(name + ".part"));
+  };
+  const std::int64_t mb = 1024 * 1024;
+  const int iso = start("debian-12.iso"), pdf = start("manual.pdf");
+  list.Progress(iso, 0, 600 * mb);
+  list.Progress(pdf, 0, 4 * mb);
+  clock.ms += 2000;
+  list.Progress(iso, 180 * mb, 600 * mb);
+  list.Progress(pdf, 3 * mb, 4 * mb);
+  ui.ShowWindow();
+  QtDownloadsWindow* w = ui.window();
+  ASSERT_NE(w, nullptr);
+  QTableView* t = w->table();
+  ASSERT_EQ(t->model()->rowCount(), 2);
+  EXPECT_EQ(Cell(t, 0, 0), "debian-12.iso");
+  EXPECT_EQ(Cell(t, 0, 2), "180.0 MB of 600.0 MB");
+  EXPECT_EQ(Cell(t, 0, 3), "90.0 MB/s");
+  EXPECT_EQ(Cell(t, 0, 4), "5 s left");
+  EXPECT_EQ(t->model()->index(1, 1).data(Qt::UserRole).toInt(), 75);
+  // The status bar's count comes with the next refresh.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ui.statusLabel()->text() == "2 downloads"; }, 2000));
+  QTest::qWait(50);
+  SaveShot(w, "Downloads");
+
+  // Buttons act on the selected row and follow its state.
+  QPushButton* pause = Button(w, "Pause");
+  QPushButton* open = Button(w, "Open");
+  ASSERT_NE(pause, nullptr);
+  EXPECT_FALSE(pause->isEnabled());  // nothing selected
+  t->selectRow(0);
+  pause->click();
+  EXPECT_EQ(log, (std::vector<std::string>{"pause"}));
+  EXPECT_EQ(pause->text().remove('&'), "Resume");
+  EXPECT_FALSE(open->isEnabled());
+  pause->click();
+  EXPECT_EQ(log, (std::vector<std::string>{"pause", "resume"}));
+  t->selectRow(1);
+  list.Completed(pdf);
+  w->Refresh();
+  EXPECT_TRUE(open->isEnabled());
+  open->click();
+  Button(w, "Show in Folder")->click();
+  EXPECT_EQ(shell.opened, (std::vector<std::string>{dir.file("manual.pdf"), dir.path()}));
+  t->selectRow(0);
+  Button(w, "Cancel")->click();
+  EXPECT_EQ(log, (std::vector<std::string>{"pause", "resume", "cancel"}));
+  EXPECT_EQ(Cell(t, 0, 5), "Cancelled");
+
+  // A hundred at once, each changing: the list is shown in one go, not row by row.
+  for (int i = 0; i < 100; ++i) start("file" + std::to_string(i) + ".bin");
+  QElapsedTimer timer;
+  timer.start();
+  for (int round = 0; round < 20; ++round)
+    for (const DownloadItem& d : std::vector<DownloadItem>(list.items())) list.Progress(d.id, round * 1000, 100000);
+  QTest::qWait(400);
+  EXPECT_EQ(t->model()->rowCount(), 102);
+  EXPECT_EQ(ui.statusLabel()->text(), "100 downloads");
+  // Clearing keeps what runs, and the row selected stays on its download.
+  t->selectRow(5);
+  const QString chosen = Cell(t, 5, 0);
+  Button(w, "Clear List")->click();
+  QTest::qWait(400);
+  EXPECT_EQ(t->model()->rowCount(), 100);
+  ASSERT_FALSE(t->selectionModel()->selectedRows().isEmpty());
+  EXPECT_EQ(Cell(t, t->selectionModel()->selectedRows().front().row(), 0), chosen);
+}
+
+TEST(DownloadsGui, TheLoginDialogNamesTheServerAndSaysWhenATryFailed) {
+  LoginRequest r;
+  r.host = "intranet.example";
+  r.realm = "<b>Staff</b> only";
+  r.retry = true;
+  QtLoginDialog d(nullptr, r, "anna");
+  const QString text = d.findChild<QLabel*>("login-text")->text();
+  EXPECT_TRUE(text.contains("intranet.example"));
+  EXPECT_TRUE(text.contains("\"<b>Staff</b> only\""));  // the server's words, as they are
+  EXPECT_TRUE(text.contains("not accepted"));
+  EXPECT_EQ(d.findChild<QLabel*>("login-text")->textFormat(), Qt::PlainText);
+  d.findChild<QLineEdit*>("login-password")->setText("p\xc3\xa4ss");
+  d.show();
+  QTest::qWait(20);
+  SaveShot(&d, "Login");
+  EXPECT_EQ(d.user(), "anna");
+  EXPECT_EQ(d.password(), "p\xc3\xa4ss");
+  r.proxy = true;
+  r.retry = false;
+  QtLoginDialog proxy(nullptr, r, "");
+  EXPECT_EQ(proxy.windowTitle(), "Proxy Login");
+  EXPECT_TRUE(proxy.findChild<QLabel*>("login-text")->text().startsWith("The proxy intranet.example"));
+  EXPECT_FALSE(proxy.findChild<QLabel*>("login-text")->text().contains("not accepted"));
+}
+
+}  // namespace
+}  // namespace kestrel::test

@@ -8,19 +8,18 @@
 #include <QTest>
 #include <QToolTip>
 #include <QWheelEvent>
-#include <array>
 #include <map>
 #include <vector>
 
 #include "support/dialog_driver.h"
+#include "support/fake_site.h"
 #include "ui/site_tab_bar_qt.h"
 
 namespace kestrel {
 namespace {
 
 struct Fixture {
-  std::array<char, 300> keys{};
-  CKestrelView* site(int i) { return reinterpret_cast<CKestrelView*>(&keys[static_cast<std::size_t>(i)]); }
+  static CKestrelView* site(int i) { return test::FakeView(i); }
   std::map<const CKestrelView*, TabStatus> status;
   CSiteList list;
   CSiteTabBar model{list};

@@ -32,29 +32,34 @@ void ScriptedControl::Finish(const std::string& url) {
 }
 
 void ScriptedControl::LoadPage(const std::string& url, const std::string& pageTitle) {
-  LoadPageWithFrames(url, pageTitle, {});
+  Load(url, pageTitle, {}, false);
 }
 
 void ScriptedControl::LoadPageWithFrames(const std::string& url, const std::string& pageTitle,
                                          const std::vector<std::string>& frames) {
+  Load(url, pageTitle, frames, false);
+}
+
+void ScriptedControl::Load(const std::string& url, const std::string& pageTitle,
+                           const std::vector<std::string>& frames, bool commitFirst) {
   if (!events) return;
   NavigateRequest r;
   r.url = url;
   bool cancel = false;
   events->OnBeforeNavigate2(r, cancel);
   if (cancel) return;
+  if (commitFirst) Commit(url);
   busy = true;
   events->OnDownloadBegin();
   events->OnProgressChange(0, 100);
-  Commit(url);
+  if (!commitFirst) Commit(url);
   title = pageTitle;
   events->OnTitleChange(pageTitle);
   for (const std::string& f : frames) {
     NavigateRequest fr;
     fr.url = f;
     fr.topLevel = false;
-    bool frameCancel = false;
-    events->OnBeforeNavigate2(fr, frameCancel);
+    events->OnBeforeNavigate2(fr, cancel);
   }
   Finish(url);
 }
@@ -64,22 +69,10 @@ ScriptedControl* ScriptedControl::OpenWindow(const NewWindowRequest& request, co
   bool cancel = false;
   auto* child = dynamic_cast<ScriptedControl*>(events->OnNewWindow2(request, cancel));
   if (cancel || !child || !child->events) return nullptr;
-  BrowserEvents* ev = child->events;
   child->features = request.features;
-  if (request.features.width >= 0) ev->OnWindowSetWidth(request.features.width);
-  if (request.features.height >= 0) ev->OnWindowSetHeight(request.features.height);
-  NavigateRequest r;
-  r.url = request.url;
-  bool navCancel = false;
-  ev->OnBeforeNavigate2(r, navCancel);
-  if (navCancel) return child;
-  child->Commit(request.url);
-  child->busy = true;
-  ev->OnDownloadBegin();
-  ev->OnProgressChange(0, 100);
-  child->title = pageTitle;
-  ev->OnTitleChange(pageTitle);
-  child->Finish(request.url);
+  if (request.features.width >= 0) child->events->OnWindowSetWidth(request.features.width);
+  if (request.features.height >= 0) child->events->OnWindowSetHeight(request.features.height);
+  child->Load(request.url, pageTitle, {}, true);
   return child;
 }
 

@@ -2,6 +2,7 @@
 // A scripted browser control and a child window that remember what they
 // were asked, for tests of sites and the frame without an engine. The load
 // sequence fires the events in the order the Qt WebEngine control does.
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,7 +11,20 @@
 #include "platform/clock.h"
 #include "site/child_window.h"
 
+namespace kestrel {
+class CKestrelView;
+}
+
 namespace kestrel::test {
+
+// Sites as keys only, for code that hands them around without looking inside.
+inline std::array<char, 512> fakeViews{};
+inline CKestrelView* FakeView(int i) {
+  return reinterpret_cast<CKestrelView*>(&fakeViews[static_cast<std::size_t>(i)]);
+}
+inline int FakeViewIndex(const CKestrelView* v) {
+  return static_cast<int>(reinterpret_cast<const char*>(v) - fakeViews.data());
+}
 
 // Time that moves only when a test moves it.
 struct FakeClock : Clock {
@@ -76,6 +90,9 @@ class ScriptedControl : public BrowserControl {
   void SetAudioMuted(bool m) override { muted = m; }
 
  private:
+  // A top-level load; a new window commits its address before the download begins.
+  void Load(const std::string& url, const std::string& pageTitle, const std::vector<std::string>& frames,
+            bool commitFirst);
   void Finish(const std::string& url);
   void Commit(const std::string& url);
   std::string pending_;

@@ -18,6 +18,8 @@ void PrintTo(const RegValue& v, std::ostream* os) {
   }
 }
 
+void PrintTo(const AliasEntry& e, std::ostream* os) { *os << "{\"" << e.alias << "\", \"" << e.fullText << "\"}"; }
+
 }  // namespace kestrel
 
 namespace kestrel::test {
@@ -32,8 +34,5 @@ int FakeHost::indexOf(const std::string& call) const {
   auto it = std::find(calls.begin(), calls.end(), call);
   return it == calls.end() ? -1 : static_cast<int>(it - calls.begin());
 }
-
-MessageRecorder::MessageRecorder() { SetMessagePresenter(this); }
-MessageRecorder::~MessageRecorder() { SetMessagePresenter(nullptr); }
 
 }  // namespace kestrel::test

@@ -9,14 +9,16 @@
 
 #include "app/app.h"
 #include "app/tips.h"
+#include "downloads/downloads.h"
 #include "forms/forms_commands.h"
 #include "platform/dialogs.h"
-#include "platform/shell.h"
 #include "platform/profile.h"
+#include "platform/shell.h"
 
 namespace kestrel {
-// Readable failure messages for profile values.
+// Readable failure messages for profile values and aliases.
 void PrintTo(const RegValue& v, std::ostream* os);
+void PrintTo(const AliasEntry& e, std::ostream* os);
 }  // namespace kestrel
 
 namespace kestrel::test {
@@ -139,15 +141,15 @@ class FailingProfile : public RegistryProfile {
   }
 };
 
-// Installs itself as the message presenter for one scope.
+// Installs itself as the message presenter for one scope; questions get `answer`.
 class MessageRecorder : public MessagePresenter {
  public:
-  MessageRecorder();
-  ~MessageRecorder() override;
+  explicit MessageRecorder(bool answer = true) : answer_(answer) { SetMessagePresenter(this); }
+  ~MessageRecorder() override { SetMessagePresenter(nullptr); }
   std::vector<std::string> messages;
-  bool PresentMessage(const std::string& text, MessageKind) override {
+  bool PresentMessage(const std::string& text, MessageKind kind) override {
     messages.push_back(text);
-    return true;
+    return kind == MessageKind::Info || answer_;
   }
   // Yes, No or Cancel questions take these answers in turn, then Cancel.
   std::vector<Answer> answers;
@@ -158,7 +160,11 @@ class MessageRecorder : public MessagePresenter {
     answers.erase(answers.begin());
     return a;
   }
+
+ private:
+  bool answer_;
 };
+
 
 // Remembers what it was asked to start: "<target>" or "<type> <path>".
 struct RecordingShell : Shell {
@@ -193,6 +199,14 @@ struct FakeFormsDialogs : FormsDialogs {
   void AvailableForms(std::vector<std::string>, const std::function<void(const std::string&)>&,
                       const std::function<bool(const std::string&)>&) override {}
   std::optional<std::string> SaveFormFile(const std::string&, const std::string&) override { return saveTo; }
+
+// A download as the engine runs it, noting what it is told.
+struct FakeJob : DownloadJob {
+  std::vector<std::string>* calls;
+  explicit FakeJob(std::vector<std::string>* c) : calls(c) {}
+  void Pause() override { calls->push_back("pause"); }
+  void Resume() override { calls->push_back("resume"); }
+  void Cancel() override { calls->push_back("cancel"); }
 };
 
 }  // namespace kestrel::test

@@ -4,27 +4,12 @@
 
 #include <sstream>
 
-#include "common/message.h"
+#include "support/fakes.h"
 
 namespace kestrel::test {
 
-namespace {
-
-struct Answering : MessagePresenter {
-  bool answer;
-  std::vector<std::string> messages;
-  explicit Answering(bool a) : answer(a) { SetMessagePresenter(this); }
-  ~Answering() override { SetMessagePresenter(nullptr); }
-  bool PresentMessage(const std::string& text, MessageKind kind) override {
-    messages.push_back(text);
-    return kind == MessageKind::Info || answer;
-  }
-};
-
-}  // namespace
-
 void PlaySteps(ListEditorModel& m, const std::vector<EditStep>& steps, bool answer) {
-  Answering said(answer);
+  MessageRecorder said(answer);
   for (const EditStep& s : steps) {
     SCOPED_TRACE(s.act + (s.typed.empty() ? "" : " \"" + s.typed[0] + "\""));
     said.messages.clear();

@@ -81,18 +81,13 @@ bool Process::HasLine(const std::string& text) const {
 }
 
 bool Process::WaitForLine(const std::string& text, std::chrono::milliseconds timeout) {
-  auto deadline = std::chrono::steady_clock::now() + timeout;
   std::unique_lock<std::mutex> lock(mu_);
   std::size_t checked = 0;
-  for (;;) {
+  return cv_.wait_for(lock, timeout, [&] {
     for (; checked < lines_.size(); ++checked)
       if (lines_[checked].find(text) != std::string::npos) return true;
-    if (cv_.wait_until(lock, deadline) == std::cv_status::timeout) {
-      for (; checked < lines_.size(); ++checked)
-        if (lines_[checked].find(text) != std::string::npos) return true;
-      return false;
-    }
-  }
+    return false;
+  });
 }
 
 std::string Process::Output() const {

@@ -3,29 +3,18 @@
 #include <vector>
 
 #include "address/resolver.h"
-#include "common/message.h"
-#include "frame/main_frame.h"
-#include "support/fake_frame_window.h"
-#include "support/fake_site.h"
 #include "support/fakes.h"
+#include "support/site_world.h"
 
 namespace kestrel::test {
 
 // A frame with fake sites; every navigation is listed as "site-index address".
-struct ResolverHarness {
-  SiteParts parts;
-  FakeFrameWindow window;
-  RegistryProfile profile;
-  Settings settings;
-  FakeClock clock;
-  FakeKeys keys;
-  CMainFrame frame{window, profile, settings, clock, keys};
+struct ResolverHarness : SiteWorld {
   AliasList aliases;
   CAddressResolver resolver{frame, aliases};
   FakeDialogs dialogs;
 
   ResolverHarness() {
-    window.makeSite = [this] { return parts.Make(); };
     resolver.folderAddress = [](int folder) { return folder == 4 ? "" : "file:///folders/" + std::to_string(folder); };
     SetMessagePresenter(&dialogs);
   }

@@ -8,6 +8,7 @@
 #include "downloads/download_names.h"
 #include "downloads/downloads.h"
 #include "support/fake_site.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -90,14 +91,6 @@ TEST(DownloadNames, NothingOnDiskIsProposedOrOverwrittenUnasked) {
   EXPECT_EQ(dir.read("report.pdf"), "old");
 }
 
-struct FakeJob : DownloadJob {
-  std::vector<std::string>* calls;
-  explicit FakeJob(std::vector<std::string>* c) : calls(c) {}
-  void Pause() override { calls->push_back("pause"); }
-  void Resume() override { calls->push_back("resume"); }
-  void Cancel() override { calls->push_back("cancel"); }
-};
-
 struct Downloads {
   test::TempDir dir;
   test::FakeClock clock;
@@ -109,7 +102,7 @@ struct Downloads {
   int Start(const std::string& name, const std::string& bytes = "") {
     const SavePaths p = PartialPathsFor(dir.file(name));
     dir.write(fs::path(p.partPath).filename().string(), bytes);
-    return list.Start(std::make_unique<FakeJob>(&calls), "http://h/" + name, p.finalPath, p.partPath);
+    return list.Start(std::make_unique<test::FakeJob>(&calls), "http://h/" + name, p.finalPath, p.partPath);
   }
   const DownloadItem& At(int id) { return *list.Find(id); }
 };

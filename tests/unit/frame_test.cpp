@@ -1,24 +1,208 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <tuple>
+
+#include "common/message.h"
 #include "common/trace.h"
-#include "frame/main_frame.h"
-#include "support/fake_frame_window.h"
-#include "support/fake_site.h"
+#include "frame/main_menu.h"
+#include "frame/toolbars.h"
 #include "support/fakes.h"
+#include "support/site_world.h"
 
 namespace kestrel {
 namespace {
 
-using test::FakeFrameWindow;
+using test::FakeChild;
+using test::ScriptedControl;
 
-struct FrameHarness {
-  FakeFrameWindow window;
-  RegistryProfile profile;
-  Settings settings;
-  test::FakeClock clock;
-  test::FakeKeys keys;
-  CMainFrame frame{window, profile, settings, clock, keys};
-};
+using World = test::SiteWorld;
+
+TEST(Site, ShowsOnFirstNavigationWithATabAndFollowsItsPage) {
+  World w;
+  CKestrelView* a = w.frame.CreateSite();
+  EXPECT_FALSE(w.Child(a).visible);  // created hidden
+  EXPECT_EQ(w.frame.NewestSite(), a);
+  a->Navigate("http://a.example/");
+  EXPECT_FALSE(a->IsSiteBlank());  // a navigation elsewhere is pending
+  EXPECT_EQ(a->progress(), 0);
+  w.Control(a).CompleteNavigation("Page A");
+  EXPECT_TRUE(w.Child(a).visible);
+  EXPECT_TRUE(w.Child(a).maximized);  // the first site shown is maximised
+  EXPECT_EQ(w.frame.sites().tabs(), (std::vector<CKestrelView*>{a}));
+  EXPECT_EQ(w.frame.ActiveView(), a);
+  EXPECT_EQ(w.Child(a).caption, "Page A");
+  EXPECT_EQ(a->progress(), -1);
+  EXPECT_FALSE(a->navigationPending());
+
+  // Another site opens in normal state; with Ctrl held it neither activates nor selects.
+  w.keys.ctrl = true;
+  CKestrelView* b = w.Site("http://b.example/", "?");
+  EXPECT_TRUE(w.Child(b).visible);
+  EXPECT_FALSE(w.Child(b).maximized);
+  EXPECT_FALSE(w.Child(b).activated);
+  EXPECT_EQ(w.Child(b).caption, "");          // "?" shows as no title
+  EXPECT_EQ(b->history().pageTitle, "?");          // but the page history keeps it
+  EXPECT_EQ(w.frame.VisibleSiteCount(), 2);
+
+  // The address bar follows the active site only, and not while the user types.
+  w.frame.OnSiteActivated(&w.Child(a));
+  EXPECT_EQ(w.window.address, "http://a.example/");
+  w.window.editing = true;
+  w.Control(a).LoadPage("http://a.example/2", "A2");
+  EXPECT_EQ(w.window.address, "http://a.example/");
+  EXPECT_EQ(w.frame.Caption(), "A2 - Kestrel");
+
+  // Progress rules: past the end is full, -1 or no maximum is done.
+  for (const auto& [done, max, percent] : {std::tuple{150, 100, 100}, {-1, 100, -1}, {5, 0, -1}, {33, 100, 33}}) {
+    a->OnProgressChange(done, max);
+    EXPECT_EQ(a->progress(), percent) << done << "/" << max;
+  }
+}
+
+TEST(Site, BlankFailedAndErrorPages) {
+  World w;
+  CKestrelView* v = w.frame.CreateSite();
+  v->Navigate("about:blank");
+  EXPECT_TRUE(v->IsSiteBlank());  // at once, before anything loaded
+  ScriptedControl& c = w.Control(v);
+  c.busy = true;
+  EXPECT_FALSE(v->IsSiteBlank());
+  EXPECT_FALSE(v->IsSiteFailed());
+  c.busy = false;
+  c.CompleteNavigation("");  // about:blank has loaded
+  for (const char* t : {"Cannot Find Server", "cannot find server", "No page to display"}) {
+    c.title = t;
+    EXPECT_TRUE(v->IsSiteFailed()) << t;
+    EXPECT_TRUE(v->IsErrorPage()) << t;
+  }
+  c.title = "We cannot find server today";
+  EXPECT_FALSE(v->IsSiteFailed());
+  c.title = "Server ERROR 500";
+  EXPECT_FALSE(v->IsSiteFailed());
+  EXPECT_TRUE(v->IsErrorPage());
+  v->Navigate("http://again.example/");
+  c.title = "Cannot find server";
+  EXPECT_FALSE(v->IsSiteFailed());  // still loading
+  for (const auto& [path, local] : {std::pair{"file:///tmp/x", true}, {"c:\\x", true}, {"c:", false}, {"http://x/", false}})
+    EXPECT_EQ(CKestrelView::IsLocalPath(path), local) << path;
+}
+
+TEST(Site, TheLastVisibleSiteIsBlankedNotClosed) {
+  World w;
+  CKestrelView* a = w.Site("http://a.example/", "A");
+  a->Close();
+  EXPECT_EQ(w.frame.sites().sites().size(), 1u);
+  EXPECT_EQ(w.Control(a).calls.back(), "Navigate2 about:blank");
+  w.Control(a).CompleteNavigation("");
+  size_t calls = w.Control(a).calls.size();
+  a->Close();  // already blank: nothing at all
+  EXPECT_EQ(w.Control(a).calls.size(), calls);
+
+  CKestrelView* b = w.Site("http://b.example/", "B");
+  CKestrelView* c = w.Site("http://c.example/", "C");
+  w.frame.OnSiteActivated(&w.Child(b));
+  EXPECT_TRUE(w.frame.OnCommand(ID_CLOSE_ALL_BUT_CURRENT));
+  EXPECT_EQ(w.frame.sites().sites(), (std::vector<CKestrelView*>{b}));
+  EXPECT_EQ(w.frame.ActiveView(), b);
+  w.window.RunPosted();
+  EXPECT_EQ(w.window.destroyed.size(), 2u);  // destroyed after the event, not during it
+  (void)c;
+  // Close All keeps the last visible one.
+  w.Site("http://d.example/", "D");
+  w.frame.OnCommand(ID_CLOSE_ALL);
+  EXPECT_EQ(w.frame.sites().sites().size(), 1u);
+  EXPECT_NE(w.frame.ActiveView(), nullptr);
+}
+
+TEST(Site, HistoryScriptsResizeAndSideButtons) {
+  World w;
+  CKestrelView* a = w.Site("http://h.example/1", "One");
+  w.Control(a).LoadPage("http://h.example/2", "Two");
+  w.Control(a).LoadPage("http://h.example/3", "Three");
+  EXPECT_EQ(a->history().urls.size(), 3u);
+  EXPECT_EQ(a->history().pos, 3);
+  EXPECT_TRUE(w.frame.OnCommand(ID_GO_BACK));
+  EXPECT_EQ(w.Control(a).calls.back(), "GoBack");
+  EXPECT_EQ(a->history().step, 1);
+  a->GoBack(2);
+  EXPECT_EQ(a->history().step, 2);
+  EXPECT_TRUE(w.frame.CommandStateOf(ID_GO_BACK).enabled);
+  EXPECT_FALSE(w.frame.CommandStateOf(ID_GO_FORWARD).enabled);
+  EXPECT_FALSE(w.frame.OnCommand(ID_GO_FORWARD));  // nothing ahead: not even asked of the page
+  EXPECT_EQ(w.Control(a).calls.back(), "GoBack");
+
+  // Side buttons go back only while the setting is on.
+  size_t n = w.Control(a).calls.size();
+  EXPECT_TRUE(a->OnSideButton(1));
+  w.settings.SideBtnSupport = false;
+  EXPECT_FALSE(a->OnSideButton(1));
+  EXPECT_EQ(w.Control(a).calls.size(), n + 1);
+
+  // Script errors: taken with "Script Error!" only while suppressed.
+  ScriptErrorInfo err{"x is not defined", 3, "http://h.example/3"};
+  EXPECT_TRUE(a->OnShowScriptError(err));
+  EXPECT_EQ(w.window.statusText, "Script Error!");
+  w.settings.NoScriptError = false;
+  EXPECT_FALSE(a->OnShowScriptError(err));
+
+  // A script closes the window: posted, then the ordinary close path.
+  CKestrelView* b = w.Site("http://b.example/", "B");
+  bool cancel = false;
+  b->OnWindowClosing(cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_EQ(w.frame.sites().sites().size(), 2u);
+  w.window.RunPosted();
+  EXPECT_EQ(w.frame.sites().sites().size(), 1u);
+
+  // A script resize of a hidden site keeps it hidden.
+  CKestrelView* hidden = w.frame.CreateSite();
+  hidden->OnWindowSetWidth(300);
+  hidden->OnWindowSetHeight(200);
+  EXPECT_FALSE(w.Child(hidden).visible);
+  EXPECT_EQ(w.Child(hidden).width, 311);
+  EXPECT_EQ(w.Child(hidden).height, 230);
+}
+
+TEST(Frame, SwitchingFollowsTabOrderAndWraps) {
+  World w;
+  CKestrelView* a = w.Site("http://a/", "A");
+  CKestrelView* b = w.Site("http://b/", "B");
+  CKestrelView* c = w.Site("http://c/", "C");
+  w.frame.OnSiteActivated(&w.Child(c));
+  w.frame.OnCommand(ID_NEXT_WINDOW);
+  EXPECT_EQ(w.frame.ActiveView(), a);
+  w.frame.OnCommand(ID_PREV_WINDOW);
+  EXPECT_EQ(w.frame.ActiveView(), c);
+  w.frame.OnCommand(ID_PREV_WINDOW);
+  EXPECT_EQ(w.frame.ActiveView(), b);
+
+  // Close All Blank & Failed: the failed one goes once it stopped loading.
+  w.Control(b).title = "Cannot find server";
+  w.Control(b).busy = true;
+  w.frame.OnCommand(ID_CLOSE_BLANK_FAILED);
+  EXPECT_EQ(w.frame.sites().sites().size(), 3u);
+  w.Control(b).busy = false;
+  w.frame.OnCommand(ID_CLOSE_BLANK_FAILED);
+  EXPECT_EQ(w.frame.sites().sites(), (std::vector<CKestrelView*>{a, c}));
+
+  // Stop All and Refresh All are posted to every site in list order.
+  w.frame.OnCommand(ID_STOP_ALL);
+  EXPECT_EQ(w.Control(a).calls.back(), "Navigate2 http://a/");
+  w.window.RunPosted();
+  EXPECT_EQ(w.Control(a).calls.back(), "Stop");
+  EXPECT_EQ(w.Control(c).calls.back(), "Stop");
+
+  // DDE open goes to the active site.
+  w.frame.OnSiteActivated(&w.Child(a));
+  EXPECT_TRUE(w.frame.OnDdeExecute("[open(\"/home/u/docs\", 0, 1)]"));
+  EXPECT_EQ(w.Control(a).calls.back(), "Navigate2 file:///home/u/docs");
+  EXPECT_FALSE(w.frame.OnDdeExecute("[delete(\"/\")]"));
+  EXPECT_FALSE(w.frame.OnDdeExecute("open(/tmp)"));
+}
+
 
 TEST(CommandRegistry, RangesOverlapsRemovalStatesAndFailures) {
   CommandRegistry r;
@@ -82,7 +266,7 @@ TEST(CommandRegistry, RangesOverlapsRemovalStatesAndFailures) {
 }
 
 TEST(CommandRegistry, TheFramesCommandsActOnTheSiteTheyAreGiven) {
-  FrameHarness h;
+  World h;
   // Commands nobody has taken yet are disabled, drop-down buttons included.
   for (unsigned id : {unsigned(ID_FAVORITES_BUTTON), unsigned(ID_FONTS), 8192u, unsigned(ID_ADD_FAVORITE)})
     EXPECT_FALSE(h.frame.CommandStateOf(id).enabled) << id;
@@ -98,7 +282,7 @@ TEST(CommandRegistry, TheFramesCommandsActOnTheSiteTheyAreGiven) {
 }
 
 TEST(FrameTimer, BlinkLastsEightTicksAndStatesUpdateEverySecond) {
-  FrameHarness h;
+  World h;
   std::vector<bool> images;
   h.frame.StartBlink();
   for (int i = 0; i < 12; ++i) {
@@ -110,15 +294,14 @@ TEST(FrameTimer, BlinkLastsEightTicksAndStatesUpdateEverySecond) {
   EXPECT_EQ(h.frame.blinkCount(), 8);
   EXPECT_EQ(h.window.commandUpdates, 6);
   h.window.minimized = true;
-  h.frame.OnTimer(CMainFrame::kTimerId);
-  h.frame.OnTimer(CMainFrame::kTimerId);
+  for (int i = 0; i < 2; ++i) h.frame.OnTimer(CMainFrame::kTimerId);
   EXPECT_EQ(h.window.commandUpdates, 6);  // not while minimised
   h.frame.OnTimer(7);                     // another timer id is not ours
   EXPECT_EQ(h.frame.tickCount(), 14u);
 }
 
 TEST(FrameState, WorkOfflineFullScreenTrayAndStatusBar) {
-  FrameHarness h;
+  World h;
   EXPECT_FALSE(h.frame.modes().IsOffline());
   h.frame.OnCommand(ID_WORK_OFFLINE);
   EXPECT_TRUE(h.frame.modes().IsOffline());
@@ -172,12 +355,8 @@ TEST(FrameState, WorkOfflineFullScreenTrayAndStatusBar) {
 
   // The progress bar is shown and hidden on a change only.
   h.window.calls.clear();
-  h.frame.ShowProgress(true);
-  h.frame.ShowProgress(true);
-  h.frame.ShowProgress(false);
-  h.frame.SetBusy(true);
-  h.frame.SetBusy(true);
-  h.frame.SetBusy(false);
+  for (bool on : {true, true, false}) h.frame.ShowProgress(on);
+  for (bool on : {true, true, false}) h.frame.SetBusy(on);
   EXPECT_EQ(h.window.calls, (std::vector<std::string>{"ProgressShown", "ProgressHidden", "Busy", "Idle"}));
   EXPECT_EQ(h.frame.statusBar().progressPaneWidth(), CStatusBarWithProgress::kPaneWidthHidden);
   h.frame.SetProgressPos(250);
@@ -190,33 +369,21 @@ TEST(FrameState, WorkOfflineFullScreenTrayAndStatusBar) {
   EXPECT_EQ(h.frame.Caption(), "Kestrel");
 }
 
-}  // namespace
-}  // namespace kestrel
-
-namespace kestrel {
-namespace {
-
 TEST(FrameSites, AFloodOfWindowsStopsAtTheSiteLimit) {
-  test::SiteParts parts;  // outlives the frame, which lets go of its controls
-  FrameHarness h;
-  h.window.makeSite = [&] { return parts.Make(); };
+  World h;
   CKestrelView* first = h.frame.CreateSite();
   ASSERT_NE(first, nullptr);
-  auto& opener = *parts.controls[0];
+  auto& opener = *h.parts.controls[0];
   opener.LoadPage("http://flood.example/", "Flood");
   // The page asks for far more windows than the frame will hold.
-  int opened = 0, refused = 0;
+  int opened = 0;
   for (int i = 0; i < 600; ++i) {
     NewWindowRequest r;
     r.url = "http://flood.example/" + std::to_string(i);
-    if (opener.OpenWindow(r, "W"))
-      ++opened;
-    else
-      ++refused;
+    opened += opener.OpenWindow(r, "W") != nullptr;
   }
   EXPECT_EQ(h.frame.sites().sites().size(), CMainFrame::kMaxSites);
   EXPECT_EQ(opened, static_cast<int>(CMainFrame::kMaxSites) - 1);
-  EXPECT_EQ(refused, 600 - opened);
   // Closing one makes room again; the opener is untouched throughout.
   h.frame.sites().newest()->Close();
   h.window.RunPosted();
@@ -225,6 +392,246 @@ TEST(FrameSites, AFloodOfWindowsStopsAtTheSiteLimit) {
   again.url = "http://flood.example/again";
   EXPECT_NE(opener.OpenWindow(again, "W"), nullptr);
   EXPECT_EQ(first->GetLocationURL(), "http://flood.example/");
+}
+
+// The main menu as data: the popups where the features look for them, found
+// by their titles in the interface language, and the dynamic ranges rebuilt
+// from lists within their bounds.
+// Every command item under `m`, depth first.
+void Collect(const MenuItem& m, std::vector<const MenuItem*>& out) {
+  for (const MenuItem& item : m.items) {
+    if (item.kind == MenuItem::Kind::Command) out.push_back(&item);
+    if (item.IsPopup()) Collect(item, out);
+  }
+}
+
+TEST(MainMenu, PopupsStandWhereTheFeaturesFindThem) {
+  CMainMenu menu;
+  const auto& top = menu.popups();
+  ASSERT_EQ(top.size(), 10u);
+  // File first (the tray shows it), Favorites fourth, Groups sixth, AutoLogin seventh.
+  for (const auto& [title, index] : {std::pair{"File", 0}, {"Favorites", 3}, {"Groups", 5}, {"AutoLogin", 6},
+                                     {"No Such Menu", -1}})
+    EXPECT_EQ(menu.FindTopLevel(title), index) << title;
+  EXPECT_EQ(top[5].range.first, kGroupCommands.first);
+  EXPECT_EQ(top[6].range.first, kAutoLoginCommands.first);
+  ASSERT_NE(menu.FindPopup({"View", "Toolbars"}), nullptr);
+  EXPECT_EQ(&menu.FindPopup({"View", "Toolbars"})->items.front(), &top[2].items.front().items.front());
+  EXPECT_EQ(menu.FindPopup({"Language", "Toolbars"}), nullptr);
+
+  // Access keys are unique within each popup, and no id stands twice
+  // except where one command has two places (Send a Page...).
+  std::vector<const MenuItem*> commands;
+  std::multiset<unsigned> ids;
+  for (const MenuItem& p : top) {
+    std::set<char> keys;
+    for (const MenuItem& item : p.items) {
+      const auto amp = item.text.find('&');
+      if (amp == std::string::npos || amp + 1 >= item.text.size() || item.text[amp + 1] == '&') continue;
+      EXPECT_TRUE(keys.insert(static_cast<char>(std::tolower(item.text[amp + 1]))).second)
+          << p.text << " > " << item.text;
+    }
+    Collect(p, commands);
+  }
+  for (const MenuItem* c : commands) {
+    EXPECT_NE(c->id, 0u) << c->text;
+    EXPECT_EQ(c->text.find('\t'), std::string::npos) << "keys belong in `keys`: " << c->text;
+    ids.insert(c->id);
+  }
+  for (unsigned id : ids) {
+    if (id != ID_PAGE_BY_EMAIL && id != ID_LINK_BY_EMAIL) {
+      EXPECT_EQ(ids.count(id), 1u) << id;
+    }
+  }
+  EXPECT_GT(commands.size(), 140u);
+}
+
+TEST(MainMenu, TitlesAreFoundInTheInterfaceLanguage) {
+  CMainMenu menu;
+  // A translator that renames the Groups menu and moves its access key.
+  SetMessageTranslator([](const std::string& t) {
+    if (t == "G&roups") return std::string("&Gruppen");
+    if (t == "Groups") return std::string("Gruppen");
+    // A translation that gives Tools the same title: the first one wins.
+    if (t == "&Tools" || t == "Tools") return std::string("Gr&uppen");
+    return t;
+  });
+  EXPECT_EQ(menu.FindTopLevel("Groups"), 5);
+  EXPECT_EQ(menu.FindTopLevel("Tools"), 5);
+  EXPECT_TRUE(MenuTitleMatches("G&roups", "Groups"));
+  EXPECT_FALSE(MenuTitleMatches("G&roups", "Group"));
+  SetMessageTranslator(nullptr);
+  EXPECT_EQ(menu.FindTopLevel("Tools"), 7);
+}
+
+TEST(MainMenu, DynamicRangesKeepToTheirBounds) {
+  CMainMenu menu;
+  std::vector<const MenuItem*> changed;
+  menu.onChanged = [&](const MenuItem& p) { changed.push_back(&p); };
+  const MenuItem& groups = menu.popups()[5];
+  // Groups stop at 255 entries: the range's last id stays unused.
+  std::vector<std::string> names;
+  for (int i = 0; i < 300; ++i) names.push_back("g" + std::to_string(i));
+  EXPECT_EQ(menu.RebuildRange(groups, names), 255u);
+  EXPECT_EQ(groups.dynamic.front(), (DynamicMenuItem{"g0", kGroupCommands.first}));
+  EXPECT_EQ(groups.dynamic.back().id, kGroupCommands.last - 1);
+  EXPECT_EQ(menu.DynamicText(groups, 8200), "g8");
+  EXPECT_EQ(menu.DynamicText(groups, kGroupCommands.last), "");
+  EXPECT_EQ(groups.items.size(), 4u);  // the fixed items stay
+  EXPECT_EQ(changed, (std::vector<const MenuItem*>{&groups}));
+  // Rebuilding with fewer drops the rest; an empty list leaves none.
+  EXPECT_EQ(menu.RebuildRange(groups, {"only"}), 1u);
+  EXPECT_EQ(groups.dynamic.size(), 1u);
+  EXPECT_EQ(menu.RebuildRange(groups, {}), 0u);
+  EXPECT_TRUE(groups.dynamic.empty());
+
+  // Items given with ids: those outside the range and repeated ones go,
+  // notes without a command stay.
+  const MenuItem* languages = menu.FindPopup({"Language", "Interface Language"});
+  ASSERT_NE(languages, nullptr);
+  EXPECT_EQ(menu.SetDynamicItems(*languages, {{"English", 9024}, {"Twice", 9024}, {"Groups' id", 8192},
+                                              {"Deutsch", 9087}, {"Past the end", 9088}, {"A note", 0}}),
+            3u);
+  EXPECT_EQ(languages->dynamic, (std::vector<DynamicMenuItem>{{"English", 9024}, {"Deutsch", 9087}, {"A note", 0}}));
+  // A popup without a range takes nothing.
+  EXPECT_EQ(menu.RebuildRange(*menu.FindPopup({"View", "Toolbars"}), {"x"}), 0u);
+  // Every id the menu now carries is listed once, notes not at all.
+  const std::vector<unsigned> ids = menu.CommandIds();
+  EXPECT_EQ(std::set<unsigned>(ids.begin(), ids.end()).size(), ids.size());
+  EXPECT_EQ(std::count(ids.begin(), ids.end(), 9087u), 1);
+  EXPECT_EQ(std::count(ids.begin(), ids.end(), 0u), 0);
+}
+
+// The standard toolbar's buttons and the band layout as stored, and the
+// customise dialog's lists.
+TEST(Toolbar, ButtonsRoundTripThroughTheProfile) {
+  RegistryProfile p;
+  // Nothing stored: the twenty defaults, large icons, no texts.
+  ToolbarButtons b = LoadButtons(p);
+  EXPECT_EQ(b.ids, DefaultButtons());
+  EXPECT_EQ(b.ids.size(), 20u);
+  EXPECT_TRUE(b.largeIcons);
+  EXPECT_FALSE(b.showText);
+
+  p.SetString(kSettingsKey, "ToolBarButtons", "57600 0 32787");
+  b = LoadButtons(p);
+  EXPECT_EQ(b.ids, (std::vector<unsigned>{57600, 0, 32787}));
+  SaveButtons(p, b);
+  EXPECT_EQ(p.GetString(kSettingsKey, "ToolBarButtons").value_or(""), "57600 0 32787");
+
+  // Runs of blanks, leading blanks, words and numbers too big are separators;
+  // an id the table lacks is kept (a button without an image).
+  EXPECT_EQ(ParseButtonList("  \t32787   abc 99999999999 12345 -1\n"),
+            (std::vector<unsigned>{32787, 0, 0, 12345, 0}));
+  EXPECT_EQ(ImageIndexOf(12345), -1);
+  EXPECT_TRUE(ParseButtonList("   ").empty());
+  p.SetString(kSettingsKey, "ToolBarButtons", " \t ");
+  EXPECT_EQ(LoadButtons(p).ids, DefaultButtons());
+
+  // Any value above 0 is on.
+  p.SetDword(kSettingsKey, "TBShowText", 7);
+  p.SetDword(kSettingsKey, "TBLargeIcon", 0);
+  b = LoadButtons(p);
+  EXPECT_TRUE(b.showText);
+  EXPECT_FALSE(b.largeIcons);
+  SaveButtons(p, b);
+  EXPECT_EQ(p.GetDword(kSettingsKey, "TBShowText").value_or(9), 1u);
+
+  // A button's image is its place in the table, the flashing Block Popup image among them; nothing else has one.
+  for (std::size_t i = 0; i < ButtonTable().size(); ++i)
+    EXPECT_EQ(ImageIndexOf(ButtonTable()[i]), ButtonTable()[i] ? static_cast<int>(i) : -1) << ButtonTable()[i];
+  EXPECT_GE(ImageIndexOf(ID_BLOCK_POPUP_ALT_IMAGE), 0);
+  EXPECT_EQ(ImageIndexOf(0), -1);
+}
+
+TEST(Toolbar, TheCustomiseListsMoveButtonsAndAlwaysOfferASeparator) {
+  CustomizeToolbarModel m({{57600, 32787}, true, false});
+  const auto& a = m.available();
+  EXPECT_EQ(a.back(), 0u);
+  EXPECT_EQ(std::count(a.begin(), a.end(), ID_BLOCK_POPUP_ALT_IMAGE), 0);
+  EXPECT_EQ(std::count(a.begin(), a.end(), 57600u), 0) << "already on the toolbar";
+
+  // ">>" before the selected item, or at the end.
+  const int stopAt = static_cast<int>(std::find(a.begin(), a.end(), 32778u) - a.begin());
+  EXPECT_EQ(m.Add(stopAt, 1), 1);
+  EXPECT_EQ(m.current(), (std::vector<unsigned>{57600, 32778, 32787}));
+  EXPECT_EQ(std::count(a.begin(), a.end(), 32778u), 0);
+  // A separator stays available.
+  EXPECT_EQ(m.Add(static_cast<int>(a.size()) - 1, -1), 3);
+  EXPECT_EQ(m.current().back(), 0u);
+  EXPECT_EQ(a.back(), 0u);
+  // "<<" puts a button back before "Separator"; a separator just goes.
+  EXPECT_TRUE(m.Remove(3));
+  EXPECT_TRUE(m.Remove(0));
+  EXPECT_EQ(a[a.size() - 2], 57600u);
+  EXPECT_EQ(a.back(), 0u);
+  EXPECT_FALSE(m.Remove(5));
+  EXPECT_EQ(m.Add(-1, 0), -1);
+  EXPECT_EQ(m.Add(static_cast<int>(a.size()), 0), -1);
+  // Moves stop at the ends.
+  EXPECT_EQ(m.current(), (std::vector<unsigned>{32778, 32787}));
+  EXPECT_EQ(m.MoveUp(0), -1);
+  EXPECT_EQ(m.MoveDown(1), -1);
+  EXPECT_EQ(m.MoveDown(0), 1);
+  EXPECT_EQ(m.current(), (std::vector<unsigned>{32787, 32778}));
+  m.showText = true;
+  m.Reset();
+  EXPECT_EQ(m.Result().ids, DefaultButtons());
+  EXPECT_TRUE(m.Result().showText);
+  EXPECT_EQ(m.available().back(), 0u);
+}
+
+TEST(Bands, LayoutRoundTripsAndDamageFallsBackToTheDefault) {
+  RegistryProfile p;
+  bool locked = true;
+  EXPECT_FALSE(ReadBands(p, locked).has_value());  // nothing stored: the default layout
+  EXPECT_FALSE(locked);
+
+  BandLayout l;
+  l.locked = true;
+  int y = 0;
+  for (unsigned id : DefaultBandOrder()) {
+    l.bands.push_back({id, {0, y, 500, y + 24}, true, id != kBandQuickSearch});
+    y += 26;
+  }
+  l.bands.back().rect = {-3, 90, 1021, 112};  // negative left edges happen when dragged
+  SaveBands(p, l);
+  EXPECT_EQ(p.GetDword(kSettingsKey, "band7").value_or(99), 0u);  // the end mark
+  EXPECT_EQ(p.GetDword(kBandsKey, "band5").value_or(99), 0u);      // the quick-search band is hidden
+  auto back = ReadBands(p, locked);
+  ASSERT_TRUE(back.has_value());
+  EXPECT_TRUE(locked);
+  EXPECT_EQ(back->bands, l.bands);
+
+  // Damage: an unknown id, a repeated id, a negative size, a rectangle of the
+  // wrong length, more bands than there are.
+  auto damaged = [&](auto spoil) {
+    RegistryProfile d;
+    SaveBands(d, l);
+    spoil(d);
+    bool lk = false;
+    return !ReadBands(d, lk).has_value();
+  };
+  EXPECT_TRUE(damaged([](RegistryProfile& d) { d.SetDword(kSettingsKey, "band2", 4711); }));
+  EXPECT_TRUE(damaged([](RegistryProfile& d) { d.SetDword(kSettingsKey, "band3", kBandMenuBar); }));
+  EXPECT_TRUE(damaged([&](RegistryProfile& d) {
+    BandLayout bad = l;
+    bad.bands[1].rect = {100, 0, 50, 20};
+    SaveBands(d, bad);
+  }));
+  EXPECT_TRUE(damaged([](RegistryProfile& d) { d.SetBinary(kSettingsKey, "bandrc0", {1, 2, 3}); }));
+  EXPECT_TRUE(damaged([&](RegistryProfile& d) {
+    BandLayout more = l;
+    more.bands.push_back({kBandAddress, {}, true, true});
+    SaveBands(d, more);
+  }));
+  // A band without a rectangle is kept where it is, not a reason to give up.
+  RegistryProfile partial;
+  SaveBands(partial, l);
+  partial.DeleteValue(kSettingsKey, "bandrc4");
+  auto kept = ReadBands(partial, locked);
+  ASSERT_TRUE(kept.has_value());
+  EXPECT_FALSE(kept->bands[4].hasRect);
 }
 
 }  // namespace

@@ -3,47 +3,38 @@
 // tabs.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "frame/site_list.h"
 #include "frame/site_tab_bar.h"
+#include "support/fake_site.h"
 
 namespace kestrel {
 namespace {
 
-// Sites are opaque keys to the bar; addresses inside an array are enough.
-struct Sites {
-  std::array<char, 256> storage{};
-  CKestrelView* operator[](int i) { return reinterpret_cast<CKestrelView*>(&storage[static_cast<std::size_t>(i)]); }
-};
+// Sites are opaque keys to the bar.
+CKestrelView* s(int i) { return test::FakeView(i); }
 
 // A list with a bar on it; `Show` adds a site and gives it a tab.
 struct Tabs {
-  Sites s;
   CSiteList list;
   CSiteTabBar bar{list};
   void Show(int i, const std::string& text, bool activate) {
-    list.Add(s[i]);
-    bar.SetTabText(s[i], text);
-    list.Show(s[i], activate);
+    list.Add(s(i));
+    bar.SetTabText(s(i), text);
+    list.Show(s(i), activate);
   }
 };
 
 // Records what the list tells its observers.
 struct Watcher : SiteListObserver {
   std::vector<std::string> events;
-  Sites* s = nullptr;
-  int IndexOf(CKestrelView* v) {
-    for (int i = 0; i < 256; ++i)
-      if ((*s)[i] == v) return i;
-    return -1;
-  }
+  std::string Index(CKestrelView* v) { return v ? std::to_string(test::FakeViewIndex(v)) : "none"; }
   void TabsChanged() override { events.push_back("tabs"); }
-  void ActiveChanged(CKestrelView* v) override { events.push_back("active " + std::to_string(IndexOf(v))); }
-  void SiteRemoved(CKestrelView* v) override { events.push_back("removed " + std::to_string(IndexOf(v))); }
+  void ActiveChanged(CKestrelView* v) override { events.push_back("active " + Index(v)); }
+  void SiteRemoved(CKestrelView* v) override { events.push_back("removed " + Index(v)); }
 };
 
 std::string Repeat(const std::string& s, int n) {
@@ -91,7 +82,6 @@ TEST(SiteTabBar, GaugeCurveAndLimits) {
 
 TEST(SiteTabBar, PaintsGaugeAndErrorMark) {
   Tabs t;
-  Sites& s = t.s;
   CSiteTabBar& bar = t.bar;
   bar.SetWidth(1000);
   for (int i = 0; i < 5; ++i) t.Show(i, "t" + std::to_string(i), i == 1);
@@ -100,7 +90,7 @@ TEST(SiteTabBar, PaintsGaugeAndErrorMark) {
   auto paint = bar.Layout([&](const CKestrelView* v) {
     asked.push_back(v);
     for (int i = 0; i < 5; ++i)
-      if (v == s[i]) return status[static_cast<std::size_t>(i)];
+      if (v == s(i)) return status[static_cast<std::size_t>(i)];
     return TabStatus{};
   });
   ASSERT_EQ(paint.size(), 5u);
@@ -144,99 +134,95 @@ TEST(SiteTabBar, PaintsGaugeAndErrorMark) {
 }
 
 TEST(SiteList, OrderActiveSiteAndWhoTakesOver) {
-  Sites s;
   CSiteList list;
   Watcher w;
-  w.s = &s;
   list.AddObserver(&w);
   // A new site is hidden; with none active it is the active one (typed
   // text goes to it) even before it can be seen.
-  list.Add(s[0]);
-  EXPECT_EQ(list.active(), s[0]);
-  EXPECT_FALSE(list.IsShown(s[0]));
-  list.Add(s[0]);  // once only
+  list.Add(s(0));
+  EXPECT_EQ(list.active(), s(0));
+  EXPECT_FALSE(list.IsShown(s(0)));
+  list.Add(s(0));  // once only
   list.Add(nullptr);
   EXPECT_EQ(list.sites().size(), 1u);
-  EXPECT_TRUE(list.Show(s[0], true));
-  EXPECT_FALSE(list.Show(s[0], true));  // a second tab for the same site: nothing
-  for (int i = 1; i <= 3; ++i) list.Add(s[i]);
-  list.Show(s[2], true);
-  list.Show(s[1], false);  // Ctrl held: appended, not active
-  EXPECT_EQ(list.sites(), (std::vector<CKestrelView*>{s[0], s[1], s[2], s[3]}));
-  EXPECT_EQ(list.tabs(), (std::vector<CKestrelView*>{s[0], s[2], s[1]}));
-  EXPECT_EQ(list.active(), s[2]);
-  EXPECT_EQ(list.newest(), s[3]);
+  EXPECT_TRUE(list.Show(s(0), true));
+  EXPECT_FALSE(list.Show(s(0), true));  // a second tab for the same site: nothing
+  for (int i = 1; i <= 3; ++i) list.Add(s(i));
+  list.Show(s(2), true);
+  list.Show(s(1), false);  // Ctrl held: appended, not active
+  EXPECT_EQ(list.sites(), (std::vector<CKestrelView*>{s(0), s(1), s(2), s(3)}));
+  EXPECT_EQ(list.tabs(), (std::vector<CKestrelView*>{s(0), s(2), s(1)}));
+  EXPECT_EQ(list.active(), s(2));
+  EXPECT_EQ(list.newest(), s(3));
   EXPECT_EQ(w.events, (std::vector<std::string>{"active 0", "tabs", "tabs", "active 2", "tabs"}));
 
   // The window system cannot hand the activation to a site kept out of view
   // while one in view is active; a shown one takes it.
-  EXPECT_FALSE(list.Activate(s[3]));
-  EXPECT_EQ(list.active(), s[2]);
-  EXPECT_FALSE(list.Activate(s[9]));  // not on the list
-  EXPECT_TRUE(list.Activate(s[0]));
-  EXPECT_TRUE(list.Activate(s[2]));
+  EXPECT_FALSE(list.Activate(s(3)));
+  EXPECT_EQ(list.active(), s(2));
+  EXPECT_FALSE(list.Activate(s(9)));  // not on the list
+  EXPECT_TRUE(list.Activate(s(0)));
+  EXPECT_TRUE(list.Activate(s(2)));
 
   // One rule for closing and hiding: the next tab, wrapping around.
-  EXPECT_EQ(list.Successor(s[2]), s[1]);
-  EXPECT_EQ(list.Successor(s[1]), s[0]);
-  EXPECT_EQ(list.Successor(s[3]), s[0]);  // without a tab: the first tab
+  EXPECT_EQ(list.Successor(s(2)), s(1));
+  EXPECT_EQ(list.Successor(s(1)), s(0));
+  EXPECT_EQ(list.Successor(s(3)), s(0));  // without a tab: the first tab
   w.events.clear();
-  list.Hide(s[2]);
-  EXPECT_EQ(list.active(), s[1]);
-  EXPECT_EQ(list.tabs(), (std::vector<CKestrelView*>{s[0], s[1]}));
+  list.Hide(s(2));
+  EXPECT_EQ(list.active(), s(1));
+  EXPECT_EQ(list.tabs(), (std::vector<CKestrelView*>{s(0), s(1)}));
   EXPECT_EQ(w.events, (std::vector<std::string>{"tabs", "active 1"}));
-  list.Remove(s[1]);  // closing the active one: the next after it, wrapping to the first
-  EXPECT_EQ(list.active(), s[0]);
-  list.Hide(s[0]);    // the last tab goes: nobody in view takes over
+  list.Remove(s(1));  // closing the active one: the next after it, wrapping to the first
+  EXPECT_EQ(list.active(), s(0));
+  list.Hide(s(0));    // the last tab goes: nobody in view takes over
   EXPECT_EQ(list.active(), nullptr);
-  EXPECT_EQ(list.Successor(s[0]), nullptr);
+  EXPECT_EQ(list.Successor(s(0)), nullptr);
   // A hidden site shown again comes back at the end.
-  list.Show(s[2], false);
-  list.Show(s[0], true);
-  EXPECT_EQ(list.tabs(), (std::vector<CKestrelView*>{s[2], s[0]}));
+  list.Show(s(2), false);
+  list.Show(s(0), true);
+  EXPECT_EQ(list.tabs(), (std::vector<CKestrelView*>{s(2), s(0)}));
   // A site that is not the active one goes without moving the activation.
   w.events.clear();
-  list.Remove(s[3]);
-  list.Remove(s[3]);
+  list.Remove(s(3));
+  list.Remove(s(3));
   EXPECT_EQ(w.events, (std::vector<std::string>{"removed 3"}));
-  EXPECT_EQ(list.active(), s[0]);
+  EXPECT_EQ(list.active(), s(0));
   list.RemoveObserver(&w);
 }
 
 TEST(SiteList, NextAndPreviousWrapAroundInTabOrder) {
-  Sites s;
   CSiteList list;
   EXPECT_EQ(list.Neighbour(true), nullptr);
   EXPECT_EQ(list.Neighbour(false), nullptr);
-  list.Add(s[0]);
-  list.Show(s[0], true);
-  EXPECT_EQ(list.Neighbour(true), s[0]);  // one site: itself
-  EXPECT_EQ(list.Neighbour(false), s[0]);
+  list.Add(s(0));
+  list.Show(s(0), true);
+  EXPECT_EQ(list.Neighbour(true), s(0));  // one site: itself
+  EXPECT_EQ(list.Neighbour(false), s(0));
   for (int i : {1, 2}) {
-    list.Add(s[i]);
-    list.Show(s[i], false);
+    list.Add(s(i));
+    list.Show(s(i), false);
   }
-  EXPECT_EQ(list.Neighbour(true), s[1]);
-  EXPECT_EQ(list.Neighbour(false), s[2]);
-  list.Activate(s[2]);
-  EXPECT_EQ(list.Neighbour(true), s[0]);
-  EXPECT_EQ(list.Neighbour(false), s[1]);
+  EXPECT_EQ(list.Neighbour(true), s(1));
+  EXPECT_EQ(list.Neighbour(false), s(2));
+  list.Activate(s(2));
+  EXPECT_EQ(list.Neighbour(true), s(0));
+  EXPECT_EQ(list.Neighbour(false), s(1));
   // The active site has no tab (it is hidden): first and last.
-  list.Add(s[5]);
-  list.Hide(s[0]);
-  list.Hide(s[1]);
-  list.Hide(s[2]);
-  list.Show(s[1], false);
-  list.Show(s[2], false);
-  list.Activate(s[5]);
-  EXPECT_EQ(list.active(), s[5]);
-  EXPECT_EQ(list.Neighbour(true), s[1]);
-  EXPECT_EQ(list.Neighbour(false), s[2]);
+  list.Add(s(5));
+  list.Hide(s(0));
+  list.Hide(s(1));
+  list.Hide(s(2));
+  list.Show(s(1), false);
+  list.Show(s(2), false);
+  list.Activate(s(5));
+  EXPECT_EQ(list.active(), s(5));
+  EXPECT_EQ(list.Neighbour(true), s(1));
+  EXPECT_EQ(list.Neighbour(false), s(2));
 }
 
 TEST(SiteTabBar, FollowsTheListsTabsTextsAndActiveSite) {
   Tabs t;
-  Sites& s = t.s;
   CSiteTabBar& bar = t.bar;
   int changed = 0;
   std::vector<int> redrawn;
@@ -253,28 +239,28 @@ TEST(SiteTabBar, FollowsTheListsTabsTextsAndActiveSite) {
 
   const std::string longTitle = "A rather long page title here";
   redrawn.clear();
-  bar.SetTabText(s[2], longTitle);
+  bar.SetTabText(s(2), longTitle);
   EXPECT_EQ(bar.text(2), ShortenTabTitle(longTitle));
   EXPECT_EQ(bar.fullTitle(2), longTitle);
   EXPECT_EQ(redrawn, std::vector<int>{2});
   // A site without a tab keeps its text for when it gets one; nothing is drawn.
-  t.list.Add(s[9]);
-  bar.SetTabText(s[9], "later");
+  t.list.Add(s(9));
+  bar.SetTabText(s(9), "later");
   EXPECT_EQ(redrawn, std::vector<int>{2});
 
   // An earlier tab goes: the gap closes and the selection stays on its site.
-  t.list.Activate(s[2]);
-  t.list.Hide(s[0]);
+  t.list.Activate(s(2));
+  t.list.Hide(s(0));
   EXPECT_EQ(bar.count(), 2);
-  EXPECT_EQ(bar.site(0), s[1]);
-  EXPECT_EQ(bar.site(bar.selected()), s[2]);
-  EXPECT_EQ(bar.FindTab(s[0]), -1);
-  t.list.Show(s[9], false);
+  EXPECT_EQ(bar.site(0), s(1));
+  EXPECT_EQ(bar.site(bar.selected()), s(2));
+  EXPECT_EQ(bar.FindTab(s(0)), -1);
+  t.list.Show(s(9), false);
   EXPECT_EQ(bar.text(2), "later");
   // A closed site's texts go with it.
-  t.list.Remove(s[9]);
-  t.list.Add(s[9]);
-  t.list.Show(s[9], false);
+  t.list.Remove(s(9));
+  t.list.Add(s(9));
+  t.list.Show(s(9), false);
   EXPECT_EQ(bar.text(2), "");
 
   // Out-of-range reads are harmless; redraw of -1 or past the end is nothing.
@@ -289,7 +275,6 @@ TEST(SiteTabBar, FollowsTheListsTabsTextsAndActiveSite) {
 
 TEST(SiteTabBar, ScrollsTwoHundredTabs) {
   Tabs t;
-  Sites& s = t.s;
   CSiteTabBar& bar = t.bar;
   bar.SetWidth(1000);
   EXPECT_FALSE(bar.needsScroll());
@@ -305,7 +290,7 @@ TEST(SiteTabBar, ScrollsTwoHundredTabs) {
   for (const auto& p : visible) EXPECT_LT(p.tab.left, bar.TabAreaRight());
 
   // Selecting the last tab brings it fully into view at the right.
-  t.list.Activate(s[199]);
+  t.list.Activate(s(199));
   visible = bar.Layout(nullptr);
   ASSERT_FALSE(visible.empty());
   EXPECT_EQ(visible.back().index, 199);
@@ -339,9 +324,9 @@ TEST(SiteTabBar, ScrollsTwoHundredTabs) {
 
   // Removing tabs at the end pulls the view back so no empty space is scrolled to.
   bar.ScrollTo(100000);
-  t.list.Activate(s[0]);
+  t.list.Activate(s(0));
   bar.ScrollTo(100000);
-  for (int i = 199; i >= 20; --i) t.list.Hide(s[i]);
+  for (int i = 199; i >= 20; --i) t.list.Hide(s(i));
   EXPECT_EQ(bar.count(), 20);
   EXPECT_EQ(bar.Layout(nullptr).back().index, 19);
   EXPECT_LE(bar.RectOf(19)->right, bar.TabAreaRight());
@@ -353,7 +338,7 @@ TEST(SiteTabBar, ScrollsTwoHundredTabs) {
 
   // A bar narrower than one tab still shows and scrolls to the selection.
   bar.SetWidth(10);
-  t.list.Activate(s[5]);
+  t.list.Activate(s(5));
   EXPECT_EQ(bar.firstVisible(), 5);
   EXPECT_EQ(bar.HitTest(CSiteTabBar::kMargin, CSiteTabBar::kMargin), -1);  // under the buttons
   bar.SetWidth(-3);
