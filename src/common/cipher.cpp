@@ -20,7 +20,9 @@ constexpr std::size_t kSaltBytes = 11; // and the zero salt it pads the key with
 
 std::vector<std::uint8_t> Crypt(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> bytes(data, data + size);
-  Rc4 rc4(DeriveRc4Key(CipherPassPhrase()));
+  // The key never changes within a run: made once, not for every password.
+  static const std::vector<std::uint8_t> key = DeriveRc4Key(CipherPassPhrase());
+  Rc4 rc4(key);
   rc4.Process(bytes.data(), bytes.size());
   return bytes;
 }

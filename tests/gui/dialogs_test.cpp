@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -27,6 +28,7 @@
 #include "ui/child_window_qt.h"
 #include "ui/downloads_qt.h"
 #include "ui/filter_dialog_qt.h"
+#include "ui/forms_dialogs_qt.h"
 #include "ui/hidden_sites_qt.h"
 #include "ui/open_dialog_qt.h"
 #include "ui/page_dialogs_qt.h"
@@ -487,6 +489,76 @@ TEST(DownloadsGui, TheLoginDialogNamesTheServerAndSaysWhenATryFailed) {
   EXPECT_EQ(proxy.windowTitle(), "Proxy Login");
   EXPECT_TRUE(proxy.findChild<QLabel*>("login-text")->text().startsWith("The proxy intranet.example"));
   EXPECT_FALSE(proxy.findChild<QLabel*>("login-text")->text().contains("not accepted"));
+}
+
+}  // namespace
+}  // namespace kestrel::test
+
+namespace kestrel::test {
+namespace {
+
+TEST(FormsDialogsGui, TheListsChooseAndTheOrganizerEditsItsModel) {
+  MessageRecorder said;
+  QtFormsDialogs dialogs(nullptr, nullptr);
+  // Set Active Form Data Files: the active names come selected; OK gives the selection in list order.
+  WhenShown([](QDialog* d) {
+    auto* list = d->findChild<QListWidget*>(QStringLiteral("form-files"));
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_TRUE(list->item(2)->isSelected());
+    list->item(0)->setSelected(true);
+    Button(d, QStringLiteral("OK"))->click();
+  });
+  EXPECT_EQ(dialogs.SetActiveForms({"home", "shop", "work"}, {"WORK"}), (std::vector<std::string>{"home", "work"}));
+
+  // Available Form Data Files: Edit and Delete act on the selected file; a refused delete keeps the item.
+  std::vector<std::string> done;
+  WhenShown([&](QDialog* d) {
+    auto* list = d->findChild<QListWidget*>(QStringLiteral("form-files"));
+    Button(d, QStringLiteral("Edit"))->click();
+    Button(d, QStringLiteral("Delete"))->click();
+    EXPECT_EQ(list->count(), 2);
+    list->setCurrentRow(1);
+    Button(d, QStringLiteral("Delete"))->click();
+    EXPECT_EQ(list->count(), 1);
+    Button(d, QStringLiteral("Close"))->click();
+  });
+  dialogs.AvailableForms({"home", "shop"}, [&](const std::string& n) { done.push_back("edit " + n); },
+                         [&](const std::string& n) { return done.push_back("delete " + n), n == "shop"; });
+  EXPECT_EQ(done, (std::vector<std::string>{"edit home", "delete home", "delete shop"}));
+
+  // Password Protect: OK stays open until the check agrees.
+  int tries = 0;
+  WhenShown([](QDialog* d) {
+    const auto fields = d->findChildren<QLineEdit*>(QStringLiteral("password-field"));
+    ASSERT_EQ(fields.size(), 3);
+    Button(d, QStringLiteral("OK"))->click();
+    EXPECT_TRUE(d->isVisible());
+    fields[1]->setText(QStringLiteral("n"));
+    Button(d, QStringLiteral("OK"))->click();
+  });
+  dialogs.PasswordProtect([&](const std::string& o, const std::string& n, const std::string& c) {
+    ++tries;
+    return o.empty() && n == "n" && c.empty();
+  });
+  EXPECT_EQ(tries, 2);
+
+  // The Organizer: typed fields reach the list through Add, and Escape keeps them.
+  CAutoLoginList list;
+  list.entries() = {{"b", "http://b/", "", "", ""}};
+  CAutoLoginOrganizer model(list);
+  WhenShown([](QDialog* d) {
+    d->findChild<QLineEdit*>(QStringLiteral("autologin-caption"))->setText(QStringLiteral("a"));
+    d->findChild<QLineEdit*>(QStringLiteral("autologin-url"))->setText(QStringLiteral("http://a/"));
+    Button(d, QStringLiteral("Add"))->click();
+    auto* items = d->findChild<QListWidget*>(QStringLiteral("autologin-list"));
+    EXPECT_EQ(items->item(0)->text(), QStringLiteral("a"));
+    EXPECT_EQ(items->currentRow(), 1);  // still on "b"
+    d->reject();
+  });
+  EXPECT_FALSE(dialogs.Organizer(model, nullptr));
+  ASSERT_EQ(list.entries().size(), 2u);
+  EXPECT_EQ(list.entries()[1].url, "http://a/");
+  EXPECT_TRUE(said.messages.empty());
 }
 
 }  // namespace
