@@ -30,6 +30,25 @@ QPushButton* Button(QVBoxLayout* column, const char* english, std::function<void
   return b;
 }
 
+// OK and Cancel at the foot of `d`; OK runs `ok` (closing is up to it).
+void AddOkCancel(QDialog& d, QVBoxLayout* layout, std::function<void()> ok) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  TranslateButtons(buttons);
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &d, std::move(ok));
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+}
+
+// A dialog titled `title` with the list of form data files.
+QListWidget* FormFilesDialog(QDialog& d, const char* title, const std::vector<std::string>& files) {
+  d.setWindowTitle(T(title));
+  d.setMinimumSize(350, 300);
+  auto* list = new QListWidget;
+  list->setObjectName(QStringLiteral("form-files"));
+  for (const std::string& f : files) list->addItem(Q(f));
+  return list;
+}
+
 // A dialog of masked fields with OK and Cancel; OK closes only when `ok` agrees.
 bool AskPasswords(QWidget* parent, const char* title, const std::vector<const char*>& labels,
                   const std::function<bool(const std::vector<std::string>&)>& ok) {
@@ -44,15 +63,11 @@ bool AskPasswords(QWidget* parent, const char* title, const std::vector<const ch
     form->addRow(T(label), edits.back());
   }
   layout->addLayout(form);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  TranslateButtons(buttons);
-  layout->addWidget(buttons);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &d, [&] {
+  AddOkCancel(d, layout, [&] {
     std::vector<std::string> texts;
     for (QLineEdit* e : edits) texts.push_back(S(e->text()));
     if (ok(texts)) d.accept();
   });
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
   return d.exec() == QDialog::Accepted;
 }
 
@@ -175,23 +190,13 @@ std::optional<std::vector<std::string>> QtFormsDialogs::SetActiveForms(const std
                                                                        const std::vector<std::string>& active) {
   if (AnsweredUnattended("Set Active Form Data Files")) return std::nullopt;
   QDialog d(parent_);
-  d.setWindowTitle(T("Set Active Form Data Files"));
-  d.setMinimumSize(340, 300);
   auto* layout = new QVBoxLayout(&d);
-  auto* list = new QListWidget;
-  list->setObjectName(QStringLiteral("form-files"));
+  QListWidget* list = FormFilesDialog(d, "Set Active Form Data Files", files);
   list->setSelectionMode(QAbstractItemView::MultiSelection);
   const std::vector<bool> selected = ActiveFormSelection(files, active);
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    list->addItem(Q(files[i]));
-    list->item(static_cast<int>(i))->setSelected(selected[i]);
-  }
+  for (std::size_t i = 0; i < files.size(); ++i) list->item(static_cast<int>(i))->setSelected(selected[i]);
   layout->addWidget(list);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  TranslateButtons(buttons);
-  layout->addWidget(buttons);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+  AddOkCancel(d, layout, [&d] { d.accept(); });
   if (d.exec() != QDialog::Accepted) return std::nullopt;
   std::vector<std::string> chosen;
   for (int i = 0; i < list->count(); ++i)
@@ -203,12 +208,8 @@ void QtFormsDialogs::AvailableForms(std::vector<std::string> files, const std::f
                                     const std::function<bool(const std::string&)>& remove) {
   if (AnsweredUnattended("Available Form Data Files")) return;
   QDialog d(parent_);
-  d.setWindowTitle(T("Available Form Data Files"));
-  d.setMinimumSize(360, 280);
   auto* layout = new QHBoxLayout(&d);
-  auto* list = new QListWidget;
-  list->setObjectName(QStringLiteral("form-files"));
-  for (const std::string& f : files) list->addItem(Q(f));
+  QListWidget* list = FormFilesDialog(d, "Available Form Data Files", files);
   if (list->count() > 0) list->setCurrentRow(0);
   layout->addWidget(list);
   auto* column = new QVBoxLayout;
