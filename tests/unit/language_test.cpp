@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "address/resolver.h"
+#include "forms/autologin.h"
+#include "forms/form_data.h"
 #include "language/language.h"
 #include "language/language_menu.h"
 #include "common/message.h"
@@ -366,7 +368,9 @@ TEST_F(ShippedLanguages, ProgramTextsAreInEnglishIniAndRoundTripThroughGerman) {
       "No need to hide a blank site,  right?", "Invalid alias!", "Script Error!",
       "You've just recovered a popup suspect.\r\nDo you want to add it into white list?",
       "This desktop has no such folder.", "Can't save alias file!", kFilterExists, kFilterEmpty, kFilterLineBreak,
-      kFilterNoHost, kSiteFilterSaveFailed};
+      kFilterNoHost, kSiteFilterSaveFailed, kAutoLoginSaveFailed, kNoActiveForm,
+      "Do you wish to merge with existing entries?\r\nChoose <No> will clear existing entries.",
+      "Cached password cleared. You need to \nre-enter password to access AutoLogin."};
   for (const ShortcutCommand& sc : ShortcutCommands()) mustHave.push_back(sc.label);
   for (const std::string& text : mustHave) EXPECT_NE(langs.NumberOf(text, "English"), 0) << text;
   EXPECT_EQ(langs.Translate("English", "English", "Deutsch"), "Englisch");
