@@ -595,3 +595,39 @@ TEST(XdgDefaultBrowser, RegisterKeepsTheRestOfMimeappsAndIsThenTheDefault) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel::test {
+namespace {
+
+TEST(AppLists, AutoLoginIsReadAtStartAndWrittenOnlyWhenChanged) {
+  Harness h;
+  SetProgramDirectory(h.dir.path());
+  const std::string file = std::string(kAutoLoginHeader) + "\nMail;http://m/;;u=1;" + EncipherPassword("pw") + "\n";
+  h.dir.write(kAutoLoginFile, file);
+  ASSERT_TRUE(h.app->InitInstance("x"));
+  ASSERT_EQ(h.app->autoLogin.entries().size(), 1u);
+  EXPECT_EQ(h.app->autoLogin.entries()[0].password, "pw");
+  h.app->SaveAndRelease();
+  EXPECT_EQ(h.dir.read(kAutoLoginFile), file);  // unchanged: not rewritten
+  EXPECT_TRUE(h.app->autoLogin.entries().empty());
+
+  // A change that cannot be written is reported (the savers' test shows the old file stays).
+  ASSERT_TRUE(h.Restart("x"));
+  h.app->autoLogin.entries()[0].password = "new";
+  std::filesystem::remove(h.dir.file(kAutoLoginFile));
+  std::filesystem::create_directory(h.dir.file(kAutoLoginFile));
+  h.app->SaveAndRelease();
+  EXPECT_EQ(h.dialogs.shown.back(), std::string("Message: ") + kAutoLoginSaveFailed);
+  std::filesystem::remove(h.dir.file(kAutoLoginFile));
+  h.dir.write(kAutoLoginFile, file);
+  ASSERT_TRUE(h.Restart("x"));
+  h.app->autoLogin.entries()[0].password = "new";
+  h.app->SaveAndRelease();
+  CAutoLoginList back;
+  ASSERT_TRUE(back.Load(h.dir.file(kAutoLoginFile)));
+  EXPECT_EQ(back.entries()[0].password, "new");
+  SetProgramDirectory("");
+}
+
+}  // namespace
+}  // namespace kestrel::test
