@@ -169,7 +169,7 @@ bool CAutoLoginAccess::ChangePassword(const std::string& oldPassword, const std:
 void CAutoLoginAccess::ProtectNow() {
   unlocked_ = false;
   ShowMessage(password_.empty() ? "You have set no password for protection!"
-                                : "Cached password cleared. You need to \nre-enter password to access AutoLogin.");
+                                : "Cached password cleared. You need to \r\nre-enter password to access AutoLogin.");
 }
 
 CAutoLoginOrganizer::CAutoLoginOrganizer(CAutoLoginList& list) : list_(list) {

@@ -179,7 +179,7 @@ TEST(AutoLoginAccess, PasswordDialogsSayWhatWentWrong) {
   EXPECT_EQ(said.messages, (std::vector<std::string>{
                                "You have set no password for protection!", "Old Password is incorrect!",
                                "New password and re-entry doesn't match!",
-                               "Cached password cleared. You need to \nre-enter password to access AutoLogin.",
+                               "Cached password cleared. You need to \r\nre-enter password to access AutoLogin.",
                                "Bad password!"}));
 }
 
