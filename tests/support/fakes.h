@@ -165,7 +165,6 @@ class MessageRecorder : public MessagePresenter {
   bool answer_;
 };
 
-
 // Remembers what it was asked to start: "<target>" or "<type> <path>".
 struct RecordingShell : Shell {
   std::vector<std::string> opened;
@@ -199,6 +198,7 @@ struct FakeFormsDialogs : FormsDialogs {
   void AvailableForms(std::vector<std::string>, const std::function<void(const std::string&)>&,
                       const std::function<bool(const std::string&)>&) override {}
   std::optional<std::string> SaveFormFile(const std::string&, const std::string&) override { return saveTo; }
+};
 
 // A download as the engine runs it, noting what it is told.
 struct FakeJob : DownloadJob {
