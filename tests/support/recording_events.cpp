@@ -4,9 +4,8 @@
 
 namespace kestrel::test {
 
-void RecordingEvents::OnBeforeNavigate2(const NavigateRequest& r, bool& cancel) {
+void RecordingEvents::OnBeforeNavigate2(const NavigateRequest& r, bool&) {
   lines.push_back(std::string(r.topLevel ? "BeforeNavigate2 " : "BeforeNavigate2(frame) ") + r.url);
-  if (cancelNavigation && cancelNavigation(r)) cancel = true;
 }
 
 void RecordingEvents::OnNavigateComplete2(const std::string& url, bool topLevel) {
@@ -34,16 +33,15 @@ BrowserControl* RecordingEvents::OnNewWindow2(const NewWindowRequest& r, bool& c
   return c;
 }
 
-void RecordingEvents::OnWindowClosing(bool& cancel) {
+void RecordingEvents::OnWindowClosing(bool&) {
   lines.push_back("WindowClosing");
   ++closings;
-  cancel = keepOnClose;
 }
 
 bool RecordingEvents::OnShowScriptError(const ScriptErrorInfo& e) {
   lines.push_back("ScriptError " + e.message);
   scriptErrors.push_back(e);
-  return takeScriptErrors;
+  return true;
 }
 
 bool RecordingEvents::Has(const std::string& line) const {

@@ -12,11 +12,8 @@ namespace kestrel::test {
 class RecordingEvents : public BrowserEvents {
  public:
   std::vector<std::string> lines;
-  // Answers of the synchronous events.
+  // Hands out the control for a new window; without one the window is refused.
   std::function<BrowserControl*(const NewWindowRequest&)> newWindow;
-  std::function<bool(const NavigateRequest&)> cancelNavigation;
-  bool keepOnClose = false;
-  bool takeScriptErrors = true;
   std::vector<NewWindowRequest> newWindows;
   std::vector<ScriptErrorInfo> scriptErrors;
   int closings = 0;
