@@ -3,6 +3,7 @@
 // New sites get their child window and control from `makeSite`.
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -24,9 +25,19 @@ class FakeFrameWindow : public FrameWindow {
   std::string statusText, caption_text, address;
 
   // Runs what was posted, including what those tasks post.
-  void RunPosted();
+  void RunPosted() {
+    while (!posted.empty()) {
+      auto tasks = std::move(posted);
+      posted.clear();
+      for (auto& t : tasks) t();
+    }
+  }
 
-  bool CreateSiteWindow(ChildWindow*& window, BrowserControl*& control) override;
+  bool CreateSiteWindow(ChildWindow*& window, BrowserControl*& control) override {
+    if (!makeSite) return false;
+    std::tie(window, control) = makeSite();
+    return window && control;
+  }
   void DestroySiteWindow(ChildWindow* window) override { destroyed.push_back(window); }
   void Post(std::function<void()> task) override { posted.push_back(std::move(task)); }
   bool IsMinimized() const override { return minimized; }
@@ -35,7 +46,7 @@ class FakeFrameWindow : public FrameWindow {
   void Hide() override { visible = false, note("Hide"); }
   void BringToFront() override { note("BringToFront"); }
   void SetCaption(const std::string& text) override { caption_text = text; }
-  void ActivateSite(ChildWindow* window) override;
+  void ActivateSite(ChildWindow* window) override { activated = window; }
   void SetRebarVisible(bool v) override { rebar = v; }
   void SetCaptionAndBorder(bool c, bool) override { caption = c; }
   WindowRect Rectangle() const override { return rect; }

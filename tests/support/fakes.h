@@ -1,5 +1,6 @@
 #pragma once
 // Recording stand-ins for the dialogs, the windowing side and the profile.
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <set>
@@ -17,8 +18,12 @@
 
 namespace kestrel {
 // Readable failure messages for profile values and aliases.
-void PrintTo(const RegValue& v, std::ostream* os);
-void PrintTo(const AliasEntry& e, std::ostream* os);
+inline void PrintTo(const RegValue& v, std::ostream* os) {
+  if (v.type == RegType::String) *os << "string \"" << v.text << "\"";
+  if (v.type == RegType::Dword) *os << "dword " << v.dword;
+  if (v.type == RegType::Binary) *os << "binary of " << v.bytes.size() << " bytes";
+}
+inline void PrintTo(const AliasEntry& e, std::ostream* os) { *os << "{\"" << e.alias << "\", \"" << e.fullText << "\"}"; }
 }  // namespace kestrel
 
 namespace kestrel::test {
@@ -65,7 +70,9 @@ class FakeDialogs : public Dialogs {
     if (editGeneral) editGeneral(g);
     return true;
   }
-  int count(const std::string& name) const;
+  int count(const std::string& name) const {
+    return static_cast<int>(std::count(shown.begin(), shown.end(), name));
+  }
 };
 
 class FakeDefaultBrowser : public DefaultBrowser {
@@ -119,8 +126,11 @@ class FakeHost : public AppHost, public FrameState {
   WindowRect WindowRectangle() const override { return rect; }
   bool IsZoomed() const override { return zoomed; }
 
-  bool has(const std::string& call) const;
-  int indexOf(const std::string& call) const;  // -1 when absent
+  bool has(const std::string& call) const { return indexOf(call) >= 0; }
+  int indexOf(const std::string& call) const {  // -1 when absent
+    auto it = std::find(calls.begin(), calls.end(), call);
+    return it == calls.end() ? -1 : static_cast<int>(it - calls.begin());
+  }
 
  private:
   void note(std::string c) { calls.push_back(std::move(c)); }

@@ -33,6 +33,17 @@ std::string Base64Decode(const std::string& in) {
   return out;
 }
 
+// Sends `body` in pieces, `delayMs` apart; the connection breaks off after `stopAfter` bytes.
+void Stream(httplib::Response& res, const std::string& body, const char* type, std::size_t piece, int delayMs,
+            std::size_t stopAfter) {
+  res.set_content_provider(body.size(), type, [=](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+    if (offset >= stopAfter) return false;
+    if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    sink.write(body.data() + offset, std::min({piece, body.size() - offset, stopAfter - offset}));
+    return true;
+  });
+}
+
 }  // namespace
 
 LocalHttpServer::LocalHttpServer() : server_(std::make_unique<httplib::Server>()) {
@@ -55,15 +66,9 @@ void LocalHttpServer::Page(const std::string& path, const std::string& body) {
 }
 
 void LocalHttpServer::SlowPage(const std::string& path, const std::string& body, int steps, int delayMs) {
+  const std::size_t piece = std::max<std::size_t>(1, body.size() / static_cast<std::size_t>(std::max(1, steps)));
   server_->Get(path, [=](const httplib::Request&, httplib::Response& res) {
-    const std::size_t piece = std::max<std::size_t>(1, body.size() / static_cast<std::size_t>(std::max(1, steps)));
-    res.set_content_provider(body.size(), "text/html",
-                             [=](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                               std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-                               const std::size_t n = std::min(piece, body.size() - offset);
-                               sink.write(body.data() + offset, n);
-                               return true;
-                             });
+    Stream(res, body, "text/html", piece, delayMs, std::string::npos);
   });
 }
 
@@ -78,22 +83,13 @@ void LocalHttpServer::File(const std::string& path, const std::string& body, con
                            std::size_t stopAfter, int delayMs) {
   server_->Get(path, [=](const httplib::Request&, httplib::Response& res) {
     res.set_header("Content-Disposition", "attachment; filename=\"" + fileName + "\"");
-    res.set_content_provider(body.size(), "application/octet-stream",
-                             [=](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                               if (offset >= stopAfter) return false;  // the connection breaks off
-                               if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-                               const std::size_t n =
-                                   std::min({std::size_t{65536}, body.size() - offset, stopAfter - offset});
-                               sink.write(body.data() + offset, n);
-                               return true;
-                             });
+    Stream(res, body, "application/octet-stream", 65536, delayMs, stopAfter);
   });
 }
 
 void LocalHttpServer::Protected(const std::string& path, const std::string& realm, const std::string& user,
                                 const std::string& password, const std::string& body) {
   server_->Get(path, [=, this](const httplib::Request& req, httplib::Response& res) {
-    ++requests_;
     const std::string auth = req.get_header_value("Authorization");
     if (auth.rfind("Basic ", 0) == 0) {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -111,7 +107,6 @@ void LocalHttpServer::Protected(const std::string& path, const std::string& real
 
 void LocalHttpServer::FormTarget(const std::string& path) {
   server_->Post(path, [=, this](const httplib::Request& req, httplib::Response& res) {
-    ++requests_;
     std::vector<std::string> fields;
     for (const auto& [name, value] : req.params) fields.push_back(name + "=" + value);  // sorted by the multimap
     {

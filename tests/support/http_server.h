@@ -1,6 +1,5 @@
 #pragma once
 // A page server on 127.0.0.1 with a free port, for tests that load real pages.
-#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <mutex>
@@ -32,15 +31,14 @@ class LocalHttpServer {
   // `delayMs` between pieces of 64 KiB makes it slow.
   void File(const std::string& path, const std::string& body, const std::string& fileName,
             std::size_t stopAfter = std::string::npos, int delayMs = 0);
-  // A page behind Basic authentication for `user` and `password`; counts
-  // every request and the logins tried.
+  // A page behind Basic authentication for `user` and `password`; notes
+  // the logins tried.
   void Protected(const std::string& path, const std::string& realm, const std::string& user,
                  const std::string& password, const std::string& body);
   // Takes form posts at `path`: each submission's fields ("name=value"),
   // sorted by name, answered with a page titled "Received".
   void FormTarget(const std::string& path);
   std::vector<std::vector<std::string>> submissions() const;
-  int requests() const { return requests_; }
   std::vector<std::string> loginsTried() const;
   // A loopback port where nothing listens (bound, then closed).
   static int ClosedPort();
@@ -52,7 +50,6 @@ class LocalHttpServer {
  private:
   std::unique_ptr<httplib::Server> server_;
   bool secure_ = false;
-  std::atomic<int> requests_{0};
   mutable std::mutex mutex_;
   std::vector<std::string> logins_;
   std::vector<std::vector<std::string>> submissions_;

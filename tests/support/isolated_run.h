@@ -4,16 +4,37 @@
 // program folder a copy of the shipped data, so nothing a test does reaches
 // the real user's files or the checkout. Made before anything reads those
 // folders (the web engine's profile, the toolkit), undone at exit.
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
+#include "common/progdir.h"
 #include "support/temp_dir.h"
 
 namespace kestrel::test {
 
 class IsolatedRun {
  public:
-  explicit IsolatedRun(const std::string& shippedData);
-  ~IsolatedRun();
+  explicit IsolatedRun(const std::string& shippedData) : home_(dir_.file("home")), program_(dir_.file("program")) {
+    namespace fs = std::filesystem;
+    const std::string run = dir_.file("run");
+    fs::create_directories(home_ + "/.config");
+    fs::create_directories(home_ + "/.local/share");
+    fs::create_directories(home_ + "/.cache");
+    fs::create_directories(run);
+    ::chmod(run.c_str(), 0700);
+    setenv("HOME", home_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home_ + "/.config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home_ + "/.local/share").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (home_ + "/.cache").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+    unsetenv("KESTREL_PROFILE");
+    fs::copy(shippedData, program_, fs::copy_options::recursive);
+    SetProgramDirectory(program_);
+  }
+  ~IsolatedRun() { SetProgramDirectory(""); }
   const std::string& programFolder() const { return program_; }
   const std::string& home() const { return home_; }
 

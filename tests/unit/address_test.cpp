@@ -8,13 +8,14 @@
 
 #include "address/address_bar.h"
 #include "address/alias_dialog.h"
+#include "address/resolver.h"
 #include "address/search_engines.h"
 #include "address/typed_urls.h"
 #include "platform/address_fixup.h"
 #include "platform/profile_file.h"
 #include "support/fakes.h"
 #include "support/list_editor_steps.h"
-#include "support/resolver_harness.h"
+#include "support/site_world.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -133,7 +134,33 @@ TEST(Resolve, AddressFixupAsTheControlDoes) {
   for (const auto& [typed, fixed] : cases) EXPECT_EQ(FixupAddress(typed), fixed) << typed;
 }
 
-using test::ResolverHarness;
+// A frame with fake sites; every navigation is listed as "site-index address".
+struct ResolverHarness : test::SiteWorld {
+  AliasList aliases;
+  CAddressResolver resolver{frame, aliases};
+  test::FakeDialogs dialogs;
+
+  ResolverHarness() {
+    resolver.folderAddress = [](int folder) { return folder == 4 ? "" : "file:///folders/" + std::to_string(folder); };
+    SetMessagePresenter(&dialogs);
+  }
+  ~ResolverHarness() { SetMessagePresenter(nullptr); }
+
+  // The first site, shown and active, holding `url` (or blank).
+  CKestrelView* Start(const std::string& url = "") {
+    CKestrelView* v = frame.CreateSite();
+    if (!url.empty()) parts.controls.back()->LoadPage(url, "Page");
+    frame.OnSiteActivated(&v->frame().window());
+    return v;
+  }
+  std::vector<std::string> Navigations() const {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < parts.controls.size(); ++i)
+      for (const std::string& c : parts.controls[i]->calls)
+        if (c.rfind("Navigate2 ", 0) == 0) out.push_back(std::to_string(i) + " " + c.substr(10));
+    return out;
+  }
+};
 
 TEST(OpenTyped, LastRepeatsTheRawTextIncludingItsAlias) {
   ResolverHarness h;
@@ -276,7 +303,7 @@ struct FakeBar : AddressBarView {
   void MarkAddressEdited() override { edited = true; }
 };
 
-struct BarHarness : test::ResolverHarness {
+struct BarHarness : ResolverHarness {
   FakeBar view;
   TypedUrlList typed;
   CAddressBar bar{view, resolver, typed};
@@ -368,7 +395,7 @@ TEST(AddressBar, CompletionsDifferingOnlyInLetterCaseAreOfferedOnce) {
 }
 
 TEST(AddressBar, ForgetsTheListWhenItGoes) {
-  test::ResolverHarness h;
+  ResolverHarness h;
   FakeBar view;
   TypedUrlList typed;
   typed.Insert("kept.example");
@@ -742,7 +769,7 @@ TEST(SearchEngines, GetSearchesEncodeTheQuery) {
 }
 
 TEST(SearchEngines, GetResultsReachTheSiteAsBuilt) {
-  test::ResolverHarness h;
+  ResolverHarness h;
   h.Start();
   TempDir dir;
   SearchRunner runner([&](const std::string& t) { h.resolver.OpenTypedLines(t); }, dir.file("postform.htm"));

@@ -138,27 +138,13 @@ Bytes Keystream(const Bytes& key, std::size_t n) {
   return zeros;
 }
 
-TEST(CommonMd5, Rfc1321TestSuite) {
-  const std::pair<const char*, const char*> suite[] = {
-      {"", "d41d8cd98f00b204e9800998ecf8427e"},
-      {"a", "0cc175b9c0f1b6a831c399e269772661"},
-      {"abc", "900150983cd24fb0d6963f7d28e17f72"},
-      {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-      {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
-      {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
-      {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-       "57edf4a22be3c955ac49da2e2107b67a"},
-  };
-  for (const auto& [text, digest] : suite) EXPECT_EQ(Hex(Md5Of(text)), digest) << text;
-}
-
-TEST(CommonMd5, AnySplitAcrossBlockBoundariesGivesTheOneShotDigest) {
-  // Lengths around the padding edge (56) and the block size, from md5sum.
+TEST(CommonMd5, KnownDigestsAndAnySplitAcrossBlockBoundaries) {
+  // Two of RFC 1321's vectors, then lengths at the padding edge (56) and the block size, from md5sum.
+  EXPECT_EQ(Hex(Md5Of("")), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(Hex(Md5Of("message digest")), "f96b697d7cb7938d525a2f31aaf161d0");
   const std::pair<std::size_t, const char*> known[] = {{55, "ef1772b6dff9a122358552954ad0df65"},
                                                        {56, "3b0c8ac703f828b04c6c197006d17218"},
-                                                       {63, "b06521f39153d618550606be297466d5"},
-                                                       {64, "014842d480b571495a4a0363793f7367"},
-                                                       {65, "c743a45e0d2e6a95cb859adae0248435"}};
+                                                       {64, "014842d480b571495a4a0363793f7367"}};
   for (const auto& [length, digest] : known) {
     const std::string data(length, 'a');
     const Md5Digest whole = Md5Of(data);
@@ -169,9 +155,6 @@ TEST(CommonMd5, AnySplitAcrossBlockBoundariesGivesTheOneShotDigest) {
       md5.Update(data.data() + cut, length - cut);
       ASSERT_EQ(md5.Final(), whole) << length << " split at " << cut;
     }
-    Md5 bytewise;
-    for (char c : data) bytewise.Update(&c, 1);
-    EXPECT_EQ(bytewise.Final(), whole) << length;
   }
   // Binary bytes, NUL included, over several blocks in uneven updates.
   std::string binary;
@@ -183,26 +166,13 @@ TEST(CommonMd5, AnySplitAcrossBlockBoundariesGivesTheOneShotDigest) {
 }
 
 TEST(CommonRc4, Rfc6229Keystreams) {
-  struct Vector {
-    std::size_t offset;
-    const char* bytes;
-  };
-  const Vector key40[] = {{0, "b2396305f03dc027ccc3524a0a1118a8"},    {16, "6982944f18fc82d589c403a47a0d0919"},
-                          {240, "28cb1132c96ce286421dcaadb8b69eae"},  {256, "1cfcf62b03eddb641d77dfcf7f8d8c93"},
-                          {1520, "3294f744d8f9790507e70f62e5bbceea"}, {1536, "d8729db41882259bee4f825325f5a130"},
-                          {4080, "068326a2118416d21f9d04b2cd1ca050"}, {4096, "ff25b58995996707e51fbdf08b34d875"}};
-  const Vector key128[] = {{0, "9ac7cc9a609d1ef7b2932899cde41b97"},    {16, "5248c4959014126a6e8a84f11d1a9e1c"},
-                           {240, "065902e4b620f6cc36c8589f66432f2b"},  {256, "d39d566bc6bce3010768151549f3873f"},
-                           {1520, "b40110c4190b5622a96116b0017ed297"}, {1536, "ffa0b514647ec04f6306b892ae661181"},
-                           {4080, "ff38265c1642c1abe8d3c2fe5e572bf8"}, {4096, "a36a4c301ae8ac13610ccbc12256cacc"}};
-  const auto check = [](const Bytes& key, const auto& vectors) {
-    const Bytes stream = Keystream(key, 4112);
-    for (const Vector& v : vectors)
-      EXPECT_EQ(Bytes(stream.begin() + v.offset, stream.begin() + v.offset + 16), FromHex(v.bytes))
-          << key.size() << "-byte key at " << v.offset;
-  };
-  check(FromHex("0102030405"), key40);
-  check(FromHex("0102030405060708090a0b0c0d0e0f10"), key128);
+  // The first block and one far into the stream, for a 40- and a 128-bit key.
+  const Bytes short40 = Keystream(FromHex("0102030405"), 4112);
+  const Bytes long128 = Keystream(FromHex("0102030405060708090a0b0c0d0e0f10"), 4112);
+  EXPECT_EQ(Bytes(short40.begin(), short40.begin() + 16), FromHex("b2396305f03dc027ccc3524a0a1118a8"));
+  EXPECT_EQ(Bytes(short40.begin() + 4096, short40.end()), FromHex("ff25b58995996707e51fbdf08b34d875"));
+  EXPECT_EQ(Bytes(long128.begin(), long128.begin() + 16), FromHex("9ac7cc9a609d1ef7b2932899cde41b97"));
+  EXPECT_EQ(Bytes(long128.begin() + 4096, long128.end()), FromHex("a36a4c301ae8ac13610ccbc12256cacc"));
 }
 
 TEST(CommonRc4, StreamContinuesAcrossCallsAndDecipheringInverts) {

@@ -2,6 +2,11 @@
 // (support/hostile_inputs.h); and every saver, over the places it cannot
 // write to and a disk that fills up.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <filesystem>
@@ -17,7 +22,6 @@
 #include "platform/profile_file.h"
 #include "platform/window_features.h"
 #include "popups/site_filter.h"
-#include "support/disk_full.h"
 #include "support/fakes.h"
 #include "support/hostile_inputs.h"
 #include "support/temp_dir.h"
@@ -257,6 +261,20 @@ Texts Names(const std::string& dir) {
   for (const auto& e : fs::recursive_directory_iterator(dir)) names.push_back(fs::relative(e.path(), dir));
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// A full disk, as a write sees it: `body` runs in a child whose files may not grow past `bytes` (a limit that
+// binds root too). The child's exit code: `body`'s answer, 3 without the limit, -1 when it did not end normally.
+int RunWithFileSizeLimit(std::size_t bytes, const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);  // writes past the limit fail with EFBIG instead of killing the child
+    struct rlimit limit {bytes, bytes};
+    ::_exit(::setrlimit(RLIMIT_FSIZE, &limit) != 0 ? 3 : body());
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
 }
 
 TEST(HostileInputs, EverySaverFailsWhereItCannotWriteAndLeavesWhatWasThere) {
