@@ -233,7 +233,16 @@ void CAddressResolver::GoHome() {
   if (CKestrelView* site = ChooseTargetSite(true)) site->GoHome();
 }
 
+bool CAddressResolver::OpenTypedTextIn(CKestrelView* site, std::string_view text) {
+  CKestrelView* outer = target_;
+  if (site) target_ = site;
+  const bool opened = OpenTypedText(text, TypedSource::User);
+  target_ = outer;
+  return opened;
+}
+
 CKestrelView* CAddressResolver::ChooseTargetSite(bool allowNew) {
+  if (target_) return target_;
   CKestrelView* active = sites_.ActiveView();
   if (!allowNew) return active;
   const KeyState& keys = sites_.keys();

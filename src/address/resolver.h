@@ -75,6 +75,9 @@ class CAddressResolver {
   // One line; false when nothing was opened because the text was empty (or
   // "last" had nothing to repeat).
   bool OpenTypedText(std::string_view text, TypedSource source = TypedSource::User);
+  // The same, with `site` taking what would go to the site the rule picks
+  // (nullptr: the rule decides).
+  bool OpenTypedTextIn(CKestrelView* site, std::string_view text);
   // Every line of `text` in order; always true.
   bool OpenTypedLines(std::string_view text, TypedSource source = TypedSource::User);
   // An address already resolved, in the site ChooseTargetSite gives.
@@ -108,7 +111,8 @@ class CAddressResolver {
   SiteHost& sites_;
   const AliasList& aliases_;
   std::string lastTyped_;
-  bool refusedInBatch_ = false;  // the site limit is reported once per text
+  bool refusedInBatch_ = false;
+  CKestrelView* target_ = nullptr;  // OpenTypedTextIn's site while it runs  // the site limit is reported once per text
 };
 
 }  // namespace kestrel

@@ -270,4 +270,37 @@ bool MakeDirectories(const std::string& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
+bool LessNoCase(const std::string& a, const std::string& b) {
+  const int c = CompareNoCase(a, b);
+  return c != 0 ? c < 0 : a < b;
+}
+
+std::vector<std::string> ListFilesWithExtension(const std::string& folder, std::string_view ext) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_directory(typeError)) continue;
+    const std::string file = it->path().filename().string();
+    if (file.size() > ext.size() && EqualsNoCase(std::string_view(file).substr(file.size() - ext.size()), ext))
+      names.push_back(file.substr(0, file.size() - ext.size()));
+  }
+  std::sort(names.begin(), names.end(), LessNoCase);
+  return names;
+}
+
+std::string PathWithExtension(const std::string& folder, const std::string& name, std::string_view ext) {
+  const std::string exact = folder + name + std::string(ext);
+  if (FileExists(exact)) return exact;
+  // The list shows "Notes" for "Notes.FMD" too: find the file it meant.
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string file = it->path().filename().string();
+    if (file.size() == name.size() + ext.size() && file.compare(0, name.size(), name) == 0 &&
+        EqualsNoCase(std::string_view(file).substr(name.size()), ext))
+      return folder + file;
+  }
+  return exact;
+}
+
 }  // namespace kestrel

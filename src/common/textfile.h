@@ -48,4 +48,14 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view eo
 bool FileExists(const std::string& path);
 bool MakeDirectories(const std::string& path);  // like mkdir -p; true if it exists afterwards
 
+// The names (without `ext`) of the files in `folder` that end in `ext`, the
+// extension compared without regard to case; sorted by name, case aside.
+// A missing folder lists nothing.
+std::vector<std::string> ListFilesWithExtension(const std::string& folder, std::string_view ext);
+// The path of the file that list showed as `name`: folder + name + ext, or
+// the file whose extension differs only in case when only that one exists.
+std::string PathWithExtension(const std::string& folder, const std::string& name, std::string_view ext);
+// Sorting for lists the user reads: case aside, then byte order.
+bool LessNoCase(const std::string& a, const std::string& b);
+
 }  // namespace kestrel

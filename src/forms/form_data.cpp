@@ -119,35 +119,11 @@ void MergeFormField(FormFieldList& list, const std::string& name, const std::str
 }
 
 std::vector<std::string> ListFormFiles(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    if (it->is_directory(typeError)) continue;
-    const std::string file = it->path().filename().string();
-    const std::string_view ext = kFormFileExtension;
-    if (file.size() > ext.size() && EqualsNoCase(std::string_view(file).substr(file.size() - ext.size()), ext))
-      names.push_back(file.substr(0, file.size() - ext.size()));
-  }
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const int c = CompareNoCase(a, b);
-    return c != 0 ? c < 0 : a < b;
-  });
-  return names;
+  return ListFilesWithExtension(folder, kFormFileExtension);
 }
 
 std::string FormFilePath(const std::string& folder, const std::string& name) {
-  const std::string exact = folder + name + kFormFileExtension;
-  if (FileExists(exact)) return exact;
-  // The list shows "Notes" for "Notes.FMD" too: find the file it meant.
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string file = it->path().filename().string();
-    if (file.size() == exact.size() - folder.size() && file.compare(0, name.size(), name) == 0 &&
-        EqualsNoCase(std::string_view(file).substr(name.size()), kFormFileExtension))
-      return folder + file;
-  }
-  return exact;
+  return PathWithExtension(folder, name, kFormFileExtension);
 }
 
 void CFormData::Load(const std::string& folder, const std::vector<std::string>& active) {

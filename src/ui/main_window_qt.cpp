@@ -20,6 +20,7 @@
 #include "ui/downloads_qt.h"
 #include "ui/forms_dialogs_qt.h"
 #include "ui/frame_window_qt.h"
+#include "ui/groups_dialog_qt.h"
 #include "ui/language_ui_qt.h"
 #include "ui/page_dialogs_qt.h"
 #include "ui/popup_ui_qt.h"
@@ -61,7 +62,6 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   resolver_->folderAddress = [env = FolderEnvironment::FromProcess(ProgramDirectory())](int folder) {
     return DesktopFolderAddress(folder, env);
   };
-  resolver_->openGroup = [](const std::string& name) { Trace("open-group", name); };
   resolver_->confirmMany = [](std::size_t lines) {
     return ShowMessage("The text holds " + std::to_string(lines) + " addresses. Open them all?", MessageKind::Question);
   };
@@ -93,6 +93,20 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
       *frame_, frame_->menu(), app_.settings, app_.autoLogin, app_.formData, *formsDialogs_, *shell_,
       CKestrelApp::FormsFolder(), [this] { return resolver_->ChooseTargetSite(true); }, openHelp});
   resolver_->autoLogin = [this](const std::string& caption) { forms_->UseAutoLogin(caption); };
+
+  groupDialogs_ = std::make_unique<QtGroupDialogs>(window_.get(), openHelp);
+  groups_ = std::make_unique<CGroupCommands>(CGroupCommands::Parts{
+      *frame_, frame_->menu(), *groupDialogs_, ProgramFile("groups/"),
+      [this]() -> CKestrelView* {
+        CKestrelView* site = frame_->CreateSite();
+        if (site)
+          site->Navigate("about:blank");
+        else
+          ShowMessage("Can't open another site: too many sites are open.");
+        return site;
+      },
+      [this](CKestrelView* site, const std::string& line) { resolver_->OpenTypedTextIn(site, line); }});
+  resolver_->openGroup = [this](const std::string& name) { groups_->OpenGroup(name); };
 
   // The menus and bars exist from here on; they were built in English.
   window_->AttachFrame(*frame_);
@@ -134,6 +148,9 @@ QtMainWindow::~QtMainWindow() {
   languageMenu_.reset();
   languageUi_.reset();
   resolver_->autoLogin = nullptr;
+  resolver_->openGroup = nullptr;
+  groups_.reset();
+  groupDialogs_.reset();
   forms_.reset();
   formsDialogs_.reset();
   popups_.reset();

@@ -29,6 +29,8 @@ class QtFrameWindow;
 class QtLanguageUi;
 class QtFormsDialogs;
 class CFormsCommands;
+class CGroupCommands;
+class QtGroupDialogs;
 class QtPopupUi;
 class QtQuickSearchBar;
 class QtSound;
@@ -44,6 +46,7 @@ class QtMainWindow {
 
   QtFrameWindow& window() { return *window_; }
   CMainFrame& frame() { return *frame_; }
+  CGroupCommands& groups() { return *groups_; }
   CAddressResolver& resolver() { return *resolver_; }
   CAddressBar& addressBar() { return *addressBar_; }
   CPopupBlocker& popups() { return *popups_; }
@@ -74,6 +77,8 @@ class QtMainWindow {
   std::unique_ptr<CLanguageMenu> languageMenu_;
   std::unique_ptr<QtFormsDialogs> formsDialogs_;
   std::unique_ptr<CFormsCommands> forms_;
+  std::unique_ptr<QtGroupDialogs> groupDialogs_;
+  std::unique_ptr<CGroupCommands> groups_;
 };
 
 }  // namespace kestrel

@@ -14,6 +14,7 @@
 #include "popups/popup_blocker.h"
 #include "ui/frame_window_qt.h"
 #include "ui/main_window_qt.h"
+#include "collections/group_commands.h"
 #include "ui/qt_dialogs.h"
 
 namespace kestrel {
@@ -97,7 +98,9 @@ void QtAppHost::GoHomeInTargetSite() {
   if (main_) main_->resolver().GoHome();
 }
 
-void QtAppHost::OpenGroup(const std::string& name) { Trace("open-group", name); }
+void QtAppHost::OpenGroup(const std::string& name) {
+  if (main_) main_->groups().OpenGroup(name);
+}
 
 void QtAppHost::OpenInNewSite(const std::string& url) {
   if (main_) main_->frame().OpenInNewSite(url);

@@ -155,6 +155,30 @@ TEST_F(KestrelRun, AKilledInstanceSavesNothingAndTheNextTakesEveryHandOff) {
   EXPECT_EQ(first->Wait(60s), 0) << first->Output();
 }
 
+TEST_F(KestrelRun, TheStartUpGroupOpensEveryLineAndStillDoesAfterARestart) {
+  LocalHttpServer http;
+  http.Page("/a", "<html><head><title>Group A</title></head></html>");
+  http.Page("/b", "<html><head><title>Group B</title></head></html>");
+  http.Start();
+  std::filesystem::create_directories(dir.file("prog/groups"));
+  dir.write("prog/groups/daily.sgp", http.Url("/a") + "\r\n" + http.Url("/b") + "\r\n");
+  Settings s = Quiet();
+  s.SUOpenGroup = true;
+  s.SUGroup = "daily";
+  WriteProfile(s);
+  for (int run = 0; run < 2; ++run) {
+    auto k = StartReady();
+    EXPECT_TRUE(k->WaitForLine("kestrel-trace: title Group A", 60s)) << k->Output();
+    EXPECT_TRUE(k->WaitForLine("kestrel-trace: title Group B", 60s)) << k->Output();
+    // The first line took the blank first site; the second has one of its own.
+    EXPECT_TRUE(k->HasLine("kestrel-trace: site-created 2"));
+    EXPECT_FALSE(k->HasLine("kestrel-trace: site-created 3"));
+    k->Signal(SIGTERM);
+    EXPECT_EQ(k->Wait(60s), 0) << k->Output();
+  }
+  EXPECT_EQ(ReadProfile().GetString(kSettingsKey, "SUGroup").value_or(""), "daily");
+}
+
 TEST_F(KestrelRun, ADamagedProfileIsReportedAndKeptAside) {
   // Not a registry file: kept aside, the run starts from defaults. (A profile that cannot be
   // written at shutdown: app_startup_test.)

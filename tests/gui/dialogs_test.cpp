@@ -28,6 +28,7 @@
 #include "ui/downloads_qt.h"
 #include "ui/filter_dialog_qt.h"
 #include "ui/forms_dialogs_qt.h"
+#include "ui/groups_dialog_qt.h"
 #include "ui/hidden_sites_qt.h"
 #include "ui/open_dialog_qt.h"
 #include "ui/page_dialogs_qt.h"
@@ -548,6 +549,54 @@ TEST(FormsDialogsGui, TheListsChooseAndTheOrganizerEditsItsModel) {
   ASSERT_EQ(list.entries().size(), 2u);
   EXPECT_EQ(list.entries()[1].url, "http://a/");
   EXPECT_TRUE(said.messages.empty());
+}
+
+}  // namespace
+}  // namespace kestrel::test
+
+namespace kestrel::test {
+namespace {
+
+TEST(GroupOrganizerGui, ButtonsReachTheModelAndEscapeKeepsTheFileAsItWas) {
+  MessageRecorder said;
+  TempDir dir;
+  const std::string folder = dir.path() + "/";
+  dir.write("news.sgp", "http://b.test/\r\nhttp://a.test/\r\n");
+  dir.write("work.sgp", "");
+  QtGroupDialogs dialogs(nullptr, nullptr);
+  std::vector<std::string> opened;
+  auto open = [&](const std::string& n) { opened.push_back(n); };
+  {
+    CGroupOrganizer model(folder);
+    model.Open("http://current.test/");
+    WhenShown([](QDialog* d) {
+      auto* sites = d->findChild<QListWidget*>(QStringLiteral("group-sites"));
+      ASSERT_EQ(sites->count(), 2);
+      EXPECT_EQ(sites->item(0)->text(), QStringLiteral("http://a.test/"));
+      EXPECT_EQ(d->findChild<QLineEdit*>(QStringLiteral("group-site"))->text(), QStringLiteral("http://current.test/"));
+      d->findChild<QPushButton*>(QStringLiteral("site-add"))->click();
+      EXPECT_EQ(sites->count(), 3);
+      d->findChild<QPushButton*>(QStringLiteral("group-open"))->click();
+      SaveShot(d, QStringLiteral("Group Organizer"));
+      QTest::keyClick(d, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(dialogs.Organizer(model, open, [] { return std::string("http://now.test/"); }));
+  }
+  EXPECT_EQ(opened, (std::vector<std::string>{"news"}));
+  EXPECT_EQ(dir.read("news.sgp"), "http://b.test/\r\nhttp://a.test/\r\n");  // Escape saved nothing
+
+  CGroupOrganizer model(folder);
+  model.Open();
+  WhenShown([](QDialog* d) {
+    auto* groups = d->findChild<QListWidget*>(QStringLiteral("group-list"));
+    groups->setCurrentRow(1);  // work: news is written back, sorted
+    d->findChild<QPushButton*>(QStringLiteral("site-current"))->click();
+    d->findChild<QPushButton*>(QStringLiteral("site-add"))->click();
+    d->findChild<QPushButton*>(QStringLiteral("group-close"))->click();
+  });
+  EXPECT_TRUE(dialogs.Organizer(model, open, [] { return std::string("http://now.test/"); }));
+  EXPECT_EQ(dir.read("news.sgp"), "http://a.test/\r\nhttp://b.test/\r\n");
+  EXPECT_EQ(dir.read("work.sgp"), "http://now.test/\r\n");
 }
 
 }  // namespace

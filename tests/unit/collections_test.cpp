@@ -1,0 +1,213 @@
+// Site groups: the files, the names, the Organizer and the commands over a
+// frame of scripted sites.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "address/resolver.h"
+#include "collections/group_commands.h"
+#include "common/textfile.h"
+#include "support/fakes.h"
+#include "support/site_world.h"
+#include "support/temp_dir.h"
+
+namespace kestrel::test {
+namespace {
+
+TEST(SiteGroups, FilesNamesAndWhatASaveKeeps) {
+  TempDir dir;
+  const std::string folder = dir.path() + "/groups/";
+  EXPECT_TRUE(ListGroups(folder).empty());  // no folder yet
+  ASSERT_TRUE(MakeDirectories(folder + "sub.sgp"));  // a folder is no group
+  dir.write("groups/news.sgp", "  http://a.test/ \r\n\r\nhttp://b.test/\n" + std::string(600, 'x') + "\n");
+  dir.write("groups/Mail.SGP", "x");
+  dir.write("groups/notes.txt", "x");
+  dir.write("groups/bin.sgp", std::string("\x01\x00\xff\r", 4));
+  EXPECT_EQ(ListGroups(folder), (std::vector<std::string>{"bin", "Mail", "news"}));
+  EXPECT_EQ(GroupPath(folder, "Mail"), folder + "Mail.SGP");
+
+  auto open = ReadGroupFile(GroupPath(folder, "news"), kGroupOpenLineMax);
+  ASSERT_TRUE(open);
+  ASSERT_EQ(open->size(), 4u);
+  EXPECT_EQ((*open)[0], "http://a.test/");
+  EXPECT_EQ((*open)[1], "");
+  EXPECT_EQ((*open)[3].size(), kGroupOpenLineMax);
+  EXPECT_EQ(ReadGroupFile(GroupPath(folder, "news"), kGroupEditLineMax)->at(3).size(), 600u);
+  EXPECT_FALSE(ReadGroupFile(folder + "missing.sgp", kGroupOpenLineMax));
+
+  struct Name {
+    std::string name;
+    bool ok;
+  };
+  for (const Name& n : std::vector<Name>{{"", false}, {".", false}, {"..", false}, {"a/b", false},
+                                         {"../x", false}, {std::string("a\0b", 3), false}, {"...", true},
+                                         {"my group: 1", true}, {"a\\b", true}})
+    EXPECT_EQ(GroupNameProblem(n.name).empty(), n.ok) << n.name;
+
+  EXPECT_EQ(LocationsForGroup({"", "about:blank", "about:home", "About:x", "http://a/", "ABOUT:"}),
+            (std::vector<std::string>{"About:x", "http://a/", "ABOUT:"}));
+
+  // A write that fails leaves the old file.
+  ASSERT_TRUE(WriteGroupFile(folder + "news.sgp", {"c", "a"}));
+  EXPECT_EQ(dir.read("groups/news.sgp"), "c\r\na\r\n");
+  if (geteuid() != 0) {
+    chmod(folder.c_str(), 0500);
+    EXPECT_FALSE(WriteGroupFile(folder + "news.sgp", {"lost"}));
+    chmod(folder.c_str(), 0700);
+    EXPECT_EQ(dir.read("groups/news.sgp"), "c\r\na\r\n");
+  }
+  EXPECT_FALSE(WriteGroupFile(folder + "sub.sgp", {"x"}));  // a folder is never replaced
+}
+
+TEST(GroupOrganizer, ButtonsKeepTheFilesInStepWithTheLists) {
+  TempDir dir;
+  const std::string folder = dir.path() + "/groups/";
+  MakeDirectories(folder);
+  dir.write("groups/b.sgp", "c\r\na\r\nb\r\n");
+  dir.write("groups/a.sgp", "x\r\n");
+  MessageRecorder said;
+  CGroupOrganizer o(folder);
+  o.Open("http://current.test/");
+  EXPECT_EQ(o.groups(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(o.loaded(), "a");
+  EXPECT_EQ(o.siteText, "http://current.test/");
+  EXPECT_TRUE(o.AddSite());
+  EXPECT_EQ(o.sites(), (std::vector<std::string>{"http://current.test/", "x"}));
+
+  o.SelectGroup(1);  // a is saved, b loads sorted
+  EXPECT_EQ(dir.read("groups/a.sgp"), "http://current.test/\r\nx\r\n");
+  EXPECT_EQ(o.sites(), (std::vector<std::string>{"a", "b", "c"}));
+  o.SelectSite(2);
+  EXPECT_EQ(o.siteText, "c");
+  o.siteText = "0";
+  EXPECT_TRUE(o.ChangeSite());
+  EXPECT_EQ(o.siteSelection(), 0);
+  o.SelectSite(2);
+  EXPECT_TRUE(o.DeleteSite());  // the last one: the one before it is chosen
+  EXPECT_EQ(o.siteText, "a");
+  EXPECT_EQ(o.sites(), (std::vector<std::string>{"0", "a"}));
+
+  // Refusals, each with its message, changing nothing.
+  o.siteText.clear();
+  EXPECT_FALSE(o.AddSite());
+  o.groupName = "../escape";
+  EXPECT_FALSE(o.AddGroup());
+  o.groupName = "a";
+  EXPECT_FALSE(o.RenameGroup());  // onto another group
+  EXPECT_EQ(said.messages, (std::vector<std::string>{"Invalid site!",
+                                                     "A group name cannot contain \"/\" or be \".\" or \"..\".",
+                                                     "A group of that name exists already."}));
+  EXPECT_EQ(dir.read("groups/b.sgp"), "0\r\na\r\n");  // AddGroup saved the loaded group first
+  EXPECT_EQ(dir.read("groups/a.sgp"), "http://current.test/\r\nx\r\n");
+
+  o.groupName = "renamed";
+  EXPECT_TRUE(o.RenameGroup());
+  EXPECT_EQ(o.groups(), (std::vector<std::string>{"a", "renamed"}));
+  EXPECT_FALSE(FileExists(folder + "b.sgp"));
+  o.Close();
+  EXPECT_EQ(dir.read("groups/renamed.sgp"), "0\r\na\r\n");
+
+  // Remove asks; the group after it takes its place unsaved-over.
+  o.SelectGroup(0);
+  EXPECT_TRUE(o.RemoveGroup());
+  EXPECT_EQ(said.messages.back(), "Are you sure to delete the group <a>?");
+  EXPECT_FALSE(FileExists(folder + "a.sgp"));
+  EXPECT_EQ(o.loaded(), "renamed");
+  EXPECT_TRUE(o.RemoveGroup());
+  EXPECT_EQ(o.groupSelection(), -1);
+  EXPECT_FALSE(o.GroupToOpen());
+  EXPECT_FALSE(o.RemoveGroup());
+  EXPECT_EQ(said.messages.back(), "Please select an item!");
+  o.groupName = "fresh";
+  EXPECT_TRUE(o.AddGroup());
+  EXPECT_EQ(o.loaded(), "fresh");
+  EXPECT_TRUE(o.sites().empty());
+}
+
+struct FakeGroupDialogs : GroupDialogs {
+  std::optional<std::string> saveAs;
+  std::function<void(CGroupOrganizer&, const std::function<void(const std::string&)>&)> use;
+  bool Organizer(CGroupOrganizer& m, const std::function<void(const std::string&)>& open,
+                 const std::function<std::string()>&) override {
+    if (use) use(m, open);
+    m.Close();
+    return true;
+  }
+  std::optional<std::string> SaveGroupFile(const std::string&) override { return saveAs; }
+};
+
+struct GroupWorld : SiteWorld {
+  TempDir dir;
+  std::string folder = dir.path() + "/groups/";
+  MessageRecorder said;
+  AliasList aliases;
+  CAddressResolver resolver{frame, aliases};
+  FakeGroupDialogs dialogs;
+  CGroupCommands groups{{frame, frame.menu(), dialogs, folder,
+                         [this]() -> CKestrelView* {
+                           CKestrelView* v = frame.CreateSite();
+                           if (v) v->Navigate("about:blank");
+                           return v;
+                         },
+                         [this](CKestrelView* s, const std::string& line) { resolver.OpenTypedTextIn(s, line); }}};
+  GroupWorld() { resolver.openGroup = [this](const std::string& n) { groups.OpenGroup(n); }; }
+  std::vector<std::string> Navigations() const {
+    std::vector<std::string> all;
+    for (CKestrelView* v : frame.sites().sites())
+      for (const std::string& c : Control(v).calls) all.push_back(c);
+    return all;
+  }
+};
+
+TEST(GroupCommands, OpeningSavingAndTheMenu) {
+  GroupWorld w;
+  w.settings.AutoNew = 0;  // a typed address replaces the active page
+  CKestrelView* active = w.Site("http://start.test/", "Start");
+  MakeDirectories(w.folder);
+  w.dir.write("groups/trip.sgp", "http://one.test/\r\n\r\nopengroup trip\r\nopengroup inner\r\n");
+  w.dir.write("groups/inner.sgp", "http://inner.test/\r\n");
+  w.groups.RebuildGroupsMenu();
+  const MenuItem* menu = w.frame.menu().FindPopup({"Groups"});
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(w.frame.menu().DynamicText(*menu, kGroupCommands.first + 1), "trip");
+
+  SiteWorld::Control(active).calls.clear();
+  EXPECT_TRUE(w.frame.OnCommand(kGroupCommands.first + 1));
+  // The first line replaces the active page; the empty one leaves a blank
+  // site; naming itself opens nothing more; another group's line opens it.
+  EXPECT_EQ(w.Navigations(), (std::vector<std::string>{"Navigate2 http://one.test/", "Navigate2 about:blank",
+                                                        "Navigate2 about:blank", "Navigate2 about:blank",
+                                                        "Navigate2 http://inner.test/"}));
+  EXPECT_EQ(w.frame.sites().sites().size(), 4u);
+
+  w.resolver.OpenTypedText("opengroup ../../etc/passwd");
+  w.resolver.OpenTypedText("opengroup gone");
+  EXPECT_EQ(w.said.messages, (std::vector<std::string>{
+                                 "A group name cannot contain \"/\" or be \".\" or \"..\".",
+                                 "Can't open " + w.folder + "gone.sgp!"}));
+
+  // Saving keeps what the user has open, in order, and nothing blank.
+  for (CKestrelView* v : w.frame.sites().sites()) SiteWorld::Control(v).CompleteNavigation("t");
+  w.dialogs.saveAs = w.folder + "saved.sgp";
+  EXPECT_TRUE(w.frame.OnCommand(ID_SAVE_ALL_AS_GROUP));
+  EXPECT_EQ(w.dir.read("groups/saved.sgp"), "http://one.test/\r\nhttp://inner.test/\r\n");
+  w.dialogs.saveAs = w.folder + "nowhere/x.sgp";
+  EXPECT_TRUE(w.frame.OnCommand(ID_SAVE_ALL_AS_GROUP));
+  EXPECT_EQ(w.said.messages.back(), "Can't open " + w.folder + "nowhere/x.sgp!");
+
+  // Organize Group... rebuilds the menu on Close; 300 groups stop at 255 and say so.
+  for (int i = 0; i < 300; ++i) w.dir.write("groups/g" + std::to_string(1000 + i) + ".sgp", "");
+  EXPECT_TRUE(w.frame.OnCommand(ID_ORGANIZE_GROUPS));
+  EXPECT_EQ(w.frame.menu().DynamicText(*menu, kGroupCommands.first), "g1000");
+  EXPECT_EQ(w.frame.menu().DynamicText(*menu, kGroupCommands.first + 254), "g1254");
+  EXPECT_EQ(w.frame.menu().DynamicText(*menu, kGroupCommands.first + 255), "");
+  EXPECT_EQ(menu->dynamic.back().text, "More groups are in the Group Organizer.");
+
+  // Add To Group... fills in the active site's address.
+  std::string seen;
+  w.dialogs.use = [&](CGroupOrganizer& m, const auto&) { seen = m.siteText; };
+  EXPECT_TRUE(w.frame.OnCommand(ID_ADD_TO_GROUP));
+  EXPECT_EQ(seen, w.frame.ActiveView()->GetLocationURL());
+}
+
+}  // namespace
+}  // namespace kestrel::test
