@@ -7,6 +7,7 @@
 #include "common/message.h"
 #include "common/progdir.h"
 #include "frame/command_ids.h"
+#include "settings/download_control.h"
 #include "platform/handoff.h"
 
 namespace kestrel {
@@ -275,7 +276,9 @@ void CKestrelApp::ShowOptions() {
   GeneralOptions g{settings.AutoClosePopup,  settings.RecPPTime,     settings.RecPPLook, settings.BeepPopup,
                    settings.AutoCloseFilter, settings.NoScriptError, settings.AutoNew,   settings.ShowTrayIcon};
   const GeneralOptions before = g;
-  if (!svc_.dialogs->OptionsSheet(su, g, [this](bool black) { svc_.host->EditFilterList(black); })) return;
+  MiscOptions misc = ReadMiscOptions(profile, settings);
+  if (!svc_.dialogs->OptionsSheet(su, g, misc, [this](bool black) { svc_.host->EditFilterList(black); })) return;
+  StoreMiscOptions(misc, profile, settings);
   settings.AutoClosePopup = g.AutoClosePopup;
   settings.RecPPTime = g.RecPPTime;
   settings.RecPPLook = g.RecPPLook;

@@ -109,16 +109,12 @@ std::string HexUpper(const std::vector<std::uint8_t>& bytes) {
   return out;
 }
 
-namespace {
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
-
-}  // namespace
 
 bool ParseHex(std::string_view hex, std::vector<std::uint8_t>& out) {
   if (hex.size() % 2 != 0) return false;

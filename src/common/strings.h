@@ -40,6 +40,8 @@ std::string HexUpper(const std::vector<std::uint8_t>& bytes);
 // non-hex character (no blanks, signs or "0x" either). `out` is only
 // replaced on success.
 bool ParseHex(std::string_view hex, std::vector<std::uint8_t>& out);
+// The value of one hexadecimal digit, -1 for any other character.
+int HexValue(char c);
 
 // Lower case by Unicode's rules (not ASCII only): for comparing texts the
 // way a user reads them. Bytes that are no UTF-8 stay as they are.

@@ -26,7 +26,10 @@ bool DesktopShell::Open(const std::string& target) {
 }
 
 bool DesktopShell::OpenWith(const std::string& mimeType, const std::string& path) {
-  const std::string desktop = DefaultDesktopFile(mimeType, XdgFolders::FromEnvironment());
+  return OpenWithProgram(DefaultDesktopFile(mimeType, XdgFolders::FromEnvironment()), path);
+}
+
+bool DesktopShell::OpenWithProgram(const std::string& desktop, const std::string& path) {
   const std::optional<std::string> text = desktop.empty() ? std::nullopt : ReadWholeFile(desktop, 1 << 20);
   const std::vector<std::string> command = text ? DesktopExecCommand(*text, path) : std::vector<std::string>{};
   if (command.empty()) return Open(path);

@@ -21,6 +21,7 @@ class DesktopShell : public Shell {
  public:
   bool Open(const std::string& target) override;
   bool OpenWith(const std::string& mimeType, const std::string& path) override;
+  bool OpenWithProgram(const std::string& desktopFile, const std::string& target) override;
 };
 
 class QtSound : public Sound {

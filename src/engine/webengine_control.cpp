@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QShortcut>
 #include <QSslCertificate>
+#include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
@@ -37,6 +38,7 @@
 
 #include "common/progdir.h"
 #include "common/trace.h"
+#include "engine/page_request_filter.h"
 #include "engine/web_engine.h"
 #include "platform/address_fixup.h"
 #include "platform/page_permission.h"
@@ -161,24 +163,8 @@ class KestrelExternal : public QObject {
   EngineContext& context_;
 };
 
-// Work Offline: every request to the network is refused while it is on.
-class OfflineInterceptor : public QWebEngineUrlRequestInterceptor {
- public:
-  explicit OfflineInterceptor(const std::atomic<bool>& offline) : offline_(offline) {}
-  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-    if (!offline_) return;
-    const QString scheme = info.requestUrl().scheme();
-    if (scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "ws" || scheme == "wss")
-      info.block(true);
-  }
-
- private:
-  const std::atomic<bool>& offline_;
-};
-
 EngineContext::EngineContext()
-    : interceptor_(std::make_unique<OfflineInterceptor>(offline_)),
-      external_(std::make_unique<KestrelExternal>(*this)),
+    : external_(std::make_unique<KestrelExternal>(*this)),
       channel_(std::make_unique<QWebChannel>()) {
   channel_->registerObject(QStringLiteral("kestrelExternal"), external_.get());
 }
@@ -268,6 +254,13 @@ void EngineContext::TakeDownload(QWebEngineDownloadRequest* request) {
   auto* page = dynamic_cast<KestrelPage*>(request->page());
   WebEngineControl* owner = page ? &page->owner() : nullptr;
   if (!owner || &owner->context_ != this) return;
+  if (request->isSavePageDownload()) {
+    // Save As of the page itself: the path was chosen already.
+    QObject::connect(request, &QWebEngineDownloadRequest::isFinishedChanged, owner,
+                     [owner, request] { owner->SaveFinished(request); });
+    if (request->state() == QWebEngineDownloadRequest::DownloadRequested) request->accept();
+    return;
+  }
   Trace("download", S(request->url().toString()) + " #" + std::to_string(request->id()));
   if (owner->events_) owner->events_->OnDownloadStarted();
   if (onDownload)
@@ -286,7 +279,8 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
   layout->addWidget(view_, 1);
   box_->setFocusProxy(view_);
   page_ = new KestrelPage(*this, view_);
-  page_->setUrlRequestInterceptor(context_.interceptor_.get());
+  requests_ = std::make_unique<PageRequestFilter>(context_.offline_);
+  page_->setUrlRequestInterceptor(requests_.get());
   page_->setWebChannel(context_.channel_.get(), QWebEngineScript::ApplicationWorld);
   view_->setPage(page_);
   // The engine puts its input widget inside the view, now or later.
@@ -298,6 +292,7 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
     failed_ = false;
     errorTitle_.clear();
     lastLogin_.clear();
+    editableFocus_ = false;
     // A question of the page before stays unanswered: the new page did not ask it.
     DropPermissions();
     if (events_) events_->OnDownloadBegin();
@@ -323,6 +318,7 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
     // The engine's error page titles itself with the host; the site must see ours.
     if (events_ && !failed_) events_->OnTitleChange(S(t));
   });
+  connect(page_, &QWebEnginePage::selectionChanged, this, [this] { LearnEditableFocus(); });
   connect(page_, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
     if (events_) events_->OnStatusTextChange(S(url));
   });
@@ -433,6 +429,8 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
             ShowCrashPage();
           });
 }
+
+QWebEnginePage* WebEngineControl::page() const { return page_; }
 
 WebEngineControl::~WebEngineControl() {
   events_ = nullptr;
@@ -854,6 +852,11 @@ bool WebEngineControl::eventFilter(QObject* watched, QEvent* event) {
       AskWhatIsUnder(id, m->position().toPoint());
       break;
     }
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyRelease:
+      // The focus may have moved into or out of a field without the selection changing.
+      if (watched != view_) QTimer::singleShot(0, this, [this] { LearnEditableFocus(); });
+      break;
     case QEvent::KeyPress: {
       if (watched == view_ || !events_) break;
       auto* k = static_cast<QKeyEvent*>(event);

@@ -41,6 +41,7 @@ class QPoint;
 class QPrinter;
 class QWebEngineCertificateError;
 class QWebEngineDownloadRequest;
+class QWebEnginePage;
 class QWebEngineView;
 class QWidget;
 
@@ -51,7 +52,8 @@ namespace kestrel {
 class KestrelExternal;
 class WebEngineControl;
 class KestrelPage;
-class OfflineInterceptor;
+class PageRequestFilter;
+class FindBar;
 
 // window.external.addFavorite(url[, title]) of a page.
 using AddFavoriteHandler = std::function<void(const std::string& url, const std::string& title)>;
@@ -92,7 +94,6 @@ class EngineContext {
   void TakeDownload(QWebEngineDownloadRequest* request);
   bool watchingDownloads_ = false;
   std::atomic<bool> offline_{false};  // read on the engine's network thread
-  std::unique_ptr<OfflineInterceptor> interceptor_;
   std::unique_ptr<KestrelExternal> external_;
   std::unique_ptr<QWebChannel> channel_;
 };
@@ -125,6 +126,20 @@ class WebEngineControl : public QObject, public BrowserControl {
   void ExecScript(const std::string& script, std::function<void(const std::string&)> done) override;
   void ExecOwnScript(const std::string& script, std::function<void(const std::string&)> done) override;
   void SetAudioMuted(bool muted) override;
+  // Page display (page_display.cpp).
+  bool HasDocument() const override;
+  bool EditEnabled(EditCommand command) const override;
+  void Edit(EditCommand command) override;
+  void ShowFindBar() override;
+  void SetTextZoom(double factor) override;
+  void SetDefaultEncoding(const std::string& charset) override;
+  void SetDownloadControl(std::uint32_t flags) override;
+  bool SavePage(const std::string& path, SavePageFormat format) override;
+  void QueryProperties(std::function<void(const PageProperties&)> done) override;
+  // A Save As of this page is under way.
+  bool SavingPage() const { return saving_; }
+  // The find bar, once it has been shown.
+  QWidget* findBar() const;
 
   void SetFeatures(const WindowFeatures& f) { features_ = f; }
   // Prints the page on `printer` (one print at a time; a second is ignored).
@@ -144,7 +159,11 @@ class WebEngineControl : public QObject, public BrowserControl {
   void AskWhatIsUnder(int id, QPoint pos);
   friend class KestrelPage;
   friend class EngineContext;
+  QWebEnginePage* page() const;
   void FireCommandStates();
+  // Whether the focused element takes typing, learnt as the selection moves.
+  void LearnEditableFocus();
+  void SaveFinished(QWebEngineDownloadRequest* request);
   void ShowCrashPage();
   void LoadFinished(bool failed);
   // Certificate errors, page full screen, the permission bar and logins.
@@ -198,6 +217,10 @@ class WebEngineControl : public QObject, public BrowserControl {
   QString certToken_;
   QUrl mainNavigation_;  // the top-level address being loaded, redirects included
   QString lastLogin_;    // host and realm of the last login asked in this load
+  std::unique_ptr<PageRequestFilter> requests_;
+  FindBar* findBar_ = nullptr;
+  bool editableFocus_ = false;
+  bool saving_ = false;
 };
 
 }  // namespace kestrel

@@ -58,6 +58,8 @@ class FrameWindow {
   virtual void SetBlockPopupAlternate(bool alternate) = 0;
   // The engine refuses network requests while offline.
   virtual void SetEngineOffline(bool offline) = 0;
+  // The simple beep of a command that cannot act.
+  virtual void Beep() {}
 };
 
 }  // namespace kestrel

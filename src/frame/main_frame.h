@@ -133,6 +133,8 @@ class CMainFrame : public SiteHost, private SiteListObserver {
   PopupGuard& popups() override { return *guard_; }
   SitePermissions& permissions() override { return permissions_; }
   void DocumentCompleted(CKestrelView* site) override;
+  std::uint32_t NewSiteDownloadControl() const override { return InitialDownloadControl(profile_, settings_); }
+  void Beep() override { window_.Beep(); }
 
  private:
   struct Site {

@@ -58,7 +58,7 @@ std::vector<MenuItem> BuildMainMenu() {
       Cmd("&Open...", ID_FILE_OPEN, "Ctrl+O"),
       Cmd("From Address in Clip&board", ID_FROM_CLIPBOARD),
       Sep(),
-      Cmd("Save &As...", ID_FILE_SAVE_AS),
+      Cmd("Save &As...", ID_FILE_SAVE_AS, "Ctrl+S"),
       Cmd("Save &Without Picture...", ID_SAVE_WITHOUT_PICTURES),
       Popup("S&end", {
           Cmd("Page By Email...", ID_PAGE_BY_EMAIL),
@@ -68,7 +68,7 @@ std::vector<MenuItem> BuildMainMenu() {
       Sep(),
       Cmd("Page Set&up...", ID_FILE_PAGE_SETUP),
       Cmd("Print Pre&view...", ID_FILE_PRINT_PREVIEW),
-      Cmd("&Print...", ID_FILE_PRINT),
+      Cmd("&Print...", ID_FILE_PRINT, "Ctrl+P"),
       Sep(),
       Cmd("P&roperties", ID_PROPERTIES),
       Check("Wor&k Offline", ID_WORK_OFFLINE),
@@ -80,7 +80,7 @@ std::vector<MenuItem> BuildMainMenu() {
       Sep(),
       Cmd("E&xit", ID_APP_EXIT, "Ctrl+Q"),
   }));
-  // The page keeps its own clipboard keys: these items have none.
+  // The page keeps its own clipboard keys: these items have none; Find has Ctrl+F.
   m.push_back(Popup("&Edit", {
       Cmd("Cu&t", ID_EDIT_CUT),
       Cmd("&Copy", ID_EDIT_COPY),
@@ -88,7 +88,7 @@ std::vector<MenuItem> BuildMainMenu() {
       Sep(),
       Cmd("Select &All", ID_EDIT_SELECT_ALL),
       Sep(),
-      Cmd("&Find...", ID_EDIT_FIND),
+      Cmd("&Find...", ID_EDIT_FIND, "Ctrl+F"),
   }));
   std::vector<MenuItem> encodings = {
       Cmd("Central European (ISO)", 36006),     Cmd("Central European (Windows)", 36007),
@@ -133,9 +133,9 @@ std::vector<MenuItem> BuildMainMenu() {
       }),
       Popup("E&ncoding", std::move(encodings)),
       Popup("&Zoom", {
-          Cmd("Zoom &In", ID_ZOOM_IN),
-          Cmd("Zoom &Out", ID_ZOOM_OUT),
-          Cmd("&Actual Size", ID_ZOOM_ACTUAL),
+          Cmd("Zoom &In", ID_ZOOM_IN, "Ctrl++, Ctrl+="),
+          Cmd("Zoom &Out", ID_ZOOM_OUT, "Ctrl+-"),
+          Cmd("&Actual Size", ID_ZOOM_ACTUAL, "Ctrl+0"),
       }),
       Popup("&Download Control", {
           Check("Show Pictures", ID_SHOW_PICTURES),
@@ -146,7 +146,7 @@ std::vector<MenuItem> BuildMainMenu() {
           Check("Enable ActiveX Control", ID_ENABLE_ACTIVEX),
       }),
       Sep(),
-      Cmd("View Sour&ce", ID_VIEW_SOURCE),
+      Cmd("View Sour&ce", ID_VIEW_SOURCE, "Ctrl+U"),
       Check("&Full Screen", ID_FULL_SCREEN, "F11"),
       Sep(),
       Check("Su&ppress Script Errors", ID_SUPPRESS_SCRIPT_ERRORS),

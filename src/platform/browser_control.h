@@ -61,6 +61,25 @@ struct LoginRequest {
   bool retry = false;  // the last answer was refused
 };
 
+// The download-control flags: what kinds of content a page loads.
+inline constexpr std::uint32_t DLCTL_DLIMAGES = 0x10;
+inline constexpr std::uint32_t DLCTL_VIDEOS = 0x20;
+inline constexpr std::uint32_t DLCTL_BGSOUNDS = 0x40;
+inline constexpr std::uint32_t DLCTL_NO_SCRIPTS = 0x80;
+inline constexpr std::uint32_t DLCTL_NO_JAVA = 0x100;
+inline constexpr std::uint32_t DLCTL_NO_RUNACTIVEXCTLS = 0x200;
+
+// The clipboard commands of a page.
+enum class EditCommand { Cut, Copy, Paste, SelectAll };
+// Save As keeps the page with its pictures; Save Without Picture its HTML alone.
+enum class SavePageFormat { Complete, HtmlOnly };
+
+// What the Properties dialog shows of a page; empty or -1 where unknown.
+struct PageProperties {
+  std::string url, title, protocol, encoding, mimeType, modified;
+  long long size = -1;  // the document's bytes
+};
+
 class BrowserEvents {
  public:
   virtual ~BrowserEvents() = default;
@@ -155,6 +174,34 @@ class BrowserControl {
   }
   // Whether the page's audio plays (a hidden popup must not make noise).
   virtual void SetAudioMuted(bool muted) = 0;
+
+  // Page display. A control that cannot do one of these leaves it undone.
+  // Whether a document is shown (not a blank, crashed or unloaded page).
+  virtual bool HasDocument() const {
+    const std::string url = LocationURL();
+    return !url.empty() && url != "about:blank";
+  }
+  // Whether an edit command would act now: Copy needs selected text, Cut
+  // selected text in a field that can be edited, Paste such a field.
+  virtual bool EditEnabled(EditCommand command) const { return command == EditCommand::SelectAll; }
+  virtual void Edit(EditCommand command) { (void)command; }
+  // The control's find bar over the page.
+  virtual void ShowFindBar() {}
+  // The whole page drawn larger or smaller (1 is as the page asks).
+  virtual void SetTextZoom(double factor) { (void)factor; }
+  // The encoding of pages that do not name their own; the page reloads in it.
+  virtual void SetDefaultEncoding(const std::string& charset) { (void)charset; }
+  // The site's download-control flags: what kinds of content the page loads.
+  virtual void SetDownloadControl(std::uint32_t flags) { (void)flags; }
+  // Starts saving the page to `path`; false when it cannot be.
+  virtual bool SavePage(const std::string& path, SavePageFormat format) { return (void)path, (void)format, false; }
+  // What the page is; `done` is called once, maybe later.
+  virtual void QueryProperties(std::function<void(const PageProperties&)> done) {
+    PageProperties p;
+    p.url = LocationURL();
+    p.title = DocumentTitle();
+    if (done) done(p);
+  }
 };
 
 }  // namespace kestrel

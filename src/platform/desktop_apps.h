@@ -18,6 +18,17 @@ struct XdgFolders {
 // "" when none is installed.
 std::string DefaultDesktopFile(const std::string& mimeType, const XdgFolders& folders);
 
+// An installed program, by its .desktop file.
+struct DesktopProgram {
+  std::string desktopFile;  // full path
+  std::string name;         // its Name=, the file's name when it has none
+};
+
+// Every installed program registered for `mimeType`, each once: the chosen
+// defaults first, then the added associations, then what the programs say
+// of themselves; hidden ones and those removed for the type are left out.
+std::vector<DesktopProgram> ProgramsForType(const std::string& mimeType, const XdgFolders& folders);
+
 // The program and its arguments from a desktop file's Exec line, `file` put
 // where the line asks for a file or address (or appended when it asks for
 // none). Empty when the file has no usable Exec line.

@@ -33,6 +33,21 @@ struct GeneralOptions {
   bool operator==(const GeneralOptions&) const = default;
 };
 
+// The Misc page: the download control new sites start with, the favorites
+// menu's columns and the mouse side buttons.
+struct MiscOptions {
+  bool showPictures = true;
+  bool playVideos = true;
+  bool playSounds = true;
+  bool executeScripts = true;
+  bool executeJava = true;
+  bool enableActiveX = true;
+  bool breakFavorites = true;
+  int favoritesBreakNum = 30;
+  bool sideButtons = true;
+  bool operator==(const MiscOptions&) const = default;
+};
+
 class TipsModel;
 
 class Dialogs : public MessagePresenter {
@@ -47,7 +62,7 @@ class Dialogs : public MessagePresenter {
   // "Options": true for OK.
   // The General page's "Black List..." and "White List..." buttons call
   // `editList` with true for the black list.
-  virtual bool OptionsSheet(StartupOptions& startup, GeneralOptions& general,
+  virtual bool OptionsSheet(StartupOptions& startup, GeneralOptions& general, MiscOptions& misc,
                             const std::function<void(bool black)>& editList) = 0;
 };
 

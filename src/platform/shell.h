@@ -14,6 +14,10 @@ class Shell {
   // `mimeType` (the text editor for "text/plain"), whatever the file's own
   // type would pick.
   virtual bool OpenWith(const std::string& mimeType, const std::string& path) { return (void)mimeType, Open(path); }
+  // `target` opened with the program of that .desktop file.
+  virtual bool OpenWithProgram(const std::string& desktopFile, const std::string& target) {
+    return (void)desktopFile, Open(target);
+  }
 };
 
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 #include "common/cipher.h"
 #include "common/message.h"
 #include "common/strings.h"
+#include "settings/download_control.h"
 
 namespace kestrel {
 namespace {
@@ -180,6 +181,7 @@ void SettingsStore::WriteValue(std::string_view name) {
 }
 
 void SettingsStore::LoadSettings(SettingsLists& lists) {
+  SeedBrowserDefaults(profile_);
   lists.LoadFilterLists();
   lists.LoadAutoLogin();
   lists.LoadAliases();

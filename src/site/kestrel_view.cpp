@@ -29,6 +29,7 @@ bool CKestrelDoc::CanCloseFrame() {
 CKestrelView::CKestrelView(SiteHost& host, ChildWindow& window, BrowserControl& control)
     : host_(host), frame_(window), doc_(*this), control_(control) {
   popup_.created = host_.clock().CalendarSeconds();
+  ReadDownloadOptions();
 }
 
 CKestrelView::~CKestrelView() = default;
@@ -197,7 +198,7 @@ void CKestrelView::TimingDecided(bool suspect) {
 
 void CKestrelView::SetBlocked(bool blocked) {
   popup_.blocked = blocked;
-  control_.SetAudioMuted(blocked);
+  ApplyDownloadControl();
 }
 
 void CKestrelView::JudgeNavigation(const NavigateRequest& request) {

@@ -9,6 +9,7 @@
 
 #include "platform/browser_control.h"
 #include "site/child_window.h"
+#include "site/page_controls.h"
 #include "site/site_host.h"
 
 namespace kestrel {
@@ -114,6 +115,21 @@ class CKestrelView : public BrowserEvents {
   // Mouse side buttons (1 back, 2 forward); true when consumed.
   bool OnSideButton(int button) override;
 
+  // Page display (page_controls.cpp). The download-control flags the site's
+  // page loads with; a new site takes them from the stored defaults.
+  std::uint32_t downloadControl() const { return downloadControl_; }
+  void ReadDownloadOptions();
+  // Toggles one flag for this site only and reloads where the flag needs it.
+  void ToggleDownloadControl(std::uint32_t flag);
+  // The last text size chosen, 0 to 4; it starts at medium in every site.
+  int textSize() const { return textSize_; }
+  void SetTextSize(int size);
+  void Zoom(ZoomStep step);
+  void SetEncoding(unsigned commandId);
+  // Up One Level: to the parent address; a beep where there is none.
+  bool CanGoUp() const;
+  void GoUp();
+
   // Popup blocking's state of this site.
   const SitePopupState& popup() const { return popup_; }
   // The verdict of the timing test for the window this site was opened as;
@@ -175,6 +191,7 @@ class CKestrelView : public BrowserEvents {
   void UpdateHistory(const std::string& url);
   void UpdateAddress(const std::string& url);
   void RefreshProgress();
+  void ApplyDownloadControl();
 
   SiteHost& host_;
   CChildFrame frame_;
@@ -191,6 +208,8 @@ class CKestrelView : public BrowserEvents {
   bool navigationPending_ = false;
   std::string statusText_;
   std::string pendingAutoLogin_;
+  std::uint32_t downloadControl_ = 0;
+  int textSize_ = kTextSizeMedium;
 };
 
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 
 #include "platform/browser_control.h"
 #include "platform/clock.h"
+#include "settings/download_control.h"
 #include "settings/settings.h"
 
 namespace kestrel {
@@ -61,6 +62,10 @@ class SiteHost {
   // The status-bar text a suppressed script error leaves, and whether the
   // frame exists to take it.
   virtual bool FrameExists() const { return true; }
+  // The download-control flags a new site starts with.
+  virtual std::uint32_t NewSiteDownloadControl() const { return DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS; }
+  // The simple beep of a command that cannot act.
+  virtual void Beep() {}
 };
 
 }  // namespace kestrel

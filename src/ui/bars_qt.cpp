@@ -18,6 +18,9 @@
 #include "common/message.h"
 #include "frame/command_ids.h"
 #include "common/progdir.h"
+#include "common/trace.h"
+#include "engine/desktop_qt.h"
+#include "platform/desktop_apps.h"
 #include "ui/frame_window_qt.h"
 #include "ui/child_window_qt.h"
 #include "ui/site_tab_bar_qt.h"
@@ -99,6 +102,50 @@ QIcon QtFrameWindow::ButtonIcon(unsigned id) const {
   return QIcon::fromTheme(name, QIcon::fromTheme(name + QStringLiteral("-symbolic"), style()->standardIcon(l->fallback)));
 }
 
+QMenu* QtFrameWindow::ViewSubmenu(const char* title) const {
+  const MenuItem* m = frame_ ? frame_->menu().FindPopup({"View", title}) : nullptr;
+  return m ? menuOf(*m) : nullptr;
+}
+
+QMenu* QtFrameWindow::EditorsMenu(QWidget* button) {
+  if (!button) return nullptr;
+  auto* menu = new QMenu(button);
+  menu->setObjectName(QStringLiteral("edit-web-page-menu"));
+  connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+    menu->clear();
+    std::vector<DesktopProgram> programs = ProgramsForType("text/html", XdgFolders::FromEnvironment());
+    std::erase_if(programs, [](const DesktopProgram& p) { return p.desktopFile.ends_with("/kestrel.desktop"); });
+    if (programs.empty()) {
+      menu->addAction(T("No program for web pages is installed"))->setEnabled(false);
+      return;
+    }
+    for (const DesktopProgram& program : programs) {
+      QAction* item = menu->addAction(QString::fromStdString(program.name));
+      connect(item, &QAction::triggered, this, [this, desktop = program.desktopFile] {
+        CKestrelView* site = frame_ ? frame_->ActiveView() : nullptr;
+        if (!site || site->IsSiteBlank()) return;
+        const std::string document = EditPageDocument(site->GetLocationURL());
+        Trace("edit-page", desktop + " " + document);
+        DesktopShell().OpenWithProgram(desktop, document);
+      });
+    }
+  });
+  return menu;
+}
+
+void QtFrameWindow::AttachDropDownMenus() {
+  for (unsigned id : {ID_FONTS, ID_ENCODING, ID_EDIT_WEB_PAGE}) {
+    QAction* a = action(id);
+    auto* button = a ? qobject_cast<QToolButton*>(toolbar_->widgetForAction(a)) : nullptr;
+    if (!button || button->menu()) continue;
+    // These buttons do nothing of their own: a press opens their menu.
+    QMenu* menu = id == ID_EDIT_WEB_PAGE ? EditorsMenu(button) : ViewSubmenu(id == ID_FONTS ? "Text Size" : "Encoding");
+    if (!menu) continue;  // the menus come with the frame
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setMenu(menu);
+  }
+}
+
 void QtFrameWindow::ApplyButtons(const ToolbarButtons& b) {
   toolbar_->clear();
   for (unsigned id : b.ids) {
@@ -136,6 +183,7 @@ void QtFrameWindow::ApplyButtons(const ToolbarButtons& b) {
       }
     }
   }
+  AttachDropDownMenus();
   const int image = b.largeIcons ? 24 : 16;
   toolbar_->setIconSize(QSize(image, image));
   toolbar_->setToolButtonStyle(b.showText ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);

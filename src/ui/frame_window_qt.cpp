@@ -241,10 +241,13 @@ void QtFrameWindow::FillDynamic(const MenuItem& popup) {
   }
 }
 
+void QtFrameWindow::Beep() { QApplication::beep(); }
+
 void QtFrameWindow::AttachFrame(CMainFrame& frame) {
   if (frame_) return;
   frame_ = &frame;
   for (const MenuItem& popup : frame.menu().popups()) menuBar()->addMenu(BuildPopup(popup, this));
+  AttachDropDownMenus();
   frame.menu().onChanged = [this](const MenuItem& popup) { FillDynamic(popup); };
   for (const Accelerator& acc : FrameAccelerators()) {
     QAction* a = CommandAction(acc.id);

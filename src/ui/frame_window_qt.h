@@ -117,6 +117,7 @@ class QtFrameWindow : public QMainWindow,
   void SetBlockPopupAlternate(bool alternate) override;
   bool blockPopupFlashing() const { return blockAlternate_; }
   void SetEngineOffline(bool offline) override;
+  void Beep() override;
 
   // BandsView
   void SetBandVisible(unsigned band, bool visible) override;
@@ -159,6 +160,10 @@ class QtFrameWindow : public QMainWindow,
   // Enabled and checked as the frame says now.
   void UpdateState(QAction* action);
   QMenu* BuildPopup(const MenuItem& popup, QWidget* parent);
+  // The drop-downs of the Fonts, Encoding and Edit Web Page buttons.
+  QMenu* ViewSubmenu(const char* title) const;
+  QMenu* EditorsMenu(QWidget* button);
+  void AttachDropDownMenus();
   void FillDynamic(const MenuItem& popup);
   void BuildToolBar();
   void BuildAddressBar();

@@ -108,6 +108,9 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
       [this](CKestrelView* site, const std::string& line) { resolver_->OpenTypedTextIn(site, line); }});
   resolver_->openGroup = [this](const std::string& name) { groups_->OpenGroup(name); };
 
+  pageDialogs_ = std::make_unique<QtPageDialogs>(window_.get());
+  pages_ = std::make_unique<CPageCommands>(*frame_, *pageDialogs_);
+
   // The menus and bars exist from here on; they were built in English.
   window_->AttachFrame(*frame_);
   languageUi_ = std::make_unique<QtLanguageUi>(*languages_, *window_);
@@ -149,6 +152,8 @@ QtMainWindow::~QtMainWindow() {
   languageUi_.reset();
   resolver_->autoLogin = nullptr;
   resolver_->openGroup = nullptr;
+  pages_.reset();
+  pageDialogs_.reset();
   groups_.reset();
   groupDialogs_.reset();
   forms_.reset();

@@ -31,6 +31,8 @@ class QtFormsDialogs;
 class CFormsCommands;
 class CGroupCommands;
 class QtGroupDialogs;
+class QtPageDialogs;
+class CPageCommands;
 class QtPopupUi;
 class QtQuickSearchBar;
 class QtSound;
@@ -79,6 +81,8 @@ class QtMainWindow {
   std::unique_ptr<CFormsCommands> forms_;
   std::unique_ptr<QtGroupDialogs> groupDialogs_;
   std::unique_ptr<CGroupCommands> groups_;
+  std::unique_ptr<QtPageDialogs> pageDialogs_;
+  std::unique_ptr<CPageCommands> pages_;
 };
 
 }  // namespace kestrel

@@ -5,13 +5,25 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QStandardPaths>
+#include <QWebEngineView>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <memory>
 
+#include "common/message.h"
 #include "engine/webengine_control.h"
 #include "ui/qt_dialogs.h"
 #include "ui/qt_text.h"
@@ -71,13 +83,124 @@ bool AskLogin(QWidget* parent, const LoginRequest& request, std::string& user, s
   return true;
 }
 
-void PrintPage(QWidget* parent, WebEngineControl& control) {
+void PrintPage(QWidget* parent, WebEngineControl& control, const QPageLayout* layout) {
   if (AnsweredUnattended("Print", control.LocationURL())) return;
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (layout) printer->setPageLayout(*layout);
   QPrintDialog d(printer.get(), parent);
   d.setWindowTitle(T("Print"));
   if (d.exec() != QDialog::Accepted) return;
   control.PrintTo(std::move(printer));
+}
+
+std::string PageFileName(const std::string& title) {
+  QString name = Q(title).simplified();
+  static const QString kRefused = QStringLiteral("/\\:*?\"<>|");
+  for (QChar& c : name)
+    if (kRefused.contains(c) || c.unicode() < 0x20) c = QLatin1Char('_');
+  name = name.left(120).trimmed();
+  while (name.startsWith(QLatin1Char('.'))) name.remove(0, 1);  // no hidden file, no "." or ".."
+  return name.isEmpty() ? std::string("page") : S(name);
+}
+
+QtPageDialogs::QtPageDialogs(QWidget* parent) : parent_(parent) {}
+QtPageDialogs::~QtPageDialogs() = default;
+
+namespace {
+
+WebEngineControl* EngineOf(CKestrelView& site) { return dynamic_cast<WebEngineControl*>(&site.control()); }
+
+}  // namespace
+
+std::optional<std::string> QtPageDialogs::SavePageFile(const std::string& title, SavePageFormat format) {
+  const bool complete = format == SavePageFormat::Complete;
+  const char* caption = complete ? "Save As" : "Save Without Picture";
+  if (AnsweredUnattended(caption, title)) return std::nullopt;
+  if (saveFolder_.empty()) saveFolder_ = S(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
+  QFileDialog d(parent_, T(caption), Q(saveFolder_ + "/" + PageFileName(title) + ".html"));
+  d.setAcceptMode(QFileDialog::AcceptSave);
+  d.setNameFilter(T(complete ? "Web Page, complete" : "Web Page, HTML only") + QStringLiteral(" (*.html *.htm)"));
+  d.setDefaultSuffix(QStringLiteral("html"));
+  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
+  const QString path = d.selectedFiles().front();
+  saveFolder_ = S(QFileInfo(path).absolutePath());
+  return S(path);
+}
+
+void QtPageDialogs::Print(CKestrelView& site) {
+  if (WebEngineControl* c = EngineOf(site)) PrintPage(parent_, *c, layout_.get());
+}
+
+void QtPageDialogs::PrintPreview(CKestrelView& site) {
+  WebEngineControl* control = EngineOf(site);
+  if (!control || AnsweredUnattended("Print Preview", site.GetLocationURL())) return;
+  QPrinter printer(QPrinter::HighResolution);
+  if (layout_) printer.setPageLayout(*layout_);
+  QPrintPreviewDialog d(&printer, parent_);
+  d.setWindowTitle(T("Print Preview"));
+  d.resize(900, 700);
+  QPointer<QWebEngineView> view(control->view());
+  QObject::connect(&d, &QPrintPreviewDialog::paintRequested, &d, [view](QPrinter* p) {
+    // The preview paints at once: wait here for the engine's pages.
+    bool ok = false;
+    if (view) {
+      QEventLoop wait;
+      QObject::connect(view, &QWebEngineView::printFinished, &wait, [&](bool done) {
+        ok = done;
+        wait.quit();
+      });
+      QObject::connect(view, &QObject::destroyed, &wait, &QEventLoop::quit);
+      view->print(p);
+      wait.exec();
+    }
+    if (!ok) {
+      QPainter painter;
+      if (painter.begin(p)) painter.drawText(QPointF(100, 100), T("The page cannot be shown for printing."));
+    }
+  });
+  d.exec();
+  layout_ = std::make_unique<QPageLayout>(printer.pageLayout());  // the preview may have turned the page
+}
+
+void QtPageDialogs::PageSetup() {
+  if (AnsweredUnattended("Page Setup")) return;
+  QPrinter printer(QPrinter::HighResolution);
+  if (layout_) printer.setPageLayout(*layout_);
+  QPageSetupDialog d(&printer, parent_);
+  d.setWindowTitle(T("Page Setup"));
+  if (d.exec() != QDialog::Accepted) return;
+  layout_ = std::make_unique<QPageLayout>(printer.pageLayout());
+}
+
+void QtPageDialogs::Properties(const PageProperties& p) {
+  if (AnsweredUnattended("Properties", p.url)) return;
+  QDialog d(parent_);
+  d.setObjectName(QStringLiteral("page-properties"));
+  d.setWindowTitle(T("Properties"));
+  d.setMinimumWidth(460);
+  auto* layout = new QVBoxLayout(&d);
+  auto* form = new QFormLayout;
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  const QString unknown = T("Not available");
+  auto row = [&](const char* label, const std::string& value) {
+    auto* v = new QLabel(value.empty() ? unknown : Q(value));
+    v->setTextFormat(Qt::PlainText);  // a page's title is no markup of ours
+    v->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    v->setWordWrap(true);
+    form->addRow(T(label), v);
+  };
+  row("Title:", p.title);
+  row("Address:", p.url);
+  row("Protocol:", p.protocol);
+  row("Type:", p.mimeType);
+  row("Encoding:", p.encoding);
+  row("Size:", p.size < 0 ? std::string() : S(QLocale().toString(p.size)) + " " + TranslateMessage("bytes"));
+  row("Modified:", p.modified);
+  layout->addLayout(form);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+  layout->addWidget(buttons);
+  d.exec();
 }
 
 }  // namespace kestrel

@@ -2,11 +2,15 @@
 // The questions a page's server or script puts to the user: a login for a
 // protected page (or proxy) and the print dialog for window.print().
 #include <QDialog>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "frame/page_commands.h"
 #include "platform/browser_control.h"
 
 class QLineEdit;
+class QPageLayout;
 
 namespace kestrel {
 
@@ -27,7 +31,29 @@ class QtLoginDialog : public QDialog {
 // Asks for the user name and password `request` wants; false for Cancel.
 bool AskLogin(QWidget* parent, const LoginRequest& request, std::string& user, std::string& password);
 
-// Shows the print dialog for the page of `control` and prints it on OK.
-void PrintPage(QWidget* parent, WebEngineControl& control);
+// Shows the print dialog for the page of `control` and prints it on OK, on
+// pages laid out as `layout` says (the printer's own when null).
+void PrintPage(QWidget* parent, WebEngineControl& control, const QPageLayout* layout = nullptr);
+
+// A proposed file name for a page titled `title`: no character a file name
+// cannot hold, at most 120 characters, "page" when nothing is left.
+std::string PageFileName(const std::string& title);
+
+// The file, print and properties dialogs of the page commands.
+class QtPageDialogs : public PageDialogs {
+ public:
+  explicit QtPageDialogs(QWidget* parent);
+  ~QtPageDialogs() override;
+  std::optional<std::string> SavePageFile(const std::string& title, SavePageFormat format) override;
+  void Print(CKestrelView& site) override;
+  void PrintPreview(CKestrelView& site) override;
+  void PageSetup() override;
+  void Properties(const PageProperties& page) override;
+
+ private:
+  QWidget* parent_;
+  std::unique_ptr<QPageLayout> layout_;  // what Page Setup chose, for every print after it
+  std::string saveFolder_;               // where the last page was saved
+};
 
 }  // namespace kestrel

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -213,7 +215,8 @@ void QtDialogs::TipOfTheDay(TipsModel& tips) {
   d.exec();
 }
 
-bool QtDialogs::OptionsSheet(StartupOptions& su, GeneralOptions& g, const std::function<void(bool)>& editList) {
+bool QtDialogs::OptionsSheet(StartupOptions& su, GeneralOptions& g, MiscOptions& m,
+                             const std::function<void(bool)>& editList) {
   if (Auto("Options")) return false;
   QDialog d(parent_);
   d.setWindowTitle(T("Options"));
@@ -280,6 +283,40 @@ bool QtDialogs::OptionsSheet(StartupOptions& su, GeneralOptions& g, const std::f
   tabs->setCurrentWidget(startup);
 
   auto* misc = new QWidget;
+  auto* ml = new QVBoxLayout(misc);
+  auto* download = new QGroupBox(T("Default Download Control Options"));
+  auto* dl = new QGridLayout(download);
+  auto cell = [&](int row, int column, const char* text, bool on) {
+    auto* b = new QCheckBox(T(text));
+    b->setChecked(on);
+    dl->addWidget(b, row, column);
+    return b;
+  };
+  auto* pictures = cell(0, 0, "Show Pictures", m.showPictures);
+  auto* videos = cell(1, 0, "Play Videos", m.playVideos);
+  auto* sounds = cell(2, 0, "Play Sounds", m.playSounds);
+  auto* scripts = cell(0, 1, "Execute Scripts", m.executeScripts);
+  auto* java = cell(1, 1, "Execute Java Applets", m.executeJava);
+  auto* activeX = cell(2, 1, "Enable ActiveX Control", m.enableActiveX);
+  ml->addWidget(download);
+  auto* breakRow = new QHBoxLayout;
+  auto* breakFavorites = new QCheckBox(T("Break Favorites Menu At"));
+  breakFavorites->setChecked(m.breakFavorites);
+  auto* breakNum = new QSpinBox;
+  breakNum->setObjectName(QStringLiteral("favorites-break-num"));
+  breakNum->setRange(1, 1000);
+  breakNum->setValue(m.favoritesBreakNum < 1 ? 1 : m.favoritesBreakNum > 1000 ? 1000 : m.favoritesBreakNum);
+  breakNum->setEnabled(m.breakFavorites);
+  QObject::connect(breakFavorites, &QCheckBox::toggled, breakNum, &QSpinBox::setEnabled);
+  breakRow->addWidget(breakFavorites);
+  breakRow->addWidget(breakNum);
+  breakRow->addWidget(new QLabel(T("Items")));
+  breakRow->addStretch(1);
+  ml->addLayout(breakRow);
+  auto* side = new QCheckBox(T("Support Mouse Side Button To Go Back/Forward"));
+  side->setChecked(m.sideButtons);
+  ml->addWidget(side);
+  ml->addStretch(1);
   tabs->addTab(misc, T("Misc"));
 
   AddOkCancel(d, layout);
@@ -300,6 +337,15 @@ bool QtDialogs::OptionsSheet(StartupOptions& su, GeneralOptions& g, const std::f
   g.NoScriptError = noScript->isChecked();
   g.AutoNew = autoNew->isChecked();
   g.ShowTrayIcon = tray->isChecked();
+  m.showPictures = pictures->isChecked();
+  m.playVideos = videos->isChecked();
+  m.playSounds = sounds->isChecked();
+  m.executeScripts = scripts->isChecked();
+  m.executeJava = java->isChecked();
+  m.enableActiveX = activeX->isChecked();
+  m.breakFavorites = breakFavorites->isChecked();
+  m.favoritesBreakNum = breakNum->value();
+  m.sideButtons = side->isChecked();
   return true;
 }
 

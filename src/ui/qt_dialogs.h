@@ -33,7 +33,7 @@ class QtDialogs : public Dialogs {
   void NewsletterDialog() override;
   void DonationDialog() override;
   void TipOfTheDay(TipsModel& tips) override;
-  bool OptionsSheet(StartupOptions& startup, GeneralOptions& general,
+  bool OptionsSheet(StartupOptions& startup, GeneralOptions& general, MiscOptions& misc,
                     const std::function<void(bool black)>& editList) override;
 
  private:

@@ -114,6 +114,13 @@ void QtAppHost::SetTrayIcon(bool show) {
   if (main_) main_->frame().modes().SetTrayIcon(show);
 }
 
+void QtAppHost::RereadBlankSitesDownloadOptions() {
+  if (!main_) return;
+  // Only blank sites: a page already shown keeps what it was loaded with.
+  for (CKestrelView* site : main_->frame().sites().sites())
+    if (site->IsSiteBlank()) site->ReadDownloadOptions();
+}
+
 void QtAppHost::EditFilterList(bool black) {
   if (main_) main_->popups().EditList(black);
 }

@@ -38,7 +38,7 @@ class QtAppHost : public AppHost {
   void RemoveTrayIcon() override;
   void SetTrayIcon(bool show) override;
   void EditFilterList(bool black) override;
-  void RereadBlankSitesDownloadOptions() override {}
+  void RereadBlankSitesDownloadOptions() override;
   FrameState* frameState() override;
 
   int Exec();

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <set>
 
 #include "address/address_bar.h"
@@ -299,8 +300,24 @@ TEST(EveryAction, ReachesAHandlerOrIsDisabled) {
   EXPECT_GT(enabled, 60);
   for (unsigned id : {unsigned(ID_FILE_OPEN), unsigned(ID_OPTIONS), unsigned(ID_BLOCK_POPUP), unsigned(ID_ALIASES),
                       unsigned(ID_VIEW_STATUS_BAR), unsigned(ID_SEARCH_ENGINE_DEFINITIONS), 9024u, 32918u,
-                      unsigned(ID_ORGANIZE_AUTOLOGIN), unsigned(ID_FILL_ALL_FORMS), unsigned(ID_ORGANIZE_GROUPS)}) {
+                      unsigned(ID_ORGANIZE_AUTOLOGIN), unsigned(ID_FILL_ALL_FORMS), unsigned(ID_ORGANIZE_GROUPS),
+                      unsigned(ID_FILE_SAVE_AS), unsigned(ID_EDIT_FIND), unsigned(ID_TEXT_MEDIUM),
+                      unsigned(ID_SHOW_PICTURES), unsigned(ID_VIEW_SOURCE), 36004u, unsigned(ID_PROPERTIES)}) {
     EXPECT_TRUE(p.window().action(id) ? p.window().action(id)->isEnabled() : seen.count(id) > 0) << id;
+  }
+  // A page at the top of its host has no level above it.
+  EXPECT_FALSE(p.window().action(ID_GO_UP)->isEnabled());
+  // The Fonts and Encoding buttons open the View menu's own submenus; Edit
+  // Web Page lists the programs for web pages.
+  QToolBar* standard = p.window().findChild<QToolBar*>(QStringLiteral("StandardToolBar"));
+  ASSERT_NE(standard, nullptr);
+  for (unsigned id : {unsigned(ID_FONTS), unsigned(ID_EDIT_WEB_PAGE)}) {
+    auto* button = qobject_cast<QToolButton*>(standard->widgetForAction(p.window().action(id)));
+    ASSERT_NE(button, nullptr) << id;
+    ASSERT_NE(button->menu(), nullptr) << id;
+    if (id == ID_FONTS) {
+      EXPECT_EQ(button->menu()->actions().size(), 5);
+    }
   }
   // Features still to come are in the menu, disabled.
   for (unsigned id : {unsigned(ID_SELECT_SKIN), unsigned(ID_ADD_FAVORITE), unsigned(ID_CLEAN_HISTORY),

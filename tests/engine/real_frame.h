@@ -11,6 +11,7 @@
 #include "frame/main_frame.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
+#include "settings/download_control.h"
 #include "settings/settings.h"
 #include "ui/frame_window_qt.h"
 #include "ui/site_tab_bar_qt.h"
@@ -41,6 +42,7 @@ struct RealFrame {
   std::function<void()> addressEscape;
 
   RealFrame() {
+    SeedBrowserDefaults(profile);  // as reading the settings does at start
     QtFrameWindow::Callbacks cb;
     cb.addressChosen = [this](int i) {
       if (addressChosen) addressChosen(i);

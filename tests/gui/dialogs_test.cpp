@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -75,11 +76,16 @@ TEST(Dialogs, TheOptionsSheetCopiesItsPagesBackOnOkOnlyAndOpensTheLists) {
   GeneralOptions g;
   g.AutoClosePopup = false;
   g.RecPPLook = false;
+  MiscOptions m;
+  m.playVideos = false;
+  m.executeScripts = false;
+  m.favoritesBreakNum = 40;
   std::vector<bool> lists;
   auto edit = [&](bool black) { lists.push_back(black); };
   WhenShown([](QDialog* d) {
     Find<QCheckBox>(d, "Open a specified page:")->click();
     auto edits = d->findChildren<QLineEdit*>();
+    edits.removeIf([](QLineEdit* e) { return qobject_cast<QSpinBox*>(e->parent()) != nullptr; });
     ASSERT_EQ(edits.size(), 2);
     EXPECT_EQ(edits[0]->text(), "http://old.example/");
     edits[0]->clear();
@@ -93,9 +99,29 @@ TEST(Dialogs, TheOptionsSheetCopiesItsPagesBackOnOkOnlyAndOpensTheLists) {
     Find<QCheckBox>(d, "Show Tray Icon  Hide Taskbar Button")->click();
     Button(d, "Black List...")->click();
     Button(d, "White List...")->click();
+    // The Misc page is filled from what it was handed.
+    d->findChild<QTabWidget*>()->setCurrentIndex(2);
+    auto* number = d->findChild<QSpinBox*>("favorites-break-num");
+    ASSERT_TRUE(number);
+    EXPECT_EQ(number->value(), 40);
+    EXPECT_FALSE(Find<QCheckBox>(d, "Play Videos")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>(d, "Execute Scripts")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(d, "Show Pictures")->isChecked());
+    SaveShot(d, "Options Misc");
+    Find<QCheckBox>(d, "Show Pictures")->click();
+    Find<QCheckBox>(d, "Execute Scripts")->click();
+    Find<QCheckBox>(d, "Break Favorites Menu At")->click();
+    EXPECT_FALSE(number->isEnabled());  // no columns to count without the break
+    Find<QCheckBox>(d, "Support Mouse Side Button To Go Back/Forward")->click();
     Button(d, "OK")->click();
   });
-  ASSERT_TRUE(dialogs.OptionsSheet(su, g, edit));
+  ASSERT_TRUE(dialogs.OptionsSheet(su, g, m, edit));
+  EXPECT_FALSE(m.showPictures);
+  EXPECT_FALSE(m.playVideos);
+  EXPECT_TRUE(m.executeScripts);
+  EXPECT_FALSE(m.breakFavorites);
+  EXPECT_EQ(m.favoritesBreakNum, 40);
+  EXPECT_FALSE(m.sideButtons);
   EXPECT_TRUE(su.SUOpenPage);
   EXPECT_EQ(su.SUUrl, "http://new.example/");
   EXPECT_TRUE(su.SUExecScript);
@@ -107,14 +133,17 @@ TEST(Dialogs, TheOptionsSheetCopiesItsPagesBackOnOkOnlyAndOpensTheLists) {
 
   const StartupOptions keptStartup = su;
   const GeneralOptions kept = g;
+  const MiscOptions keptMisc = m;
   WhenShown([](QDialog* d) {
     Find<QCheckBox>(d, "Open Internet Explorer homepage")->click();
     Find<QCheckBox>(d, "Beep when a popup window is blocked")->click();
+    Find<QCheckBox>(d, "Play Sounds")->click();
     Button(d, "Cancel")->click();
   });
-  EXPECT_FALSE(dialogs.OptionsSheet(su, g, edit));
+  EXPECT_FALSE(dialogs.OptionsSheet(su, g, m, edit));
   EXPECT_EQ(su.SUIEHomePage, keptStartup.SUIEHomePage);
   EXPECT_EQ(g, kept);
+  EXPECT_EQ(m, keptMisc);
 }
 
 TEST(Dialogs, TipOfTheDayButtonsWalkTheTips) {
@@ -597,6 +626,46 @@ TEST(GroupOrganizerGui, ButtonsReachTheModelAndEscapeKeepsTheFileAsItWas) {
   EXPECT_TRUE(dialogs.Organizer(model, open, [] { return std::string("http://now.test/"); }));
   EXPECT_EQ(dir.read("news.sgp"), "http://a.test/\r\nhttp://b.test/\r\n");
   EXPECT_EQ(dir.read("work.sgp"), "http://now.test/\r\n");
+}
+
+TEST(PageDialogsGui, PropertiesShowWhatIsKnownAndSaveNamesAreSafeFileNames) {
+  QtPageDialogs dialogs(nullptr);
+  PageProperties p;
+  p.url = "http://docs.test/book/ch01.html";
+  p.title = "The Book <Chapter 1>";
+  p.protocol = "HyperText Transfer Protocol";
+  p.encoding = "UTF-8";
+  p.mimeType = "text/html";
+  p.size = 123456;
+  WhenShown([](QDialog* d) {
+    QStringList shown;
+    for (QLabel* l : d->findChildren<QLabel*>()) shown << l->text();
+    EXPECT_TRUE(shown.contains("http://docs.test/book/ch01.html"));
+    EXPECT_TRUE(shown.contains("The Book <Chapter 1>"));  // as text, never as markup
+    EXPECT_TRUE(shown.contains(QLocale().toString(123456) + " bytes"));
+    EXPECT_TRUE(shown.contains("Not available"));  // no date of change was given
+    for (QLabel* l : d->findChildren<QLabel*>()) {
+      if (l->text().contains('<')) {
+        EXPECT_EQ(l->textFormat(), Qt::PlainText);
+      }
+    }
+    Button(d, "OK")->click();
+  });
+  dialogs.Properties(p);
+
+  struct Case {
+    const char* title;
+    const char* name;
+  } cases[] = {
+      {"Rust Book: Chapter 1/2", "Rust Book_ Chapter 1_2"},
+      {"  ..hidden  ", "hidden"},
+      {"..", "page"},
+      {"", "page"},
+      {"a\tb\nc*?<>|\"", "a b c______"},
+      {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PageFileName(c.title), c.name) << c.title;
+  EXPECT_EQ(PageFileName(std::string(400, 'x')).size(), 120u);
 }
 
 }  // namespace

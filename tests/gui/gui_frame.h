@@ -5,12 +5,17 @@
 
 #include "frame/main_frame.h"
 #include "support/fake_site.h"
+#include "settings/download_control.h"
 #include "ui/frame_window_qt.h"
 
 namespace kestrel::test {
 
 struct GuiFrame {
-  RegistryProfile profile;
+  RegistryProfile profile = [] {
+    RegistryProfile p;
+    SeedBrowserDefaults(p);  // as reading the settings does at start
+    return p;
+  }();
   Settings settings;
   FakeClock clock;
   FakeKeys keys;

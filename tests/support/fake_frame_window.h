@@ -65,6 +65,8 @@ class FakeFrameWindow : public FrameWindow {
   void UpdateCommandStates() override { ++commandUpdates; }
   void SetBlockPopupAlternate(bool alt) override { blockAlternate = alt; }
   void SetEngineOffline(bool offline) override { engineOffline = offline; }
+  int beeps = 0;
+  void Beep() override { ++beeps; }
 
  private:
   void note(const char* c) { calls.emplace_back(c); }

@@ -4,6 +4,7 @@
 // sequence fires the events in the order the Qt WebEngine control does.
 #include <array>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,27 @@ class ScriptedControl : public BrowserControl {
     if (done) done(scriptAnswer);
   }
   void SetAudioMuted(bool m) override { muted = m; }
+
+  // Page display: what the page would allow, and what it was asked.
+  std::set<EditCommand> editable;
+  std::vector<std::string> pageCalls;
+  double zoom = 1.0;
+  std::string encoding;
+  std::uint32_t downloadControl = 0;
+  bool saveWorks = true;
+  bool EditEnabled(EditCommand c) const override { return editable.count(c) != 0; }
+  void Edit(EditCommand c) override { pageCalls.push_back("Edit " + std::to_string(static_cast<int>(c))); }
+  void ShowFindBar() override { pageCalls.push_back("Find"); }
+  void SetTextZoom(double factor) override { zoom = factor; }
+  void SetDefaultEncoding(const std::string& charset) override {
+    encoding = charset;
+    pageCalls.push_back("Encoding " + charset);
+  }
+  void SetDownloadControl(std::uint32_t flags) override { downloadControl = flags; }
+  bool SavePage(const std::string& path, SavePageFormat format) override {
+    pageCalls.push_back(std::string(format == SavePageFormat::Complete ? "Save " : "SaveHtml ") + path);
+    return saveWorks;
+  }
 
  private:
   // A top-level load; a new window commits its address before the download begins.

@@ -37,6 +37,8 @@ class FakeDialogs : public Dialogs {
   bool wizardScripts = false, wizardPopups = true;
   std::function<void(StartupOptions&)> editOptions;
   std::function<void(GeneralOptions&)> editGeneral;
+  std::function<void(MiscOptions&)> editMisc;
+  MiscOptions shownMisc;  // what the Misc page was filled with
   std::optional<std::string> pressListButton;  // "black" or "white"
   std::function<void(TipsModel&)> useTips;
 
@@ -62,12 +64,15 @@ class FakeDialogs : public Dialogs {
     shown.push_back("Tip of the day");
     if (useTips) useTips(tips);
   }
-  bool OptionsSheet(StartupOptions& su, GeneralOptions& g, const std::function<void(bool)>& editList) override {
+  bool OptionsSheet(StartupOptions& su, GeneralOptions& g, MiscOptions& m,
+                    const std::function<void(bool)>& editList) override {
     shown.push_back("Options");
+    shownMisc = m;
     if (pressListButton && editList) editList(*pressListButton == "black");
     if (!answerOk) return false;
     if (editOptions) editOptions(su);
     if (editGeneral) editGeneral(g);
+    if (editMisc) editMisc(m);
     return true;
   }
   int count(const std::string& name) const {

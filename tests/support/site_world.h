@@ -4,6 +4,7 @@
 #include "frame/main_frame.h"
 #include "platform/sound.h"
 #include "popups/popup_blocker.h"
+#include "settings/download_control.h"
 #include "support/fake_frame_window.h"
 #include "support/fake_site.h"
 
@@ -17,7 +18,10 @@ struct SiteWorld {
   FakeClock clock;
   FakeKeys keys;
   CMainFrame frame{window, profile, settings, clock, keys};
-  SiteWorld() { window.makeSite = [this] { return parts.Make(); }; }
+  SiteWorld() {
+    SeedBrowserDefaults(profile);  // as reading the settings does at start
+    window.makeSite = [this] { return parts.Make(); };
+  }
   // A new site that has loaded `url`.
   CKestrelView* Site(const std::string& url, const std::string& title) {
     CKestrelView* v = frame.CreateSite();

@@ -11,6 +11,7 @@
 #include "frame/command_ids.h"
 #include "platform/handoff.h"
 #include "platform/xdg_default_browser.h"
+#include "settings/download_control.h"
 #include "support/fakes.h"
 #include "support/settings_samples.h"
 #include "support/temp_dir.h"
@@ -216,17 +217,29 @@ TEST(AppCommands, OptionsSheetCopiesBackOnlyOnOk) {
     su.SUUrl = "http://start.example/";
     su.SUScript = "a\nb";
   };
+  h.dialogs.editMisc = [](MiscOptions& m) {
+    m.showPictures = false;
+    m.executeScripts = false;
+    m.favoritesBreakNum = 12;
+  };
   h.app->settings.SUUrl = "old";
   h.dialogs.answerOk = false;
   EXPECT_TRUE(h.Run(ID_OPTIONS));
   EXPECT_EQ(h.app->settings.SUUrl, "old");
   EXPECT_FALSE(h.host.has("RereadBlankSites"));
+  // The Misc page opened on what is stored: a fresh profile has everything on.
+  EXPECT_EQ(h.dialogs.shownMisc, MiscOptions{});
+  EXPECT_FALSE(h.app->settings.DCNoScript);
   h.dialogs.answerOk = true;
   EXPECT_TRUE(h.Run(ID_OPTIONS));
   EXPECT_TRUE(h.app->settings.SUOpenPage);
   EXPECT_EQ(h.app->settings.SUUrl, "http://start.example/");
   EXPECT_EQ(h.app->settings.SUScript, "a\nb");
   EXPECT_TRUE(h.host.has("RereadBlankSites"));
+  EXPECT_TRUE(h.app->settings.DCNoScript);
+  EXPECT_EQ(h.app->settings.FavoritesBreakNum, 12);
+  EXPECT_EQ(h.app->profile.GetString(kBrowserMainKey, kShowPicturesValue), "no");
+  EXPECT_EQ(h.app->profile.GetString(kBrowserMainKey, kPlaySoundsValue), "yes");
 
   h.host.calls.clear();
   EXPECT_TRUE(h.Run(ID_FILE_NEW));

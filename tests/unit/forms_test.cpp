@@ -337,6 +337,23 @@ TEST(DesktopApps, TheUsersChoiceWinsAndExecLinesAreSplitLikeTheDesktopDoes) {
                                     "[Default Applications]\ntext/plain=mine.desktop;ed.desktop\n");
   EXPECT_EQ(DefaultDesktopFile("text/plain", f), dir.file("data/applications/mine.desktop"));
 
+  // Every program for a type, each once, the chosen first; hidden, removed,
+  // missing and Exec-less ones are left out; a nameless one goes by its file.
+  dir.write("usr/applications/hid.desktop", "[Desktop Entry]\nName=Hid\nExec=hid\nHidden=true\n");
+  dir.write("usr/applications/noexec.desktop", "[Desktop Entry]\nName=None\n");
+  dir.write("usr/applications/web.desktop", "[Desktop Entry]\nName=Web Editor\nExec=web %u\n[Action x]\nName=Other\n");
+  dir.write("usr/applications/drop.desktop", "[Desktop Entry]\nName=Drop\nExec=drop\n");
+  dir.write("usr/applications/mimeinfo.cache",
+            "[MIME Cache]\ntext/html=web.desktop;hid.desktop;noexec.desktop;gone.desktop;ed.desktop;drop.desktop;\n"
+            "text/plain=ed.desktop;\n");
+  dir.write("config/mimeapps.list", "[Default Applications]\ntext/html=mine.desktop\n"
+                                    "[Added Associations]\ntext/html=ed.desktop;web.desktop;\n"
+                                    "[Removed Associations]\ntext/html=drop.desktop;\n");
+  std::vector<std::string> names;
+  for (const DesktopProgram& p : ProgramsForType("text/html", f)) names.push_back(p.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"mine.desktop", "ed.desktop", "Web Editor"}));
+  EXPECT_TRUE(ProgramsForType("image/x-none", f).empty());
+
   struct Case {
     std::string exec;
     std::vector<std::string> argv;

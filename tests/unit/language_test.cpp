@@ -371,7 +371,8 @@ TEST_F(ShippedLanguages, ProgramTextsAreInEnglishIniAndRoundTripThroughGerman) {
       kFilterNoHost, kSiteFilterSaveFailed, kAutoLoginSaveFailed, kNoActiveForm,
       "Do you wish to merge with existing entries?\r\nChoose <No> will clear existing entries.",
       "Cached password cleared. You need to \r\nre-enter password to access AutoLogin.", "Group Organizer",
-      "Invalid Group Name!", "Site Address or Built-in Command:"};
+      "Invalid Group Name!", "Site Address or Built-in Command:", "Phrase not found", "%1 of %2 matches",
+      "Default Download Control Options", "Break Favorites Menu At", "Web Page, complete"};
   for (const ShortcutCommand& sc : ShortcutCommands()) mustHave.push_back(sc.label);
   for (const std::string& text : mustHave) EXPECT_NE(langs.NumberOf(text, "English"), 0) << text;
   EXPECT_EQ(langs.Translate("English", "English", "Deutsch"), "Englisch");

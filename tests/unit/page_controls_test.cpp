@@ -1,0 +1,296 @@
+// The commands that act on the active site's page: the parent-address rule,
+// the encodings, the editor's document, the download-control defaults and
+// the Misc page's values, and every page command over scripted sites.
+#include <gtest/gtest.h>
+
+#include "frame/page_commands.h"
+#include "settings/download_control.h"
+#include "site/page_controls.h"
+#include "support/fakes.h"
+#include "support/site_world.h"
+
+namespace kestrel::test {
+namespace {
+
+TEST(PageControls, ParentAddressesOfHostsPathsAndDrives) {
+  struct Case {
+    const char* address;
+    const char* parent;  // nullptr: none
+  } cases[] = {
+      {"http://host/a/b.html", "http://host/a"},
+      {"http://host/a/", "http://host"},
+      {"http://host/a", "http://host"},
+      {"http://host/", nullptr},
+      {"http://host", nullptr},
+      {"file:///a/b.html", "file:///a"},
+      {"file:///a", nullptr},
+      {"C:\\dir\\file.txt", "C:\\dir"},
+      {"C:\\dir", "C:\\"},
+      {"C:\\dir\\", "C:\\"},
+      {"C:\\", nullptr},
+      {"a/b", "a"},
+      {"/a", "/"},
+      {"/", nullptr},
+      {"//", "/"},
+      {"\\", nullptr},
+      {"", nullptr},
+      {"about:blank", nullptr},
+      // A backslash anywhere makes it the separator, even past the host.
+      {"http://h/x\\y", "http://h/x"},
+      {"http://host/a/b?q=1/2", "http://host/a/b?q=1"},
+  };
+  for (const Case& c : cases) {
+    const std::optional<std::string> p = ParentAddress(c.address);
+    if (c.parent)
+      EXPECT_EQ(p.value_or("<none>"), c.parent) << c.address;
+    else
+      EXPECT_FALSE(p) << c.address << " gave " << *p;
+  }
+}
+
+TEST(PageControls, CharsetsOfTheEncodingMenuAndTheEditorsDocument) {
+  EXPECT_EQ(EncodingCharset(36001), "gb2312");
+  EXPECT_EQ(EncodingCharset(36004), "utf-8");
+  EXPECT_EQ(EncodingCharset(36018), "big5");
+  for (unsigned none : {35999u, 36000u, 36019u, 36020u, 0u}) EXPECT_EQ(EncodingCharset(none), "") << none;
+  // Every item of the menu names a charset, in the menu's order.
+  CMainMenu menu;
+  const MenuItem* encodings = menu.FindPopup({"View", "Encoding"});
+  ASSERT_TRUE(encodings);
+  std::vector<unsigned> ids;
+  for (const MenuItem& item : encodings->items)
+    if (item.kind == MenuItem::Kind::Command) {
+      ids.push_back(item.id);
+      EXPECT_NE(EncodingCharset(item.id), "") << item.id;
+    }
+  EXPECT_EQ(ids, (std::vector<unsigned>{36006, 36007, 36003, 36002, 36004, 36017, 36016, 36005, 36001, 36018,
+                                        36011, 36012, 36010, 36008, 36009, 36013, 36014, 36015}));
+
+  struct Case {
+    const char* url;
+    const char* document;
+  } docs[] = {
+      {"file:///home/me/a%20b.html", "/home/me/a b.html"},
+      {"file:///home/me/%C3%A9t%C3%A9.htm", "/home/me/\xC3\xA9t\xC3\xA9.htm"},
+      {"file://localhost/srv/x.html", "/srv/x.html"},
+      {"file:///x.html?q=1#top", "/x.html"},
+      {"file:///bad%zz%4", "/bad%zz%4"},
+      {"file:///nul%00here", "/nul%00here"},  // never a NUL in a path
+      {"FILE:///x.html", "FILE:///x.html"},   // "file:" only as written
+      {"http://host/page.html", "http://host/page.html"},
+      {"", ""},
+  };
+  for (const Case& c : docs) EXPECT_EQ(EditPageDocument(c.url), c.document) << c.url;
+  EXPECT_DOUBLE_EQ(TextSizeZoom(kTextSizeMedium), 1.0);
+  EXPECT_LT(TextSizeZoom(0), TextSizeZoom(1));
+  EXPECT_GT(TextSizeZoom(4), TextSizeZoom(3));
+  EXPECT_DOUBLE_EQ(TextSizeZoom(9), 1.0);
+}
+
+TEST(PageControls, NewSiteDefaultsAndTheMiscPageValues) {
+  Settings settings;
+  RegistryProfile profile;
+  // No browser key at all: nothing from it, the user's own choices still.
+  settings.DCNoScript = true;
+  EXPECT_EQ(InitialDownloadControl(profile, settings), DLCTL_NO_SCRIPTS);
+  // A fresh profile gets everything on; a kept key is never overwritten.
+  SeedBrowserDefaults(profile);
+  settings.DCNoScript = false;
+  EXPECT_EQ(InitialDownloadControl(profile, settings), DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS);
+  profile.SetString(kBrowserMainKey, kShowPicturesValue, "Yes");  // exactly "yes" only
+  profile.SetString(kBrowserMainKey, kPlaySoundsValue, "no");
+  profile.DeleteValue(kBrowserMainKey, kPlayVideosValue);
+  SeedBrowserDefaults(profile);
+  settings.DCNoJava = settings.DCNoActiveX = true;
+  EXPECT_EQ(InitialDownloadControl(profile, settings), DLCTL_NO_JAVA | DLCTL_NO_RUNACTIVEXCTLS);
+
+  MiscOptions m = ReadMiscOptions(profile, settings);
+  EXPECT_FALSE(m.showPictures || m.playVideos || m.playSounds);
+  EXPECT_TRUE(m.executeScripts);
+  EXPECT_FALSE(m.executeJava || m.enableActiveX);
+  m.showPictures = true;
+  m.executeScripts = false;
+  m.breakFavorites = false;
+  m.favoritesBreakNum = 0;  // below any column: held at one
+  StoreMiscOptions(m, profile, settings);
+  EXPECT_EQ(profile.GetString(kBrowserMainKey, kShowPicturesValue), "yes");
+  EXPECT_EQ(profile.GetString(kBrowserMainKey, kPlayVideosValue), "no");
+  EXPECT_TRUE(settings.DCNoScript);
+  EXPECT_EQ(settings.FavoritesBreakNum, 1);
+  EXPECT_EQ(FavoritesBreakCount(settings), 1000);
+  settings.BreakFavorites = true;
+  EXPECT_EQ(FavoritesBreakCount(settings), 1);
+  EXPECT_EQ(ReadMiscOptions(profile, settings).showPictures, true);
+  m.favoritesBreakNum = 5000;
+  StoreMiscOptions(m, profile, settings);
+  EXPECT_EQ(settings.FavoritesBreakNum, 1000);
+}
+
+struct FakePageDialogs : PageDialogs {
+  std::optional<std::string> answer;
+  std::vector<std::string> shown;
+  PageProperties properties;
+  std::optional<std::string> SavePageFile(const std::string& title, SavePageFormat) override {
+    shown.push_back("Save " + title);
+    return answer;
+  }
+  void Print(CKestrelView& s) override { shown.push_back("Print " + s.GetLocationURL()); }
+  void PrintPreview(CKestrelView& s) override { shown.push_back("Preview " + s.GetLocationURL()); }
+  void PageSetup() override { shown.push_back("Page Setup"); }
+  void Properties(const PageProperties& p) override {
+    shown.push_back("Properties");
+    properties = p;
+  }
+};
+
+struct PageWorld : SiteWorld {
+  FakePageDialogs dialogs;
+  CPageCommands pages{frame, dialogs};
+  MessageRecorder said;
+  CommandState State(unsigned id) const { return frame.CommandStateOf(id); }
+};
+
+TEST(PageCommands, TextSizeEncodingZoomAndTheClipboardActOnTheActiveSiteOnly) {
+  PageWorld w;
+  // Without a site every page command is disabled.
+  for (unsigned id : {unsigned(ID_EDIT_COPY), unsigned(ID_EDIT_FIND), unsigned(ID_TEXT_MEDIUM), 36004u,
+                      unsigned(ID_ZOOM_IN), unsigned(ID_SHOW_PICTURES), unsigned(ID_GO_UP), unsigned(ID_PROPERTIES)})
+    EXPECT_FALSE(w.State(id).enabled) << id;
+  CKestrelView* other = w.Site("http://other.test/", "Other");
+  CKestrelView* site = w.Site("http://h.test/a/b.html", "Page");
+  ScriptedControl& c = w.Control(site);
+
+  // A new site shows Medium checked; choosing another moves the mark.
+  EXPECT_TRUE(w.State(ID_TEXT_MEDIUM).checked);
+  EXPECT_FALSE(w.State(ID_TEXT_LARGEST).checked);
+  EXPECT_TRUE(w.frame.OnCommand(ID_TEXT_LARGEST));
+  EXPECT_TRUE(w.State(ID_TEXT_LARGEST).checked);
+  EXPECT_FALSE(w.State(ID_TEXT_MEDIUM).checked);
+  EXPECT_DOUBLE_EQ(c.zoom, TextSizeZoom(4));
+  EXPECT_TRUE(w.frame.OnCommand(ID_TEXT_SMALLEST));
+  EXPECT_EQ(site->textSize(), 0);
+  EXPECT_DOUBLE_EQ(w.Control(other).zoom, 1.0);
+
+  // Encodings reach the page and are never checked; zoom runs the page's script.
+  EXPECT_TRUE(w.frame.OnCommand(36011));
+  EXPECT_EQ(c.encoding, "windows-1251");
+  EXPECT_FALSE(w.State(36011).checked);
+  EXPECT_TRUE(w.frame.OnCommand(36019));
+  EXPECT_EQ(c.encoding, "");
+  c.scripts.clear();
+  for (unsigned id : {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL}) EXPECT_TRUE(w.frame.OnCommand(id));
+  EXPECT_EQ(c.scripts, (std::vector<std::string>{ZoomScript(ZoomStep::In), ZoomScript(ZoomStep::Out),
+                                                 ZoomScript(ZoomStep::Actual)}));
+
+  // Cut, Copy and Paste follow the page; Select All and Find are there for a document.
+  EXPECT_FALSE(w.State(ID_EDIT_CUT).enabled);
+  EXPECT_FALSE(w.State(ID_EDIT_COPY).enabled);
+  EXPECT_FALSE(w.frame.OnCommand(ID_EDIT_COPY));
+  c.editable = {EditCommand::Copy};
+  EXPECT_FALSE(w.State(ID_EDIT_CUT).enabled);
+  EXPECT_TRUE(w.frame.OnCommand(ID_EDIT_COPY));
+  EXPECT_TRUE(w.frame.OnCommand(ID_EDIT_SELECT_ALL));
+  EXPECT_TRUE(w.frame.OnCommand(ID_EDIT_FIND));
+  EXPECT_EQ(c.pageCalls, (std::vector<std::string>{"Encoding windows-1251", "Encoding ", "Edit 1", "Edit 3", "Find"}));
+  EXPECT_TRUE(w.Control(other).pageCalls.empty());
+  site->Navigate("about:blank");
+  c.CompleteNavigation("");
+  EXPECT_FALSE(w.State(ID_EDIT_FIND).enabled);
+  EXPECT_FALSE(w.State(ID_FILE_SAVE_AS).enabled);
+}
+
+TEST(PageCommands, DownloadControlTogglesOneSiteAndNewSitesFollowTheDefaults) {
+  PageWorld w;
+  CKestrelView* a = w.Site("http://a.test/", "A");
+  CKestrelView* b = w.Site("http://b.test/", "B");
+  const std::uint32_t all = DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS;
+  EXPECT_EQ(w.Control(b).downloadControl, all);
+  for (unsigned id : {ID_SHOW_PICTURES, ID_PLAY_VIDEOS, ID_PLAY_SOUNDS, ID_EXECUTE_SCRIPTS, ID_EXECUTE_JAVA,
+                      ID_ENABLE_ACTIVEX})
+    EXPECT_TRUE(w.State(id).checked) << id;
+
+  // Execute Scripts off: this site only, and its page reloads.
+  w.Control(b).calls.clear();
+  EXPECT_TRUE(w.frame.OnCommand(ID_EXECUTE_SCRIPTS));
+  EXPECT_EQ(w.Control(b).downloadControl, all | DLCTL_NO_SCRIPTS);
+  EXPECT_FALSE(w.State(ID_EXECUTE_SCRIPTS).checked);
+  EXPECT_EQ(w.Control(b).calls, (std::vector<std::string>{"Refresh"}));
+  EXPECT_EQ(w.Control(a).downloadControl, all);
+  EXPECT_FALSE(w.settings.DCNoScript);
+  // Videos and Java change no page; sounds off mutes it at once.
+  w.Control(b).calls.clear();
+  EXPECT_TRUE(w.frame.OnCommand(ID_PLAY_VIDEOS));
+  EXPECT_TRUE(w.frame.OnCommand(ID_EXECUTE_JAVA));
+  EXPECT_TRUE(w.Control(b).calls.empty());
+  EXPECT_FALSE(w.State(ID_EXECUTE_JAVA).checked);
+  EXPECT_FALSE(w.Control(b).muted);
+  EXPECT_TRUE(w.frame.OnCommand(ID_PLAY_SOUNDS));
+  EXPECT_TRUE(w.Control(b).muted);
+  // A blocked popup stays silent whatever its sound flag says.
+  a->SetBlocked(true);
+  EXPECT_TRUE(w.Control(a).muted);
+  a->SetBlocked(false);
+  EXPECT_FALSE(w.Control(a).muted);
+
+  // A site made afterwards follows the stored defaults, not the toggles.
+  w.settings.DCNoScript = true;
+  w.profile.SetString(kBrowserMainKey, kShowPicturesValue, "Yes");
+  CKestrelView* c = w.Site("http://c.test/", "C");
+  EXPECT_EQ(w.Control(c).downloadControl, DLCTL_VIDEOS | DLCTL_BGSOUNDS | DLCTL_NO_SCRIPTS);
+  EXPECT_FALSE(w.State(ID_SHOW_PICTURES).checked);
+}
+
+TEST(PageCommands, UpOneLevelSaveSourcePropertiesAndPrinting) {
+  PageWorld w;
+  CKestrelView* site = w.Site("http://h.test/a/b.html", "Page: one/two");
+  ScriptedControl& c = w.Control(site);
+  EXPECT_TRUE(w.State(ID_GO_UP).enabled);
+  EXPECT_TRUE(w.frame.OnCommand(ID_GO_UP));
+  c.CompleteNavigation("A");
+  EXPECT_EQ(site->GetLocationURL(), "http://h.test/a");
+  EXPECT_TRUE(w.frame.OnCommand(ID_GO_UP));
+  c.CompleteNavigation("Top");
+  EXPECT_EQ(site->GetLocationURL(), "http://h.test");
+  EXPECT_FALSE(w.State(ID_GO_UP).enabled);
+  EXPECT_FALSE(w.frame.OnCommand(ID_GO_UP));
+  EXPECT_EQ(w.window.beeps, 0);
+  site->GoUp();  // reached without the menu's check: a beep, no navigation
+  EXPECT_EQ(w.window.beeps, 1);
+  EXPECT_EQ(site->GetLocationURL(), "http://h.test");
+
+  // Save As asks for a file named from the title and hands it to the page.
+  w.dialogs.answer = "/tmp/x/page.html";
+  EXPECT_TRUE(w.frame.OnCommand(ID_FILE_SAVE_AS));
+  EXPECT_TRUE(w.frame.OnCommand(ID_SAVE_WITHOUT_PICTURES));
+  w.dialogs.answer.reset();
+  EXPECT_TRUE(w.frame.OnCommand(ID_FILE_SAVE_AS));  // Cancel: nothing saved
+  c.saveWorks = false;
+  w.dialogs.answer = "/nowhere/p.html";
+  EXPECT_TRUE(w.frame.OnCommand(ID_FILE_SAVE_AS));
+  EXPECT_EQ(c.pageCalls, (std::vector<std::string>{"Save /tmp/x/page.html", "SaveHtml /tmp/x/page.html",
+                                                   "Save /nowhere/p.html"}));
+  EXPECT_EQ(w.said.messages, (std::vector<std::string>{"Can't save /nowhere/p.html!"}));
+  EXPECT_EQ(w.dialogs.shown.front(), "Save Top");
+
+  // View Source opens a site of its own, and not a source of a source.
+  const std::size_t before = w.frame.sites().sites().size();
+  EXPECT_TRUE(w.frame.OnCommand(ID_VIEW_SOURCE));
+  ASSERT_EQ(w.frame.sites().sites().size(), before + 1);
+  CKestrelView* source = w.frame.sites().sites().back();
+  EXPECT_EQ(w.Control(source).calls.back(), "Navigate2 view-source:http://h.test");
+  w.Control(source).CompleteNavigation("source");
+  w.frame.OnSiteActivated(&w.Child(source));
+  EXPECT_TRUE(w.frame.OnCommand(ID_VIEW_SOURCE));
+  EXPECT_EQ(w.frame.sites().sites().size(), before + 1);
+
+  w.frame.OnSiteActivated(&w.Child(site));
+  for (unsigned id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PAGE_SETUP, ID_PROPERTIES, ID_FILE_SAVE})
+    EXPECT_TRUE(w.frame.OnCommand(id)) << id;
+  EXPECT_EQ(std::vector<std::string>(w.dialogs.shown.end() - 4, w.dialogs.shown.end()),
+            (std::vector<std::string>{"Print http://h.test", "Preview http://h.test", "Page Setup", "Properties"}));
+  EXPECT_EQ(w.dialogs.properties.url, "http://h.test");
+  EXPECT_EQ(w.dialogs.properties.title, "Top");
+}
+
+}  // namespace
+}  // namespace kestrel::test
