@@ -232,9 +232,11 @@ void WebEngineControl::SetDefaultEncoding(const std::string& charset) {
   page()->settings()->setDefaultTextEncoding(QString::fromStdString(charset));
   // The engine hands new settings to the page once the current event is
   // done: the reload must come after them.
+  // Nothing to read again without a document (a blank, failed or crashed page).
+  if (!HasDocument()) return;
   QPointer<WebEngineControl> self(this);
   QTimer::singleShot(0, this, [self] {
-    if (self) self->page()->triggerAction(QWebEnginePage::Reload);
+    if (self && self->HasDocument()) self->page()->triggerAction(QWebEnginePage::Reload);
   });
 }
 

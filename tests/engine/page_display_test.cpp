@@ -10,6 +10,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <signal.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -239,6 +241,40 @@ TEST(PageDisplayOnEngine, SaveSourcePropertiesEncodingsAndPagesThatCannotAct) {
   for (unsigned id : every) f.frame->OnCommand(id);
   EXPECT_FALSE(f.State(ID_GO_UP).enabled);
   Pump(300);
+  f.ExpectSound();
+}
+
+TEST(PageDisplayOnEngine, CommandsOnALoadingPageAndACrashedRendererDoNoHarm) {
+  LocalHttpServer server;
+  server.SlowPage("/slow", Html("Slow", std::string(20000, 's')), 20, 100);
+  server.Page("/page", Html("Page", "<p>text</p>"));
+  server.Start();
+  PageFrame f;
+  // View Source before the toggles: those reload, which brings a crashed page back.
+  const unsigned every[] = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL, ID_EDIT_FIND,
+                            ID_FILE_SAVE_AS, ID_PROPERTIES, ID_VIEW_SOURCE, ID_TEXT_SMALLER, 36002,
+                            ID_ZOOM_OUT, ID_GO_UP, ID_SHOW_PICTURES, ID_PLAY_SOUNDS, ID_EXECUTE_SCRIPTS};
+  // While the page is still coming in.
+  CKestrelView* slow = f.Open(server.Url("/slow"));
+  ASSERT_TRUE(WaitFor([&] { return slow->GetBusy(); }));
+  for (unsigned id : every) f.frame->OnCommand(id);
+  ASSERT_TRUE(WaitFor([&] { return !slow->GetBusy(); }));
+
+  // The renderer dies: the site shows Kestrel's page and nothing acts on a page that is gone.
+  CKestrelView* site = f.OpenLoaded(server.Url("/page"), "Page");
+  ASSERT_TRUE(site);
+  const qint64 pid = Engine(site).view()->page()->renderProcessPid();
+  ASSERT_GT(pid, 0);
+  ::kill(static_cast<pid_t>(pid), SIGKILL);
+  ASSERT_TRUE(WaitFor([&] { return site->GetDocumentTitle() == "No page to display"; }));
+  for (unsigned id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_FIND, ID_FILE_SAVE_AS})
+    EXPECT_FALSE(f.State(id).enabled) << id;
+  const std::size_t sites = f.frame->sites().sites().size();
+  for (unsigned id : every) f.frame->OnCommand(id);
+  EXPECT_EQ(f.frame->sites().sites().size(), sites);  // no source of a page that is gone
+  // The site still works afterwards.
+  site->Navigate(server.Url("/page"));
+  EXPECT_TRUE(f.Reloaded(site, "Page")) << site->GetDocumentTitle();
   f.ExpectSound();
 }
 
