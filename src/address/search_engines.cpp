@@ -159,22 +159,6 @@ std::string PercentEncode(std::string_view text) {
   return out;
 }
 
-std::string HtmlEscape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out.push_back(c);
-    }
-  }
-  return out;
-}
-
 bool IsScriptAddress(std::string_view address) {
   std::string scheme = UrlScheme(ParsedForm(address));
   return scheme == "javascript" || scheme == "vbscript" || scheme == "data";

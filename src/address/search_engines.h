@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/notifier.h"
+#include "common/strings.h"  // HtmlEscape, which the search pages use
 
 namespace kestrel {
 
@@ -83,8 +84,6 @@ class QueryHistory {
 std::string ReplaceKey(std::string_view addressTemplate, std::string_view value);
 // UTF-8 bytes percent-encoded, all but A-Z a-z 0-9 - . _ ~ (a blank is %20).
 std::string PercentEncode(std::string_view text);
-// & < > " ' as character references, for text inside markup or quotes.
-std::string HtmlEscape(std::string_view text);
 // Script addresses (javascript:, vbscript:, data:) after the clean-up the
 // engine's URL parser does (tabs and line breaks dropped, controls and
 // blanks at the ends stripped).

@@ -42,6 +42,10 @@ std::string HexUpper(const std::vector<std::uint8_t>& bytes);
 bool ParseHex(std::string_view hex, std::vector<std::uint8_t>& out);
 // The value of one hexadecimal digit, -1 for any other character.
 int HexValue(char c);
+// The UTF-8 bytes of code point `c`.
+void AppendUtf8(std::string& out, std::uint32_t c);
+// & < > " ' as character references, for text inside markup or quotes.
+std::string HtmlEscape(std::string_view text);
 
 // Lower case by Unicode's rules (not ASCII only): for comparing texts the
 // way a user reads them. Bytes that are no UTF-8 stay as they are.

@@ -1,0 +1,224 @@
+// The Favorites folder: shortcut files, listing and the menu's popups with
+// their column breaks, and the bookmark HTML file in and out.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "collections/favorites.h"
+#include "support/hostile_inputs.h"
+#include "support/temp_dir.h"
+
+namespace kestrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+TEST(Favorites, ShortcutFilesAreReadAsTheFormatSaysAndWrittenWhole) {
+  struct Case {
+    std::string text, url;
+  } cases[] = {
+      {"[InternetShortcut]\r\nURL=http://a.test/\r\n", "http://a.test/"},
+      {"[internetshortcut]\nurl = http://b.test/x?y=1 \n", "http://b.test/x?y=1"},
+      {"[Other]\nURL=http://no.test/\n[InternetShortcut]\nIconIndex=0\nURL=http://c.test/\nURL=http://second.test/\n",
+       "http://c.test/"},
+      {"[Other]\nURL=http://no.test/\n", ""},
+      {"URL=http://no-section.test/\n", ""},
+      {"[InternetShortcut]\n", ""},
+      {"", ""},
+      {"[InternetShortcut]\nURL=" + std::string(5000, 'x') + "\n", std::string(kShortcutUrlMax, 'x')},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ShortcutUrl(c.text), c.url) << c.text.substr(0, 60);
+  EXPECT_NO_FATAL_FAILURE(ShortcutUrl(Garbage(1 << 16)));
+
+  TempDir dir;
+  ASSERT_TRUE(WriteShortcut(dir.file("a.url"), "http://x.test/\r\nURL=http://evil.test/"));
+  EXPECT_EQ(dir.read("a.url"), "[InternetShortcut]\r\nURL=http://x.test/URL=http://evil.test/\r\n");
+  EXPECT_EQ(ReadShortcutUrl(dir.file("a.url")), "http://x.test/URL=http://evil.test/");
+  fs::create_directory(dir.file("folder.url"));
+  dir.write("huge.url", "[InternetShortcut]\nURL=http://h.test/\n" + std::string(2 << 20, ' '));
+  for (const char* none : {"folder.url", "huge.url", "missing.url"}) EXPECT_FALSE(ReadShortcutUrl(dir.file(none))) << none;
+  for (const BadPlace& bad : BadPlaces()) {
+    TempDir place;
+    EXPECT_FALSE(WriteShortcut(bad.prepare(place.path()), "http://x.test/")) << bad.name;
+  }
+
+  struct Name {
+    const char* given;
+    const char* file;
+  } names[] = {{"Rust / Book", "Rust   Book"}, {"../../etc/passwd", "etc passwd"}, {"..", "Untitled"},
+               {"", "Untitled"},             {". . .hidden", "hidden"},          {"a\tb\nc\\d", "a b c d"}};
+  for (const Name& n : names) EXPECT_EQ(FavoriteFileName(n.given), n.file) << n.given;
+  EXPECT_EQ(FavoriteFileName(std::string(200, 'x')).size(), 120u);
+  EXPECT_EQ(FavoriteFileName(std::string(119, 'x') + "\xC3\xA9"), std::string(119, 'x'));  // never half a character
+}
+
+TEST(Favorites, ListingPopupsColumnBreaksAndOpenAll) {
+  TempDir dir;
+  fs::create_directories(dir.file("Work/Deep"));
+  fs::create_directories(dir.file("apps"));
+  fs::create_directories(dir.file(".hidden"));
+  dir.write("b.url", "[InternetShortcut]\nURL=http://b.test/\n");
+  dir.write("A.URL", "[InternetShortcut]\nURL=http://a.test/\n");
+  dir.write("notes.txt", "text");
+  dir.write(".secret.url", "[InternetShortcut]\nURL=http://s.test/\n");
+  fs::create_directory_symlink(dir.path(), dir.file("Work/loop"));
+
+  std::vector<std::string> shown;
+  for (const FavoriteEntry& e : ListFavorites(dir.path())) shown.push_back(e.name);
+  EXPECT_EQ(shown, (std::vector<std::string>{"apps", "Work", "A", "b", "notes.txt"}));
+  EXPECT_TRUE(ListFavorites(dir.file("missing")).empty());
+  EXPECT_TRUE(ListFavorites(dir.file("b.url")).empty());
+
+  // The root starts with the commands; every popup has Open All and a separator.
+  using K = FavoritesMenuItem::Kind;
+  const std::vector<FavoriteEntry> root = ListFavorites(dir.path());
+  std::vector<K> kinds;
+  for (const FavoritesMenuItem& item : FavoritesPopup(root, true, 30)) kinds.push_back(item.kind);
+  EXPECT_EQ(kinds, (std::vector<K>{K::AddToFavorites, K::Organize, K::Import, K::Export, K::Separator, K::OpenAll,
+                                   K::Separator, K::Folder, K::Folder, K::Entry, K::Entry, K::Entry}));
+  // Open All takes the shortcuts and other files of this popup, not its folders.
+  std::vector<std::string> opened;
+  for (const FavoriteEntry& e : OpenAllTargets(root)) opened.push_back(e.name);
+  EXPECT_EQ(opened, (std::vector<std::string>{"A", "b", "notes.txt"}));
+
+  // 40 shortcuts in a folder with 30 a column: Open All, the separator and
+  // 28 of them, then the other 12.
+  std::vector<FavoriteEntry> forty(40, FavoriteEntry{FavoriteEntry::Kind::Shortcut, "s", "/s.url"});
+  const std::vector<FavoritesMenuItem> popup = FavoritesPopup(forty, false, 30);
+  ASSERT_EQ(popup.size(), 42u);
+  std::vector<std::size_t> breaks;
+  for (std::size_t i = 0; i < popup.size(); ++i)
+    if (popup[i].columnBreak) breaks.push_back(i);
+  EXPECT_EQ(breaks, (std::vector<std::size_t>{30}));
+  for (const FavoritesMenuItem& item : FavoritesPopup(forty, false, 1000)) EXPECT_FALSE(item.columnBreak);
+  std::size_t rootBreaks = 0;
+  for (const FavoritesMenuItem& item : FavoritesPopup(forty, true, 10)) rootBreaks += item.columnBreak;
+  EXPECT_EQ(rootBreaks, 4u);  // positions 10, 20, 30 and 40 of 47
+  for (const FavoritesMenuItem& item : FavoritesPopup(forty, false, 0)) EXPECT_FALSE(item.columnBreak);
+
+  // The tree for export follows the folders once, a link back up the tree not at all.
+  const Bookmark tree = ReadFavoritesTree(dir.path());
+  ASSERT_EQ(tree.children.size(), 4u);  // apps, Work, A, b: the text file is no bookmark
+  EXPECT_EQ(tree.children[1].title, "Work");
+  ASSERT_EQ(tree.children[1].children.size(), 1u);  // Deep; "loop" leads back
+  EXPECT_EQ(tree.children[2].url, "http://a.test/");
+}
+
+const char kPeerExport[] = R"(<!DOCTYPE NETSCAPE-Bookmark-file-1>
+<!-- This is an automatically generated file. -->
+<META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">
+<TITLE>Bookmarks</TITLE>
+<H1>Bookmarks Menu</H1>
+<DL><p>
+    <DT><H3 ADD_DATE="1600000000" LAST_MODIFIED="1600000001" PERSONAL_TOOLBAR_FOLDER="true">Bookmarks Toolbar</H3>
+    <DL><p>
+        <DT><A HREF="https://www.rust-lang.org/" ADD_DATE="1600000002" ICON="data:image/png;base64,AAA=">Rust &amp; Cargo</A>
+        <dt><a href='http://q.test/?a=1&amp;b=2'>Query &lt;one&gt; &#233;t&#xE9;</a>
+        <DT><H3>Empty</H3>
+        <DL><p>
+        </DL><p>
+    </DL><p>
+    <DT><A HREF="http://top.test/">
+        Top   level </A>
+    <DD>A description that is no bookmark
+    <DT><A>No address</A>
+    <HR>
+</DL>
+)";
+
+TEST(Favorites, BookmarkFilesFromPeersRoundTripAndHostileOnesAreSurvived) {
+  const BookmarkImport in = ParseBookmarkHtml(kPeerExport);
+  EXPECT_EQ(in.links, 3u);
+  EXPECT_EQ(in.folders, 2u);
+  EXPECT_FALSE(in.depthCapped);
+  ASSERT_EQ(in.root.children.size(), 2u);
+  const Bookmark& bar = in.root.children[0];
+  EXPECT_TRUE(bar.folder);
+  EXPECT_EQ(bar.title, "Bookmarks Toolbar");
+  ASSERT_EQ(bar.children.size(), 3u);
+  EXPECT_EQ(bar.children[0].title, "Rust & Cargo");
+  EXPECT_EQ(bar.children[0].url, "https://www.rust-lang.org/");
+  EXPECT_EQ(bar.children[1].title, "Query <one> \xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(bar.children[1].url, "http://q.test/?a=1&b=2");
+  EXPECT_TRUE(bar.children[2].folder && bar.children[2].children.empty());
+  EXPECT_EQ(in.root.children[1].title, "Top level");
+
+  // What Kestrel writes reads back the same.
+  const std::string html = BookmarkHtml(in.root);
+  EXPECT_NE(html.find("<!DOCTYPE NETSCAPE-Bookmark-file-1>"), std::string::npos);
+  const BookmarkImport back = ParseBookmarkHtml(html);
+  EXPECT_EQ(back.links, in.links);
+  EXPECT_EQ(BookmarkHtml(back.root), html);
+
+  // Into the folder and out again; hostile titles stay inside it.
+  TempDir dir;
+  Bookmark root = in.root;
+  Bookmark evil;
+  evil.title = "../../outside";
+  evil.url = "http://evil.test/";
+  root.children.push_back(evil);
+  root.children.push_back(evil);  // the same name twice: both kept
+  std::size_t written = 0;
+  EXPECT_EQ(WriteFavoritesTree(root, dir.path() + "/Favorites", &written), 0u);
+  EXPECT_EQ(written, 5u);
+  EXPECT_FALSE(fs::exists(dir.file("outside.url")));
+  EXPECT_TRUE(fs::exists(dir.file("Favorites/outside.url")));
+  EXPECT_TRUE(fs::exists(dir.file("Favorites/outside (2).url")));
+  const Bookmark reread = ReadFavoritesTree(dir.path() + "/Favorites");
+  std::size_t links = 0;
+  std::function<void(const Bookmark&)> count = [&](const Bookmark& b) {
+    for (const Bookmark& c : b.children) c.folder ? count(c) : void(++links);
+  };
+  count(reread);
+  EXPECT_EQ(links, 5u);
+  // Importing again adds beside what is there and overwrites nothing.
+  EXPECT_EQ(WriteFavoritesTree(root, dir.path() + "/Favorites", &written), 0u);
+  links = 0;
+  count(ReadFavoritesTree(dir.path() + "/Favorites"));
+  EXPECT_EQ(links, 10u);
+
+  // 10,000 folders deep: no stack is used up, the depth is capped, the links are kept.
+  std::string deep;
+  for (int i = 0; i < 10000; ++i) deep += "<DT><H3>f</H3><DL><p>";
+  deep += "<DT><A HREF=\"http://deep.test/\">deep</A>";
+  for (int i = 0; i < 10000; ++i) deep += "</DL><p>";
+  deep += "<DT><A HREF=\"http://after.test/\">after</A>";
+  const BookmarkImport d = ParseBookmarkHtml("<DL><p>" + deep + "</DL>");
+  EXPECT_TRUE(d.depthCapped);
+  EXPECT_EQ(d.links, 2u);
+  EXPECT_EQ(d.folders, static_cast<std::size_t>(kImportDepthMax));
+  ASSERT_EQ(d.root.children.size(), 2u);
+  EXPECT_EQ(d.root.children[1].url, "http://after.test/");
+  EXPECT_EQ(BookmarkHtml(d.root).find("deep.test") != std::string::npos, true);
+
+  // Broken, binary and huge files give what they hold and nothing more, in one pass.
+  struct Bad {
+    std::string html;
+    std::size_t links, folders;
+  } bad[] = {
+      {"<DL><DT><A HREF=\"http://x.test/", 0, 0},  // the tag never closes
+      {"<DL><DT><A HREF=\"http://x.test/\">x", 1, 0},
+      {"<", 0, 0},
+      {"</DL></DL></DL><A HREF=x>y", 1, 0},
+      {"<DT><H3>never closed<DL><DT><A HREF=u>in</A></DL>", 1, 1},
+      {Garbage(1 << 20), 0, 0},
+      {std::string(50 << 20, '<'), 0, 0},
+      {Repeat("<a href=x>", 1000000), 1000000, 0},
+      {Repeat("<DT><H3>", 500000), 0, 500000},
+  };
+  for (const Bad& b : bad) {
+    const BookmarkImport r = ParseBookmarkHtml(b.html);
+    EXPECT_EQ(r.links, b.links) << b.html.substr(0, 40);
+    EXPECT_EQ(r.folders, b.folders) << b.html.substr(0, 40);
+  }
+}
+
+}  // namespace
+}  // namespace kestrel::test
