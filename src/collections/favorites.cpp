@@ -1,10 +1,12 @@
 #include "collections/favorites.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <system_error>
 
+#include "common/progdir.h"
 #include "common/strings.h"
 #include "common/textfile.h"
 
@@ -52,7 +54,13 @@ bool WriteShortcut(const std::string& path, const std::string& url) {
 
 std::string FavoriteFileName(std::string_view name) {
   std::string out;
-  for (unsigned char c : name) out += (c < 0x20 || c == 0x7F || c == '/' || c == '\\') ? ' ' : static_cast<char>(c);
+  for (unsigned char c : name) {
+    const bool blank = c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == ' ';
+    if (!blank)
+      out += static_cast<char>(c);
+    else if (!out.empty() && out.back() != ' ')
+      out += ' ';  // runs of what cannot stand in a name become one blank
+  }
   // No hidden file, no "." or "..", however the dots and blanks are mixed.
   while (!out.empty() && (out[0] == '.' || out[0] == ' ')) out.erase(0, 1);
   out = Trim(out);
@@ -348,6 +356,25 @@ std::size_t WriteLevelTo(const Bookmark& folder, const std::string& path, std::s
 }
 
 }  // namespace
+
+std::string DefaultFavoritesFolder() {
+  const char* explicitPath = std::getenv("KESTREL_FAVORITES");
+  if (explicitPath && explicitPath[0] == '/') return explicitPath;
+  return UserDataDirectory() + "Favorites";
+}
+
+bool EnsureFavoritesFolder(const std::string& folder, const std::string& helpAddress) {
+  std::error_code ec;
+  if (fs::is_directory(folder, ec)) return true;
+  if (fs::exists(fs::symlink_status(folder, ec)) || !MakeDirectories(folder)) return false;
+  WriteShortcut(folder + "/Kestrel Help.url", helpAddress);
+  WriteShortcut(folder + "/DuckDuckGo Search.url", "https://duckduckgo.com/");
+  return true;
+}
+
+std::string FreeShortcutPath(const std::string& folder, const std::string& name) {
+  return FreePath(folder, FavoriteFileName(name), ".url");
+}
 
 std::string BookmarkHtml(const Bookmark& root) {
   std::string out =

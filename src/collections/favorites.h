@@ -77,6 +77,16 @@ BookmarkImport ParseBookmarkHtml(std::string_view html);
 // The format other browsers read, of the tree below `root`.
 std::string BookmarkHtml(const Bookmark& root);
 
+// Where the Favorites live: $KESTREL_FAVORITES, else the user's data
+// folder's "Favorites", without a final "/".
+std::string DefaultFavoritesFolder();
+// Makes the folder when it is missing, with a few entries of Kestrel's own
+// (its help, a web search); a folder that exists is left as it is.
+bool EnsureFavoritesFolder(const std::string& folder, const std::string& helpAddress);
+// `folder` + "/" + name + ".url", with " (2)", " (3)", ... while that is
+// taken; "" when no name is free.
+std::string FreeShortcutPath(const std::string& folder, const std::string& name);
+
 // The tree of the Favorites folder, for export: at most `maxDepth` deep, a
 // folder met again through a link not followed.
 Bookmark ReadFavoritesTree(const std::string& folder, int maxDepth = kImportDepthMax);

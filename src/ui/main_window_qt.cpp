@@ -20,6 +20,7 @@
 #include "ui/downloads_qt.h"
 #include "ui/forms_dialogs_qt.h"
 #include "ui/frame_window_qt.h"
+#include "ui/favorites_qt.h"
 #include "ui/groups_dialog_qt.h"
 #include "ui/language_ui_qt.h"
 #include "ui/page_dialogs_qt.h"
@@ -108,11 +109,18 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
       [this](CKestrelView* site, const std::string& line) { resolver_->OpenTypedTextIn(site, line); }});
   resolver_->openGroup = [this](const std::string& name) { groups_->OpenGroup(name); };
 
+  favoritesDialogs_ = std::make_unique<QtFavoritesDialogs>(window_.get(), *shell_);
+  favorites_ = std::make_unique<CFavoritesCommands>(CFavoritesCommands::Parts{
+      *frame_, *favoritesDialogs_, *shell_, DefaultFavoritesFolder(), "file://" + ProgramFile("help/index.htm"),
+      [this](const std::string& url) { resolver_->OpenAddress(url); }});
+
   pageDialogs_ = std::make_unique<QtPageDialogs>(window_.get());
   pages_ = std::make_unique<CPageCommands>(*frame_, *pageDialogs_);
 
   // The menus and bars exist from here on; they were built in English.
   window_->AttachFrame(*frame_);
+  if (const MenuItem* m = frame_->menu().FindPopup({"Favorites"}))
+    if (QMenu* menu = window_->menuOf(*m)) favoritesMenu_ = new QtFavoritesMenu(menu, *favorites_);
   languageUi_ = std::make_unique<QtLanguageUi>(*languages_, *window_);
   languageMenu_ = std::make_unique<CLanguageMenu>(*frame_, frame_->menu(), *languages_, app_.settings, *languageUi_);
   languageUi_->TranslateFrame();
@@ -126,8 +134,9 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   window_->StartTimer();
   // window.external.addFavorite: the favorites store takes it once it
   // exists; until then the request is only noted.
-  window_->engine().addFavorite = [](const std::string& url, const std::string& title) {
+  window_->engine().addFavorite = [this](const std::string& url, const std::string& title) {
     Trace("add-favorite", url + " " + title);
+    if (favorites_) favorites_->AddFavorite(url, title);
   };
   window_->engine().searchFormPage = searchRunner_->postFormPath();
   // Home and Home Page both go to the start page.
@@ -154,6 +163,10 @@ QtMainWindow::~QtMainWindow() {
   resolver_->openGroup = nullptr;
   pages_.reset();
   pageDialogs_.reset();
+  window_->engine().addFavorite = nullptr;
+  delete favoritesMenu_;  // it holds the commands
+  favorites_.reset();
+  favoritesDialogs_.reset();
   groups_.reset();
   groupDialogs_.reset();
   forms_.reset();

@@ -32,6 +32,9 @@ class CFormsCommands;
 class CGroupCommands;
 class QtGroupDialogs;
 class QtPageDialogs;
+class QtFavoritesDialogs;
+class QtFavoritesMenu;
+class CFavoritesCommands;
 class CPageCommands;
 class QtPopupUi;
 class QtQuickSearchBar;
@@ -81,6 +84,9 @@ class QtMainWindow {
   std::unique_ptr<CFormsCommands> forms_;
   std::unique_ptr<QtGroupDialogs> groupDialogs_;
   std::unique_ptr<CGroupCommands> groups_;
+  std::unique_ptr<QtFavoritesDialogs> favoritesDialogs_;
+  std::unique_ptr<CFavoritesCommands> favorites_;
+  QtFavoritesMenu* favoritesMenu_ = nullptr;  // owned by its menu
   std::unique_ptr<QtPageDialogs> pageDialogs_;
   std::unique_ptr<CPageCommands> pages_;
 };

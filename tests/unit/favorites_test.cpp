@@ -5,7 +5,11 @@
 #include <filesystem>
 #include <functional>
 
+#include "address/resolver.h"
 #include "collections/favorites.h"
+#include "collections/favorites_commands.h"
+#include "support/fakes.h"
+#include "support/site_world.h"
 #include "support/hostile_inputs.h"
 #include "support/temp_dir.h"
 
@@ -52,7 +56,7 @@ TEST(Favorites, ShortcutFilesAreReadAsTheFormatSaysAndWrittenWhole) {
   struct Name {
     const char* given;
     const char* file;
-  } names[] = {{"Rust / Book", "Rust   Book"}, {"../../etc/passwd", "etc passwd"}, {"..", "Untitled"},
+  } names[] = {{"Rust / Book", "Rust Book"}, {"../../etc/passwd", "etc passwd"}, {"..", "Untitled"},
                {"", "Untitled"},             {". . .hidden", "hidden"},          {"a\tb\nc\\d", "a b c d"}};
   for (const Name& n : names) EXPECT_EQ(FavoriteFileName(n.given), n.file) << n.given;
   EXPECT_EQ(FavoriteFileName(std::string(200, 'x')).size(), 120u);
@@ -218,6 +222,98 @@ TEST(Favorites, BookmarkFilesFromPeersRoundTripAndHostileOnesAreSurvived) {
     EXPECT_EQ(r.links, b.links) << b.html.substr(0, 40);
     EXPECT_EQ(r.folders, b.folders) << b.html.substr(0, 40);
   }
+}
+
+struct FakeFavoritesDialogs : FavoritesDialogs {
+  std::vector<std::string> shown;
+  std::optional<AddChoice> add;
+  std::optional<std::string> importFile, exportFile;
+  std::optional<AddChoice> AddFavorite(const std::string& name, const std::string& url, const std::string&) override {
+    shown.push_back("Add " + name + " " + url);
+    return add;
+  }
+  void Organize(const std::string& root) override { shown.push_back("Organize " + root); }
+  std::optional<std::string> ImportFile() override { return importFile; }
+  std::optional<std::string> ExportFile() override { return exportFile; }
+};
+
+struct FavoritesWorld : SiteWorld {
+  TempDir dir;
+  MessageRecorder said;
+  AliasList aliases;
+  CAddressResolver resolver{frame, aliases};
+  FakeFavoritesDialogs dialogs;
+  RecordingShell shell;
+  CFavoritesCommands favorites{{frame, dialogs, shell, dir.path() + "/Favorites", "file:///help/index.htm",
+                                [this](const std::string& url) { resolver.OpenAddress(url); }}};
+  std::vector<std::string> Navigations() const {
+    std::vector<std::string> all;
+    for (CKestrelView* v : frame.sites().sites())
+      for (const std::string& c : Control(v).calls) all.push_back(c);
+    return all;
+  }
+};
+
+TEST(FavoritesCommands, AddOpenOpenAllImportAndExport) {
+  FavoritesWorld w;
+  const std::string root = w.dir.path() + "/Favorites";
+  // Nothing to add without a site; the folder is made at first use, with Kestrel's entries.
+  EXPECT_FALSE(w.frame.OnCommand(ID_ADD_FAVORITE));
+  EXPECT_TRUE(w.frame.OnCommand(ID_ORGANIZE_FAVORITES));
+  EXPECT_EQ(ReadShortcutUrl(root + "/Kestrel Help.url"), "file:///help/index.htm");
+  w.Site("http://page.test/a", "A Page: one/two");
+  w.dialogs.add = FavoritesDialogs::AddChoice{"A Page: one/two", root + "/Reading"};
+  EXPECT_TRUE(w.frame.OnCommand(ID_ADD_FAVORITE));
+  EXPECT_TRUE(w.frame.OnCommand(ID_ADD_FAVORITE));  // the same name again is kept beside it
+  EXPECT_EQ(ReadShortcutUrl(root + "/Reading/A Page: one two.url"), "http://page.test/a");
+  EXPECT_EQ(ReadShortcutUrl(root + "/Reading/A Page: one two (2).url"), "http://page.test/a");
+  // A folder outside the Favorites is never written to.
+  w.dialogs.add = FavoritesDialogs::AddChoice{"x", root + "/../outside"};
+  EXPECT_TRUE(w.frame.OnCommand(ID_ADD_FAVORITE));
+  w.dialogs.add = FavoritesDialogs::AddChoice{"x", w.dir.path()};
+  w.favorites.AddFavorite("http://ext.test/", "");  // as window.external asks, without a title
+  EXPECT_FALSE(std::filesystem::exists(w.dir.path() + "/outside"));
+  EXPECT_FALSE(std::filesystem::exists(w.dir.file("x.url")));
+  EXPECT_EQ(w.dialogs.shown.back(), "Add http://ext.test/ http://ext.test/");
+
+  // Open All: the shortcuts in menu order through the target-site rule, the
+  // text file with the desktop, the subfolder and script addresses not at all.
+  const std::string trip = root + "/Trip";
+  std::filesystem::create_directories(trip + "/Inner");
+  WriteShortcut(trip + "/b.url", "http://b.test/");
+  WriteShortcut(trip + "/A.URL", "http://a.test/");
+  WriteShortcut(trip + "/c.url", "javascript:alert(1)");
+  WriteShortcut(trip + "/Inner/deep.url", "http://deep.test/");
+  w.dir.write("Favorites/Trip/notes.txt", "n");
+  w.dir.write("Favorites/Trip/empty.url", "");
+  for (CKestrelView* v : w.frame.sites().sites()) w.Control(v).calls.clear();
+  w.settings.AutoNew = true;
+  w.favorites.OpenAll(trip);
+  EXPECT_EQ(w.Navigations(), (std::vector<std::string>{"Navigate2 http://a.test/", "Navigate2 http://b.test/"}));
+  EXPECT_EQ(w.shell.opened, (std::vector<std::string>{trip + "/notes.txt"}));
+
+  // Export, then import into a fresh folder: the same favorites.
+  w.dialogs.exportFile = w.dir.file("bookmarks.html");
+  EXPECT_TRUE(w.frame.OnCommand(ID_EXPORT_FAVORITES));
+  const std::string html = w.dir.read("bookmarks.html");
+  EXPECT_NE(html.find("<DT><A HREF=\"http://deep.test/\">deep</A>"), std::string::npos);
+  EXPECT_EQ(html.find("notes.txt"), std::string::npos);
+  FavoritesWorld other;
+  other.dialogs.importFile = w.dir.file("bookmarks.html");
+  EXPECT_TRUE(other.frame.OnCommand(ID_IMPORT_FAVORITES));
+  EXPECT_EQ(ReadShortcutUrl(other.dir.path() + "/Favorites/Trip/Inner/deep.url"), "http://deep.test/");
+  ASSERT_FALSE(other.said.messages.empty());
+  EXPECT_EQ(other.said.messages.back(), "8 favorites imported.");
+  other.dialogs.importFile = w.dir.file("missing.html");
+  EXPECT_TRUE(other.frame.OnCommand(ID_IMPORT_FAVORITES));
+  EXPECT_EQ(other.said.messages.back(), "Can't open " + w.dir.file("missing.html") + "!");
+
+  // A Favorites folder that cannot be had is said so, once a command needs it.
+  FavoritesWorld broken;
+  broken.dir.write("Favorites", "a file where the folder should be");
+  EXPECT_TRUE(broken.frame.OnCommand(ID_ORGANIZE_FAVORITES));
+  EXPECT_EQ(broken.said.messages, (std::vector<std::string>{"Unable to get favorites directory!"}));
+  EXPECT_TRUE(broken.dialogs.shown.empty());
 }
 
 }  // namespace

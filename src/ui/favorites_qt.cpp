@@ -1,0 +1,192 @@
+#include "ui/favorites_qt.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "common/message.h"
+#include "common/textfile.h"
+#include "common/trace.h"
+#include "ui/qt_dialogs.h"
+#include "ui/qt_text.h"
+
+namespace kestrel {
+
+std::vector<std::string> FavoriteFolders(const std::string& root, int maxDepth) {
+  std::vector<std::string> out{root};
+  // Breadth first, so a deep or looping tree cannot hide the folders near the top.
+  for (std::size_t i = 0; i < out.size() && out.size() < 2000; ++i) {
+    const std::string& folder = out[i];
+    const auto depth = std::count(folder.begin() + static_cast<std::ptrdiff_t>(root.size()), folder.end(), '/');
+    if (depth >= maxDepth) continue;
+    for (const FavoriteEntry& e : ListFavorites(folder))
+      if (e.kind == FavoriteEntry::Kind::Folder && out.size() < 2000) out.push_back(e.path);
+  }
+  return out;
+}
+
+std::optional<FavoritesDialogs::AddChoice> QtFavoritesDialogs::AddFavorite(const std::string& name,
+                                                                           const std::string& url,
+                                                                           const std::string& root) {
+  if (AnsweredUnattended("Add To Favorites", url)) return std::nullopt;
+  QDialog d(parent_);
+  d.setObjectName(QStringLiteral("add-favorite"));
+  d.setWindowTitle(T("Add To Favorites"));
+  d.setMinimumWidth(460);
+  auto* layout = new QVBoxLayout(&d);
+  auto* form = new QFormLayout;
+  auto* nameEdit = new QLineEdit(Q(name));
+  nameEdit->setObjectName(QStringLiteral("favorite-name"));
+  nameEdit->selectAll();
+  auto* address = new QLineEdit(Q(url));
+  address->setReadOnly(true);
+  auto* folderRow = new QHBoxLayout;
+  auto* folders = new QComboBox;
+  folders->setObjectName(QStringLiteral("favorite-folder"));
+  folders->setMinimumWidth(260);
+  const QIcon folderIcon = d.style()->standardIcon(QStyle::SP_DirIcon);
+  auto fill = [&](const std::string& select) {
+    folders->clear();
+    for (const std::string& f : FavoriteFolders(root)) {
+      const std::string shown = f == root ? TranslateMessage("Favorites") : "Favorites" + f.substr(root.size());
+      folders->addItem(folderIcon, Q(shown), Q(f));
+    }
+    folders->setCurrentIndex(std::max(0, folders->findData(Q(select))));
+  };
+  fill(root);
+  auto* newFolder = new QPushButton(T("New Folder..."));
+  newFolder->setAutoDefault(false);
+  QObject::connect(newFolder, &QPushButton::clicked, &d, [&] {
+    bool ok = false;
+    const QString text = QInputDialog::getText(&d, T("New Folder"), T("Folder name:"), QLineEdit::Normal, {}, &ok);
+    if (!ok || text.trimmed().isEmpty()) return;
+    const std::string made = S(folders->currentData().toString()) + "/" + FavoriteFileName(S(text));
+    if (!MakeDirectories(made)) {
+      ShowMessage("Can't save " + made + "!");
+      return;
+    }
+    fill(made);
+  });
+  folderRow->addWidget(folders, 1);
+  folderRow->addWidget(newFolder);
+  form->addRow(T("Name:"), nameEdit);
+  form->addRow(T("Address:"), address);
+  form->addRow(T("Create in:"), folderRow);
+  layout->addLayout(form);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+  layout->addWidget(buttons);
+  if (d.exec() != QDialog::Accepted) return std::nullopt;
+  return AddChoice{S(nameEdit->text()), S(folders->currentData().toString())};
+}
+
+void QtFavoritesDialogs::Organize(const std::string& root) {
+  if (AnsweredUnattended("Organize Favorites", root)) return;
+  if (!shell_.Open(root)) ShowMessage("Unable to get favorites directory!");
+}
+
+namespace {
+
+std::optional<std::string> BookmarkFile(QWidget* parent, bool save) {
+  const char* caption = save ? "Export Favorites" : "Import Favorites";
+  if (AnsweredUnattended(caption)) return std::nullopt;
+  QFileDialog d(parent, T(caption), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+  d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  d.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  d.setNameFilter(T("Bookmark files") + QStringLiteral(" (*.html *.htm)"));
+  if (save) {
+    d.setDefaultSuffix(QStringLiteral("html"));
+    d.selectFile(QStringLiteral("bookmarks.html"));
+  }
+  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
+  return S(d.selectedFiles().front());
+}
+
+}  // namespace
+
+std::optional<std::string> QtFavoritesDialogs::ImportFile() { return BookmarkFile(parent_, false); }
+std::optional<std::string> QtFavoritesDialogs::ExportFile() { return BookmarkFile(parent_, true); }
+
+namespace {
+
+// A name as a menu shows it: its "&" is a character, not an access key.
+QString MenuText(const std::string& name) { return Q(name).replace(QLatin1Char('&'), QStringLiteral("&&")); }
+
+}  // namespace
+
+QtFavoritesMenu::QtFavoritesMenu(QMenu* menu, CFavoritesCommands& commands)
+    : QObject(menu), commands_(commands), root_(menu) {
+  connect(menu, &QMenu::aboutToShow, this, [this] {
+    for (QAction* a : added_) {
+      root_->removeAction(a);
+      a->deleteLater();
+    }
+    added_.clear();
+    for (QMenu* m : submenus_) m->deleteLater();
+    submenus_.clear();
+    const auto before = root_->actions();
+    if (commands_.Ready()) Fill(root_, commands_.folder(), true);
+    for (QAction* a : root_->actions())
+      if (!before.contains(a)) added_.push_back(a);
+  });
+}
+
+void QtFavoritesMenu::Fill(QMenu* menu, const std::string& folder, bool root) {
+  const std::vector<FavoriteEntry> entries = ListFavorites(folder);
+  const QIcon folderIcon = menu->style()->standardIcon(QStyle::SP_DirIcon);
+  const QIcon pageIcon = QIcon::fromTheme(QStringLiteral("text-html"), menu->style()->standardIcon(QStyle::SP_FileIcon));
+  const QIcon fileIcon = menu->style()->standardIcon(QStyle::SP_FileIcon);
+  // The fixed commands of the root come from the menu's own items.
+  for (const FavoritesMenuItem& item : FavoritesPopup(entries, false, 0)) {
+    switch (item.kind) {
+      case FavoritesMenuItem::Kind::OpenAll:
+        if (root) menu->addSeparator();
+        connect(menu->addAction(T("Open All Favorites")), &QAction::triggered, this,
+                [this, folder] { commands_.OpenAll(folder); });
+        break;
+      case FavoritesMenuItem::Kind::Separator:
+        menu->addSeparator();
+        break;
+      case FavoritesMenuItem::Kind::Folder: {
+        if (menu->actions().size() >= kMaxItems) break;
+        auto* sub = new QMenu(MenuText(item.entry.name), menu);
+        sub->setIcon(folderIcon);
+        menu->addMenu(sub);
+        if (root) submenus_.push_back(sub);
+        const std::string path = item.entry.path;
+        // Filled when it opens: a big tree costs nothing until it is looked at.
+        connect(sub, &QMenu::aboutToShow, this, [this, sub, path] {
+          sub->clear();
+          for (QMenu* old : sub->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) old->deleteLater();
+          Fill(sub, path, false);
+        });
+        break;
+      }
+      case FavoritesMenuItem::Kind::Entry: {
+        if (menu->actions().size() >= kMaxItems) break;
+        const bool shortcut = item.entry.kind == FavoriteEntry::Kind::Shortcut;
+        QAction* a = menu->addAction(shortcut ? pageIcon : fileIcon, MenuText(item.entry.name));
+        connect(a, &QAction::triggered, this, [this, entry = item.entry] { commands_.Open(entry); });
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+}  // namespace kestrel
