@@ -58,6 +58,16 @@ void CAddressBar::RememberVisited(const std::string& url) {
   RefreshCompletions();
 }
 
+void CAddressBar::RememberHistory(const std::vector<std::string>& urls) {
+  std::unordered_set<std::string> have(visited_.begin(), visited_.end());
+  for (const std::string& url : urls) {
+    if (visited_.size() >= kVisitedMax) break;
+    std::string item = CutUtf8(url, kVisitedItemMax);
+    if (!url.empty() && have.insert(item).second) visited_.push_back(std::move(item));
+  }
+  RefreshCompletions();
+}
+
 void CAddressBar::EnableCompletion() {
   completion_ = true;
   RefreshCompletions();

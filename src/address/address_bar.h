@@ -57,6 +57,8 @@ class CAddressBar {
   void Focus() { view_.FocusAddress(); }
   // A page finished loading at `url`.
   void RememberVisited(const std::string& url);
+  // Pages of earlier runs, newest first, behind this run's own.
+  void RememberHistory(const std::vector<std::string>& urls);
   // The system's auto-completion is switched on once, late in start-up.
   void EnableCompletion();
 

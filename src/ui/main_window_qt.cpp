@@ -20,6 +20,9 @@
 #include "ui/downloads_qt.h"
 #include "ui/forms_dialogs_qt.h"
 #include "ui/frame_window_qt.h"
+#include "collections/history.h"
+#include "common/progdir.h"
+#include "common/textfile.h"
 #include "ui/favorites_qt.h"
 #include "ui/groups_dialog_qt.h"
 #include "ui/language_ui_qt.h"
@@ -114,6 +117,15 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
       *frame_, *favoritesDialogs_, *shell_, DefaultFavoritesFolder(), "file://" + ProgramFile("help/index.htm"),
       [this](const std::string& url) { resolver_->OpenAddress(url); }});
 
+  // The history lives beside the engine's own data; a store that cannot be
+  // had keeps nothing, and browsing goes on.
+  MakeDirectories(UserDataDirectory() + "engine");
+  history_ = OpenSqliteHistory(UserDataDirectory() + "engine/history.sqlite");
+  historyRecorder_ = std::make_unique<CHistoryRecorder>(*frame_, *history_);
+  std::vector<std::string> earlier;
+  for (const HistoryEntry& e : history_->Recent(CAddressBar::kVisitedMax)) earlier.push_back(e.url);
+  addressBar().RememberHistory(earlier);
+
   pageDialogs_ = std::make_unique<QtPageDialogs>(window_.get());
   pages_ = std::make_unique<CPageCommands>(*frame_, *pageDialogs_);
 
@@ -163,6 +175,8 @@ QtMainWindow::~QtMainWindow() {
   resolver_->openGroup = nullptr;
   pages_.reset();
   pageDialogs_.reset();
+  historyRecorder_.reset();
+  history_.reset();
   window_->engine().addFavorite = nullptr;
   delete favoritesMenu_;  // it holds the commands
   favorites_.reset();

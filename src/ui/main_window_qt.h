@@ -34,6 +34,8 @@ class QtGroupDialogs;
 class QtPageDialogs;
 class QtFavoritesDialogs;
 class QtFavoritesMenu;
+class HistoryStore;
+class CHistoryRecorder;
 class CFavoritesCommands;
 class CPageCommands;
 class QtPopupUi;
@@ -87,6 +89,8 @@ class QtMainWindow {
   std::unique_ptr<QtFavoritesDialogs> favoritesDialogs_;
   std::unique_ptr<CFavoritesCommands> favorites_;
   QtFavoritesMenu* favoritesMenu_ = nullptr;  // owned by its menu
+  std::unique_ptr<HistoryStore> history_;
+  std::unique_ptr<CHistoryRecorder> historyRecorder_;
   std::unique_ptr<QtPageDialogs> pageDialogs_;
   std::unique_ptr<CPageCommands> pages_;
 };

@@ -17,7 +17,9 @@
 #include <fstream>
 
 #include "engine/real_frame.h"
+#include "collections/history.h"
 #include "frame/page_commands.h"
+#include "platform/history_store.h"
 #include "support/dialog_driver.h"
 #include "support/http_server.h"
 #include "support/temp_dir.h"
@@ -276,6 +278,29 @@ TEST(PageDisplayOnEngine, CommandsOnALoadingPageAndACrashedRendererDoNoHarm) {
   site->Navigate(server.Url("/page"));
   EXPECT_TRUE(f.Reloaded(site, "Page")) << site->GetDocumentTitle();
   f.ExpectSound();
+}
+
+TEST(HistoryOnEngine, RealLoadsAreRecordedWithTheirTitles) {
+  LocalHttpServer server;
+  server.Page("/one", Html("First Page", "one"));
+  server.Page("/two", Html("", "two"));
+  server.Start();
+  TempDir dir;
+  std::unique_ptr<HistoryStore> store = OpenSqliteHistory(dir.file("history.sqlite"));
+  PageFrame f;
+  CHistoryRecorder recorder(*f.frame, *store);
+  ASSERT_TRUE(f.OpenLoaded(server.Url("/one"), "First Page"));
+  CKestrelView* two = f.Open(server.Url("/two"));
+  ASSERT_TRUE(WaitFor([&] { return !two->GetBusy() && two->GetLocationURL() == server.Url("/two"); }));
+  CKestrelView* failed = f.Open("http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/");
+  ASSERT_TRUE(WaitFor([&] { return failed->IsSiteFailed(); }));
+  ASSERT_TRUE(WaitFor([&] { return store->Recent(10).size() >= 2; }));
+  Pump(200);
+  std::vector<std::string> seen;
+  for (const HistoryEntry& e : store->Recent(10)) seen.push_back(e.url);
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::string>{server.Url("/one"), server.Url("/two")}));
+  EXPECT_EQ(store->Complete(server.Url("/o"), 5), (std::vector<std::string>{server.Url("/one")}));
 }
 
 }  // namespace

@@ -363,12 +363,16 @@ TEST(AddressBar, CompletionFollowsTypedAndVisitedOnlyOnceSwitchedOn) {
   h.bar.RememberVisited("http://two.example/");
   h.bar.RememberVisited("http://one.example/");  // visited again: moves to the front, once
   EXPECT_EQ(h.view.offered, (std::vector<std::string>{"http://one.example/", "http://two.example/"}));
+  // Earlier runs' pages come behind this run's, each once.
+  h.bar.RememberHistory({"http://two.example/", "http://old.example/", "", "http://old.example/"});
+  EXPECT_EQ(h.view.offered,
+            (std::vector<std::string>{"http://one.example/", "http://two.example/", "http://old.example/"}));
 
   // Very long addresses are kept cut, and a second visit still finds the cut copy.
   const std::string longUrl = "http://long.example/" + std::string(5000, 'x');
   h.bar.RememberVisited(longUrl);
   h.bar.RememberVisited(longUrl);
-  EXPECT_EQ(h.bar.visited().size(), 3u);
+  EXPECT_EQ(h.bar.visited().size(), 4u);
   EXPECT_EQ(h.bar.visited().front().size(), CAddressBar::kVisitedItemMax);
 
   for (int i = 0; i < 600; ++i) h.bar.RememberVisited("http://p" + std::to_string(i) + ".example/");
