@@ -11,27 +11,11 @@
 #include <string>
 
 #include "common/textfile.h"
+#include "scratch_folder.h"
 #include "platform/profile.h"
 
 namespace kestrel {
 namespace {
-
-// A folder of its own for the run, gone with the program.
-struct ScratchFolder {
-  std::string path;
-  ScratchFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kestrel-bench-XXXXXX").string();
-    if (mkdtemp(tmpl.data())) path = tmpl;
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    if (!path.empty()) std::filesystem::remove_all(path, ec);
-  }
-  std::string Write(const std::string& name, const std::string& content) const {
-    std::ofstream(path + "/" + name, std::ios::binary) << content;
-    return path + "/" + name;
-  }
-};
 
 const ScratchFolder& Scratch() {
   static const ScratchFolder folder;

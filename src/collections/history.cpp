@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <map>
 
 #include "common/message.h"
 #include "common/strings.h"
@@ -64,21 +65,33 @@ std::int64_t LocalMidnight(std::int64_t time, int* weekday) {
 std::vector<HistoryDay> BuildHistoryTree(const std::vector<HistoryVisit>& visits, std::int64_t now) {
   int weekday = 0;
   const std::int64_t today = LocalMidnight(now, &weekday);
-  std::vector<HistoryDay> days;
+  // By key, then by host case aside; made into the sorted lists at the end.
+  std::map<int, std::pair<HistoryDateGroup, std::map<std::string, HistoryHost>>> days;
+  // Visits come newest first, so most fall on the day of the one before:
+  // the local calendar is asked once a day, not once a visit.
+  std::int64_t dayStart = 1, dayEnd = 0, midnight = 0;
   for (const HistoryVisit& v : visits) {
     const std::optional<std::string> host = HistoryHostGroup(v.url);
     if (!host) continue;
-    const HistoryDateGroup group = DateGroupOf(LocalMidnight(v.time), today, weekday);
-    auto day = std::lower_bound(days.begin(), days.end(), group.key,
-                                [](const HistoryDay& d, int key) { return d.group.key < key; });
-    if (day == days.end() || day->group.key != group.key) day = days.insert(day, HistoryDay{group, {}});
-    const std::string lower = ToLowerAscii(*host);
-    auto h = std::lower_bound(day->hosts.begin(), day->hosts.end(), lower,
-                              [](const HistoryHost& x, const std::string& l) { return ToLowerAscii(x.text) < l; });
-    if (h == day->hosts.end() || ToLowerAscii(h->text) != lower) h = day->hosts.insert(h, HistoryHost{*host, {}});
-    h->pages.push_back(v);
+    if (v.time < dayStart || v.time >= dayEnd) {
+      midnight = LocalMidnight(v.time);
+      dayStart = midnight;
+      dayEnd = LocalMidnight(midnight + 30 * 3600);
+    }
+    const HistoryDateGroup group = DateGroupOf(midnight, today, weekday);
+    auto& day = days.try_emplace(group.key, group, std::map<std::string, HistoryHost>{}).first->second;
+    HistoryHost& h = day.second.try_emplace(ToLowerAscii(*host), HistoryHost{*host, {}}).first->second;
+    h.pages.push_back(v);
   }
-  return days;
+  std::vector<HistoryDay> out;
+  out.reserve(days.size());
+  for (auto& [key, day] : days) {
+    HistoryDay d{day.first, {}};
+    d.hosts.reserve(day.second.size());
+    for (auto& [lower, h] : day.second) d.hosts.push_back(std::move(h));
+    out.push_back(std::move(d));
+  }
+  return out;
 }
 
 CHistoryRecorder::CHistoryRecorder(CMainFrame& frame, HistoryStore& store) : frame_(frame), store_(store) {
