@@ -853,10 +853,15 @@ bool WebEngineControl::eventFilter(QObject* watched, QEvent* event) {
       break;
     }
     case QEvent::MouseButtonRelease:
-    case QEvent::KeyRelease:
-      // The focus may have moved into or out of a field without the selection changing.
-      if (watched != view_) QTimer::singleShot(0, this, [this] { LearnEditableFocus(); });
+    case QEvent::KeyRelease: {
+      // A click or Tab may move the focus into or out of a field without the
+      // selection changing; other keys do not, and typing stays untouched.
+      const bool moves = event->type() == QEvent::MouseButtonRelease ||
+                         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab ||
+                         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backtab;
+      if (watched != view_ && moves) QTimer::singleShot(0, this, [this] { LearnEditableFocus(); });
       break;
+    }
     case QEvent::KeyPress: {
       if (watched == view_ || !events_) break;
       auto* k = static_cast<QKeyEvent*>(event);

@@ -29,8 +29,8 @@ std::string EncodingCharset(unsigned id) {
       "gb2312",       "windows-1252", "iso-8859-1",   "utf-8",        "ibm852",       "iso-8859-2",
       "windows-1250", "_autodetect",  "ks_c_5601-1987", "windows-1255", "windows-1251", "windows-1253",
       "windows-874",  "windows-1254", "windows-1258", "windows-1257", "windows-1256", "big5"};
-  if (id < 36001 || id > 36018) return {};
-  return kCharsets[id - 36001];
+  if (id < kEncodingCommandFirst || id - kEncodingCommandFirst >= kCharsets.size()) return {};
+  return kCharsets[id - kEncodingCommandFirst];
 }
 
 double TextSizeZoom(int size) {

@@ -13,8 +13,9 @@ namespace kestrel {
 // without a separator.
 std::optional<std::string> ParentAddress(std::string_view address);
 
-// The charset name of an Encoding command (36001 to 36018); "" for any
-// other id of the range.
+// The Encoding commands' ids run from this one, one a charset.
+inline constexpr unsigned kEncodingCommandFirst = 36001;
+// The charset name of an Encoding command; "" for any other id of the range.
 std::string EncodingCharset(unsigned commandId);
 
 // Text sizes 0 (smallest) to 4 (largest), 2 being normal.
