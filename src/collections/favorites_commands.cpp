@@ -25,9 +25,13 @@ bool CFavoritesCommands::Ready() {
 }
 
 void CFavoritesCommands::AddFavorite(const std::string& url, const std::string& title) {
-  if (url.empty() || !Ready()) return;
+  // One question at a time: a page that asks again and again while the
+  // dialog is open is not heard.
+  if (url.empty() || adding_ || !Ready()) return;
+  adding_ = true;
   const std::optional<FavoritesDialogs::AddChoice> choice =
       p_.dialogs.AddFavorite(title.empty() ? url : title, url, p_.folder);
+  adding_ = false;
   if (!choice) return;
   // The folder chosen must be the Favorites folder or one inside it.
   const std::string& folder = choice->folder;

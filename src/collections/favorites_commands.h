@@ -57,6 +57,7 @@ class CFavoritesCommands {
  private:
   Parts p_;
   CommandScope commands_;
+  bool adding_ = false;  // the Add dialog is open
 };
 
 }  // namespace kestrel

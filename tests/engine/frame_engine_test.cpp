@@ -10,10 +10,12 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <set>
 
 #include "address/address_bar.h"
+#include "collections/favorites.h"
 #include "app/app.h"
 #include "engine/program.h"
 #include "engine/real_frame.h"
@@ -407,6 +409,36 @@ TEST(EveryAction, TheAddressTakesTheSpareWidthOfItsRow) {
   w.resize(1400, 720);
   Pump(300);
   EXPECT_GT(w.addressBox()->width(), before + 300);
+}
+
+// window.external.addFavorite from a real page opens the Add dialog in
+// the whole window, and what it is told is written into the Favorites folder.
+TEST(FavoritesOnEngine, APageAddsAFavoriteThroughTheAddDialog) {
+  LocalHttpServer server;
+  server.Page("/", "<html><head><title>Adder</title></head><body>x</body></html>");
+  server.Start();
+  TempDir dir;
+  ScopedEnv favorites("KESTREL_FAVORITES", (dir.path() + "/Favorites").c_str());
+  Program p;
+  p.main->resolver().OpenTypedLines(server.Url("/"));
+  ASSERT_TRUE(WaitFor([&] { return p.frame().ActiveView() && p.frame().ActiveView()->GetDocumentTitle() == "Adder"; }));
+  // The page's call arrives later, over the page's channel: wait for the dialog.
+  bool shown = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!d || shown) return;
+    shown = true;
+    poll.stop();
+    auto* name = d->findChild<QLineEdit*>("favorite-name");
+    EXPECT_TRUE(name && name->text() == "Rust <Book>");
+    Button(d, "OK")->click();
+  });
+  poll.start(50);
+  EvalIn(Engine(p.frame().ActiveView()), "window.external.addFavorite('http://book.test/', 'Rust <Book>')");
+  ASSERT_TRUE(WaitFor([&] { return shown; }));
+  EXPECT_TRUE(WaitFor([&] { return ReadShortcutUrl(dir.path() + "/Favorites/Rust <Book>.url").has_value(); }));
+  EXPECT_EQ(ReadShortcutUrl(dir.path() + "/Favorites/Rust <Book>.url"), "http://book.test/");
 }
 
 }  // namespace

@@ -227,9 +227,11 @@ TEST(Favorites, BookmarkFilesFromPeersRoundTripAndHostileOnesAreSurvived) {
 struct FakeFavoritesDialogs : FavoritesDialogs {
   std::vector<std::string> shown;
   std::optional<AddChoice> add;
+  std::function<void()> whileOpen;  // what happens while the Add dialog is up
   std::optional<std::string> importFile, exportFile;
   std::optional<AddChoice> AddFavorite(const std::string& name, const std::string& url, const std::string&) override {
     shown.push_back("Add " + name + " " + url);
+    if (whileOpen) whileOpen();
     return add;
   }
   void Organize(const std::string& root) override { shown.push_back("Organize " + root); }
@@ -275,6 +277,14 @@ TEST(FavoritesCommands, AddOpenOpenAllImportAndExport) {
   EXPECT_FALSE(std::filesystem::exists(w.dir.path() + "/outside"));
   EXPECT_FALSE(std::filesystem::exists(w.dir.file("x.url")));
   EXPECT_EQ(w.dialogs.shown.back(), "Add http://ext.test/ http://ext.test/");
+  // A page asking again while the dialog is open is not heard.
+  const std::size_t asked = w.dialogs.shown.size();
+  w.dialogs.whileOpen = [&] { w.favorites.AddFavorite("http://again.test/", "Again"); };
+  w.favorites.AddFavorite("http://first.test/", "First");
+  w.dialogs.whileOpen = nullptr;
+  EXPECT_EQ(w.dialogs.shown.size(), asked + 1);
+  w.favorites.AddFavorite("http://later.test/", "Later");  // once it is closed, asked again
+  EXPECT_EQ(w.dialogs.shown.size(), asked + 2);
 
   // Open All: the shortcuts in menu order through the target-site rule, the
   // text file with the desktop, the subfolder and script addresses not at all.
