@@ -6,8 +6,10 @@
 #include "address/address_commands.h"
 #include "address/search_engines.h"
 #include "app/app.h"
+#include "collections/history.h"
 #include "common/message.h"
 #include "common/progdir.h"
+#include "common/textfile.h"
 #include "common/trace.h"
 #include "downloads/downloads.h"
 #include "engine/desktop_qt.h"
@@ -18,12 +20,9 @@
 #include "popups/popup_blocker.h"
 #include "ui/address_ui_qt.h"
 #include "ui/downloads_qt.h"
+#include "ui/favorites_qt.h"
 #include "ui/forms_dialogs_qt.h"
 #include "ui/frame_window_qt.h"
-#include "collections/history.h"
-#include "common/progdir.h"
-#include "common/textfile.h"
-#include "ui/favorites_qt.h"
 #include "ui/groups_dialog_qt.h"
 #include "ui/language_ui_qt.h"
 #include "ui/page_dialogs_qt.h"
@@ -144,8 +143,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   frame_->modes().ApplyOfflineState();
   if (s.ShowTrayIcon && s.TrayIcon) frame_->modes().SetTrayIcon(true);
   window_->StartTimer();
-  // window.external.addFavorite: the favorites store takes it once it
-  // exists; until then the request is only noted.
+  // window.external.addFavorite: the Add dialog, filled in with what the page gave.
   window_->engine().addFavorite = [this](const std::string& url, const std::string& title) {
     Trace("add-favorite", url + " " + title);
     if (favorites_) favorites_->AddFavorite(url, title);
