@@ -31,7 +31,9 @@ std::optional<std::string> HistoryHostGroup(std::string_view url) {
 std::string HistoryPageText(const HistoryVisit& visit) {
   if (!visit.title.empty()) return visit.title;
   const std::size_t slash = visit.url.rfind('/');
-  return slash == std::string::npos ? visit.url : visit.url.substr(slash + 1);
+  // An address that ends in "/" would leave a blank line: it shows whole.
+  if (slash == std::string::npos || slash + 1 == visit.url.size()) return visit.url;
+  return visit.url.substr(slash + 1);
 }
 
 HistoryDateGroup DateGroupOf(std::int64_t visitMidnight, std::int64_t todayMidnight, int todayWeekday) {
@@ -104,7 +106,11 @@ void CHistoryRecorder::DocumentCompleted(CKestrelView& site) {
   if (site.IsSiteBlank() || site.IsSiteFailed() || site.Unseen()) return;
   const std::string url = site.GetLocationURL();
   if (!HistoryHostGroup(url)) return;  // only what the pane can list: no about:, data: or source views
-  if (store_.AddVisit(url, site.GetDocumentTitle(), frame_.clock().CalendarSeconds()) || reported_) return;
+  if (store_.AddVisit(url, site.GetDocumentTitle(), frame_.clock().CalendarSeconds())) {
+    if (recorded) recorded();
+    return;
+  }
+  if (reported_) return;
   reported_ = true;
   ShowMessage("The history cannot be kept: " + store_.lastError());
 }

@@ -2,6 +2,7 @@
 // The History pane's own tree: visits arranged by week or day of this
 // week, then by host, oldest weeks first.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,7 @@ class CHistoryRecorder : public DocumentObserver {
   CHistoryRecorder(const CHistoryRecorder&) = delete;
   CHistoryRecorder& operator=(const CHistoryRecorder&) = delete;
   void DocumentCompleted(CKestrelView& site) override;
+  std::function<void()> recorded;  // after each visit kept
 
  private:
   CMainFrame& frame_;
@@ -34,7 +36,8 @@ class CHistoryRecorder : public DocumentObserver {
 // The host group of an address: its host for http, https and ftp, "My
 // Computer" for file:; nullopt for any other address (it is not listed).
 std::optional<std::string> HistoryHostGroup(std::string_view url);
-// A page as the pane shows it: its title, or the address after its last "/".
+// A page as the pane shows it: its title, or the address after its last "/"
+// (the whole address when nothing follows that).
 std::string HistoryPageText(const HistoryVisit& visit);
 
 struct HistoryDateGroup {

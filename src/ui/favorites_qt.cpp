@@ -20,6 +20,7 @@
 #include "common/message.h"
 #include "common/textfile.h"
 #include "common/trace.h"
+#include "ui/column_menu_qt.h"
 #include "ui/qt_dialogs.h"
 #include "ui/qt_text.h"
 
@@ -128,8 +129,8 @@ QString MenuText(const std::string& name) { return Q(name).replace(QLatin1Char('
 
 }  // namespace
 
-QtFavoritesMenu::QtFavoritesMenu(QMenu* menu, CFavoritesCommands& commands)
-    : QObject(menu), commands_(commands), root_(menu) {
+QtFavoritesMenu::QtFavoritesMenu(QMenu* menu, CFavoritesCommands& commands, std::function<int()> breakCount)
+    : QObject(menu), commands_(commands), breakCount_(std::move(breakCount)), root_(menu) {
   connect(menu, &QMenu::aboutToShow, this, [this] {
     for (QAction* a : added_) {
       root_->removeAction(a);
@@ -146,26 +147,26 @@ QtFavoritesMenu::QtFavoritesMenu(QMenu* menu, CFavoritesCommands& commands)
 }
 
 void QtFavoritesMenu::Fill(QMenu* menu, const std::string& folder, bool root) {
-  const std::vector<FavoriteEntry> entries = ListFavorites(folder);
+  std::vector<FavoriteEntry> entries = ListFavorites(folder);
+  // The root's four commands are the menu's own items, already there.
+  const int fixed = root ? 4 : 0;
+  if (entries.size() > static_cast<std::size_t>(kMaxItems)) entries.resize(kMaxItems);
+  const std::vector<FavoritesMenuItem> items = FavoritesPopup(entries, root, breakCount_ ? breakCount_() : 0);
   const QIcon folderIcon = menu->style()->standardIcon(QStyle::SP_DirIcon);
   const QIcon pageIcon = QIcon::fromTheme(QStringLiteral("text-html"), menu->style()->standardIcon(QStyle::SP_FileIcon));
   const QIcon fileIcon = menu->style()->standardIcon(QStyle::SP_FileIcon);
-  // The fixed commands of the root come from the menu's own items.
-  for (const FavoritesMenuItem& item : FavoritesPopup(entries, false, 0)) {
+  for (std::size_t i = fixed; i < items.size(); ++i) {
+    const FavoritesMenuItem& item = items[i];
+    QAction* added = nullptr;
     switch (item.kind) {
       case FavoritesMenuItem::Kind::OpenAll:
-        if (root) menu->addSeparator();
-        connect(menu->addAction(T("Open All Favorites")), &QAction::triggered, this,
-                [this, folder] { commands_.OpenAll(folder); });
-        break;
-      case FavoritesMenuItem::Kind::Separator:
-        menu->addSeparator();
+        added = menu->addAction(T("Open All Favorites"));
+        connect(added, &QAction::triggered, this, [this, folder] { commands_.OpenAll(folder); });
         break;
       case FavoritesMenuItem::Kind::Folder: {
-        if (menu->actions().size() >= kMaxItems) break;
-        auto* sub = new QMenu(MenuText(item.entry.name), menu);
+        auto* sub = new QtColumnMenu(MenuText(item.entry.name), menu);
         sub->setIcon(folderIcon);
-        menu->addMenu(sub);
+        added = menu->addMenu(sub);
         if (root) submenus_.push_back(sub);
         const std::string path = item.entry.path;
         // Filled when it opens: a big tree costs nothing until it is looked at.
@@ -177,15 +178,16 @@ void QtFavoritesMenu::Fill(QMenu* menu, const std::string& folder, bool root) {
         break;
       }
       case FavoritesMenuItem::Kind::Entry: {
-        if (menu->actions().size() >= kMaxItems) break;
         const bool shortcut = item.entry.kind == FavoriteEntry::Kind::Shortcut;
-        QAction* a = menu->addAction(shortcut ? pageIcon : fileIcon, MenuText(item.entry.name));
-        connect(a, &QAction::triggered, this, [this, entry = item.entry] { commands_.Open(entry); });
+        added = menu->addAction(shortcut ? pageIcon : fileIcon, MenuText(item.entry.name));
+        connect(added, &QAction::triggered, this, [this, entry = item.entry] { commands_.Open(entry); });
         break;
       }
       default:
+        added = menu->addSeparator();
         break;
     }
+    if (item.columnBreak) QtColumnMenu::SetColumnBreak(added);
   }
 }
 

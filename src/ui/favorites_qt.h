@@ -36,12 +36,15 @@ std::vector<std::string> FavoriteFolders(const std::string& root, int maxDepth =
 class QtFavoritesMenu : public QObject {
  public:
   // `menu` holds the four fixed commands; the rest is filled each time it opens.
-  QtFavoritesMenu(QMenu* menu, CFavoritesCommands& commands);
+  // `breakCount` is asked each time a popup opens: after every that many
+  // items a new column starts.
+  QtFavoritesMenu(QMenu* menu, CFavoritesCommands& commands, std::function<int()> breakCount);
   static constexpr int kMaxItems = 1000;  // of one popup; a folder of more shows the first ones
 
  private:
   void Fill(QMenu* menu, const std::string& folder, bool root);
   CFavoritesCommands& commands_;
+  std::function<int()> breakCount_;
   QMenu* root_;
   std::vector<QAction*> added_;  // the root popup's own items, taken out before each filling
   std::vector<QMenu*> submenus_;

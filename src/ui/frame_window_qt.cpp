@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSplitter>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -34,6 +35,7 @@
 #include "engine/key_state_qt.h"
 #include "engine/webengine_control.h"
 #include "ui/child_window_qt.h"
+#include "ui/column_menu_qt.h"
 #include "ui/site_tab_bar_qt.h"
 #include "ui/qt_text.h"
 
@@ -93,7 +95,7 @@ class AddressEdit : public QLineEdit {
 }  // namespace
 
 QtFrameWindow::QtFrameWindow(Callbacks callbacks)
-    : cb_(std::move(callbacks)), mdi_(new QMdiArea), addressBox_(new QComboBox), completer_(new QCompleter(this)),
+    : cb_(std::move(callbacks)), mdi_(new QMdiArea), sides_(new QSplitter(Qt::Horizontal)), addressBox_(new QComboBox), completer_(new QCompleter(this)),
       busy_(new QLabel), message_(new QLabel), progress_(new QProgressBar), timer_(new QTimer(this)) {
   setWindowTitle(QStringLiteral("Kestrel"));
   setObjectName(QString::fromLatin1(kMainWindowClass));
@@ -108,7 +110,12 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
   // would only resize it under all of them.
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  layout->addWidget(mdi_, 1);
+  // The explorer pane, when one is shown, sits at the left; the sites keep
+  // every pixel the user does not give it.
+  sides_->setChildrenCollapsible(false);
+  sides_->addWidget(mdi_);
+  sides_->setStretchFactor(0, 1);
+  layout->addWidget(sides_, 1);
   setCentralWidget(central);
 
   // The site list decides which site is active; the MDI area only reports.
@@ -135,6 +142,14 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
     if (frame_) frame_->OnTimer(CMainFrame::kTimerId);
   });
   resize(1024, 720);
+}
+
+void QtFrameWindow::SetExplorerBar(QWidget* bar) {
+  sides_->insertWidget(0, bar);
+  sides_->setStretchFactor(0, 0);
+  sides_->setStretchFactor(1, 1);
+  const int width = std::max(bar->sizeHint().width(), 240);
+  sides_->setSizes({width, std::max(1, sides_->width() - width)});
 }
 
 QtFrameWindow::~QtFrameWindow() = default;
@@ -183,7 +198,8 @@ QMenu* QtFrameWindow::fileMenu() const {
 }
 
 QMenu* QtFrameWindow::BuildPopup(const MenuItem& popup, QWidget* parent) {
-  auto* menu = new QMenu(Q(popup.text), parent);
+  // Any of them may be filled with long folder lists that want columns.
+  auto* menu = new QtColumnMenu(Q(popup.text), parent);
   menus_[&popup] = menu;
   QActionGroup* radios = nullptr;
   for (const MenuItem& item : popup.items) {

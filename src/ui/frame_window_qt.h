@@ -23,6 +23,7 @@ class QCompleter;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
+class QSplitter;
 class QMenu;
 class QProgressBar;
 class QSystemTrayIcon;
@@ -139,8 +140,15 @@ class QtFrameWindow : public QMainWindow,
   QIcon ButtonIcon(unsigned id) const;
 
   // FrameState
-  void RecordBars(Profile& profile) override { bands_.Save(profile); }
-  int ExplorerPane() const override { return 0; }
+  void RecordBars(Profile& profile) override {
+    bands_.Save(profile);
+    if (recordPanes) recordPanes();
+  }
+  std::function<void()> recordPanes;  // the explorer pane's own settings
+  int ExplorerPane() const override { return explorerPane ? explorerPane() : 0; }
+  std::function<int()> explorerPane;  // the ExpBar value of the pane shown
+  // The explorer pane's place, at the left of the sites.
+  void SetExplorerBar(QWidget* bar);
   bool StatusBarVisible() const override { return bands_.statusBarVisible(); }
   WindowRect WindowRectangle() const override;
   bool IsZoomed() const override { return isMaximized(); }
@@ -177,6 +185,7 @@ class QtFrameWindow : public QMainWindow,
   CMainFrame* frame_ = nullptr;
   CBands bands_{*this};
   QMdiArea* mdi_;
+  QSplitter* sides_;
   QtSiteTabBar* tabs_ = nullptr;
   QComboBox* addressBox_;
   QCompleter* completer_;

@@ -6,6 +6,7 @@
 #include "address/address_commands.h"
 #include "address/search_engines.h"
 #include "app/app.h"
+#include "collections/explorer_panes.h"
 #include "collections/history.h"
 #include "common/message.h"
 #include "common/progdir.h"
@@ -18,8 +19,10 @@
 #include "language/language_menu.h"
 #include "platform/desktop_folders.h"
 #include "popups/popup_blocker.h"
+#include "settings/download_control.h"
 #include "ui/address_ui_qt.h"
 #include "ui/downloads_qt.h"
+#include "ui/explorer_bar_qt.h"
 #include "ui/favorites_qt.h"
 #include "ui/forms_dialogs_qt.h"
 #include "ui/frame_window_qt.h"
@@ -125,13 +128,24 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   for (const HistoryEntry& e : history_->Recent(CAddressBar::kVisitedMax)) earlier.push_back(e.url);
   addressBar().RememberHistory(earlier);
 
+  explorerBar_ = new QtExplorerBar(QtExplorerBar::Parts{
+      *favorites_, *history_, app_.store(), *shell_, [this](const std::string& url) { resolver_->OpenAddress(url); },
+      [this](unsigned id) { frame_->OnCommand(id); }, [this] { panes_->Close(); },
+      [this] { return frame_->clock().CalendarSeconds(); }});
+  window_->SetExplorerBar(explorerBar_);
+  panes_ = std::make_unique<CExplorerPanes>(*frame_, *explorerBar_);
+  window_->explorerPane = [this] { return static_cast<int>(panes_->current()); };
+  window_->recordPanes = [this] { explorerBar_->RecordState(); };
+  historyRecorder_->recorded = [this] { explorerBar_->HistoryChanged(); };
+
   pageDialogs_ = std::make_unique<QtPageDialogs>(window_.get());
   pages_ = std::make_unique<CPageCommands>(*frame_, *pageDialogs_);
 
   // The menus and bars exist from here on; they were built in English.
   window_->AttachFrame(*frame_);
   if (const MenuItem* m = frame_->menu().FindPopup({"Favorites"}))
-    if (QMenu* menu = window_->menuOf(*m)) favoritesMenu_ = new QtFavoritesMenu(menu, *favorites_);
+    if (QMenu* menu = window_->menuOf(*m)) favoritesMenu_ =
+          new QtFavoritesMenu(menu, *favorites_, [this] { return FavoritesBreakCount(app_.settings); });
   languageUi_ = std::make_unique<QtLanguageUi>(*languages_, *window_);
   languageMenu_ = std::make_unique<CLanguageMenu>(*frame_, frame_->menu(), *languages_, app_.settings, *languageUi_);
   languageUi_->TranslateFrame();
@@ -142,6 +156,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   if (HasSavedPlacement(s)) window_->setGeometry(s.WPLeft, s.WPTop, s.WPWidth, s.WPHeight);
   frame_->modes().ApplyOfflineState();
   if (s.ShowTrayIcon && s.TrayIcon) frame_->modes().SetTrayIcon(true);
+  panes_->Show(CExplorerPanes::FromSetting(s.ExpBar));
   window_->StartTimer();
   // window.external.addFavorite: the Add dialog, filled in with what the page gave.
   window_->engine().addFavorite = [this](const std::string& url, const std::string& title) {
@@ -173,6 +188,10 @@ QtMainWindow::~QtMainWindow() {
   resolver_->openGroup = nullptr;
   pages_.reset();
   pageDialogs_.reset();
+  window_->explorerPane = nullptr;
+  window_->recordPanes = nullptr;
+  explorerBar_->ShowPane(ExplorerPane::None);
+  panes_.reset();
   historyRecorder_.reset();
   history_.reset();
   window_->engine().addFavorite = nullptr;

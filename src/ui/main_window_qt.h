@@ -36,6 +36,8 @@ class QtFavoritesDialogs;
 class QtFavoritesMenu;
 class HistoryStore;
 class CHistoryRecorder;
+class CExplorerPanes;
+class QtExplorerBar;
 class CFavoritesCommands;
 class CPageCommands;
 class QtPopupUi;
@@ -59,6 +61,8 @@ class QtMainWindow {
   CPopupBlocker& popups() { return *popups_; }
   CDownloads& downloads() { return *downloads_; }
   QtDownloads& downloadsUi() { return *downloadsUi_; }
+  CExplorerPanes& panes() { return *panes_; }
+  QtExplorerBar& explorerBar() { return *explorerBar_; }
   void OpenHelpPage(const std::string& page) { frame_->OpenHelpPage(page); }
 
  private:
@@ -91,6 +95,8 @@ class QtMainWindow {
   QtFavoritesMenu* favoritesMenu_ = nullptr;  // owned by its menu
   std::unique_ptr<HistoryStore> history_;
   std::unique_ptr<CHistoryRecorder> historyRecorder_;
+  QtExplorerBar* explorerBar_ = nullptr;  // owned by the window
+  std::unique_ptr<CExplorerPanes> panes_;
   std::unique_ptr<QtPageDialogs> pageDialogs_;
   std::unique_ptr<CPageCommands> pages_;
 };

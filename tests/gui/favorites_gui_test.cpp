@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 
@@ -13,6 +14,7 @@
 #include "support/dialog_driver.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
+#include "ui/column_menu_qt.h"
 #include "ui/favorites_qt.h"
 
 namespace kestrel::test {
@@ -40,7 +42,7 @@ TEST(FavoritesGui, TheMenuIsBuiltFromTheFolderEachTimeItOpens) {
   ASSERT_TRUE(item);
   QMenu* menu = g.window->menuOf(*item);
   ASSERT_TRUE(menu);
-  new QtFavoritesMenu(menu, commands);
+  new QtFavoritesMenu(menu, commands, [] { return 30; });
 
   QMetaObject::invokeMethod(menu, "aboutToShow");
   EXPECT_EQ(Texts(menu), (QStringList{"&Add To Favorites...", "&Organize Favorites...", "&Import Favorites...",
@@ -63,6 +65,75 @@ TEST(FavoritesGui, TheMenuIsBuiltFromTheFolderEachTimeItOpens) {
   menu->popup(QPoint(20, 20));
   SaveShot(menu, "Favorites menu");
   menu->hide();
+}
+
+TEST(FavoritesGui, ALongFolderBreaksIntoColumnsThatTheMouseAndKeysReach) {
+  GuiFrame g;
+  TempDir dir;
+  const std::string root = dir.path() + "/Favorites";
+  std::filesystem::create_directories(root + "/Many");
+  for (int i = 1; i <= 40; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Site %02d", i);
+    WriteShortcut(root + "/Many/" + name + ".url", "http://site" + std::to_string(i) + ".test/");
+  }
+  RecordingShell shell;
+  QtFavoritesDialogs dialogs(g.window.get(), shell);
+  std::vector<std::string> opened;
+  CFavoritesCommands commands({*g.frame, dialogs, shell, root, "file:///help/index.htm",
+                               [&](const std::string& url) { opened.push_back(url); }});
+  QMenu* menu = g.window->menuOf(*g.frame->menu().FindPopup({"Favorites"}));
+  int breaks = 30;
+  new QtFavoritesMenu(menu, commands, [&] { return breaks; });
+  QMetaObject::invokeMethod(menu, "aboutToShow");
+  auto* many = dynamic_cast<QtColumnMenu*>(menu->actions()[7]->menu());
+  ASSERT_TRUE(many);
+  // Filled as it opens, each time.
+  many->popup(QPoint(10, 10));
+  QList<QAction*> a = many->actions();
+  ASSERT_EQ(a.size(), 42);
+  // "Open All Favorites", the separator and 28 shortcuts, then the other 12.
+  ASSERT_TRUE(many->HasColumns());
+  EXPECT_EQ(many->ColumnOf(a[0]), 0);
+  EXPECT_EQ(many->ColumnOf(a[29]), 0);
+  EXPECT_EQ(a[29]->text(), "Site 28");
+  EXPECT_EQ(many->ColumnOf(a[30]), 1);
+  EXPECT_EQ(many->ColumnOf(a[41]), 1);
+  EXPECT_EQ(many->ItemRect(a[30]).top(), many->ItemRect(a[0]).top());
+  EXPECT_GT(many->ItemRect(a[30]).left(), many->ItemRect(a[29]).right());
+  EXPECT_GE(many->sizeHint().width(), 2 * many->ItemRect(a[0]).width());
+  EXPECT_LT(many->sizeHint().height(), many->ItemRect(a[0]).height() * 31);
+
+  // Keys: down past the separator, across to the next column, Enter.
+  SaveShot(many, "Favorites menu with a column break");
+  QTest::keyClick(many, Qt::Key_Down);
+  EXPECT_EQ(many->ActiveItem(), a[0]);
+  QTest::keyClick(many, Qt::Key_Down);
+  EXPECT_EQ(many->ActiveItem(), a[2]);
+  QTest::keyClick(many, Qt::Key_Right);
+  EXPECT_EQ(many->ActiveItem(), a[31]);  // the nearest of the next column
+  QTest::keyClick(many, Qt::Key_Left);
+  EXPECT_EQ(many->ActiveItem(), a[2]);
+  QTest::keyClick(many, Qt::Key_Up);
+  QTest::keyClick(many, Qt::Key_Up);  // round to the last
+  EXPECT_EQ(many->ActiveItem(), a[41]);
+  QTest::keyClick(many, Qt::Key_Return);
+  EXPECT_FALSE(many->isVisible());
+  // The mouse: a click on an item of the second column.
+  many->popup(QPoint(10, 10));
+  a = many->actions();
+  QTest::mouseMove(many, many->ItemRect(a[31]).center());
+  QTest::mouseClick(many, Qt::LeftButton, {}, many->ItemRect(a[31]).center());
+  EXPECT_EQ(opened, (std::vector<std::string>{"http://site40.test/", "http://site30.test/"}));
+  EXPECT_FALSE(many->isVisible());
+
+  // Without breaks the same folder is one column, an ordinary menu.
+  breaks = 1000;
+  many->popup(QPoint(10, 10));
+  EXPECT_FALSE(many->HasColumns());
+  EXPECT_EQ(many->ColumnOf(many->actions()[35]), 0);
+  EXPECT_GT(many->ItemRect(many->actions()[35]).top(), many->ItemRect(many->actions()[0]).bottom());
+  many->hide();
 }
 
 TEST(FavoritesGui, AddToFavoritesOffersEveryFolderAndMakesNewOnes) {

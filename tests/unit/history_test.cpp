@@ -1,10 +1,13 @@
 // The History pane's tree: date groups of this week's days and past weeks,
-// host groups case aside, page texts.
+// host groups case aside, page texts; which explorer pane is shown, and the
+// Folders pane's rules.
 #include <gtest/gtest.h>
 
 #include <ctime>
 
+#include "collections/explorer_panes.h"
 #include "collections/history.h"
+#include "support/site_world.h"
 #include "support/temp_dir.h"
 
 namespace kestrel::test {
@@ -73,7 +76,7 @@ TEST(History, DateGroupsHostsAndPages) {
                {"http:", std::string()},               {"", std::nullopt}};
   for (const Host& h : hosts) EXPECT_EQ(HistoryHostGroup(h.url), h.group) << h.url;
   EXPECT_EQ(HistoryPageText({"http://h.test/dir/page.html", "", 0}), "page.html");
-  EXPECT_EQ(HistoryPageText({"http://h.test/dir/", "", 0}), "");
+  EXPECT_EQ(HistoryPageText({"http://h.test/dir/", "", 0}), "http://h.test/dir/");
   EXPECT_EQ(HistoryPageText({"http://h.test/x", "Title", 0}), "Title");
 
   // The tree: oldest weeks first, hosts by name case aside, visits in order.
@@ -95,6 +98,67 @@ TEST(History, DateGroupsHostsAndPages) {
   ASSERT_EQ(tree[2].hosts[0].pages.size(), 2u);
   EXPECT_EQ(tree[2].hosts[0].pages[1].title, "A2");
   EXPECT_EQ(tree[2].hosts[1].text, "b.test");
+}
+
+struct RecordingPaneHost : ExplorerPaneHost {
+  std::vector<int> shown;
+  void ShowPane(ExplorerPane pane) override { shown.push_back(static_cast<int>(pane)); }
+};
+
+TEST(ExplorerPanes, OnePaneAtATimeAndTheFoldersPaneRules) {
+  SiteWorld w;
+  RecordingPaneHost host;
+  {
+    CExplorerPanes panes(w.frame, host);
+    auto checked = [&](unsigned id) { return w.frame.commands().StateOf({id, nullptr}).checked; };
+    EXPECT_TRUE(w.frame.OnCommand(ID_EXPLORER_HISTORY));
+    EXPECT_TRUE(checked(ID_EXPLORER_HISTORY));
+    EXPECT_FALSE(checked(ID_EXPLORER_FAVORITES));
+    w.frame.OnCommand(ID_EXPLORER_FOLDERS);  // another pane takes its place
+    w.frame.OnCommand(ID_EXPLORER_FOLDERS);  // the one shown goes
+    EXPECT_FALSE(checked(ID_EXPLORER_FOLDERS));
+    panes.Show(ExplorerPane::Favorites);
+    panes.Show(ExplorerPane::Favorites);  // shown already: nothing again
+    panes.Close();
+    panes.Close();
+    EXPECT_EQ(host.shown, (std::vector<int>{3, 2, 0, 1, 0}));
+  }
+  EXPECT_FALSE(w.frame.OnCommand(ID_EXPLORER_HISTORY));  // gone with the panes
+  for (const auto& [stored, pane] : std::vector<std::pair<int, int>>{{-1, 0}, {0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 0}})
+    EXPECT_EQ(static_cast<int>(CExplorerPanes::FromSetting(stored)), pane) << stored;
+
+  struct Types {
+    const char* text;
+    const char* kept;
+    std::vector<std::string> patterns;
+  } types[] = {{"*.txt", "*.txt;", {"*.txt"}},
+               {"*.htm;*.html;", "*.htm;*.html;", {"*.htm", "*.html"}},
+               {"", ";", {}},
+               {" *.a ; ;*.b", " *.a ; ;*.b;", {"*.a", "*.b"}}};
+  for (const Types& t : types) {
+    EXPECT_EQ(NormalizeFileTypes(t.text), t.kept);
+    EXPECT_EQ(FileTypePatterns(NormalizeFileTypes(t.text)), t.patterns) << t.text;
+  }
+
+  using A = FolderClick::Action;
+  struct Click {
+    const char* path;
+    bool file;
+    A action;
+    const char* address;
+  } clicks[] = {{"/d/page.html", true, A::Open, "file:///d/page.html"},
+                {"/d/setup.exe", true, A::Start, "/d/setup.exe"},
+                {"/d/SETUP.EXE", true, A::Start, "/d/SETUP.EXE"},
+                {"/d/folder", false, A::Toggle, ""},
+                {"/d/gone.html", false, A::Toggle, ""},
+                // Characters that would end or change an address stay the file's.
+                {"/d/a #1?%.txt", true, A::Open, "file:///d/a%20%231%3F%25.txt"},
+                {"/d/\xc3\xbc\n.txt", true, A::Open, "file:///d/%C3%BC%0A.txt"}};
+  for (const Click& c : clicks) {
+    const FolderClick got = ClickOnFolderItem(c.path, c.file);
+    EXPECT_EQ(got.action, c.action) << c.path;
+    EXPECT_EQ(got.address, c.address) << c.path;
+  }
 }
 
 }  // namespace
