@@ -372,6 +372,96 @@ bool EnsureFavoritesFolder(const std::string& folder, const std::string& helpAdd
   return true;
 }
 
+namespace {
+
+bool Exists(const fs::path& p) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(p, ec));
+}
+
+// Whether `inner` is `outer` or lies below it, links resolved.
+bool Inside(const fs::path& inner, const fs::path& outer) {
+  std::error_code ec;
+  const fs::path a = fs::weakly_canonical(inner, ec), b = fs::weakly_canonical(outer, ec);
+  auto ai = a.begin();
+  for (auto bi = b.begin(); bi != b.end(); ++bi, ++ai)
+    if (ai == a.end() || *ai != *bi) return false;
+  return true;
+}
+
+// Whether another entry of `folder` than `self` is shown by the same name,
+// case aside: two entries the user cannot tell apart.
+bool NameTaken(const fs::path& folder, const fs::path& name, const fs::path& self) {
+  std::string shown = name.filename().string();
+  if (IsShortcutFile(shown)) shown.resize(shown.size() - 4);
+  std::error_code ec;
+  for (const FavoriteEntry& e : ListFavorites(folder.string()))
+    if (EqualsNoCase(e.name, shown) && !fs::equivalent(e.path, self, ec)) return true;
+  return Exists(folder / name);
+}
+
+std::string Moved(const fs::path& from, const fs::path& to, std::string* done) {
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  if (ec) return "Can't move " + from.string() + ":\n" + ec.message();
+  if (done) *done = to.string();
+  return {};
+}
+
+}  // namespace
+
+std::string RenameFavorite(const std::string& path, std::string_view name, std::string* done) {
+  const fs::path from(path);
+  if (!Exists(from)) return "The favorite is not there any more.";
+  std::string file = FavoriteFileName(name);
+  std::error_code ec;
+  if (!fs::is_directory(from, ec) && IsShortcutFile(from.filename().string())) {
+    if (IsShortcutFile(file)) file.resize(file.size() - 4);
+    file += from.filename().string().substr(from.filename().string().size() - 4);  // ".url" as it was written
+  }
+  const fs::path to = from.parent_path() / file;
+  if (to == from) {
+    if (done) *done = path;
+    return {};
+  }
+  if (NameTaken(from.parent_path(), file, from) && !fs::equivalent(from, to, ec))
+    return "Another favorite already has the name " + file + ".";
+  return Moved(from, to, done);
+}
+
+std::string MoveFavorite(const std::string& path, const std::string& folder, std::string* done) {
+  const fs::path from(path), into(folder);
+  std::error_code ec;
+  if (!Exists(from)) return "The favorite is not there any more.";
+  if (!fs::is_directory(into, ec)) return "The folder is not there any more.";
+  if (fs::is_directory(fs::symlink_status(from, ec)) && Inside(into, from)) return "A folder cannot be moved into itself.";
+  const fs::path to = into / from.filename();
+  if (fs::equivalent(from.parent_path(), into, ec)) {
+    if (done) *done = path;
+    return {};
+  }
+  if (NameTaken(into, from.filename(), from)) return "Another favorite already has the name " + from.filename().string() + ".";
+  return Moved(from, to, done);
+}
+
+std::string NewFavoriteFolder(const std::string& parent, std::string_view name, std::string* done) {
+  const fs::path to = fs::path(parent) / FavoriteFileName(name);
+  if (NameTaken(parent, to.filename(), {})) return "Another favorite already has the name " + to.filename().string() + ".";
+  std::error_code ec;
+  if (!fs::create_directory(to, ec)) return "Can't save " + to.string() + "!";
+  if (done) *done = to.string();
+  return {};
+}
+
+std::string DeleteFavorite(const std::string& path) {
+  std::error_code ec;
+  if (!Exists(path)) return {};
+  // remove_all takes a link away without going through it.
+  fs::remove_all(path, ec);
+  if (ec) return "Can't delete " + path + ":\n" + ec.message();
+  return {};
+}
+
 std::string FreeShortcutPath(const std::string& folder, const std::string& name) {
   return FreePath(folder, FavoriteFileName(name), ".url");
 }

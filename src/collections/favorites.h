@@ -87,6 +87,20 @@ bool EnsureFavoritesFolder(const std::string& folder, const std::string& helpAdd
 // taken; "" when no name is free.
 std::string FreeShortcutPath(const std::string& folder, const std::string& name);
 
+// Organize Favorites, acting on the files. Each gives "" when done, else
+// the message to show; `done` gets the entry's new path.
+// A new name for a folder or shortcut (a shortcut keeps its extension); a
+// name another entry has is refused, a change of case alone is not.
+std::string RenameFavorite(const std::string& path, std::string_view name, std::string* done = nullptr);
+// Into `folder`, under the same name; never into itself or below it, never
+// over another entry.
+std::string MoveFavorite(const std::string& path, const std::string& folder, std::string* done = nullptr);
+// A new folder in `parent`.
+std::string NewFavoriteFolder(const std::string& parent, std::string_view name, std::string* done = nullptr);
+// Gone for good, a folder with all it holds; a link is removed, not what it
+// points to.
+std::string DeleteFavorite(const std::string& path);
+
 // The tree of the Favorites folder, for export: at most `maxDepth` deep, a
 // folder met again through a link not followed.
 Bookmark ReadFavoritesTree(const std::string& folder, int maxDepth = kImportDepthMax);

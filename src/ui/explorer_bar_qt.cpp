@@ -18,6 +18,7 @@
 #include "collections/history.h"
 #include "common/trace.h"
 #include "frame/command_ids.h"
+#include "ui/favorites_qt.h"
 #include "ui/qt_text.h"
 
 namespace kestrel {
@@ -25,8 +26,6 @@ namespace kestrel {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
-constexpr int kFolderRole = Qt::UserRole + 1;
-constexpr int kFilledRole = Qt::UserRole + 2;
 // The newest visits a History pane shows; older ones stay in the store.
 constexpr std::size_t kHistoryPaneMax = 100000;
 
@@ -181,39 +180,20 @@ QWidget* QtExplorerBar::MakeFavorites() {
   auto* bar = new QToolBar;
   bar->setIconSize(QSize(16, 16));
   bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  auto* tree = NewTree("favorites-tree");
-  const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
-  const QIcon pageIcon = PageIcon(this);
-  // A folder's entries are read when it is first opened: a big tree costs
-  // nothing until it is looked at, and a folder that links back into itself
-  // goes only as deep as the user goes.
-  auto fill = [this, folderIcon, pageIcon](QTreeWidgetItem* parent, QTreeWidget* t, const std::string& folder) {
-    for (const FavoriteEntry& e : ListFavorites(folder)) {
-      if (e.kind == FavoriteEntry::Kind::Other) continue;
-      auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(t);
-      const bool isFolder = e.kind == FavoriteEntry::Kind::Folder;
-      item->setText(0, Q(e.name));
-      item->setIcon(0, isFolder ? folderIcon : pageIcon);
-      item->setData(0, kPathRole, Q(e.path));
-      item->setData(0, kFolderRole, isFolder);
-      if (isFolder) item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-    }
+  auto* tree = new FavoritesTree("favorites-tree");
+  tree->setFrameShape(QFrame::NoFrame);
+  tree->setExpandsOnDoubleClick(false);  // one click does it
+  auto refill = [this, tree] {
+    if (p_.favorites.Ready())
+      tree->Fill(p_.favorites.folder(), FavoritesTree::PathOf(tree->currentItem()));
+    else
+      tree->clear();
   };
-  auto refill = [this, tree, fill] {
-    tree->clear();
-    if (p_.favorites.Ready()) fill(nullptr, tree, p_.favorites.folder());
-  };
-  connect(tree, &QTreeWidget::itemExpanded, tree, [tree, fill](QTreeWidgetItem* item) {
-    if (item->data(0, kFilledRole).toBool()) return;
-    item->setData(0, kFilledRole, true);
-    fill(item, tree, S(item->data(0, kPathRole).toString()));
-    if (item->childCount() == 0) item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-  });
   OnChoose(tree, [this, tree](const QModelIndex& i) {
     QTreeWidgetItem* item = tree->itemFromIndex(i);
     if (!item) return;
-    if (item->data(0, kFolderRole).toBool()) return Toggle(tree, i);
-    p_.favorites.Open({FavoriteEntry::Kind::Shortcut, S(item->text(0)), S(item->data(0, kPathRole).toString())});
+    if (FavoritesTree::IsFolder(item)) return Toggle(tree, i);
+    p_.favorites.Open({FavoriteEntry::Kind::Shortcut, S(item->text(0)), FavoritesTree::PathOf(item)});
   });
   // After Add and Organize the tree shows the folder as it now is.
   auto button = [&](const char* text, const char* icon, unsigned id, const char* name) {

@@ -4,18 +4,24 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <set>
 
 #include "common/message.h"
 #include "common/textfile.h"
@@ -97,7 +103,184 @@ std::optional<FavoritesDialogs::AddChoice> QtFavoritesDialogs::AddFavorite(const
 
 void QtFavoritesDialogs::Organize(const std::string& root) {
   if (AnsweredUnattended("Organize Favorites", root)) return;
-  if (!shell_.Open(root)) ShowMessage("Unable to get favorites directory!");
+  OrganizeFavorites(parent_, root);
+}
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kFolderRole = Qt::UserRole + 1;
+constexpr int kFilledRole = Qt::UserRole + 2;
+
+}  // namespace
+
+FavoritesTree::FavoritesTree(const char* objectName, QWidget* parent) : QTreeWidget(parent) {
+  setObjectName(QLatin1String(objectName));
+  setHeaderHidden(true);
+  setUniformRowHeights(true);
+  connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+    if (item->data(0, kFilledRole).toBool()) return;
+    item->setData(0, kFilledRole, true);
+    FillItem(item, PathOf(item));
+    if (item->childCount() == 0) item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+  });
+}
+
+std::string FavoritesTree::PathOf(const QTreeWidgetItem* item) {
+  return item ? S(item->data(0, kPathRole).toString()) : std::string();
+}
+
+bool FavoritesTree::IsFolder(const QTreeWidgetItem* item) { return item && item->data(0, kFolderRole).toBool(); }
+
+void FavoritesTree::FillItem(QTreeWidgetItem* parent, const std::string& folder) {
+  const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+  const QIcon pageIcon = QIcon::fromTheme(QStringLiteral("text-html"), style()->standardIcon(QStyle::SP_FileIcon));
+  int count = 0;
+  for (const FavoriteEntry& e : ListFavorites(folder)) {
+    if (e.kind == FavoriteEntry::Kind::Other) continue;
+    if (++count > QtFavoritesMenu::kMaxItems) break;
+    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    const bool isFolder = e.kind == FavoriteEntry::Kind::Folder;
+    item->setText(0, Q(e.name));
+    item->setIcon(0, isFolder ? folderIcon : pageIcon);
+    item->setData(0, kPathRole, Q(e.path));
+    item->setData(0, kFolderRole, isFolder);
+    if (isFolder) item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+  }
+}
+
+QTreeWidgetItem* FavoritesTree::ItemOf(const std::string& path) const {
+  for (QTreeWidgetItemIterator it(const_cast<FavoritesTree*>(this)); *it; ++it)
+    if (PathOf(*it) == path) return *it;
+  return nullptr;
+}
+
+void FavoritesTree::Fill(const std::string& root, const std::string& select) {
+  std::set<std::string> open;
+  for (QTreeWidgetItemIterator it(this); *it; ++it)
+    if ((*it)->isExpanded()) open.insert(PathOf(*it));
+  clear();
+  FillItem(nullptr, root);
+  // Opening a folder reads it, so the walk goes on into what it brought.
+  for (QTreeWidgetItemIterator it(this); *it; ++it)
+    if (open.count(PathOf(*it)) || (!select.empty() && select.rfind(PathOf(*it) + "/", 0) == 0)) (*it)->setExpanded(true);
+  if (QTreeWidgetItem* current = select.empty() ? nullptr : ItemOf(select)) {
+    setCurrentItem(current);
+    scrollToItem(current);
+  }
+}
+
+void OrganizeFavorites(QWidget* parent, const std::string& root) {
+  QDialog d(parent);
+  d.setObjectName(QStringLiteral("organize-favorites"));
+  d.setWindowTitle(T("Organize Favorites"));
+  d.resize(600, 440);
+  auto* layout = new QVBoxLayout(&d);
+  auto* row = new QHBoxLayout;
+  auto* tree = new FavoritesTree("organize-tree");
+  row->addWidget(tree, 1);
+  auto* side = new QVBoxLayout;
+  auto* create = new QPushButton(T("Create Folder"));
+  auto* rename = new QPushButton(T("Rename"));
+  auto* move = new QPushButton(T("Move to Folder..."));
+  auto* remove = new QPushButton(T("Delete"));
+  for (QPushButton* b : {create, rename, move, remove}) {
+    b->setAutoDefault(false);
+    side->addWidget(b);
+  }
+  side->addSpacing(12);
+  auto* details = new QLabel;
+  details->setObjectName(QStringLiteral("favorite-details"));
+  details->setWordWrap(true);
+  details->setTextFormat(Qt::PlainText);
+  details->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  details->setMinimumWidth(170);
+  details->setMaximumWidth(220);
+  side->addWidget(details);
+  side->addStretch(1);
+  row->addLayout(side);
+  layout->addLayout(row, 1);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+  layout->addWidget(buttons);
+
+  auto update = [=] {
+    QTreeWidgetItem* item = tree->currentItem();
+    for (QPushButton* b : {rename, move, remove}) b->setEnabled(item != nullptr);
+    if (!item) return details->clear();
+    const std::string path = FavoritesTree::PathOf(item);
+    details->setText(item->text(0) + QLatin1Char('\n') +
+                     (FavoritesTree::IsFolder(item) ? T("Folder") : Q(ReadShortcutUrl(path).value_or(""))));
+  };
+  QObject::connect(tree, &QTreeWidget::currentItemChanged, &d, [=] { update(); });
+  // Every change is on disk at once; the tree then shows the folder as it is.
+  auto done = [=](const std::string& message, const std::string& select) {
+    if (!message.empty()) ShowMessage(message);
+    tree->Fill(root, select);
+    update();
+  };
+  QObject::connect(create, &QPushButton::clicked, &d, [=, &d] {
+    QTreeWidgetItem* item = tree->currentItem();
+    const std::string in = !item ? root : FavoritesTree::IsFolder(item) ? FavoritesTree::PathOf(item)
+                                                                       : S(QFileInfo(Q(FavoritesTree::PathOf(item))).path());
+    bool ok = false;
+    const QString name =
+        QInputDialog::getText(&d, T("New Folder"), T("Folder name:"), QLineEdit::Normal, T("New Folder"), &ok);
+    if (!ok || name.trimmed().isEmpty()) return;
+    std::string made;
+    const std::string message = NewFavoriteFolder(in, S(name), &made);
+    done(message, made);
+  });
+  QObject::connect(rename, &QPushButton::clicked, &d, [=, &d] {
+    QTreeWidgetItem* item = tree->currentItem();
+    if (!item) return;
+    bool ok = false;
+    const QString name = QInputDialog::getText(&d, T("Rename"), T("Name:"), QLineEdit::Normal, item->text(0), &ok);
+    if (!ok || name.trimmed().isEmpty()) return;
+    std::string now = FavoritesTree::PathOf(item);
+    const std::string message = RenameFavorite(now, S(name), &now);
+    done(message, now);
+  });
+  QObject::connect(move, &QPushButton::clicked, &d, [=, &d] {
+    QTreeWidgetItem* item = tree->currentItem();
+    if (!item) return;
+    QStringList shown;
+    const std::vector<std::string> folders = FavoriteFolders(root);
+    for (const std::string& f : folders) shown << (f == root ? T("Favorites") : Q("Favorites" + f.substr(root.size())));
+    bool ok = false;
+    const QString to = QInputDialog::getItem(&d, T("Move to Folder"), T("Folder:"), shown, 0, false, &ok);
+    if (!ok || shown.indexOf(to) < 0) return;
+    std::string now = FavoritesTree::PathOf(item);
+    const std::string message = MoveFavorite(now, folders[static_cast<std::size_t>(shown.indexOf(to))], &now);
+    done(message, now);
+  });
+  QObject::connect(remove, &QPushButton::clicked, &d, [=] {
+    QTreeWidgetItem* item = tree->currentItem();
+    if (!item) return;
+    const std::string path = FavoritesTree::PathOf(item);
+    // To the desktop's trash, where a slip can be undone; where there is
+    // none, gone for good once the user says so.
+    std::string message;
+    if (!QFile::moveToTrash(Q(path))) {
+      if (!ShowMessage("There is no trash for this folder. Delete " + S(item->text(0)) + " for good?",
+                       MessageKind::YesNo))
+        return;
+      message = DeleteFavorite(path);
+    }
+    done(message, {});
+  });
+  auto key = [&d](QKeySequence seq, QPushButton* b) {
+    auto* s = new QShortcut(seq, &d);
+    QObject::connect(s, &QShortcut::activated, b, [b] {
+      if (b->isEnabled()) b->click();
+    });
+  };
+  key(QKeySequence(Qt::Key_F2), rename);
+  key(QKeySequence::Delete, remove);
+
+  tree->Fill(root);
+  update();
+  d.exec();
 }
 
 namespace {

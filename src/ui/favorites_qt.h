@@ -2,6 +2,7 @@
 // The Favorites menu built live from the folder (each popup filled as it
 // opens), and the Add, Organize, Import and Export dialogs.
 #include <QObject>
+#include <QTreeWidget>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,22 +17,40 @@ namespace kestrel {
 
 class QtFavoritesDialogs : public FavoritesDialogs {
  public:
-  explicit QtFavoritesDialogs(QWidget* parent, Shell& shell) : parent_(parent), shell_(shell) {}
+  explicit QtFavoritesDialogs(QWidget* parent) : parent_(parent) {}
   std::optional<AddChoice> AddFavorite(const std::string& name, const std::string& url,
                                        const std::string& root) override;
-  // The folder in the desktop's file manager, where entries are renamed,
-  // moved and deleted as files.
   void Organize(const std::string& root) override;
   std::optional<std::string> ImportFile() override;
   std::optional<std::string> ExportFile() override;
 
  private:
   QWidget* parent_;
-  Shell& shell_;
+};
+
+// The Favorites folder as a tree of folders and shortcuts. A folder is read
+// when it is first opened: a big tree costs nothing until it is looked at,
+// and a folder that links back into itself goes only as deep as the user goes.
+class FavoritesTree : public QTreeWidget {
+ public:
+  explicit FavoritesTree(const char* objectName, QWidget* parent = nullptr);
+  // Read again from `root`, with the folders that were open opened again
+  // and the entry at `select` (when there is one) current.
+  void Fill(const std::string& root, const std::string& select = {});
+  static std::string PathOf(const QTreeWidgetItem* item);
+  static bool IsFolder(const QTreeWidgetItem* item);
+  QTreeWidgetItem* ItemOf(const std::string& path) const;
+
+ private:
+  void FillItem(QTreeWidgetItem* parent, const std::string& folder);
 };
 
 // The folders below `root` (root first), at most `maxDepth` deep and 2,000 in all, for the Add dialog.
 std::vector<std::string> FavoriteFolders(const std::string& root, int maxDepth = 8);
+
+// The Organize Favorites dialog: a tree of the folder with buttons to make
+// folders, rename, move and delete, each acting on the files at once.
+void OrganizeFavorites(QWidget* parent, const std::string& root);
 
 class QtFavoritesMenu : public QObject {
  public:

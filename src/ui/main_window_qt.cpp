@@ -114,7 +114,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
       [this](CKestrelView* site, const std::string& line) { resolver_->OpenTypedTextIn(site, line); }});
   resolver_->openGroup = [this](const std::string& name) { groups_->OpenGroup(name); };
 
-  favoritesDialogs_ = std::make_unique<QtFavoritesDialogs>(window_.get(), *shell_);
+  favoritesDialogs_ = std::make_unique<QtFavoritesDialogs>(window_.get());
   favorites_ = std::make_unique<CFavoritesCommands>(CFavoritesCommands::Parts{
       *frame_, *favoritesDialogs_, *shell_, DefaultFavoritesFolder(), "file://" + ProgramFile("help/index.htm"),
       [this](const std::string& url) { resolver_->OpenAddress(url); }});

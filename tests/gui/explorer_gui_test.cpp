@@ -30,7 +30,7 @@ struct PaneWorld {
   TempDir dir;
   std::string favorites = dir.path() + "/Favorites";
   RecordingShell shell;
-  QtFavoritesDialogs dialogs{g.window.get(), shell};
+  QtFavoritesDialogs dialogs{g.window.get()};
   std::vector<std::string> opened;
   std::vector<unsigned> commands;
   CFavoritesCommands favoriteCommands{{*g.frame, dialogs, shell, favorites, "file:///help/index.htm",

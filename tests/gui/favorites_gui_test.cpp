@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
+#include <QTreeWidget>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -34,7 +36,7 @@ TEST(FavoritesGui, TheMenuIsBuiltFromTheFolderEachTimeItOpens) {
   WriteShortcut(root + "/Rust/The Book.url", "http://book.test/");
   WriteShortcut(root + "/Tools & Tips.url", "http://tips.test/");
   RecordingShell shell;
-  QtFavoritesDialogs dialogs(g.window.get(), shell);
+  QtFavoritesDialogs dialogs(g.window.get());
   std::vector<std::string> opened;
   CFavoritesCommands commands({*g.frame, dialogs, shell, root, "file:///help/index.htm",
                                [&](const std::string& url) { opened.push_back(url); }});
@@ -78,7 +80,7 @@ TEST(FavoritesGui, ALongFolderBreaksIntoColumnsThatTheMouseAndKeysReach) {
     WriteShortcut(root + "/Many/" + name + ".url", "http://site" + std::to_string(i) + ".test/");
   }
   RecordingShell shell;
-  QtFavoritesDialogs dialogs(g.window.get(), shell);
+  QtFavoritesDialogs dialogs(g.window.get());
   std::vector<std::string> opened;
   CFavoritesCommands commands({*g.frame, dialogs, shell, root, "file:///help/index.htm",
                                [&](const std::string& url) { opened.push_back(url); }});
@@ -140,8 +142,7 @@ TEST(FavoritesGui, AddToFavoritesOffersEveryFolderAndMakesNewOnes) {
   TempDir dir;
   const std::string root = dir.path() + "/Favorites";
   std::filesystem::create_directories(root + "/Work/Docs");
-  RecordingShell shell;
-  QtFavoritesDialogs dialogs(nullptr, shell);
+  QtFavoritesDialogs dialogs(nullptr);
   EXPECT_EQ(FavoriteFolders(root), (std::vector<std::string>{root, root + "/Work", root + "/Work/Docs"}));
   WhenShown([](QDialog* d) {
     auto* folders = d->findChild<QComboBox*>("favorite-folder");
@@ -167,6 +168,73 @@ TEST(FavoritesGui, AddToFavoritesOffersEveryFolderAndMakesNewOnes) {
   EXPECT_EQ(choice->name, "Rust Book");
   EXPECT_EQ(choice->folder, root + "/Work/Reading List");
   EXPECT_TRUE(std::filesystem::is_directory(choice->folder));
+}
+
+// Answers the text or list question that the next click brings up.
+void AnswerNext(const QString& text) {
+  QTimer::singleShot(0, [text] {
+    auto* ask = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(ask);
+    ask->setTextValue(text);
+    ask->accept();
+  });
+}
+
+TEST(FavoritesGui, OrganizeRenamesMakesFoldersMovesAndDeletesTheFiles) {
+  TempDir dir;
+  ScopedEnv data("XDG_DATA_HOME", (dir.path() + "/data").c_str());  // the trash goes there
+  const std::string root = dir.path() + "/Favorites";
+  std::filesystem::create_directories(root + "/Work");
+  WriteShortcut(root + "/Book.url", "http://book.test/");
+  WriteShortcut(root + "/Work/Mail.url", "http://mail.test/");
+  QtFavoritesDialogs dialogs(nullptr);
+  bool ran = false;
+  WhenShown([&](QDialog* d) {
+    auto* tree = d->findChild<FavoritesTree*>("organize-tree");
+    ASSERT_TRUE(tree);
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "Work");
+    EXPECT_FALSE(Button(d, "Rename")->isEnabled());  // nothing chosen yet
+    tree->setCurrentItem(tree->topLevelItem(1));
+    EXPECT_EQ(d->findChild<QLabel*>("favorite-details")->text(), "Book\nhttp://book.test/");
+
+    AnswerNext("Novel");
+    Button(d, "Rename")->click();
+    EXPECT_TRUE(std::filesystem::exists(root + "/Novel.url"));
+    ASSERT_TRUE(tree->currentItem());
+    EXPECT_EQ(tree->currentItem()->text(0), "Novel");
+
+    AnswerNext("Archive");
+    Button(d, "Create Folder")->click();  // beside the shortcut chosen
+    EXPECT_TRUE(std::filesystem::is_directory(root + "/Archive"));
+
+    tree->setCurrentItem(tree->ItemOf(root + "/Novel.url"));
+    AnswerNext("Favorites/Archive");
+    Button(d, "Move to Folder...")->click();
+    EXPECT_TRUE(std::filesystem::exists(root + "/Archive/Novel.url"));
+    ASSERT_TRUE(tree->currentItem());
+    EXPECT_EQ(FavoritesTree::PathOf(tree->currentItem()), root + "/Archive/Novel.url");  // opened to it
+    tree->ItemOf(root + "/Work")->setExpanded(true);
+    SaveShot(d, "Organize Favorites");
+
+    // Moving a folder into itself is refused and changes nothing.
+    tree->setCurrentItem(tree->ItemOf(root + "/Archive"));
+    AnswerNext("Favorites/Archive");
+    Button(d, "Move to Folder...")->click();
+    EXPECT_TRUE(std::filesystem::is_directory(root + "/Archive"));
+
+    tree->setCurrentItem(tree->ItemOf(root + "/Work/Mail.url"));
+    Button(d, "Delete")->click();
+    EXPECT_FALSE(std::filesystem::exists(root + "/Work/Mail.url"));
+    EXPECT_FALSE(tree->ItemOf(root + "/Work/Mail.url"));
+    EXPECT_TRUE(tree->ItemOf(root + "/Work")->isExpanded());  // the tree as the user had it
+    ran = true;
+    d->reject();
+  });
+  MessageRecorder said;
+  dialogs.Organize(root);
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(said.messages, std::vector<std::string>{"A folder cannot be moved into itself."});
 }
 
 }  // namespace

@@ -137,6 +137,80 @@ const char kPeerExport[] = R"(<!DOCTYPE NETSCAPE-Bookmark-file-1>
 </DL>
 )";
 
+TEST(Favorites, OrganizeRenamesMovesAndDeletesOnlyWhatItShould) {
+  TempDir dir;
+  const std::string root = dir.path() + "/Favorites";
+  fs::create_directories(root + "/Work/Deep");
+  fs::create_directories(root + "/Other");
+  WriteShortcut(root + "/Book.URL", "http://book.test/");
+  WriteShortcut(root + "/Taken.url", "http://taken.test/");
+  WriteShortcut(root + "/Other/Book.URL", "http://other.test/");
+  fs::create_directory_symlink(root + "/Work", root + "/Link");
+  auto exists = [&](const std::string& rel) { return fs::exists(fs::symlink_status(root + "/" + rel)); };
+
+  struct Rename {
+    std::string from, name, to;  // to "" = refused, nothing changed
+  } renames[] = {
+      {"Book.URL", "Novel", "Novel.URL"},         // the extension as it was written
+      {"Novel.URL", "Story.url", "Story.URL"},    // a typed ".url" is not doubled
+      {"Story.URL", "story", "story.URL"},        // a change of case alone
+      {"story.URL", "Taken", ""},                 // another entry's name
+      {"story.URL", "TAKEN.url", ""},             // case aside, as the menu shows them
+      {"story.URL", "../../escape", "escape.URL"},  // no way out of the folder
+      {"Work", "Jobs", "Jobs"},
+      {"missing.url", "x", ""},
+  };
+  for (const Rename& r : renames) {
+    std::string done;
+    const std::string message = RenameFavorite(root + "/" + r.from, r.name, &done);
+    EXPECT_EQ(message.empty(), !r.to.empty()) << r.from << " -> " << r.name << ": " << message;
+    if (!r.to.empty()) {
+      EXPECT_EQ(done, root + "/" + r.to);
+      EXPECT_TRUE(exists(r.to)) << r.to;
+    }
+  }
+  EXPECT_EQ(ReadShortcutUrl(root + "/escape.URL"), "http://book.test/");
+  EXPECT_FALSE(fs::exists(dir.path() + "/escape.URL"));
+  EXPECT_EQ(ReadShortcutUrl(root + "/Taken.url"), "http://taken.test/");
+
+  struct Move {
+    std::string from, into;
+    bool done;
+  } moves[] = {
+      {"escape.URL", "Jobs/Deep", true},
+      {"Jobs", "Jobs/Deep", false},  // into itself
+      {"Jobs", "Jobs", false},
+      {"Jobs", "Link", false},       // through a link that leads into it
+      {"Other/Book.URL", "Jobs/Deep", false},  // a favorite of that name is there
+      {"Taken.url", "Nowhere", false},
+      {"Taken.url", ".", true},      // where it is already: nothing to do
+  };
+  fs::remove(root + "/Link");
+  fs::create_directory_symlink(root + "/Jobs", root + "/Link");
+  WriteShortcut(root + "/Jobs/Deep/Book.URL", "http://deep.test/");
+  for (const Move& m : moves) {
+    const std::string message = MoveFavorite(root + "/" + m.from, root + "/" + m.into);
+    EXPECT_EQ(message.empty(), m.done) << m.from << " -> " << m.into << ": " << message;
+  }
+  EXPECT_EQ(ReadShortcutUrl(root + "/Jobs/Deep/escape.URL"), "http://book.test/");
+  EXPECT_EQ(ReadShortcutUrl(root + "/Jobs/Deep/Book.URL"), "http://deep.test/");  // not overwritten
+  EXPECT_TRUE(exists("Jobs/Deep"));
+
+  std::string made;
+  EXPECT_EQ(NewFavoriteFolder(root + "/Other", "Reading / List", &made), "");
+  EXPECT_EQ(made, root + "/Other/Reading List");
+  EXPECT_NE(NewFavoriteFolder(root + "/Other", "Reading List"), "");  // there already
+  EXPECT_NE(NewFavoriteFolder(root + "/Missing", "x"), "");
+
+  // A link goes, what it leads to stays; a folder goes with all it holds.
+  EXPECT_EQ(DeleteFavorite(root + "/Link"), "");
+  EXPECT_TRUE(exists("Jobs/Deep/escape.URL"));
+  EXPECT_EQ(DeleteFavorite(root + "/Jobs"), "");
+  EXPECT_FALSE(exists("Jobs"));
+  EXPECT_EQ(DeleteFavorite(root + "/Jobs"), "");  // gone already
+  EXPECT_TRUE(exists("Taken.url"));
+}
+
 TEST(Favorites, BookmarkFilesFromPeersRoundTripAndHostileOnesAreSurvived) {
   const BookmarkImport in = ParseBookmarkHtml(kPeerExport);
   EXPECT_EQ(in.links, 3u);
