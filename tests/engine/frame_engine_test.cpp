@@ -11,7 +11,10 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTimer>
+#include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <set>
 
 #include "address/address_bar.h"
@@ -439,6 +442,41 @@ TEST(FavoritesOnEngine, APageAddsAFavoriteThroughTheAddDialog) {
   ASSERT_TRUE(WaitFor([&] { return shown; }));
   EXPECT_TRUE(WaitFor([&] { return ReadShortcutUrl(dir.path() + "/Favorites/Rust <Book>.url").has_value(); }));
   EXPECT_EQ(ReadShortcutUrl(dir.path() + "/Favorites/Rust <Book>.url"), "http://book.test/");
+}
+
+// A page the user saw is in the History pane of the whole window, and one
+// click there shows it again.
+TEST(HistoryOnEngine, TheHistoryPaneOpensAPageSeenBefore) {
+  LocalHttpServer server;
+  server.Page("/seen", "<html><head><title>Seen Before</title></head><body>x</body></html>");
+  server.Page("/other", "<html><head><title>Other</title></head><body>y</body></html>");
+  server.Start();
+  Program p;
+  p.main->resolver().OpenTypedLines(server.Url("/seen"));
+  CKestrelView* site = nullptr;
+  // A page is history once it has loaded whole.
+  ASSERT_TRUE(WaitFor([&] {
+    return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "Seen Before" && !site->GetBusy();
+  }));
+  site->Navigate(server.Url("/other"));
+  ASSERT_TRUE(WaitFor([&] { return site->GetDocumentTitle() == "Other"; }));
+
+  ASSERT_TRUE(p.frame().OnCommand(ID_EXPLORER_HISTORY));
+  auto* tree = p.window().findChild<QTreeWidget*>("history-tree");
+  ASSERT_TRUE(tree);
+  QTreeWidgetItem* page = nullptr;
+  for (QTreeWidgetItemIterator it(tree); *it; ++it)
+    if ((*it)->text(0) == "Seen Before") page = *it;
+  ASSERT_TRUE(page);
+  for (QTreeWidgetItem* up = page->parent(); up; up = up->parent()) up->setExpanded(true);
+  tree->scrollToItem(page);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(page).center());
+  EXPECT_TRUE(WaitFor([&] {
+    for (CKestrelView* v : p.frame().sites().sites())
+      if (v->GetDocumentTitle() == "Seen Before") return true;
+    return false;
+  }));
+  EXPECT_EQ(p.window().ExplorerPane(), 3);  // what the settings keep at the end
 }
 
 }  // namespace
