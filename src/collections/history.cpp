@@ -106,8 +106,9 @@ void CHistoryRecorder::DocumentCompleted(CKestrelView& site) {
   if (site.IsSiteBlank() || site.IsSiteFailed() || site.Unseen()) return;
   const std::string url = site.GetLocationURL();
   if (!HistoryHostGroup(url)) return;  // only what the pane can list: no about:, data: or source views
-  if (store_.AddVisit(url, site.GetDocumentTitle(), frame_.clock().CalendarSeconds())) {
-    if (recorded) recorded();
+  const HistoryVisit visit{url, site.GetDocumentTitle(), frame_.clock().CalendarSeconds()};
+  if (store_.AddVisit(visit.url, visit.title, visit.time)) {
+    if (recorded) recorded(visit);
     return;
   }
   if (reported_) return;

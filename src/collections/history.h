@@ -25,7 +25,7 @@ class CHistoryRecorder : public DocumentObserver {
   CHistoryRecorder(const CHistoryRecorder&) = delete;
   CHistoryRecorder& operator=(const CHistoryRecorder&) = delete;
   void DocumentCompleted(CKestrelView& site) override;
-  std::function<void()> recorded;  // after each visit kept
+  std::function<void(const HistoryVisit&)> recorded;  // after each visit kept
 
  private:
   CMainFrame& frame_;

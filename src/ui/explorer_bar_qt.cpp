@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QKeyEvent>
 #include <QStyle>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -19,6 +18,7 @@
 #include "common/trace.h"
 #include "frame/command_ids.h"
 #include "ui/favorites_qt.h"
+#include "ui/history_tree_qt.h"
 #include "ui/qt_text.h"
 
 namespace kestrel {
@@ -55,33 +55,12 @@ void OnChoose(QAbstractItemView* view, std::function<void(const QModelIndex&)> c
   new EnterKey(view, std::move(choose));
 }
 
-QTreeWidget* NewTree(const char* name) {
-  auto* tree = new QTreeWidget;
-  tree->setObjectName(QLatin1String(name));
-  tree->setHeaderHidden(true);
-  tree->setUniformRowHeights(true);
-  tree->setFrameShape(QFrame::NoFrame);
-  tree->setExpandsOnDoubleClick(false);  // one click does it
-  return tree;
-}
-
-QIcon PageIcon(const QWidget* w) {
-  return QIcon::fromTheme(QStringLiteral("text-html"), w->style()->standardIcon(QStyle::SP_FileIcon));
-}
-
-// "N Weeks Ago" in the interface language, whatever N is.
-QString DateGroupText(const std::string& english) {
-  constexpr std::string_view kWeeks = " Weeks Ago";
-  if (!english.ends_with(kWeeks)) return T(english);
-  return Q(english.substr(0, english.size() - kWeeks.size())) + QLatin1Char(' ') + T("Weeks Ago");
-}
-
 void Toggle(QTreeView* view, const QModelIndex& i) { view->setExpanded(i, !view->isExpanded(i)); }
 
 }  // namespace
 
 QtExplorerBar::QtExplorerBar(Parts parts, QWidget* parent)
-    : QWidget(parent), p_(std::move(parts)), title_(new QLabel), body_(new QVBoxLayout), historyTimer_(new QTimer(this)) {
+    : QWidget(parent), p_(std::move(parts)), title_(new QLabel), body_(new QVBoxLayout) {
   setObjectName(QStringLiteral("explorer-bar"));
   setAccessibleName(T("Explorer Bar"));
   auto* outer = new QVBoxLayout(this);
@@ -119,11 +98,6 @@ QtExplorerBar::QtExplorerBar(Parts parts, QWidget* parent)
   inside->addLayout(body_, 1);
   outer->addWidget(frame);
 
-  historyTimer_->setSingleShot(true);
-  historyTimer_->setInterval(1000);
-  connect(historyTimer_, &QTimer::timeout, this, [this] {
-    if (refill_) refill_();
-  });
   setMinimumWidth(120);
   hide();
 }
@@ -137,8 +111,7 @@ void QtExplorerBar::SetContent(QWidget* content) {
 }
 
 void QtExplorerBar::DropContent() {
-  historyTimer_->stop();
-  refill_ = nullptr;
+  history_ = nullptr;
   if (saveFileTypes_) saveFileTypes_();
   saveFileTypes_ = nullptr;
   SetContent(nullptr);
@@ -165,10 +138,6 @@ void QtExplorerBar::ShowPane(ExplorerPane pane) {
       break;
   }
   show();
-}
-
-void QtExplorerBar::HistoryChanged() {
-  if (refill_) historyTimer_->start();
 }
 
 QWidget* QtExplorerBar::MakeFavorites() {
@@ -214,40 +183,30 @@ QWidget* QtExplorerBar::MakeFavorites() {
 }
 
 QWidget* QtExplorerBar::MakeHistory() {
-  auto* tree = NewTree("history-tree");
-  const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
-  const QIcon hostIcon = QIcon::fromTheme(QStringLiteral("network-server"), folderIcon);
-  const QIcon pageIcon = PageIcon(this);
-  refill_ = [this, tree, folderIcon, hostIcon, pageIcon] {
-    tree->clear();
-    const std::vector<HistoryDay> days = BuildHistoryTree(p_.history.Recent(kHistoryPaneMax), p_.now());
-    for (const HistoryDay& day : days) {
-      auto* d = new QTreeWidgetItem(tree, {DateGroupText(day.group.text)});
-      d->setIcon(0, folderIcon);
-      for (const HistoryHost& host : day.hosts) {
-        auto* h = new QTreeWidgetItem(d, {host.text == "My Computer" ? T(host.text) : Q(host.text)});
-        h->setIcon(0, hostIcon);
-        for (const HistoryVisit& v : host.pages) {
-          auto* page = new QTreeWidgetItem(h, {Q(HistoryPageText(v))});
-          page->setIcon(0, pageIcon);
-          page->setToolTip(0, Q(v.url));
-          page->setData(0, kPathRole, Q(v.url));
-        }
-      }
-    }
-    // The newest day open, as the user most often wants it.
-    if (tree->topLevelItemCount() > 0) tree->topLevelItem(tree->topLevelItemCount() - 1)->setExpanded(true);
-    Trace("history-pane", std::to_string(days.size()));
-  };
+  auto* tree = new HistoryTree;
+  tree->setFrameShape(QFrame::NoFrame);
+  tree->setExpandsOnDoubleClick(false);  // one click does it
+  history_ = tree;
   OnChoose(tree, [this, tree](const QModelIndex& i) {
     QTreeWidgetItem* item = tree->itemFromIndex(i);
-    if (!item) return;
-    if (item->childCount() > 0) return Toggle(tree, i);
-    const QString url = item->data(0, kPathRole).toString();
-    if (!url.isEmpty() && p_.openAddress) p_.openAddress(S(url));
+    const std::string url = HistoryTree::UrlOf(item);
+    if (url.empty()) return Toggle(tree, i);
+    if (p_.openAddress) p_.openAddress(url);
   });
-  refill_();
+  FillHistory();
   return tree;
+}
+
+void QtExplorerBar::FillHistory() {
+  const std::int64_t now = p_.now();
+  const std::vector<HistoryVisit> visits = p_.history.Recent(kHistoryPaneMax);
+  history_->Fill(visits, now);
+  Trace("history-pane", std::to_string(visits.size()));
+}
+
+void QtExplorerBar::VisitRecorded(const HistoryVisit& visit) {
+  // Past midnight every day's group has moved: the tree is built anew.
+  if (history_ && !history_->Add(visit, p_.now())) FillHistory();
 }
 
 QWidget* QtExplorerBar::MakeFolders() {

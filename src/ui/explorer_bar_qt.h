@@ -9,15 +9,17 @@
 
 #include "collections/explorer_panes.h"
 #include "collections/favorites_commands.h"
+#include "collections/history.h"
 #include "platform/history_store.h"
 #include "platform/shell.h"
 #include "settings/store.h"
 
 class QLabel;
-class QTimer;
 class QVBoxLayout;
 
 namespace kestrel {
+
+class HistoryTree;
 
 class QtExplorerBar : public QWidget, public ExplorerPaneHost {
  public:
@@ -40,9 +42,8 @@ class QtExplorerBar : public QWidget, public ExplorerPaneHost {
 
   void ShowPane(ExplorerPane pane) override;
   ExplorerPane shown() const { return shown_; }
-  // A visit was recorded: the History pane, when shown, is filled again
-  // shortly after (many visits at once fill it once).
-  void HistoryChanged();
+  // A visit was recorded: the History pane, when shown, takes it in.
+  void VisitRecorded(const HistoryVisit& visit);
   // Where the Folders pane starts; the file system's root with the home
   // folder opened when empty.
   // The Folders pane's FileTypes into the profile, when it is shown, for a
@@ -55,6 +56,7 @@ class QtExplorerBar : public QWidget, public ExplorerPaneHost {
  private:
   QWidget* MakeFavorites();
   QWidget* MakeHistory();
+  void FillHistory();
   QWidget* MakeFolders();
   void SetContent(QWidget* content);
   // The pane shown goes: its hooks first, its FileTypes written back.
@@ -65,8 +67,7 @@ class QtExplorerBar : public QWidget, public ExplorerPaneHost {
   QLabel* title_;
   QVBoxLayout* body_;
   QWidget* content_ = nullptr;
-  QTimer* historyTimer_;
-  std::function<void()> refill_;  // of the History pane, while it is shown
+  HistoryTree* history_ = nullptr;  // while the History pane is shown
   std::function<void()> saveFileTypes_;  // of the Folders pane, when it goes
   std::string foldersRoot_;
 };

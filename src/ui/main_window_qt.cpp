@@ -136,7 +136,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   panes_ = std::make_unique<CExplorerPanes>(*frame_, *explorerBar_);
   window_->explorerPane = [this] { return static_cast<int>(panes_->current()); };
   window_->recordPanes = [this] { explorerBar_->RecordState(); };
-  historyRecorder_->recorded = [this] { explorerBar_->HistoryChanged(); };
+  historyRecorder_->recorded = [this](const HistoryVisit& v) { explorerBar_->VisitRecorded(v); };
 
   pageDialogs_ = std::make_unique<QtPageDialogs>(window_.get());
   pages_ = std::make_unique<CPageCommands>(*frame_, *pageDialogs_);
