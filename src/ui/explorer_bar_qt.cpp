@@ -8,11 +8,13 @@
 #include <QLabel>
 #include <QKeyEvent>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "collections/history.h"
 #include "common/trace.h"
@@ -236,7 +238,22 @@ QWidget* QtExplorerBar::MakeFolders() {
     // From the top of the file system, opened down to the user's home.
     for (QModelIndex i = model->index(home); i.isValid(); i = i.parent()) view->expand(i);
     view->setCurrentIndex(model->index(home));
-    view->scrollTo(model->index(home), QAbstractItemView::PositionAtTop);
+    // The folders are read in the background and the window may not be up
+    // yet: the home folder is brought to the top once it has been read and
+    // the tree is on screen (tried for a few seconds at most).
+    auto* settle = new QTimer(view);
+    settle->setInterval(100);
+    auto loaded = std::make_shared<bool>(false);
+    connect(model, &QFileSystemModel::directoryLoaded, settle, [home, loaded](const QString& path) {
+      if (path == home) *loaded = true;
+    });
+    connect(settle, &QTimer::timeout, view, [view, model, home, loaded, settle, tries = 0]() mutable {
+      if (++tries > 50) return settle->deleteLater();
+      if (!*loaded || !view->isVisible() || view->viewport()->height() < 50) return;
+      view->scrollTo(model->index(home), QAbstractItemView::PositionAtTop);
+      settle->deleteLater();
+    });
+    settle->start();
   }
   OnChoose(view, [this, view, model](const QModelIndex& i) {
     const QString path = model->filePath(i);
