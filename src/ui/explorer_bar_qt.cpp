@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
 #include <QKeyEvent>
 #include <QStyle>
@@ -12,7 +11,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -27,7 +25,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr int kPathRole = Qt::UserRole;
 // The newest visits a History pane shows; older ones stay in the store.
 constexpr std::size_t kHistoryPaneMax = 100000;
 
@@ -120,7 +117,6 @@ void QtExplorerBar::DropContent() {
 }
 
 void QtExplorerBar::ShowPane(ExplorerPane pane) {
-  shown_ = pane;
   DropContent();
   switch (pane) {
     case ExplorerPane::None:

@@ -41,7 +41,6 @@ class QtExplorerBar : public QWidget, public ExplorerPaneHost {
   ~QtExplorerBar() override;
 
   void ShowPane(ExplorerPane pane) override;
-  ExplorerPane shown() const { return shown_; }
   // A visit was recorded: the History pane, when shown, takes it in.
   void VisitRecorded(const HistoryVisit& visit);
   // Where the Folders pane starts; the file system's root with the home
@@ -63,7 +62,6 @@ class QtExplorerBar : public QWidget, public ExplorerPaneHost {
   void DropContent();
 
   Parts p_;
-  ExplorerPane shown_ = ExplorerPane::None;
   QLabel* title_;
   QVBoxLayout* body_;
   QWidget* content_ = nullptr;

@@ -35,12 +35,13 @@ namespace kestrel {
 std::vector<std::string> FavoriteFolders(const std::string& root, int maxDepth) {
   std::vector<std::string> out{root};
   // Breadth first, so a deep or looping tree cannot hide the folders near the top.
-  for (std::size_t i = 0; i < out.size() && out.size() < 2000; ++i) {
+  constexpr std::size_t kMost = 2000;  // a choice list longer than this helps nobody
+  for (std::size_t i = 0; i < out.size() && out.size() < kMost; ++i) {
     const std::string& folder = out[i];
     const auto depth = std::count(folder.begin() + static_cast<std::ptrdiff_t>(root.size()), folder.end(), '/');
     if (depth >= maxDepth) continue;
     for (const FavoriteEntry& e : ListFavorites(folder))
-      if (e.kind == FavoriteEntry::Kind::Folder && out.size() < 2000) out.push_back(e.path);
+      if (e.kind == FavoriteEntry::Kind::Folder && out.size() < kMost) out.push_back(e.path);
   }
   return out;
 }
