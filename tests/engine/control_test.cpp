@@ -51,6 +51,14 @@ TEST_F(EngineTest, TheScriptedControlReportsInTheEnginesOrder) {
   server.Start();
   const std::string failed = "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
 
+  // How often the engine reports progress between two events is its own
+  // timing (a window opened by script, frames starting): the order of
+  // everything else, and the end of each load, is what is compared.
+  auto steps = [](std::vector<std::string> shape) {
+    std::erase(shape, "Progress");
+    std::erase(shape, "child Progress");
+    return shape;
+  };
   // Real engine.
   auto real = [&](const std::string& url) {
     EngineSites s;
@@ -61,9 +69,9 @@ TEST_F(EngineTest, TheScriptedControlReportsInTheEnginesOrder) {
       EXPECT_TRUE(WaitFor([&] { return s.sites.size() == 2 && s.sites[1]->events.HasPrefix("DocumentComplete "); }));
       std::vector<std::string> both = site.events.Shape(kOrderKinds);
       for (const std::string& l : s.sites[1]->events.Shape(kOrderKinds)) both.push_back("child " + l);
-      return both;
+      return steps(both);
     }
-    return site.events.Shape(kOrderKinds);
+    return steps(site.events.Shape(kOrderKinds));
   };
   // The scripted control doing the same.
   auto fake = [&](const std::function<void(ScriptedControl&, RecordingEvents&)>& act) {
@@ -71,7 +79,7 @@ TEST_F(EngineTest, TheScriptedControlReportsInTheEnginesOrder) {
     RecordingEvents ev;
     c.SetEvents(&ev);
     act(c, ev);
-    return ev.Shape(kOrderKinds);
+    return steps(ev.Shape(kOrderKinds));
   };
 
   EXPECT_EQ(real(server.Url("/a")), fake([&](ScriptedControl& c, RecordingEvents&) { c.LoadPage(server.Url("/a"), "A"); }));
@@ -104,7 +112,7 @@ TEST_F(EngineTest, TheScriptedControlReportsInTheEnginesOrder) {
     ev.OnDocumentComplete(r.url, true);
     ev.OnProgressChange(-1, 100);
   });
-  for (const std::string& l : childEvents.Shape(kOrderKinds)) expected.push_back("child " + l);
+  for (const std::string& l : steps(childEvents.Shape(kOrderKinds))) expected.push_back("child " + l);
   EXPECT_EQ(real(server.Url("/opener")), expected);
 }
 
