@@ -191,8 +191,16 @@ void QtColumnMenu::mouseMoveEvent(QMouseEvent* event) {
   SetActive(it ? it->action : nullptr, true);
 }
 
+QAction* QtColumnMenu::ItemUnder(const QPoint& pos) const {
+  if (!HasColumns()) return actionAt(pos);
+  const Item* it = ItemAt(pos);
+  return it ? it->action : nullptr;
+}
+
 void QtColumnMenu::mousePressEvent(QMouseEvent* event) {
   if (ForwardToParent(event)) return;
+  // The right button is the item's own menu, on its release.
+  if (event->button() == Qt::RightButton && itemContextMenu && rect().contains(event->position().toPoint())) return;
   if (!HasColumns()) return QMenu::mousePressEvent(event);
   pressedInside_ = rect().contains(event->position().toPoint());
   if (!pressedInside_) return CloseChain();
@@ -204,6 +212,10 @@ void QtColumnMenu::mousePressEvent(QMouseEvent* event) {
 }
 
 void QtColumnMenu::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton && itemContextMenu) {
+    QAction* item = ItemUnder(event->position().toPoint());
+    if (item && itemContextMenu(item, event->globalPosition().toPoint())) return;
+  }
   if (!HasColumns()) return QMenu::mouseReleaseEvent(event);
   const Item* it = ItemAt(event->position().toPoint());
   const bool fromHere = pressedInside_ || moved_;

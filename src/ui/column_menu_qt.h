@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 namespace kestrel {
@@ -24,6 +25,11 @@ class QtColumnMenu : public QMenu {
   QAction* ActiveItem() const { return HasColumns() ? active_ : activeAction(); }
 
   QSize sizeHint() const override;
+  // A right click on an item is asked here instead of choosing the item;
+  // true when the item had a menu of its own to show.
+  std::function<bool(QAction* item, const QPoint& global)> itemContextMenu;
+  // This menu and every one it opened from, up to the menu bar, close.
+  void CloseChain();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -44,6 +50,7 @@ class QtColumnMenu : public QMenu {
   const std::vector<Item>& Items() const;
   const Item* ItemAt(const QPoint& pos) const;
   const Item* ItemOf(const QAction* action) const;
+  QAction* ItemUnder(const QPoint& pos) const;
   static bool Selectable(const QAction* action);
   // The menu this one opened from, when it is shown and holds `global`.
   QMenu* ParentMenuAt(const QPoint& global) const;
@@ -51,7 +58,6 @@ class QtColumnMenu : public QMenu {
   void SetActive(QAction* action, bool openSubmenuSoon);
   void OpenSubmenu();
   void Activate(QAction* action);
-  void CloseChain();
   void StepVertical(int step);
   // Left or Right: the nearest item of the next column; false at the edge.
   bool StepColumn(int step);

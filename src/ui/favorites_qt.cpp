@@ -171,6 +171,30 @@ void FavoritesTree::Fill(const std::string& root, const std::string& select) {
   }
 }
 
+namespace {
+
+// Asks for a new name and renames the entry: nullopt when the user let it
+// be, else the message to show ("" when done); `now` gets its new path.
+std::optional<std::string> AskRename(QWidget* parent, const std::string& path, const QString& shown, std::string* now) {
+  bool ok = false;
+  const QString name = QInputDialog::getText(parent, T("Rename"), T("Name:"), QLineEdit::Normal, shown, &ok);
+  if (!ok || name.trimmed().isEmpty()) return std::nullopt;
+  return RenameFavorite(path, S(name), now);
+}
+
+// To the desktop's trash, where a slip can be undone; where there is none,
+// gone for good once the user says so. nullopt when the user kept it.
+std::optional<std::string> Discard(const std::string& path, const QString& shown) {
+  if (QFile::moveToTrash(Q(path))) return std::string();
+  if (!ShowMessage("There is no trash for this folder. Delete " + S(shown) + " for good?", MessageKind::YesNo))
+    return std::nullopt;
+  return DeleteFavorite(path);
+}
+
+constexpr const char* kEntryProperty = "kestrel-favorite";  // an item's file
+
+}  // namespace
+
 void OrganizeFavorites(QWidget* parent, const std::string& root) {
   QDialog d(parent);
   d.setObjectName(QStringLiteral("organize-favorites"));
@@ -235,12 +259,8 @@ void OrganizeFavorites(QWidget* parent, const std::string& root) {
   QObject::connect(rename, &QPushButton::clicked, &d, [=, &d] {
     QTreeWidgetItem* item = tree->currentItem();
     if (!item) return;
-    bool ok = false;
-    const QString name = QInputDialog::getText(&d, T("Rename"), T("Name:"), QLineEdit::Normal, item->text(0), &ok);
-    if (!ok || name.trimmed().isEmpty()) return;
     std::string now = FavoritesTree::PathOf(item);
-    const std::string message = RenameFavorite(now, S(name), &now);
-    done(message, now);
+    if (const std::optional<std::string> message = AskRename(&d, now, item->text(0), &now)) done(*message, now);
   });
   QObject::connect(move, &QPushButton::clicked, &d, [=, &d] {
     QTreeWidgetItem* item = tree->currentItem();
@@ -258,17 +278,8 @@ void OrganizeFavorites(QWidget* parent, const std::string& root) {
   QObject::connect(remove, &QPushButton::clicked, &d, [=] {
     QTreeWidgetItem* item = tree->currentItem();
     if (!item) return;
-    const std::string path = FavoritesTree::PathOf(item);
-    // To the desktop's trash, where a slip can be undone; where there is
-    // none, gone for good once the user says so.
-    std::string message;
-    if (!QFile::moveToTrash(Q(path))) {
-      if (!ShowMessage("There is no trash for this folder. Delete " + S(item->text(0)) + " for good?",
-                       MessageKind::YesNo))
-        return;
-      message = DeleteFavorite(path);
-    }
-    done(message, {});
+    if (const std::optional<std::string> message = Discard(FavoritesTree::PathOf(item), item->text(0)))
+      done(*message, {});
   });
   auto key = [&d](QKeySequence seq, QPushButton* b) {
     auto* s = new QShortcut(seq, &d);
@@ -315,6 +326,7 @@ QString MenuText(const std::string& name) { return Q(name).replace(QLatin1Char('
 
 QtFavoritesMenu::QtFavoritesMenu(QMenu* menu, CFavoritesCommands& commands, std::function<int()> breakCount)
     : QObject(menu), commands_(commands), breakCount_(std::move(breakCount)), root_(menu) {
+  OfferContextMenu(menu);
   connect(menu, &QMenu::aboutToShow, this, [this] {
     for (QAction* a : added_) {
       root_->removeAction(a);
@@ -351,6 +363,7 @@ void QtFavoritesMenu::Fill(QMenu* menu, const std::string& folder, bool root) {
         auto* sub = new QtColumnMenu(MenuText(item.entry.name), menu);
         sub->setIcon(folderIcon);
         added = menu->addMenu(sub);
+        OfferContextMenu(sub);
         if (root) submenus_.push_back(sub);
         const std::string path = item.entry.path;
         // Filled when it opens: a big tree costs nothing until it is looked at.
@@ -372,7 +385,39 @@ void QtFavoritesMenu::Fill(QMenu* menu, const std::string& folder, bool root) {
         break;
     }
     if (item.columnBreak) QtColumnMenu::SetColumnBreak(added);
+    if (item.kind == FavoritesMenuItem::Kind::Folder || item.kind == FavoritesMenuItem::Kind::Entry)
+      added->setProperty(kEntryProperty, Q(item.entry.path));
   }
+}
+
+void QtFavoritesMenu::OfferContextMenu(QMenu* popup) {
+  auto* menu = dynamic_cast<QtColumnMenu*>(popup);
+  if (!menu) return;
+  menu->itemContextMenu = [this, menu](QAction* item, const QPoint& at) {
+    const std::string path = S(item->property(kEntryProperty).toString());
+    if (path.empty()) return false;  // the fixed commands and Open All have none
+    QMenu context;
+    const bool folder = item->menu() != nullptr;
+    QAction* open = context.addAction(T(folder ? "Open All Favorites" : "Open"));
+    QAction* rename = context.addAction(T("Rename"));
+    QAction* remove = context.addAction(T("Delete"));
+    QAction* chosen = context.exec(at);
+    if (!chosen) return true;
+    const QString shown = item->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+    // The menus close, so the next opening shows the folder as it now is.
+    menu->CloseChain();
+    std::optional<std::string> message;
+    if (chosen == open && folder)
+      commands_.OpenAll(path);
+    else if (chosen == open)
+      commands_.Open({IsShortcutFile(path) ? FavoriteEntry::Kind::Shortcut : FavoriteEntry::Kind::Other, S(shown), path});
+    else if (chosen == rename)
+      message = AskRename(root_->parentWidget(), path, shown, nullptr);
+    else if (chosen == remove)
+      message = Discard(path, shown);
+    if (message && !message->empty()) ShowMessage(*message);
+    return true;
+  };
 }
 
 }  // namespace kestrel

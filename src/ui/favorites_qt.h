@@ -62,6 +62,8 @@ class QtFavoritesMenu : public QObject {
 
  private:
   void Fill(QMenu* menu, const std::string& folder, bool root);
+  // A right click on an entry: Open, Rename and Delete, acting on its file.
+  void OfferContextMenu(QMenu* popup);
   CFavoritesCommands& commands_;
   std::function<int()> breakCount_;
   QMenu* root_;

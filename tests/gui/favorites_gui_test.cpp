@@ -237,5 +237,60 @@ TEST(FavoritesGui, OrganizeRenamesMakesFoldersMovesAndDeletesTheFiles) {
   EXPECT_EQ(said.messages, std::vector<std::string>{"A folder cannot be moved into itself."});
 }
 
+// Presses keys in the popup menu that the next click brings up.
+void KeysInNextPopup(std::vector<Qt::Key> keys, std::function<void()> then = {}) {
+  QTimer::singleShot(0, [keys, then] {
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_TRUE(popup);
+    if (then) then();
+    for (Qt::Key k : keys) QTest::keyClick(popup, k);
+  });
+}
+
+TEST(FavoritesGui, ARightClickOnAnEntryRenamesOrDeletesItsFile) {
+  GuiFrame g;
+  TempDir dir;
+  ScopedEnv data("XDG_DATA_HOME", (dir.path() + "/data").c_str());  // the trash goes there
+  const std::string root = dir.path() + "/Favorites";
+  std::filesystem::create_directories(root + "/Work");
+  WriteShortcut(root + "/Old.url", "http://old.test/");
+  WriteShortcut(root + "/Keep.url", "http://keep.test/");
+  RecordingShell shell;
+  QtFavoritesDialogs dialogs(g.window.get());
+  std::vector<std::string> opened;
+  CFavoritesCommands commands({*g.frame, dialogs, shell, root, "file:///help/index.htm",
+                               [&](const std::string& url) { opened.push_back(url); }});
+  QMenu* menu = g.window->menuOf(*g.frame->menu().FindPopup({"Favorites"}));
+  new QtFavoritesMenu(menu, commands, [] { return 30; });
+  auto rightClick = [&](const QString& text) {
+    menu->popup(QPoint(10, 10));
+    QAction* item = nullptr;
+    for (QAction* a : menu->actions())
+      if (a->text() == text) item = a;
+    ASSERT_TRUE(item) << text.toStdString();
+    QTest::mouseClick(menu, Qt::RightButton, {}, menu->actionGeometry(item).center());
+  };
+
+  KeysInNextPopup({Qt::Key_Down, Qt::Key_Return});  // Open
+  rightClick("Old");
+  EXPECT_EQ(opened, std::vector<std::string>{"http://old.test/"});
+  EXPECT_FALSE(menu->isVisible());  // the menus close after the item's own menu
+
+  KeysInNextPopup({Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, [] { AnswerNext("New & Name"); });
+  rightClick("Old");
+  EXPECT_FALSE(std::filesystem::exists(root + "/Old.url"));
+  EXPECT_EQ(ReadShortcutUrl(root + "/New & Name.url"), "http://old.test/");
+
+  KeysInNextPopup({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
+  rightClick("New && Name");
+  EXPECT_FALSE(std::filesystem::exists(root + "/New & Name.url"));
+  EXPECT_TRUE(std::filesystem::exists(root + "/Keep.url"));
+
+  KeysInNextPopup({Qt::Key_Escape});  // the item's menu left: nothing happens
+  rightClick("Work");
+  EXPECT_TRUE(std::filesystem::is_directory(root + "/Work"));
+  menu->hide();
+}
+
 }  // namespace
 }  // namespace kestrel::test
