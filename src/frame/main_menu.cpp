@@ -227,7 +227,7 @@ std::vector<MenuItem> BuildMainMenu() {
           Cmd("&Black List...", ID_BLACK_LIST),
           Cmd("&White List...", ID_WHITE_LIST),
           Sep(),
-          Cmd("Add Into &White List...", ID_ADD_WHITE_LIST),
+          Cmd("&Add Into White List...", ID_ADD_WHITE_LIST),
           Cmd("Add Into Black &List...", ID_ADD_BLACK_LIST),
       }),
       Sep(),
