@@ -3,6 +3,7 @@
 namespace kestrel {
 
 std::string DefaultSkinName(const SystemVersion& system) {
+  if (!system.windows) return {};
   if (system.isWindowsNT && system.major == 5 && system.minor != 0) return "Navy";
   return "Windows XP";
 }

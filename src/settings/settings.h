@@ -50,9 +50,11 @@ struct Settings {
 };
 
 // The skin a stored "defskin" (or no skin at all) stands for on this system.
-// The choice is kept from the Windows rule: "Navy" on NT 5.1 and later 5.x,
-// "Windows XP" anywhere else, which includes every Linux desktop.
+// On Windows the old rule: "Navy" on NT 5.1 and later 5.x, "Windows XP" on
+// the others. On a Linux desktop none: the desktop's own frame, since no
+// skin of that name ships and every start would say so.
 struct SystemVersion {
+  bool windows = false;
   bool isWindowsNT = false;
   int major = 0;
   int minor = 0;

@@ -404,24 +404,26 @@ TEST(SettingsStore, FreshProfileGivesTheDefaultsWithTheReadingRulesApplied) {
   RegistryProfile p;
   Settings expect;
   expect.RunCount = 1;
-  expect.SkinName = "Windows XP";
+  expect.SkinName = "";  // the desktop's own frame
   EXPECT_EQ(All(Load(p)), All(expect));
   EXPECT_FALSE(HasSavedPlacement(Load(p)));
 
-  // The Windows skin rule, on the systems it names; a stored "defskin" (exactly) stands for it too.
-  const std::pair<SystemVersion, std::string> systems[] = {{{true, 5, 1}, "Navy"},
-                                                           {{true, 5, 2}, "Navy"},
-                                                           {{true, 5, 0}, "Windows XP"},
-                                                           {{true, 6, 1}, "Windows XP"},
-                                                           {{false, 5, 1}, "Windows XP"}};
+  // The Windows skin rule, on the systems it names, and none on Linux; a
+  // stored "defskin" (exactly) stands for it too.
+  const std::pair<SystemVersion, std::string> systems[] = {{{true, true, 5, 1}, "Navy"},
+                                                           {{true, true, 5, 2}, "Navy"},
+                                                           {{true, true, 5, 0}, "Windows XP"},
+                                                           {{true, true, 6, 1}, "Windows XP"},
+                                                           {{true, false, 5, 1}, "Windows XP"},
+                                                           {{false, false, 6, 1}, ""}};
   for (const char* stored : {"", "defskin"}) {
     if (*stored) p.SetString(kSettingsKey, "SkinName", stored);
     for (const auto& [sys, skin] : systems)
-      EXPECT_EQ(Load(p, sys).SkinName, skin) << sys.isWindowsNT << sys.major << "." << sys.minor << " " << stored;
+      EXPECT_EQ(Load(p, sys).SkinName, skin) << sys.windows << sys.isWindowsNT << sys.major << "." << sys.minor << " " << stored;
   }
   for (const char* kept : {"Defskin", "Aqua"}) {
     p.SetString(kSettingsKey, "SkinName", kept);
-    EXPECT_EQ(Load(p, {true, 5, 1}).SkinName, kept);
+    EXPECT_EQ(Load(p, {true, true, 5, 1}).SkinName, kept);
   }
 
   // Until FirstRun is cleared the tip is shown from the start.
@@ -451,7 +453,7 @@ TEST(SettingsStore, BadValuesReadAsTheirDefaults) {
   expect.AutoClosePopup = true;
   expect.AutoNew = false;
   expect.FirstRun = false;
-  expect.SkinName = "Windows XP";
+  expect.SkinName = "";  // the desktop's own frame
   EXPECT_EQ(All(Load(p)), All(expect));
 
   // A run count at the top stays there instead of wrapping to a negative count.
