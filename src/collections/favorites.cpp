@@ -19,20 +19,9 @@ bool IsShortcutFile(std::string_view name) {
 }
 
 std::string ShortcutUrl(std::string_view text) {
-  bool inSection = false;
-  for (const std::string& raw : SplitTextLines(text, {1 << 16, LongLines::Cut, true})) {
-    const std::string line = Trim(raw);
-    if (!line.empty() && line[0] == '[') {
-      inSection = EqualsNoCase(line, "[InternetShortcut]");
-      continue;
-    }
-    const std::size_t eq = line.find('=');
-    if (!inSection || eq == std::string::npos || !EqualsNoCase(Trim(line.substr(0, eq)), "URL")) continue;
-    std::string url = Trim(line.substr(eq + 1));
-    if (url.size() > kShortcutUrlMax) url.resize(kShortcutUrlMax);
-    return url;
-  }
-  return {};
+  const IniSection section = ReadIniSection(text, "InternetShortcut", kShortcutUrlMax);
+  const auto url = section.find("url");
+  return url == section.end() ? std::string() : url->second;
 }
 
 std::optional<std::string> ReadShortcutUrl(const std::string& path) {

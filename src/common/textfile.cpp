@@ -270,6 +270,24 @@ bool MakeDirectories(const std::string& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
+IniSection ReadIniSection(std::string_view text, std::string_view section, std::size_t valueMax) {
+  IniSection out;
+  bool inSection = false;
+  for (const std::string& line : SplitTextLines(text, {1 << 16, LongLines::Cut, true})) {
+    if (!line.empty() && line[0] == '[') {
+      const std::size_t close = line.find(']');
+      inSection = close != std::string::npos && EqualsNoCase(Trim(line.substr(1, close - 1)), section);
+      continue;
+    }
+    const std::size_t eq = line.find('=');
+    if (!inSection || eq == std::string::npos) continue;
+    std::string value = Trim(line.substr(eq + 1));
+    if (value.size() > valueMax) value.resize(valueMax);
+    out.emplace(ToLowerAscii(Trim(line.substr(0, eq))), std::move(value));
+  }
+  return out;
+}
+
 bool LessNoCase(const std::string& a, const std::string& b) {
   const int c = CompareNoCase(a, b);
   return c != 0 ? c < 0 : a < b;

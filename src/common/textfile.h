@@ -2,6 +2,7 @@
 // Reading and writing the program's plain text files. Each format gives its
 // own maximum line length; a longer line never overflows anything.
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,12 @@ std::optional<std::vector<std::string>> ReadTextLines(const std::string& path,
                                                       const TextReadOptions& options = {});
 // Same rules over text already in memory.
 std::vector<std::string> SplitTextLines(std::string_view text, const TextReadOptions& options = {});
+
+// One section of an initialisation file's text, as the platform's profile
+// functions read it: section and key names case aside (keys here in lower
+// case), the first of a key kept, values trimmed and cut at `valueMax` bytes.
+using IniSection = std::map<std::string, std::string>;
+IniSection ReadIniSection(std::string_view text, std::string_view section, std::size_t valueMax = 1024);
 
 // The whole file, or nullopt when it cannot be read or is larger than maxBytes.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes = 64u << 20);

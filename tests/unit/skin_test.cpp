@@ -1,0 +1,111 @@
+// Skins: skin.ini read with its defaults, the frame's widths, the caption
+// buttons' places, the caption text and the zones that move and size the
+// window.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "appearance/skin.h"
+#include "support/temp_dir.h"
+
+namespace kestrel::test {
+namespace {
+
+TEST(Skin, IniValuesDefaultsAndHostileFiles) {
+  const SkinIni none = ParseSkinIni("");
+  EXPECT_FALSE(none.fillFrame);
+  EXPECT_EQ(none.barBack, "barback.bmp");
+  EXPECT_EQ(none.frameCorner, 20);
+  EXPECT_TRUE(none.systemIcon);
+  EXPECT_TRUE(none.minPos.automatic());
+  EXPECT_EQ(none.capRect, (SkinRect{20, 2, -56, 20}));
+  EXPECT_EQ(none.capTextColor, (SkinColor{255, 255, 255}));
+
+  const SkinIni navy = ParseSkinIni(
+      "; a comment\r\n[General]\r\nAUTHOR = Kestrel \r\nwebsite=http://skins.test/\r\nFrameRect=DEFAULT\r\n"
+      "SystemIcon=0\r\nMinPos=-50,4\r\nCapRect=10,,-30\r\nCapAlign=6\r\nCapTextColor=255,0,0\r\n"
+      "author=second\r\n[other]\r\nFrameCorner=3\r\n");
+  EXPECT_EQ(navy.author, "Kestrel");  // the first of a key
+  EXPECT_EQ(navy.website, "http://skins.test/");
+  EXPECT_TRUE(navy.fillFrame);
+  EXPECT_EQ(navy.fillWidths, (FrameWidths{6, 29, 6, 6}));
+  EXPECT_EQ(navy.frameCorner, 20);  // another section's key is not this one's
+  EXPECT_FALSE(navy.systemIcon);
+  EXPECT_EQ(navy.minPos, (SkinPoint{-50, 4}));
+  EXPECT_EQ(navy.capRect, (SkinRect{10, -30, 0, 0}));  // runs of "," count as one; missing pieces are 0
+  EXPECT_EQ(navy.capAlign, 6);
+  EXPECT_EQ(navy.capTextColor, (SkinColor{255, 0, 0}));
+
+  struct Position {
+    const char* text;
+    SkinPoint point;
+    bool automatic;
+  } positions[] = {{"-1,-1", {-1, -1}, true}, {"-1,0", {-1, 0}, false}, {"5", {0, 0}, false},
+                   {" 7 , 8 ", {7, 8}, false}, {"x,y", {0, 0}, false},  {"99999999999,1", {0, 1}, false}};
+  for (const Position& p : positions) {
+    EXPECT_EQ(ParseSkinPosition(p.text), p.point) << p.text;
+    EXPECT_EQ(ParseSkinPosition(p.text).automatic(), p.automatic) << p.text;
+  }
+  EXPECT_EQ(ParseSkinIni("[general]\nFrameRect=1,2,3,4\nCapTextColor=300,-5\n").fillWidths, (FrameWidths{1, 2, 3, 4}));
+  EXPECT_EQ(ParseSkinIni("[general]\nCapTextColor=300,-5\n").capTextColor, (SkinColor{255, 0, 0}));
+  EXPECT_EQ(ParseSkinIni("[general]\nCapTextColor=\n").capTextColor, (SkinColor{255, 255, 255}));
+  EXPECT_EQ(ParseSkinIni("[general]\nauthor=" + std::string(600, 'a')).author.size(), 255u);
+
+  // Whatever a file holds, it reads as some skin.
+  for (const std::string& text : {std::string("\0\xff\x01,,,", 6), std::string(1 << 20, ','), std::string("\r\r=\r["),
+                                  std::string("-2147483649,2147483648")}) {
+    const SkinIni ini = ParseSkinIni("[general]\nauthor=" + text + "\nFrameRect=" + text + "\nMinPos=" + text);
+    EXPECT_LE(ini.author.size(), 255u);
+  }
+}
+
+TEST(Skin, FrameButtonsCaptionAndHitZones) {
+  EXPECT_EQ(EdgeFrameWidths({4, 100}, {100, 24}, {5, 100}, {100, 7}), (FrameWidths{4, 24, 5, 7}));
+  EXPECT_EQ(ButtonSize({64, 16}), (SkinSize{16, 16}));
+  EXPECT_EQ(ButtonSize({0, 0}), (SkinSize{0, 0}));  // a bitmap that would not load
+
+  SkinIni ini;
+  const SkinSize b{16, 16};
+  CaptionButtons at = LayoutCaptionButtons(ini, 800, 29, b, b, b, b);
+  EXPECT_EQ(at.min, (SkinRect{744, 6, 760, 22}));
+  EXPECT_EQ(at.max.left, 760);
+  EXPECT_EQ(at.close.left, 776);
+  EXPECT_EQ(at.close.top, 6);
+  EXPECT_EQ(at.sys, (SkinRect{2, 6, 18, 22}));
+  ini.minPos = {-50, 4};
+  ini.sysPos = {3, 1};
+  at = LayoutCaptionButtons(ini, 800, 29, b, {0, 0}, b, b);
+  EXPECT_EQ(at.min, (SkinRect{750, 4, 766, 20}));
+  EXPECT_EQ(at.max, (SkinRect{766, 4, 766, 4}));  // no bitmap: no size, next to the minimize button
+  EXPECT_EQ(at.close.left, 766);
+  EXPECT_EQ(at.sys, (SkinRect{3, 1, 19, 17}));
+  EXPECT_EQ(CaptionTextRect(ini, 800), (SkinRect{20, 2, 744, 20}));
+
+  const FrameWidths f{6, 29, 6, 6};
+  EXPECT_EQ(InnerRect(f, 800, 600, false), (SkinRect{6, 29, 794, 594}));
+  EXPECT_EQ(InnerRect(f, 800, 600, true), (SkinRect{0, 0, 800, 600}));
+  EXPECT_EQ(InnerRect(f, 5, 5, false), (SkinRect{6, 29, 6, 29}));  // smaller than its frame: empty, not negative
+
+  using Z = HitZone;
+  struct Hit {
+    int x, y;
+    Z zone;
+  } hits[] = {{100, 15, Z::Caption},  {797, 597, Z::BottomRight}, {400, 597, Z::Bottom}, {2, 597, Z::BottomLeft},
+              {797, 300, Z::Right},   {2, 300, Z::Left},          {2, 10, Z::TopLeft},   {3, 2, Z::TopLeft},
+              {400, 2, Z::Top},       {797, 10, Z::TopRight},     {790, 2, Z::Top},      {796, 2, Z::TopRight}, {400, 300, Z::None},
+              {400, 6, Z::None},      {6, 15, Z::None},           {400, 29, Z::None},    {-5, -5, Z::TopLeft}};
+  for (const Hit& h : hits) EXPECT_EQ(SkinHitTest(f, 800, 600, h.x, h.y), h.zone) << h.x << "," << h.y;
+  // Without a frame nothing but the window's own corners is a zone.
+  EXPECT_EQ(SkinHitTest({}, 800, 600, 400, 15), Z::None);
+}
+
+TEST(Skin, EveryFolderOfSkinsIsASkin) {
+  TempDir dir;
+  EXPECT_TRUE(ListSkins(dir.path() + "/skins").empty());
+  for (const char* name : {"skins/navy", "skins/Aqua", "skins/.hidden"}) std::filesystem::create_directories(dir.file(name));
+  dir.write("skins/readme.txt", "not a skin");
+  EXPECT_EQ(ListSkins(dir.path() + "/skins"), (std::vector<std::string>{"Aqua", "navy"}));
+}
+
+}  // namespace
+}  // namespace kestrel::test
