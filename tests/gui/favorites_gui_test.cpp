@@ -28,23 +28,34 @@ QStringList Texts(QMenu* menu) {
   return out;
 }
 
-TEST(FavoritesGui, TheMenuIsBuiltFromTheFolderEachTimeItOpens) {
+// The window's Favorites menu over a folder of the test's own; what the
+// menu opens is kept in `opened`.
+struct MenuWorld {
   GuiFrame g;
   TempDir dir;
-  const std::string root = dir.path() + "/Favorites";
+  std::string root = dir.path() + "/Favorites";
+  RecordingShell shell;
+  QtFavoritesDialogs dialogs{g.window.get()};
+  std::vector<std::string> opened;
+  CFavoritesCommands commands{{*g.frame, dialogs, shell, root, "file:///help/index.htm",
+                               [this](const std::string& url) { opened.push_back(url); }}};
+  QMenu* menu = g.window->menuOf(*g.frame->menu().FindPopup({"Favorites"}));
+  int breaks = 30;  // asked each time a popup opens
+  MenuWorld() {
+    std::filesystem::create_directories(root);
+    new QtFavoritesMenu(menu, commands, [this] { return breaks; });
+  }
+};
+
+TEST(FavoritesGui, TheMenuIsBuiltFromTheFolderEachTimeItOpens) {
+  MenuWorld w;
+  const std::string& root = w.root;
+  std::vector<std::string>& opened = w.opened;
+  QMenu* menu = w.menu;
+  ASSERT_TRUE(menu);
   std::filesystem::create_directories(root + "/Rust/Std");
   WriteShortcut(root + "/Rust/The Book.url", "http://book.test/");
   WriteShortcut(root + "/Tools & Tips.url", "http://tips.test/");
-  RecordingShell shell;
-  QtFavoritesDialogs dialogs(g.window.get());
-  std::vector<std::string> opened;
-  CFavoritesCommands commands({*g.frame, dialogs, shell, root, "file:///help/index.htm",
-                               [&](const std::string& url) { opened.push_back(url); }});
-  const MenuItem* item = g.frame->menu().FindPopup({"Favorites"});
-  ASSERT_TRUE(item);
-  QMenu* menu = g.window->menuOf(*item);
-  ASSERT_TRUE(menu);
-  new QtFavoritesMenu(menu, commands, [] { return 30; });
 
   QMetaObject::invokeMethod(menu, "aboutToShow");
   EXPECT_EQ(Texts(menu), (QStringList{"&Add To Favorites...", "&Organize Favorites...", "&Import Favorites...",
@@ -70,23 +81,15 @@ TEST(FavoritesGui, TheMenuIsBuiltFromTheFolderEachTimeItOpens) {
 }
 
 TEST(FavoritesGui, ALongFolderBreaksIntoColumnsThatTheMouseAndKeysReach) {
-  GuiFrame g;
-  TempDir dir;
-  const std::string root = dir.path() + "/Favorites";
+  MenuWorld w;
+  const std::string& root = w.root;
+  QMenu* menu = w.menu;
   std::filesystem::create_directories(root + "/Many");
   for (int i = 1; i <= 40; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "Site %02d", i);
     WriteShortcut(root + "/Many/" + name + ".url", "http://site" + std::to_string(i) + ".test/");
   }
-  RecordingShell shell;
-  QtFavoritesDialogs dialogs(g.window.get());
-  std::vector<std::string> opened;
-  CFavoritesCommands commands({*g.frame, dialogs, shell, root, "file:///help/index.htm",
-                               [&](const std::string& url) { opened.push_back(url); }});
-  QMenu* menu = g.window->menuOf(*g.frame->menu().FindPopup({"Favorites"}));
-  int breaks = 30;
-  new QtFavoritesMenu(menu, commands, [&] { return breaks; });
   QMetaObject::invokeMethod(menu, "aboutToShow");
   auto* many = dynamic_cast<QtColumnMenu*>(menu->actions()[7]->menu());
   ASSERT_TRUE(many);
@@ -126,11 +129,11 @@ TEST(FavoritesGui, ALongFolderBreaksIntoColumnsThatTheMouseAndKeysReach) {
   a = many->actions();
   QTest::mouseMove(many, many->ItemRect(a[31]).center());
   QTest::mouseClick(many, Qt::LeftButton, {}, many->ItemRect(a[31]).center());
-  EXPECT_EQ(opened, (std::vector<std::string>{"http://site40.test/", "http://site30.test/"}));
+  EXPECT_EQ(w.opened, (std::vector<std::string>{"http://site40.test/", "http://site30.test/"}));
   EXPECT_FALSE(many->isVisible());
 
   // Without breaks the same folder is one column, an ordinary menu.
-  breaks = 1000;
+  w.breaks = 1000;
   many->popup(QPoint(10, 10));
   EXPECT_FALSE(many->HasColumns());
   EXPECT_EQ(many->ColumnOf(many->actions()[35]), 0);
@@ -248,20 +251,13 @@ void KeysInNextPopup(std::vector<Qt::Key> keys, std::function<void()> then = {})
 }
 
 TEST(FavoritesGui, ARightClickOnAnEntryRenamesOrDeletesItsFile) {
-  GuiFrame g;
-  TempDir dir;
-  ScopedEnv data("XDG_DATA_HOME", (dir.path() + "/data").c_str());  // the trash goes there
-  const std::string root = dir.path() + "/Favorites";
+  MenuWorld w;
+  ScopedEnv data("XDG_DATA_HOME", (w.dir.path() + "/data").c_str());  // the trash goes there
+  const std::string& root = w.root;
+  QMenu* menu = w.menu;
   std::filesystem::create_directories(root + "/Work");
   WriteShortcut(root + "/Old.url", "http://old.test/");
   WriteShortcut(root + "/Keep.url", "http://keep.test/");
-  RecordingShell shell;
-  QtFavoritesDialogs dialogs(g.window.get());
-  std::vector<std::string> opened;
-  CFavoritesCommands commands({*g.frame, dialogs, shell, root, "file:///help/index.htm",
-                               [&](const std::string& url) { opened.push_back(url); }});
-  QMenu* menu = g.window->menuOf(*g.frame->menu().FindPopup({"Favorites"}));
-  new QtFavoritesMenu(menu, commands, [] { return 30; });
   auto rightClick = [&](const QString& text) {
     menu->popup(QPoint(10, 10));
     QAction* item = nullptr;
@@ -273,7 +269,7 @@ TEST(FavoritesGui, ARightClickOnAnEntryRenamesOrDeletesItsFile) {
 
   KeysInNextPopup({Qt::Key_Down, Qt::Key_Return});  // Open
   rightClick("Old");
-  EXPECT_EQ(opened, std::vector<std::string>{"http://old.test/"});
+  EXPECT_EQ(w.opened, std::vector<std::string>{"http://old.test/"});
   EXPECT_FALSE(menu->isVisible());  // the menus close after the item's own menu
 
   KeysInNextPopup({Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, [] { AnswerNext("New & Name"); });
