@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QShortcut>
+#include <QTimer>
 #include <QSslCertificate>
 #include <QTimer>
 #include <QWebEngineCertificateError>
@@ -199,13 +200,17 @@ class KestrelPage : public QWebEnginePage {
       owner_.cert_.reset();
     }
     BrowserEvents* ev = owner_.events_;
-    if (!ev) return true;
+    if (!ev) {
+      if (isMainFrame) owner_.NoteRequest(url);
+      return true;
+    }
     if ((owner_.crashPage_ || owner_.certPage_) && isMainFrame && url.scheme() == QStringLiteral("data")) return true;
     NavigateRequest r;
     r.url = S(url.toString());
     r.topLevel = isMainFrame;
     bool cancel = false;
     ev->OnBeforeNavigate2(r, cancel);
+    if (!cancel && isMainFrame) owner_.NoteRequest(url);
     return !cancel;
   }
 
@@ -263,6 +268,8 @@ void EngineContext::TakeDownload(QWebEngineDownloadRequest* request) {
   }
   Trace("download", S(request->url().toString()) + " #" + std::to_string(request->id()));
   if (owner->events_) owner->events_->OnDownloadStarted();
+  // A navigation that became a download commits no page: the load is over.
+  if (owner->unsignalled_ && !owner->committedUnsignalled_) owner->FinishUnsignalledLoad();
   if (onDownload)
     onDownload(request);
   else
@@ -288,6 +295,8 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
   for (QObject* child : view_->children()) WatchInput(child);
 
   connect(page_, &QWebEnginePage::loadStarted, this, [this] {
+    requestedWhileBusy_ = unsignalled_ = committedUnsignalled_ = ownFinish_ = false;
+    if (readyPoll_) readyPoll_->stop();
     busy_ = true;
     failed_ = false;
     errorTitle_.clear();
@@ -310,7 +319,9 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
     const bool again = passedEmpty_ && url == lastUrl_;
     passedEmpty_ = false;
     lastUrl_ = url;
+    if (busy_) requestedWhileBusy_ = false;  // committed within the running load: its end is this page's
     if (!events_ || again) return;
+    if (unsignalled_) committedUnsignalled_ = true;
     events_->OnNavigateComplete2(S(url.toString()), true);
     FireCommandStates();
   });
@@ -338,6 +349,21 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
       ShowCertificatePage();
       return;
     }
+    if (!busy_ && ownFinish_) {
+      ownFinish_ = false;
+      return;
+    }
+    // A navigation asked for just before the running load ended, and not
+    // committed by then, gets neither a start nor an end from the engine:
+    // the end that comes now is the old page's, which the user has left.
+    // The load goes on until the new page says it is complete.
+    // (One for the address already shown is this load's own end.)
+    if (requestedWhileBusy_ && !failed && page_->url() != requestedWhileBusyUrl_) {
+      requestedWhileBusy_ = false;
+      AwaitUnsignalledLoad();
+      return;
+    }
+    requestedWhileBusy_ = false;
     LoadFinished(failed);
   });
   connect(page_, &QWebEnginePage::certificateError, this,
@@ -459,6 +485,51 @@ void WebEngineControl::LoadFinished(bool failed) {
   events_->OnDownloadComplete();
   events_->OnDocumentComplete(LocationURL(), true);
   events_->OnProgressChange(-1, 100);
+}
+
+void WebEngineControl::NoteRequest(const QUrl& url) {
+  if (!busy_) return;
+  requestedWhileBusy_ = true;
+  requestedWhileBusyUrl_ = url;
+}
+
+void WebEngineControl::AwaitUnsignalledLoad() {
+  Trace("load-unsignalled", S(page_->url().toString()));
+  unsignalled_ = true;
+  committedUnsignalled_ = false;
+  if (!readyPoll_) {
+    readyPoll_ = new QTimer(this);
+    readyPoll_->setInterval(50);
+    connect(readyPoll_, &QTimer::timeout, this, &WebEngineControl::PollUnsignalledLoad);
+  }
+  unsignalledSince_.start();
+  readyPoll_->start();
+}
+
+void WebEngineControl::PollUnsignalledLoad() {
+  if (!committedUnsignalled_) {
+    // A navigation that never commits (a 204, a refused one) ends nothing
+    // the engine would tell of: give the site its end after a while.
+    constexpr qint64 kNoCommitMs = 30000;
+    if (unsignalledSince_.elapsed() > kNoCommitMs) FinishUnsignalledLoad();
+    return;
+  }
+  const QUrl url = page_->url();
+  QPointer<WebEngineControl> self(this);
+  page_->runJavaScript(QStringLiteral("document.readyState"), QWebEngineScript::ApplicationWorld,
+                       [self, url](const QVariant& state) {
+                         if (!self || !self->unsignalled_ || self->page_->url() != url ||
+                             state.toString() != QStringLiteral("complete"))
+                           return;
+                         self->FinishUnsignalledLoad();
+                       });
+}
+
+void WebEngineControl::FinishUnsignalledLoad() {
+  unsignalled_ = committedUnsignalled_ = false;
+  readyPoll_->stop();
+  ownFinish_ = true;
+  LoadFinished(false);
 }
 
 void WebEngineControl::ShowCrashPage() {
@@ -768,7 +839,10 @@ void WebEngineControl::GoBack() {
 }
 void WebEngineControl::GoForward() { page_->triggerAction(QWebEnginePage::Forward); }
 void WebEngineControl::GoHome() { page_->load(QUrl(QString::fromStdString(context_.homePage))); }
-void WebEngineControl::Stop() { page_->triggerAction(QWebEnginePage::Stop); }
+void WebEngineControl::Stop() {
+  page_->triggerAction(QWebEnginePage::Stop);
+  if (unsignalled_) FinishUnsignalledLoad();  // the engine thinks nothing runs, and says nothing
+}
 
 void WebEngineControl::Refresh() {
   if (crashPage_ || certPage_) {

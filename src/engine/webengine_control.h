@@ -23,6 +23,7 @@
 // renderer shows Kestrel's own page titled "No page to display". A
 // certificate that fails shows Kestrel's certificate page, which is no
 // failed site.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -39,6 +40,7 @@ class QEvent;
 class QLabel;
 class QPoint;
 class QPrinter;
+class QTimer;
 class QWebEngineCertificateError;
 class QWebEngineDownloadRequest;
 class QWebEnginePage;
@@ -166,6 +168,12 @@ class WebEngineControl : public QObject, public BrowserControl {
   void SaveFinished(QWebEngineDownloadRequest* request);
   void ShowCrashPage();
   void LoadFinished(bool failed);
+  // A load the engine never announces the end of (see the .cpp): finished
+  // when its page has committed and says it is complete.
+  void NoteRequest(const QUrl& url);
+  void AwaitUnsignalledLoad();
+  void PollUnsignalledLoad();
+  void FinishUnsignalledLoad();
   // Certificate errors, page full screen, the permission bar and logins.
   void CertificateFailed(QWebEngineCertificateError error);
   void CertificateLink(const QUrl& url);
@@ -194,6 +202,13 @@ class WebEngineControl : public QObject, public BrowserControl {
   bool crashPage_ = false;     // our own page after a renderer crash
   QUrl lastUrl_;
   bool passedEmpty_ = false;
+  bool requestedWhileBusy_ = false;  // a top-level navigation asked for during a load, not committed yet
+  bool unsignalled_ = false;         // that load goes on without the engine's end
+  bool committedUnsignalled_ = false;
+  QUrl requestedWhileBusyUrl_;
+  QElapsedTimer unsignalledSince_;
+  bool ownFinish_ = false;           // its end was Kestrel's; a late one of the engine is not a second
+  QTimer* readyPoll_ = nullptr;
   // What window.open last asked for in this page, for the window it opens.
   std::string pendingOpenUrl_;
   WindowFeatures pendingFeatures_;

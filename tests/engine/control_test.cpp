@@ -7,6 +7,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <algorithm>
 #include <mutex>
@@ -120,6 +121,7 @@ TEST_F(EngineTest, SlowPagesReportProgressAndTitlesFollowThePage) {
   std::string body = Page("Slow", std::string(20000, 'x') +
                                       "<script>setTimeout(function(){document.title='Changed';},300)</script>");
   server.SlowPage("/slow", body, 8, 150);
+  server.Page("/a-picture", Page("A", "a<img src='/no-such-picture.png'>"));
   server.Start();
   EngineSite& site = sites.Add();
   site.Load(server.Url("/slow"));
@@ -141,6 +143,27 @@ TEST_F(EngineTest, SlowPagesReportProgressAndTitlesFollowThePage) {
   EXPECT_TRUE(site.events.Has("TitleChange Slow"));
   EXPECT_TRUE(WaitFor([&] { return site.events.Has("TitleChange Changed"); }));
   EXPECT_EQ(site.control->DocumentTitle(), "Changed");
+
+  // A user who goes on the moment the title shows, just before the page has
+  // ended: the engine reports only the old page's end, which the site must not
+  // take for the new page's; the new page gets its start and its own end, once.
+  for (int delay : {0, 0, 0, 1, 2, 5}) {
+    EngineSite& quick = sites.Add();
+    quick.events.titleChanged = [&, delay](const std::string& title) {
+      if (title == "A") QTimer::singleShot(delay, [&] { quick.Load(server.Url("/b")); });
+    };
+    quick.Load(server.Url("/a-picture"));
+    const std::string endOfB = "DocumentComplete " + server.Url("/b");
+    EXPECT_TRUE(WaitFor([&] { return quick.events.Has(endOfB); })) << "delay " << delay;
+    Pump(300);
+    EXPECT_FALSE(quick.control->Busy());
+    EXPECT_EQ(std::count(quick.events.lines.begin(), quick.events.lines.end(), endOfB), 1);
+    const auto b = std::find(quick.events.lines.begin(), quick.events.lines.end(), "NavigateComplete2 " + server.Url("/b"));
+    ASSERT_NE(b, quick.events.lines.end());
+    EXPECT_NE(std::find(quick.events.lines.begin(), b, "DownloadBegin"), b);
+    const auto asked = std::find(quick.events.lines.begin(), b, "BeforeNavigate2 " + server.Url("/b"));
+    EXPECT_EQ(std::find(asked, b, "DocumentComplete " + server.Url("/a-picture")), b) << "delay " << delay;
+  }
 }
 
 TEST_F(EngineTest, FailedLoadsCarryTheErrorTitleAndRecover) {

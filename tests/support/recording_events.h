@@ -18,6 +18,8 @@ class RecordingEvents : public BrowserEvents {
   std::vector<NewWindowRequest> newWindows;
   std::vector<ScriptErrorInfo> scriptErrors;
   int closings = 0;
+  // Called with each title as it comes, for a test that acts at that moment.
+  std::function<void(const std::string&)> titleChanged;
 
   void OnBeforeNavigate2(const NavigateRequest& r, bool&) override { Note("BeforeNavigate2", r.topLevel, r.url); }
   void OnNavigateComplete2(const std::string& url, bool top) override { Note("NavigateComplete2", top, url); }
@@ -28,7 +30,10 @@ class RecordingEvents : public BrowserEvents {
     lines.push_back("ProgressChange " + std::to_string(progress) + "/" + std::to_string(maximum));
   }
   void OnStatusTextChange(const std::string& text) override { lines.push_back("StatusTextChange " + text); }
-  void OnTitleChange(const std::string& text) override { lines.push_back("TitleChange " + text); }
+  void OnTitleChange(const std::string& text) override {
+    lines.push_back("TitleChange " + text);
+    if (titleChanged) titleChanged(text);
+  }
   void OnCommandStateChange(int command, bool enable) override {
     const char* which = command == CSC_NAVIGATEBACK ? "back " : "forward ";
     lines.push_back(std::string("CommandStateChange ") + which + (enable ? "on" : "off"));
