@@ -4,6 +4,7 @@
 #include <charconv>
 #include <filesystem>
 
+#include "common/message.h"
 #include "common/strings.h"
 #include "common/textfile.h"
 
@@ -81,7 +82,7 @@ FrameWidths EdgeFrameWidths(SkinSize left, SkinSize top, SkinSize right, SkinSiz
   return {left.width, top.height, right.width, bottom.height};
 }
 
-SkinSize ButtonSize(SkinSize strip) { return {strip.width / 4, strip.height}; }
+SkinSize SkinButtonSize(SkinSize strip) { return {strip.width / 4, strip.height}; }
 
 CaptionButtons LayoutCaptionButtons(const SkinIni& ini, int clientWidth, int top, SkinSize min, SkinSize max,
                                     SkinSize close, SkinSize sys) {
@@ -133,6 +134,28 @@ std::vector<std::string> ListSkins(const std::string& skinsFolder) {
   }
   std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
   return out;
+}
+
+SkinIni CSkins::ReadIni(const std::string& name) const {
+  const std::optional<std::string> text = ReadWholeFile(folder_ + name + "/skin.ini", 1u << 20);
+  return ParseSkinIni(text ? *text : std::string());
+}
+
+CSkins::Applied CSkins::Apply(const std::string& name) {
+  if (name == name_) return Applied::Unchanged;
+  std::error_code ec;
+  // Only a folder of the skins folder is a skin: no way out of it by "..".
+  const bool plain = name.find('/') == std::string::npos && name != "." && name != "..";
+  if (!name.empty() && (!plain || !std::filesystem::is_directory(folder_ + name, ec))) {
+    ShowMessage("Skin not found!");
+    return Applied::NotFound;
+  }
+  name_ = name;
+  if (name_.empty())
+    host_.RemoveSkin();
+  else
+    host_.ShowSkin(folder_ + name_ + "/", ReadIni(name_));
+  return Applied::Changed;
 }
 
 }  // namespace kestrel

@@ -61,7 +61,7 @@ inline constexpr const char* kEdgeBitmaps[] = {"topleft.bmp",  "topright.bmp", "
 // An edge frame is as wide as its straight edges are.
 FrameWidths EdgeFrameWidths(SkinSize left, SkinSize top, SkinSize right, SkinSize bottom);
 // One of a caption button strip's four states.
-SkinSize ButtonSize(SkinSize strip);
+SkinSize SkinButtonSize(SkinSize strip);
 
 struct CaptionButtons {
   SkinRect min, max, close, sys;
@@ -79,5 +79,35 @@ HitZone SkinHitTest(const FrameWidths& frame, int width, int height, int x, int 
 
 // The skins there are: every folder of `skinsFolder`, by name.
 std::vector<std::string> ListSkins(const std::string& skinsFolder);
+
+// What shows a skin: the window's frame, buttons and band background.
+class SkinHost {
+ public:
+  virtual ~SkinHost() = default;
+  // The ordinary window frame again.
+  virtual void RemoveSkin() = 0;
+  // Draw the skin of `folder` (ending in "/") as `ini` says.
+  virtual void ShowSkin(const std::string& folder, const SkinIni& ini) = 0;
+};
+
+// The one way the window's skin changes: by name, "" for none.
+class CSkins {
+ public:
+  CSkins(std::string skinsFolder, SkinHost& host) : folder_(std::move(skinsFolder)), host_(host) {}
+  enum class Applied { Unchanged, NotFound, Changed };
+  // The same name again reloads nothing; a name with no folder says
+  // "Skin not found!" and keeps the skin there is.
+  Applied Apply(const std::string& name);
+  const std::string& name() const { return name_; }
+  bool active() const { return !name_.empty(); }
+  const std::string& folder() const { return folder_; }
+  // The [general] section of a skin's skin.ini (defaults when it has none).
+  SkinIni ReadIni(const std::string& name) const;
+
+ private:
+  std::string folder_;
+  SkinHost& host_;
+  std::string name_;
+};
 
 }  // namespace kestrel

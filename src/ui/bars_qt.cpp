@@ -221,6 +221,13 @@ QWidget* QtFrameWindow::BandWidget(unsigned id) const {
   }
 }
 
+std::vector<QWidget*> QtFrameWindow::BandWidgets() const {
+  std::vector<QWidget*> out;
+  for (unsigned id : {kBandMenuBar, kBandWindowButtons, kBandStandard, kBandAddress, kBandQuickSearch, kBandSiteTabs})
+    if (QWidget* w = BandWidget(id)) out.push_back(w);
+  return out;
+}
+
 void QtFrameWindow::SetBandVisible(unsigned band, bool visible) {
   if (QWidget* w = BandWidget(band)) w->setVisible(visible);
   if (band == kBandAddress || band == kBandQuickSearch) QTimer::singleShot(0, this, [this] { FitAddressRow(); });

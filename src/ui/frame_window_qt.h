@@ -129,6 +129,8 @@ class QtFrameWindow : public QMainWindow,
   BandRecord BandPlace(unsigned band) const override;
   bool CustomizeButtons(ToolbarButtons& buttons) override;
 
+  // Every band there is, for a background they share.
+  std::vector<QWidget*> BandWidgets() const;
   QToolBar* standardToolBar() const { return toolbar_; }
   QToolBar* addressToolBar() const { return addressBar_; }
   QToolBar* quickSearchToolBar() const { return quickSearch_; }

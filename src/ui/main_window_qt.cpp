@@ -32,6 +32,7 @@
 #include "ui/popup_ui_qt.h"
 #include "ui/qt_dialogs.h"
 #include "ui/quick_search_bar_qt.h"
+#include "ui/skins_qt.h"
 #include "ui/toolbar_dialog_qt.h"
 
 namespace kestrel {
@@ -149,6 +150,15 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   languageUi_ = std::make_unique<QtLanguageUi>(*languages_, *window_);
   languageMenu_ = std::make_unique<CLanguageMenu>(*frame_, frame_->menu(), *languages_, app_.settings, *languageUi_);
   languageUi_->TranslateFrame();
+  // Over the bands as they now are: their background is the skin's.
+  skin_ = std::make_unique<QtSkinFrame>(QtSkinFrame::Parts{
+      *window_, *frame_, app_.settings, ProgramFile("skins/"), openHelp, [this](const std::string& url) {
+        if (url.starts_with("mailto:"))
+          shell_->Open(url);
+        else
+          resolver_->OpenAddress(url);
+      }});
+  skin_->Apply(app_.settings.SkinName);
 
   const Settings& s = app_.settings;
   // The status bar as the user left it; the bands follow later, from their own values.
@@ -186,6 +196,7 @@ QtMainWindow::~QtMainWindow() {
   languageUi_.reset();
   resolver_->autoLogin = nullptr;
   resolver_->openGroup = nullptr;
+  skin_.reset();
   pages_.reset();
   pageDialogs_.reset();
   window_->explorerPane = nullptr;

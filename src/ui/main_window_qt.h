@@ -38,6 +38,7 @@ class HistoryStore;
 class CHistoryRecorder;
 class CExplorerPanes;
 class QtExplorerBar;
+class QtSkinFrame;
 class CFavoritesCommands;
 class CPageCommands;
 class QtPopupUi;
@@ -54,6 +55,7 @@ class QtMainWindow {
   QtMainWindow& operator=(const QtMainWindow&) = delete;
 
   QtFrameWindow& window() { return *window_; }
+  QtSkinFrame& skin() { return *skin_; }
   CMainFrame& frame() { return *frame_; }
   CGroupCommands& groups() { return *groups_; }
   CAddressResolver& resolver() { return *resolver_; }
@@ -99,6 +101,7 @@ class QtMainWindow {
   std::unique_ptr<CExplorerPanes> panes_;
   std::unique_ptr<QtPageDialogs> pageDialogs_;
   std::unique_ptr<CPageCommands> pages_;
+  std::unique_ptr<QtSkinFrame> skin_;
 };
 
 }  // namespace kestrel

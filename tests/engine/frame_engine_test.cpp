@@ -326,7 +326,7 @@ TEST(EveryAction, ReachesAHandlerOrIsDisabled) {
     }
   }
   // Features still to come are in the menu, disabled.
-  for (unsigned id : {unsigned(ID_SELECT_SKIN), unsigned(ID_CLEAN_HISTORY),
+  for (unsigned id : {unsigned(ID_CLEAN_HISTORY),
                       unsigned(ID_SAVE_ALL_FORMS)}) {
     ASSERT_NE(p.window().action(id), nullptr) << id;
     EXPECT_FALSE(p.window().action(id)->isEnabled()) << id;

@@ -26,7 +26,7 @@ inline Settings ChangedSettings() {
   s.RunCount = 3;
   s.ShowTip = false;
   s.SideBtnSupport = false;
-  s.SkinName = "Aqua";
+  s.SkinName = "Slate";  // a shipped skin: one that is missing is not kept
   s.SUScript = "news\r\nmail";
   s.SUGroup = "Evening";
   s.SUUrl = "http://127.0.0.1:1/never";

@@ -61,8 +61,8 @@ TEST(Skin, IniValuesDefaultsAndHostileFiles) {
 
 TEST(Skin, FrameButtonsCaptionAndHitZones) {
   EXPECT_EQ(EdgeFrameWidths({4, 100}, {100, 24}, {5, 100}, {100, 7}), (FrameWidths{4, 24, 5, 7}));
-  EXPECT_EQ(ButtonSize({64, 16}), (SkinSize{16, 16}));
-  EXPECT_EQ(ButtonSize({0, 0}), (SkinSize{0, 0}));  // a bitmap that would not load
+  EXPECT_EQ(SkinButtonSize({64, 16}), (SkinSize{16, 16}));
+  EXPECT_EQ(SkinButtonSize({0, 0}), (SkinSize{0, 0}));  // a bitmap that would not load
 
   SkinIni ini;
   const SkinSize b{16, 16};

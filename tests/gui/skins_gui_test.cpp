@@ -1,0 +1,273 @@
+// Skins on the real main window: the shipped ones drawn and shaped, the
+// dialog that picks them, the frame's mouse zones, and skins made badly.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <filesystem>
+
+#include "frame/command_ids.h"
+#include "gui/gui_frame.h"
+#include "support/dialog_driver.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+#include "ui/skins_qt.h"
+
+namespace kestrel::test {
+namespace {
+
+struct SkinnedFrame : GuiFrame {
+  QtFrameWindow* w = window.get();
+  std::vector<std::string> helpPages, opened;
+  std::unique_ptr<QtSkinFrame> skin;
+  explicit SkinnedFrame(const std::string& folder = KESTREL_DATA_DIR "/skins/") {
+    w->resize(800, 600);
+    w->show();
+    skin = std::make_unique<QtSkinFrame>(QtSkinFrame::Parts{
+        *w, *frame, settings, folder, [this](const std::string& page) { helpPages.push_back(page); },
+        [this](const std::string& url) { opened.push_back(url); }});
+    QTest::qWait(50);
+  }
+  ~SkinnedFrame() { skin.reset(); }
+  QImage Shot() {
+    QTest::qWait(50);
+    return w->grab().toImage();
+  }
+  QMargins margins() const { return w->contentsMargins(); }
+};
+
+// Whether some pixel of `area` in `image` passes `test`.
+bool AnyPixel(const QImage& image, QRect area, const std::function<bool(QColor)>& test) {
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (test(image.pixelColor(x, y))) return true;
+  return false;
+}
+
+TEST(SkinsGui, EachShippedSkinFramesShapesAndCaptionsTheWindowAndNoSkinGivesTheDesktopsFrameBack) {
+  SkinnedFrame f;
+  QtFrameWindow* w = f.w;
+  MessageRecorder said;
+  w->setWindowTitle(QString());
+
+  // The edge frame: its widths are its bitmaps', the buttons stand in their
+  // automatic places, and the rounded top corners are cut from the window.
+  EXPECT_EQ(f.skin->Apply("Slate"), CSkins::Applied::Changed);
+  EXPECT_EQ(f.settings.SkinName, "Slate");
+  EXPECT_TRUE(w->windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_EQ(f.margins(), QMargins(4, 28, 4, 4));
+  const int W = w->width();
+  EXPECT_EQ(f.skin->button(0)->geometry(), QRect(W - 6 - 3 * 18 - 2, 5, 18, 18));
+  EXPECT_EQ(f.skin->button(2)->geometry(), QRect(W - 6 - 18 - 2, 5, 18, 18));
+  EXPECT_FALSE(w->mask().contains(QPoint(0, 0)));
+  EXPECT_FALSE(w->mask().contains(QPoint(W - 1, 0)));
+  EXPECT_TRUE(w->mask().contains(QPoint(W / 2, 1)));
+  EXPECT_TRUE(w->mask().contains(QPoint(W / 2, 300)));
+  const QRect caption(30, 6, W - 84 - 30, 18);
+  QImage shot = f.Shot();
+  auto bright = [](QColor c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; };
+  EXPECT_FALSE(AnyPixel(shot, caption, bright)) << "no title, no text";
+  const QColor close = shot.pixelColor(f.skin->button(2)->geometry().topLeft() + QPoint(3, 9));
+  EXPECT_GT(close.red(), close.green() + 60) << "the close button's own red face";
+  w->setWindowTitle(QStringLiteral("Caption test - Kestrel"));
+  shot = f.Shot();
+  EXPECT_TRUE(AnyPixel(shot, caption, bright)) << "the title in CapTextColor";
+  EXPECT_FALSE(AnyPixel(shot, QRect(caption.right() + 2, 6, 6, 18), bright)) << "clipped to CapRect";
+  SaveShot(w, QStringLiteral("Window with the Slate skin"));
+
+  // The same name again loads nothing, even where the files have gone.
+  EXPECT_EQ(f.skin->Apply("Slate"), CSkins::Applied::Unchanged);
+
+  // The fill frame: default widths, a rounded window, the caption centred.
+  EXPECT_EQ(f.skin->Apply("Dawn"), CSkins::Applied::Changed);
+  EXPECT_EQ(f.margins(), QMargins(6, 29, 6, 6));
+  EXPECT_FALSE(w->mask().contains(QPoint(1, 1)));
+  EXPECT_FALSE(w->mask().contains(QPoint(W - 2, w->height() - 2)));
+  EXPECT_TRUE(w->mask().contains(QPoint(14, 1)));
+  EXPECT_EQ(f.skin->button(3)->geometry(), QRect(6, 7, 16, 16)) << "SysPos, and sys.bmp for SystemIcon=0";
+  EXPECT_EQ(f.skin->button(0)->geometry().top(), (29 - 16) / 2);
+  shot = f.Shot();
+  auto dark = [](QColor c) { return c.red() < 140 && c.green() < 100; };
+  EXPECT_TRUE(AnyPixel(shot, QRect(W / 2 - 30, 8, 60, 14), dark)) << "centred caption text";
+  EXPECT_FALSE(AnyPixel(shot, QRect(82, 8, 60, 14), dark));
+  const QColor band = shot.pixelColor(w->standardToolBar()->mapTo(w, QPoint(w->standardToolBar()->width() - 3, 2)));
+  EXPECT_GT(band.red(), band.blue() + 10) << "the bands carry the skin's warm background";
+  SaveShot(w, QStringLiteral("Window with the Dawn skin"));
+
+  // Full screen drops the frame, and leaving it brings the frame back.
+  w->showFullScreen();
+  QTest::qWait(50);
+  EXPECT_EQ(f.margins(), QMargins());
+  EXPECT_TRUE(f.skin->button(2)->isHidden());
+  w->showNormal();
+  QTest::qWait(50);
+  EXPECT_EQ(f.margins(), QMargins(6, 29, 6, 6));
+  EXPECT_FALSE(f.skin->button(2)->isHidden());
+
+  // A name with no folder, or one reaching out of the skins folder, keeps the skin.
+  for (const char* bad : {"No such skin", "../skins/Dawn", ".."}) {
+    said.messages.clear();
+    EXPECT_EQ(f.skin->Apply(bad), CSkins::Applied::NotFound) << bad;
+    EXPECT_EQ(said.messages, std::vector<std::string>{"Skin not found!"});
+  }
+  EXPECT_EQ(f.skin->skins().name(), "Dawn");
+
+  // Disable Skin: the desktop's frame again, remembered as the empty name.
+  EXPECT_TRUE(f.frame->CommandStateOf(ID_DISABLE_SKIN).enabled);
+  f.frame->OnCommand(ID_DISABLE_SKIN);
+  EXPECT_EQ(f.settings.SkinName, "");
+  EXPECT_FALSE(w->windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_EQ(f.margins(), QMargins());
+  EXPECT_TRUE(w->mask().isEmpty());
+  EXPECT_TRUE(f.skin->button(0)->isHidden());
+  EXPECT_FALSE(f.frame->CommandStateOf(ID_DISABLE_SKIN).enabled);
+  EXPECT_EQ(f.skin->Apply(""), CSkins::Applied::Unchanged);
+}
+
+TEST(SkinsGui, TheFramesZonesMoveSizeAndMaximiseAndTheSystemMenuFollowsTheWindowsState) {
+  SkinnedFrame f;
+  QtFrameWindow* w = f.w;
+  ASSERT_EQ(f.skin->Apply("Slate"), CSkins::Applied::Changed);
+  const int W = w->width(), H = w->height();
+  // The pointer over each zone shows its sizing cursor.
+  const std::pair<QPoint, Qt::CursorShape> cursors[] = {
+      {{W - 2, H / 2}, Qt::SizeHorCursor},    {{1, H / 2}, Qt::SizeHorCursor},
+      {{W / 2, H - 1}, Qt::SizeVerCursor},    {{W - 1, H - 1}, Qt::SizeFDiagCursor},
+      {{1, H - 1}, Qt::SizeBDiagCursor},      {{W / 2, 14}, Qt::ArrowCursor},
+  };
+  for (const auto& [at, shape] : cursors) {
+    QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    EXPECT_EQ(w->cursor().shape(), shape) << at.x() << "," << at.y();
+  }
+  // A double click on the caption maximises and restores.
+  QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(W / 2, 14));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w->isMaximized(); }));
+  QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(w->width() / 2, 14));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isMaximized(); }));
+
+  // Right on the frame: the system menu, Restore off and Move on while normal.
+  QStringList enabled;
+  QTimer::singleShot(50, [&] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      SaveShot(menu, QStringLiteral("Skinned window's system menu"));
+      for (QAction* a : menu->actions())
+        if (!a->isSeparator() && a->isEnabled()) enabled << a->text().remove('&');
+      menu->close();
+    }
+  });
+  QTest::mousePress(w, Qt::RightButton, {}, QPoint(W / 2, 14));
+  EXPECT_EQ(enabled, (QStringList{"Move", "Size", "Minimize", "Maximize", "Close"}));
+
+  // The maximise button does what the caption's double click does.
+  QTest::mouseClick(f.skin->button(1), Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w->isMaximized(); }));
+  f.frame->OnCommand(ID_CAPTION_MAXIMIZE);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isMaximized(); }));
+}
+
+TEST(SkinsGui, TheSelectSkinsDialogShowsWhoMadeEachSkinAndAppliesTheChosenOne) {
+  SkinnedFrame f;
+  MessageRecorder said;
+  bool checked = false;
+  WhenShown([&](QDialog* d) {
+    auto* list = d->findChild<QListWidget*>(QStringLiteral("skin-list"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Dawn"));
+    EXPECT_EQ(list->currentItem(), nullptr) << "no skin yet, none chosen";
+    // Nothing chosen: OK and Apply both ask for a choice and stay.
+    Button(d, QStringLiteral("OK"))->click();
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(said.messages, std::vector<std::string>{"Please select a skin!"});
+    list->setCurrentRow(1);
+    EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("skin-author"))->text(), QStringLiteral("The Kestrel developers"));
+    auto* email = d->findChild<QLabel*>(QStringLiteral("skin-email"));
+    EXPECT_TRUE(email->text().contains(QStringLiteral("href=\"mailto:skins@kestrel.invalid\"")));
+    emit email->linkActivated(QStringLiteral("mailto:skins@kestrel.invalid"));
+    EXPECT_EQ(f.opened, std::vector<std::string>{"mailto:skins@kestrel.invalid"});
+    SaveShot(d);
+    Button(d, QStringLiteral("Apply"))->click();
+    EXPECT_EQ(f.skin->skins().name(), "Slate");
+    EXPECT_TRUE(d->isVisible());
+    Button(d, QStringLiteral("Help"))->click();
+    EXPECT_EQ(f.helpPages, std::vector<std::string>{"skin.htm"});
+    list->setCurrentRow(0);
+    Button(d, QStringLiteral("Cancel"))->click();
+    checked = true;
+  });
+  f.frame->OnCommand(ID_SELECT_SKIN);
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(f.skin->skins().name(), "Slate") << "Cancel keeps what Apply applied";
+}
+
+// A BMP header and pixels for a `width` by `height` picture of one colour.
+std::string Bmp(int width, int height) {
+  const int row = (width * 3 + 3) & ~3;
+  std::string data(static_cast<std::size_t>(row) * static_cast<std::size_t>(height), '\x40');
+  auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  auto u16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+  return "BM" + u32(54 + static_cast<std::uint32_t>(data.size())) + u32(0) + u32(54) + u32(40) +
+         u32(static_cast<std::uint32_t>(width)) + u32(static_cast<std::uint32_t>(height)) + u16(1) + u16(24) + u32(0) +
+         u32(static_cast<std::uint32_t>(data.size())) + u32(2835) + u32(2835) + u32(0) + u32(0) + data;
+}
+
+TEST(SkinsGui, BadlyMadeSkinsDrawASaneWindowOrNone) {
+  TempDir dir;
+  namespace fs = std::filesystem;
+  auto skin = [&](const std::string& name, const std::string& ini, std::vector<std::pair<std::string, std::string>> files) {
+    fs::create_directories(dir.file(name));
+    dir.write(name + "/skin.ini", ini);
+    for (const auto& [file, body] : files) dir.write(name + "/" + file, body);
+  };
+  const std::string good = Bmp(4, 30);
+  skin("Broken edges", "[general]\nMinPos=abc\nCapRect=1\nCapTextColor=999,-4\n",
+       {{"top.bmp", good.substr(0, 40)},      // truncated
+        {"left.bmp", "this is not a bitmap"},  // not BMP
+        {"right.bmp", ""},                     // empty
+        {"bottom.bmp", Bmp(30000, 2)},         // far too wide
+        {"topleft.bmp", good},
+        {"min.bmp", Bmp(0, 0)}});
+  skin("Huge frame", "[general]\nFrameRect=5000,-20,99999999999,7\nFrameCorner=-9\n", {});
+  skin("No ini", "", {{"top.bmp", Bmp(1, 500)}});
+  fs::remove(dir.file("No ini/skin.ini"));
+  dir.write("A file", "not a folder");
+
+  SkinnedFrame f(dir.path() + "/");
+  MessageRecorder said;
+  QtFrameWindow* w = f.w;
+  struct Case {
+    const char* name;
+    CSkins::Applied applied;
+  } cases[] = {{"Broken edges", CSkins::Applied::Changed},
+               {"Huge frame", CSkins::Applied::Changed},
+               {"No ini", CSkins::Applied::Changed},
+               {"A file", CSkins::Applied::NotFound}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(f.skin->Apply(c.name), c.applied) << c.name;
+    const QMargins m = f.margins();
+    for (int side : {m.left(), m.top(), m.right(), m.bottom()}) {
+      EXPECT_GE(side, 0) << c.name;
+      EXPECT_LE(side, 120) << c.name;
+    }
+    EXPECT_GT(w->centralWidget()->width(), 400) << c.name;
+    EXPECT_FALSE(f.Shot().isNull()) << c.name;
+    for (int i = 0; i < 4; ++i) EXPECT_LE(f.skin->button(i)->width(), 64) << c.name;
+  }
+  // The broken edge frame: only what loaded counts, and the frame is as the
+  // pieces that loaded make it.
+  ASSERT_EQ(f.skin->Apply("Broken edges"), CSkins::Applied::Changed);
+  EXPECT_EQ(f.margins(), QMargins()) << "no straight edge loaded";
+  EXPECT_TRUE(f.skin->button(0)->isHidden()) << "a 0 by 0 button";
+  EXPECT_EQ(f.skin->Apply("No ini"), CSkins::Applied::Changed);
+  EXPECT_EQ(f.margins().top(), 120) << "a 500 high top, as high as a frame may be";
+  EXPECT_EQ(said.messages, std::vector<std::string>{"Skin not found!"});
+}
+
+}  // namespace
+}  // namespace kestrel::test
