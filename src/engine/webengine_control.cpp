@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QShortcut>
-#include <QTimer>
 #include <QSslCertificate>
 #include <QTimer>
 #include <QWebEngineCertificateError>
@@ -515,14 +514,9 @@ void WebEngineControl::PollUnsignalledLoad() {
     return;
   }
   const QUrl url = page_->url();
-  QPointer<WebEngineControl> self(this);
-  page_->runJavaScript(QStringLiteral("document.readyState"), QWebEngineScript::ApplicationWorld,
-                       [self, url](const QVariant& state) {
-                         if (!self || !self->unsignalled_ || self->page_->url() != url ||
-                             state.toString() != QStringLiteral("complete"))
-                           return;
-                         self->FinishUnsignalledLoad();
-                       });
+  RunIn(QWebEngineScript::ApplicationWorld, "document.readyState", [this, url](const std::string& state) {
+    if (unsignalled_ && page_->url() == url && state == "\"complete\"") FinishUnsignalledLoad();
+  });
 }
 
 void WebEngineControl::FinishUnsignalledLoad() {

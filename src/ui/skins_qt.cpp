@@ -49,6 +49,15 @@ enum Edge { kTopLeft, kTopRight, kBottomLeft, kBottomRight, kLeftTop, kLeftBotto
 
 SkinSize SizeOf(const QImage& image) { return {image.width(), image.height()}; }
 
+// A fill frame's outline: the whole window with corners as round as the
+// skin asks, at most half the window's side.
+QPainterPath RoundedOutline(int width, int height, int corner) {
+  QPainterPath outline;
+  const qreal r = std::min<qreal>(corner, std::min(width, height) / 2.0);
+  outline.addRoundedRect(QRectF(0, 0, width, height), r, r);
+  return outline;
+}
+
 }  // namespace
 
 QImage LoadSkinBitmap(const std::string& path) {
@@ -272,10 +281,7 @@ void QtSkinFrame::Relayout() {
   const SkinRect inner = InnerRect(f, width, w.height(), false);
   QRegion shape(inner.left, inner.top, inner.width(), inner.height());
   if (ini_.fillFrame) {
-    QPainterPath outline;
-    const qreal r = std::min<qreal>(ini_.frameCorner, std::min(width, w.height()) / 2.0);
-    outline.addRoundedRect(QRectF(0, 0, width, w.height()), r, r);
-    shape = QRegion(outline.toFillPolygon().toPolygon());
+    shape = QRegion(RoundedOutline(width, w.height(), ini_.frameCorner).toFillPolygon().toPolygon());
   } else if (!frameImage_.isNull()) {
     shape |= QRegion(QBitmap::fromImage(frameImage_.createAlphaMask()));
   }
@@ -297,9 +303,7 @@ void QtSkinFrame::RenderFrame() {
   const SkinRect inner = InnerRect(f, W, H, false);
   const QRect innerRect(inner.left, inner.top, inner.width(), inner.height());
   if (ini_.fillFrame) {
-    QPainterPath band;
-    const qreal r = std::min<qreal>(ini_.frameCorner, std::min(W, H) / 2.0);
-    band.addRoundedRect(QRectF(0, 0, W, H), r, r);
+    QPainterPath band = RoundedOutline(W, H, ini_.frameCorner);
     QPainterPath hole;
     hole.addRect(innerRect);
     band = band.subtracted(hole);
