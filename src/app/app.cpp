@@ -18,7 +18,7 @@ CKestrelApp::CKestrelApp(AppServices services)
       profileFile_(svc_.profilePath.empty() ? ProfileFile::DefaultPath() : svc_.profilePath),
       store_(profile, settings, svc_.system) {}
 
-CKestrelApp::~CKestrelApp() = default;
+CKestrelApp::~CKestrelApp() { svc_.host->DestroyMainFrame(); }
 
 std::string CKestrelApp::AliasPath() { return ProgramFile("alias.txt"); }
 std::string CKestrelApp::FilterPath() { return ProgramFile("filter.dat"); }

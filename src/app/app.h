@@ -49,6 +49,9 @@ class AppHost {
   // The Filter Definition dialog on the black or the white list.
   virtual void EditFilterList(bool black) = 0;
   virtual void RereadBlankSitesDownloadOptions() = 0;
+  // The main frame and all it holds go while the settings, lists and
+  // profile they read and write still exist.
+  virtual void DestroyMainFrame() = 0;
   // nullptr while there is no frame.
   virtual FrameState* frameState() = 0;
 };

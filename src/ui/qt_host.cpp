@@ -114,6 +114,8 @@ void QtAppHost::SetTrayIcon(bool show) {
   if (main_) main_->frame().modes().SetTrayIcon(show);
 }
 
+void QtAppHost::DestroyMainFrame() { main_.reset(); }
+
 void QtAppHost::RereadBlankSitesDownloadOptions() {
   if (!main_) return;
   // Only blank sites: a page already shown keeps what it was loaded with.

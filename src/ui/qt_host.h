@@ -39,6 +39,7 @@ class QtAppHost : public AppHost {
   void SetTrayIcon(bool show) override;
   void EditFilterList(bool black) override;
   void RereadBlankSitesDownloadOptions() override;
+  void DestroyMainFrame() override;
   FrameState* frameState() override;
 
   int Exec();

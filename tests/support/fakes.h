@@ -124,6 +124,7 @@ class FakeHost : public AppHost, public FrameState {
   void SetTrayIcon(bool show) override { note(show ? "TrayIcon on" : "TrayIcon off"); }
   void EditFilterList(bool black) override { note(black ? "EditFilterList black" : "EditFilterList white"); }
   void RereadBlankSitesDownloadOptions() override { note("RereadBlankSites"); }
+  void DestroyMainFrame() override { note("DestroyMainFrame"); }
   FrameState* frameState() override { return frameWorks ? this : nullptr; }
 
   int ExplorerPane() const override { return pane; }

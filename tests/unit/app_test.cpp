@@ -170,6 +170,12 @@ TEST(AppStartup, ProfileThatCannotBeWrittenIsReportedAndTheOldFileKept) {
   int save = h.host.indexOf("CloseAllSites"), tray = h.host.indexOf("RemoveTrayIcon");
   EXPECT_GE(save, 0);
   EXPECT_LT(save, tray);
+  // The frame, which writes settings as its panes close, goes before the
+  // settings do.
+  const std::size_t calls = h.host.calls.size();
+  h.app.reset();
+  ASSERT_EQ(h.host.calls.size(), calls + 1);
+  EXPECT_EQ(h.host.calls.back(), "DestroyMainFrame");
 }
 
 TEST(AppStartup, FailuresThatEndTheStart) {
