@@ -12,7 +12,7 @@ bool BandStandsBefore(const BandRecord& a, const BandRecord& b) {
   return a.rect.left < b.rect.left;
 }
 
-bool IsMovableBand(unsigned id) { return id == kBandStandard || id == kBandAddress || id == kBandQuickSearch; }
+bool IsMovableBand(unsigned id) { return id == kBandMenuBar || id == kBandStandard || id == kBandAddress || id == kBandQuickSearch; }
 
 std::vector<std::vector<unsigned>> BandRows(const BandLayout& layout) {
   // Bars of one row may differ in height by a few pixels.

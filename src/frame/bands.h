@@ -29,8 +29,9 @@ class BandsView {
 // Bands in the order they stand: those without a place last, then row by
 // row, left to right.
 bool BandStandsBefore(const BandRecord& a, const BandRecord& b);
-// The bands the window lays out in rows of their own: the tool bars. The
-// menu bar, the busy indicator and the tab row keep their places.
+// The bands the window lays out in rows of their own: the menu bar and the
+// tool bars. The window buttons and the busy indicator go with the menu
+// bar; the tab row keeps its place.
 bool IsMovableBand(unsigned id);
 // The rows of the movable bands a stored layout gives: in the order they
 // stand, a new row wherever the top edge moves down by more than a few pixels.

@@ -5,7 +5,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -210,7 +209,7 @@ void QtFrameWindow::SetQuickSearchWidget(QWidget* widget) {
 
 QWidget* QtFrameWindow::BandWidget(unsigned id) const {
   switch (id) {
-    case kBandMenuBar: return menuBar();
+    case kBandMenuBar: return menuBand_;
     case kBandBusy: return busy_;
     case kBandWindowButtons: return windowButtons_;
     case kBandStandard: return toolbar_;
@@ -236,7 +235,7 @@ void QtFrameWindow::SetBandVisible(unsigned band, bool visible) {
 void QtFrameWindow::SetStatusBarVisible(bool visible) { statusBar()->setVisible(visible); }
 
 void QtFrameWindow::SetBandsLocked(bool locked) {
-  for (QToolBar* bar : {toolbar_, addressBar_, quickSearch_})
+  for (QToolBar* bar : {menuBand_, toolbar_, addressBar_, quickSearch_})
     if (bar) bar->setMovable(!locked);
 }
 
@@ -270,17 +269,6 @@ void QtFrameWindow::ArrangeBands(const std::vector<std::vector<unsigned>>& rows)
 }
 
 bool QtFrameWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == menuBar() && event->type() == QEvent::ChildAdded && corner_) {
-    // A maximised site hands the menu bar its own window buttons; the
-    // frame's band, with the same commands and more, keeps the corner.
-    QTimer::singleShot(0, this, [this] {
-      QWidget* now = menuBar()->cornerWidget(Qt::TopRightCorner);
-      if (now == corner_) return;
-      if (now) now->hide();
-      menuBar()->setCornerWidget(corner_, Qt::TopRightCorner);
-      corner_->show();
-    });
-  }
   if (watched == mdi_->viewport() && event->type() == QEvent::Resize && !fitPending_) {
     // Once the resizing settles: a window being laid out resizes the area many times.
     fitPending_ = true;
@@ -296,7 +284,7 @@ bool QtFrameWindow::eventFilter(QObject* watched, QEvent* event) {
   }
   // A right click on any bar shows View > Toolbars.
   const bool bar = watched == toolbar_ || watched == addressBar_ || (quickSearch_ && watched == quickSearch_) ||
-                   watched == menuBar() || (tabs_ && watched == tabs_);
+                   watched == menuBand_ || (tabs_ && watched == tabs_);
   if (bar && event->type() == QEvent::ContextMenu) {
     // On a tab, the tab's own menu.
     auto* e = static_cast<QContextMenuEvent*>(event);

@@ -2,7 +2,6 @@
 
 #include <QActionEvent>
 #include <QApplication>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -177,12 +176,7 @@ void QtColumnMenu::mouseMoveEvent(QMouseEvent* event) {
   if (!HasColumns()) return QMenu::mouseMoveEvent(event);
   const QPoint pos = event->position().toPoint();
   if (!rect().contains(pos)) {
-    // Over the menu bar, its other menus open as the pointer passes them.
-    const QPoint global = event->globalPosition().toPoint();
-    if (auto* bar = qobject_cast<QMenuBar*>(QApplication::widgetAt(global))) {
-      QAction* other = bar->actionAt(bar->mapFromGlobal(global));
-      if (other && other->menu() && other->menu() != this) bar->setActiveAction(other);
-    }
+    // Over the menu bar, the bar itself opens its other menus.
     if (!openSub_) SetActive(nullptr, false);
     return;
   }
@@ -235,7 +229,7 @@ void QtColumnMenu::StepVertical(int step) {
   SetActive(order[static_cast<std::size_t>(i)], false);
 }
 
-bool QtColumnMenu::StepColumn(int step) {
+const QtColumnMenu::Item* QtColumnMenu::NearestInColumn(int step) const {
   const Item* from = ItemOf(active_);
   const int column = (from ? from->column : 0) + step;
   const int middle = from ? from->rect.center().y() : 0;
@@ -244,9 +238,20 @@ bool QtColumnMenu::StepColumn(int step) {
     if (it.column == column && Selectable(it.action) &&
         (!best || std::abs(it.rect.center().y() - middle) < std::abs(best->rect.center().y() - middle)))
       best = &it;
+  return best;
+}
+
+bool QtColumnMenu::StepColumn(int step) {
+  const Item* best = NearestInColumn(step);
   if (!best) return false;
   SetActive(best->action, false);
   return true;
+}
+
+bool QtColumnMenu::TakesSideKey(int step) const {
+  const QAction* active = ActiveItem();
+  if (step > 0 && active && active->menu() && active->isEnabled()) return true;
+  return HasColumns() && NearestInColumn(step) != nullptr;
 }
 
 void QtColumnMenu::keyPressEvent(QKeyEvent* event) {

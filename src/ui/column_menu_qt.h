@@ -23,6 +23,9 @@ class QtColumnMenu : public QMenu {
   int ColumnOf(const QAction* action) const;
   QRect ItemRect(const QAction* action) const;
   QAction* ActiveItem() const { return HasColumns() ? active_ : activeAction(); }
+  // Whether Left (step -1) or Right (+1) has a use inside this menu: a
+  // submenu to open or a column to go to. A menu bar switches menus otherwise.
+  bool TakesSideKey(int step) const;
 
   QSize sizeHint() const override;
   // A right click on an item is asked here instead of choosing the item;
@@ -61,6 +64,7 @@ class QtColumnMenu : public QMenu {
   void StepVertical(int step);
   // Left or Right: the nearest item of the next column; false at the edge.
   bool StepColumn(int step);
+  const Item* NearestInColumn(int step) const;
 
   mutable std::vector<Item> items_;
   mutable QSize size_;

@@ -13,9 +13,9 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QSplitter>
 #include <QMenu>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -36,6 +36,7 @@
 #include "engine/webengine_control.h"
 #include "ui/child_window_qt.h"
 #include "ui/column_menu_qt.h"
+#include "ui/menu_bar_qt.h"
 #include "ui/site_tab_bar_qt.h"
 #include "ui/qt_text.h"
 
@@ -99,6 +100,15 @@ QtFrameWindow::QtFrameWindow(Callbacks callbacks)
       busy_(new QLabel), message_(new QLabel), progress_(new QProgressBar), timer_(new QTimer(this)) {
   setWindowTitle(QStringLiteral("Kestrel"));
   setObjectName(QString::fromLatin1(kMainWindowClass));
+  // A maximised site draws no title bar of its own: the window-buttons band
+  // at the end of the menu bar minimises, restores and closes it. The MDI
+  // area puts its own buttons into the window's Qt menu bar instead, so the
+  // window has one that is never shown (the menus are the flat bar's).
+  setAttribute(Qt::WA_CanHostQMdiSubWindowTitleBar);
+  auto* unused = new QMenuBar(this);
+  unused->setNativeMenuBar(false);
+  setMenuBar(unused);
+  unused->hide();
 
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
@@ -218,7 +228,12 @@ QMenu* QtFrameWindow::BuildPopup(const MenuItem& popup, QWidget* parent) {
           a->setText(Q(item.text));
           a->setProperty("named", true);
         }
-        if (!item.keys.empty()) a->setShortcuts(KeysOf(item.keys));
+        if (!item.keys.empty()) {
+          a->setShortcuts(KeysOf(item.keys));
+          // A menu's shortcut works only while its bar is shown; the window
+          // keeps it in full screen too.
+          addAction(a);
+        }
         a->setCheckable(item.mark != MenuItem::Mark::None);
         if (item.mark == MenuItem::Mark::Radio) {
           if (!radios) radios = new QActionGroup(menu);
@@ -262,7 +277,7 @@ void QtFrameWindow::Beep() { QApplication::beep(); }
 void QtFrameWindow::AttachFrame(CMainFrame& frame) {
   if (frame_) return;
   frame_ = &frame;
-  for (const MenuItem& popup : frame.menu().popups()) menuBar()->addMenu(BuildPopup(popup, this));
+  for (const MenuItem& popup : frame.menu().popups()) menuBar_->AddMenu(BuildPopup(popup, this));
   AttachDropDownMenus();
   frame.menu().onChanged = [this](const MenuItem& popup) { FillDynamic(popup); };
   for (const Accelerator& acc : FrameAccelerators()) {
@@ -286,7 +301,6 @@ void QtFrameWindow::AttachFrame(CMainFrame& frame) {
     QAction* chosen = menu->exec(pos);
     if (chosen && frame_) frame_->OnSiteMenuCommand(i, chosen->data().toUInt());
   };
-  menuBar()->installEventFilter(this);
   UpdateCommandStates();
 }
 
@@ -326,7 +340,7 @@ std::vector<QAction*> QtFrameWindow::allActions() const {
         out.push_back(a);
     }
   };
-  walk(menuBar()->actions());
+  walk(menuBar_->actions());
   walk(toolbar_->actions());
   if (addressBar_) walk(addressBar_->actions());
   walk(windowButtons_->actions());
@@ -335,6 +349,13 @@ std::vector<QAction*> QtFrameWindow::allActions() const {
 }
 
 void QtFrameWindow::BuildToolBar() {
+  // The main menu is a band like the others, first and in a row of its own.
+  menuBand_ = addToolBar(tr("Menu Bar"));
+  menuBand_->setObjectName(QStringLiteral("MenuBar"));
+  menuBand_->installEventFilter(this);
+  menuBar_ = new QtMenuBar;
+  menuBand_->addWidget(menuBar_);
+  addToolBarBreak();
   toolbar_ = addToolBar(tr("Standard"));
   toolbar_->setObjectName(QStringLiteral("StandardToolBar"));
   toolbar_->installEventFilter(this);
@@ -347,12 +368,12 @@ void QtFrameWindow::BuildToolBar() {
     a->setToolTip(ButtonText(id));
   }
   if (QAction* a = action(ID_RESTORE_LAST_POPUP)) a->setToolTip(tr("Recover Last Popup Window"));
-  // The menu bar's row ends in the window buttons and the busy indicator.
-  corner_ = new QWidget(this);
-  auto* row = new QHBoxLayout(corner_);
+  // The menu bar's band ends in the window buttons and the busy indicator.
+  auto* corner = new QWidget;
+  auto* row = new QHBoxLayout(corner);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
-  windowButtons_ = new QToolBar(corner_);
+  windowButtons_ = new QToolBar(corner);
   windowButtons_->setObjectName(QStringLiteral("WindowButtons"));
   windowButtons_->setIconSize(QSize(16, 16));
   const std::pair<unsigned, QStyle::StandardPixmap> buttons[] = {
@@ -370,12 +391,7 @@ void QtFrameWindow::BuildToolBar() {
   busy_->setFixedSize(24, 16);
   busy_->setAlignment(Qt::AlignCenter);
   row->addWidget(busy_);
-  menuBar()->setCornerWidget(corner_, Qt::TopRightCorner);
-  // One height whatever stands in the corner for a moment, so the sites'
-  // area keeps its size.
-  menuBar()->setFixedHeight(std::max(menuBar()->sizeHint().height(), corner_->sizeHint().height()));
-  // A maximised MDI child puts its own buttons in that corner: ours stay.
-  menuBar()->installEventFilter(this);
+  menuBand_->addWidget(corner);
   ApplyButtons({DefaultButtons(), true, false});
 }
 

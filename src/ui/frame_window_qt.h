@@ -33,6 +33,7 @@ class QToolBar;
 namespace kestrel {
 
 class QtChildWindow;
+class QtMenuBar;
 class QtSiteTabBar;
 
 class QtFrameWindow : public QMainWindow,
@@ -132,6 +133,9 @@ class QtFrameWindow : public QMainWindow,
   // Every band there is, for a background they share.
   std::vector<QWidget*> BandWidgets() const;
   QToolBar* standardToolBar() const { return toolbar_; }
+  // The main menu's band and the flat menu bar in it.
+  QToolBar* menuBand() const { return menuBand_; }
+  QtMenuBar* flatMenuBar() const { return menuBar_; }
   QToolBar* addressToolBar() const { return addressBar_; }
   QToolBar* quickSearchToolBar() const { return quickSearch_; }
   // The Quick-Search Bar's contents, a band of its own next to the Address Bar.
@@ -195,7 +199,8 @@ class QtFrameWindow : public QMainWindow,
   QToolBar* addressBar_ = nullptr;
   QToolBar* quickSearch_ = nullptr;
   QLabel* busy_;
-  QWidget* corner_ = nullptr;
+  QToolBar* menuBand_ = nullptr;
+  QtMenuBar* menuBar_ = nullptr;
   QToolBar* windowButtons_ = nullptr;
   std::vector<QAction*> windowButtonActions_;
   QLabel* message_;

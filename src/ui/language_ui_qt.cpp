@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QSet>
 #include <QTabWidget>
 #include <QToolBar>
@@ -17,6 +16,7 @@
 #include "common/progdir.h"
 #include "settings/settings.h"
 #include "ui/frame_window_qt.h"
+#include "ui/menu_bar_qt.h"
 
 namespace kestrel {
 namespace {
@@ -71,7 +71,7 @@ void TranslateWidgetTree(QWidget* root, CLanguages& l) {
       bar->setWindowTitle(Tr(l, bar->windowTitle()));
     }
     if (!w->toolTip().isEmpty()) w->setToolTip(Tr(l, w->toolTip()));
-    if (qobject_cast<QMenuBar*>(w) || qobject_cast<QToolBar*>(w))
+    if (dynamic_cast<QtMenuBar*>(w) || qobject_cast<QToolBar*>(w))
       for (QAction* a : w->actions()) TranslateAction(a, l, done);
   }
 }

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
@@ -80,7 +79,7 @@ TEST(FrameOnEngine, FullScreenAndOfflineOnTheRealWindow) {
   ASSERT_TRUE(WaitFor([&] { return f.window->isFullScreen(); }, 5000));
   Pump(200);
   EXPECT_FALSE(f.window->tabBar()->isVisible());
-  EXPECT_FALSE(f.window->menuBar()->isVisible());
+  EXPECT_FALSE(f.window->menuBand()->isVisible());
   EXPECT_EQ(f.window->geometry().size(), f.window->screen()->geometry().size());
   SaveShot(f.window.get(), "frame_full_screen");
   f.frame->OnCommand(ID_FULL_SCREEN);
@@ -335,7 +334,8 @@ TEST(EveryAction, ReachesAHandlerOrIsDisabled) {
   // The window buttons in the menu bar's row act on the sites too.
   QToolBar* windowButtons = p.window().findChild<QToolBar*>(QStringLiteral("WindowButtons"));
   ASSERT_NE(windowButtons, nullptr);
-  EXPECT_EQ(p.window().menuBar()->cornerWidget(Qt::TopRightCorner), windowButtons->parentWidget());
+  EXPECT_EQ(windowButtons->parentWidget()->parentWidget(), p.window().menuBand());
+  EXPECT_GT(windowButtons->mapTo(&p.window(), QPoint()).x(), p.window().width() / 2);  // at the row's end
   std::vector<unsigned> buttons;
   for (QAction* a : windowButtons->actions()) buttons.push_back(a->data().toUInt());
   EXPECT_EQ(buttons, (std::vector<unsigned>{ID_PREV_WINDOW, ID_NEXT_WINDOW, ID_CLOSE_ALL, ID_SITE_MINIMIZE,

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -16,6 +16,7 @@
 #include "support/dialog_driver.h"
 #include "ui/frame_window_qt.h"
 #include "ui/language_ui_qt.h"
+#include "ui/menu_bar_qt.h"
 #include "ui/toolbar_dialog_qt.h"
 
 namespace kestrel::test {
@@ -75,10 +76,10 @@ TEST(ToolbarGui, ButtonsBandsAndTheLockSurviveARestartAndDamageGivesTheDefault) 
     // Full screen hides every bar; leaving brings back exactly the ones
     // that were shown, not the hidden Address Bar.
     f.frame->OnCommand(ID_FULL_SCREEN);
-    EXPECT_TRUE(w->menuBar()->isHidden());
+    EXPECT_TRUE(w->menuBand()->isHidden());
     EXPECT_TRUE(w->standardToolBar()->isHidden());
     f.frame->OnCommand(ID_FULL_SCREEN);
-    EXPECT_FALSE(w->menuBar()->isHidden());
+    EXPECT_FALSE(w->menuBand()->isHidden());
     EXPECT_FALSE(w->standardToolBar()->isHidden());
     EXPECT_TRUE(w->addressToolBar()->isHidden());
   }
@@ -158,7 +159,7 @@ struct LanguageFrame : GuiFrame {
 
 QStringList MenuTitles(QtFrameWindow& w) {
   QStringList out;
-  for (QAction* a : w.menuBar()->actions()) out << a->text();
+  for (QAction* a : w.flatMenuBar()->actions()) out << a->text();
   return out;
 }
 
