@@ -147,6 +147,12 @@ TEST(FlatMenuBar, AltArrowsLettersAndEscapeFromTheKeyboard) {
   f.Key(Qt::Key_Home);
   EXPECT_EQ(f.bar->tracker().state(), State::None);
   EXPECT_EQ(edit->cursorPosition(), 0);
+
+  // A menu's shortcut works with the bar hidden: F11 leaves full screen.
+  f.Key(Qt::Key_F11);
+  EXPECT_TRUE(f.window->menuBand()->isHidden());
+  f.Key(Qt::Key_F11);
+  EXPECT_FALSE(f.window->menuBand()->isHidden());
 }
 
 TEST(FlatMenuBar, ThePointerSwitchesBetweenOpenPopups) {
