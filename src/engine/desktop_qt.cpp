@@ -39,6 +39,14 @@ bool DesktopShell::OpenWithProgram(const std::string& desktop, const std::string
   return QProcess::startDetached(QString::fromStdString(command[0]), args);
 }
 
+bool DesktopShell::Start(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& folder) {
+  if (program.empty()) return false;
+  QStringList list;
+  for (const std::string& a : args) list << QString::fromStdString(a);
+  return QProcess::startDetached(QString::fromStdString(program), list, QString::fromStdString(folder));
+}
+
 QtSound::QtSound() = default;
 QtSound::~QtSound() = default;
 

@@ -22,6 +22,7 @@ class DesktopShell : public Shell {
   bool Open(const std::string& target) override;
   bool OpenWith(const std::string& mimeType, const std::string& path) override;
   bool OpenWithProgram(const std::string& desktopFile, const std::string& target) override;
+  bool Start(const std::string& program, const std::vector<std::string>& args, const std::string& folder) override;
 };
 
 class QtSound : public Sound {

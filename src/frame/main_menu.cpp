@@ -200,15 +200,15 @@ std::vector<MenuItem> BuildMainMenu() {
           Sep(),
       }, kMailClientCommands),
       Popup("E&xternal", {
-          Cmd("Windows Media Player", ID_MEDIA_PLAYER),
-          Cmd("Windows Messenger", ID_MESSENGER),
+          Cmd("Media Player", ID_MEDIA_PLAYER),
+          Cmd("Messenger", ID_MESSENGER),
           Cmd("Telnet", ID_TELNET),
-          Cmd("Command Console", ID_CONSOLE),
-          Cmd("NotePad", ID_TEXT_EDITOR),
-          Cmd("Paint Brush", ID_PAINT),
+          Cmd("Terminal", ID_CONSOLE),
+          Cmd("Text Editor", ID_TEXT_EDITOR),
+          Cmd("Painting Program", ID_PAINT),
           Sep(),
           Cmd("Synchronize", ID_SYNCHRONIZE),
-          Cmd("Open With Internet Explorer", ID_OTHER_BROWSER),
+          Cmd("Open With Another Browser", ID_OTHER_BROWSER),
       }),
       // Scripts stop before the range's last id.
       Popup("Execute &Scripts", {

@@ -88,6 +88,10 @@ std::string EntryValue(const std::string& desktopText, const std::string& key) {
 
 }  // namespace
 
+std::string DesktopEntryValue(const std::string& desktopText, const std::string& key) {
+  return EntryValue(desktopText, key);
+}
+
 std::vector<DesktopProgram> ProgramsForType(const std::string& mimeType, const XdgFolders& f) {
   const std::vector<std::string> lists = MimeappsLists(f);
   const std::vector<std::string> caches = MimeCaches(f);
@@ -183,6 +187,8 @@ std::vector<std::string> DesktopExecCommand(const std::string& desktopText, cons
       } else if (code == 'f' || code == 'F' || code == 'u' || code == 'U') {
         arg += file;
         usedFile = true;
+        // Started with no file: the field gives no argument at all.
+        if (file.empty() && arg.empty() && (i + 1 == value.size() || value[i + 1] == ' ')) inArg = false;
       } else if (arg.empty() && (i + 1 == value.size() || value[i + 1] == ' ')) {
         inArg = false;  // a field code standing alone that gives nothing here (%i, %c, %k)
       }
@@ -192,7 +198,7 @@ std::vector<std::string> DesktopExecCommand(const std::string& desktopText, cons
   }
   finish();
   if (quoted || args.empty()) return {};
-  if (!usedFile) args.push_back(file);
+  if (!usedFile && !file.empty()) args.push_back(file);
   return args;
 }
 

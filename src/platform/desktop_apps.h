@@ -29,9 +29,13 @@ struct DesktopProgram {
 // of themselves; hidden ones and those removed for the type are left out.
 std::vector<DesktopProgram> ProgramsForType(const std::string& mimeType, const XdgFolders& folders);
 
+// The value of `key` in a desktop file's [Desktop Entry] group; "" without it.
+std::string DesktopEntryValue(const std::string& desktopText, const std::string& key);
+
 // The program and its arguments from a desktop file's Exec line, `file` put
 // where the line asks for a file or address (or appended when it asks for
-// none). Empty when the file has no usable Exec line.
+// none); an empty `file` gives no argument for it. Empty when the file has
+// no usable Exec line.
 std::vector<std::string> DesktopExecCommand(const std::string& desktopText, const std::string& file);
 
 }  // namespace kestrel

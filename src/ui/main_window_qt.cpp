@@ -1,6 +1,7 @@
 #include "ui/main_window_qt.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 
 #include "address/address_commands.h"
@@ -33,6 +34,9 @@
 #include "ui/qt_dialogs.h"
 #include "ui/quick_search_bar_qt.h"
 #include "ui/skins_qt.h"
+#include "ui/tools_dialogs_qt.h"
+#include "tools/custom_scripts.h"
+#include "tools/external_commands.h"
 #include "ui/toolbar_dialog_qt.h"
 
 namespace kestrel {
@@ -142,11 +146,30 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   pageDialogs_ = std::make_unique<QtPageDialogs>(window_.get());
   pages_ = std::make_unique<CPageCommands>(*frame_, *pageDialogs_);
 
+  scriptDialogs_ = std::make_unique<QtScriptDialogs>(window_.get(), openHelp);
+  scripts_ = std::make_unique<CCustomScripts>(
+      CCustomScripts::Parts{*frame_, frame_->menu(), *scriptDialogs_, ProgramFile("scripts/"), openHelp});
+  resolver_->runScript = [this](const std::string& name) { scripts_->RunNamedScript(name); };
+  programs_ = std::make_unique<XdgProgramFinder>();
+  external_ = std::make_unique<CExternalCommands>(frame_->commands(), *shell_, *programs_);
+
   // The menus and bars exist from here on; they were built in English.
   window_->AttachFrame(*frame_);
   if (const MenuItem* m = frame_->menu().FindPopup({"Favorites"}))
     if (QMenu* menu = window_->menuOf(*m)) favoritesMenu_ =
           new QtFavoritesMenu(menu, *favorites_, [this] { return FavoritesBreakCount(app_.settings); });
+  if (const MenuItem* m = frame_->menu().FindPopup({"Tools", "External"}))
+    if (QMenu* menu = window_->menuOf(*m)) {
+      // Each item says what it starts here, or why it is greyed out.
+      menu->setToolTipsVisible(true);
+      QObject::connect(menu, &QMenu::aboutToShow, menu, [this, menu] {
+        external_->Refresh();
+        for (QAction* a : menu->actions())
+          if (unsigned id = a->data().toUInt(); id && !a->menu())
+            a->setToolTip(QString::fromStdString(TranslateMessage(external_->Describe(id))));
+        window_->UpdateCommandStates();
+      });
+    }
   languageUi_ = std::make_unique<QtLanguageUi>(*languages_, *window_);
   languageMenu_ = std::make_unique<CLanguageMenu>(*frame_, frame_->menu(), *languages_, app_.settings, *languageUi_);
   languageUi_->TranslateFrame();
@@ -197,6 +220,9 @@ QtMainWindow::~QtMainWindow() {
   resolver_->autoLogin = nullptr;
   resolver_->openGroup = nullptr;
   skin_.reset();
+  resolver_->runScript = nullptr;
+  external_.reset();
+  scripts_.reset();
   pages_.reset();
   pageDialogs_.reset();
   window_->explorerPane = nullptr;

@@ -39,6 +39,10 @@ class CHistoryRecorder;
 class CExplorerPanes;
 class QtExplorerBar;
 class QtSkinFrame;
+class QtScriptDialogs;
+class CCustomScripts;
+class XdgProgramFinder;
+class CExternalCommands;
 class CFavoritesCommands;
 class CPageCommands;
 class QtPopupUi;
@@ -102,6 +106,10 @@ class QtMainWindow {
   std::unique_ptr<QtPageDialogs> pageDialogs_;
   std::unique_ptr<CPageCommands> pages_;
   std::unique_ptr<QtSkinFrame> skin_;
+  std::unique_ptr<QtScriptDialogs> scriptDialogs_;
+  std::unique_ptr<CCustomScripts> scripts_;
+  std::unique_ptr<XdgProgramFinder> programs_;
+  std::unique_ptr<CExternalCommands> external_;
 };
 
 }  // namespace kestrel

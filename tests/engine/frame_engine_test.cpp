@@ -481,5 +481,28 @@ TEST(HistoryOnEngine, TheHistoryPaneOpensAPageSeenBefore) {
   EXPECT_EQ(p.window().ExplorerPane(), 3);  // what the settings keep at the end
 }
 
+// A shipped script typed in the Address Bar changes the page it runs in,
+// and the page's own scripts see what it did.
+TEST(ScriptsOnEngine, AShippedScriptTypedInTheAddressBarChangesThePage) {
+  LocalHttpServer server;
+  server.Page("/links", "<html><head><title>Links</title></head><body><a href='/one'>One</a> <a href='/two'>Two</a>"
+                        "<script>window.countLists = () => document.querySelectorAll('#kestrel-link-list').length;"
+                        "</script></body></html>");
+  server.Start();
+  Program p;
+  p.main->resolver().OpenTypedLines(server.Url("/links"));
+  CKestrelView* site = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "Links" && !site->GetBusy();
+  }));
+  p.main->resolver().OpenTypedLines("script List Links");
+  ASSERT_TRUE(WaitFor([&] { return EvalIn(Engine(site), "window.countLists()") == "1"; }));
+  EXPECT_EQ(EvalIn(Engine(site), "document.querySelector('#kestrel-link-list b').textContent"), "\"2 links\"");
+  // Run again, it replaces its list rather than adding a second one.
+  p.main->resolver().OpenTypedLines("script List Links");
+  QTest::qWait(200);
+  EXPECT_EQ(EvalIn(Engine(site), "window.countLists()"), "1");
+}
+
 }  // namespace
 }  // namespace kestrel::test

@@ -185,9 +185,21 @@ class MessageRecorder : public MessagePresenter {
 struct RecordingShell : Shell {
   std::vector<std::string> opened;
   bool succeed = true;
+  // Programs that start (all, when not set); a start is recorded either way.
+  std::function<bool(const std::string& program)> startable;
   bool Open(const std::string& target) override { return opened.push_back(target), succeed; }
   bool OpenWith(const std::string& type, const std::string& path) override {
     return opened.push_back(type + " " + path), succeed;
+  }
+  bool OpenWithProgram(const std::string& desktopFile, const std::string& target) override {
+    return opened.push_back("with " + desktopFile + " " + target), succeed;
+  }
+  // "start <program>|<arg>|<arg> @<folder>"
+  bool Start(const std::string& program, const std::vector<std::string>& args, const std::string& folder) override {
+    std::string line = "start " + program;
+    for (const std::string& a : args) line += "|" + a;
+    opened.push_back(line + " @" + folder);
+    return succeed && (!startable || startable(program));
   }
 };
 
