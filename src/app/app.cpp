@@ -264,6 +264,14 @@ void CKestrelApp::RegisterCommands(CommandRegistry& r) {
   r.Add(ID_HELP_CONTENT,
         [this](const CommandContext&) { svc_.host->OpenInNewSite("file://" + ProgramFile("help/index.htm")); });
   r.Add(ID_TIP_OF_THE_DAY, [this](const CommandContext&) { ShowTips(); });
+  r.Add(
+      ID_SET_DEFAULT_BROWSER,
+      [this](const CommandContext&) {
+        if (!ShowMessage("Are you sure to register Kestrel as your default Browser?", MessageKind::Question)) return;
+        // Said when it fails: the next start would otherwise only ask again.
+        if (!svc_.defaultBrowser->Register()) ShowMessage("Kestrel could not be made the default browser.");
+      },
+      [this](const CommandContext&) { return CommandState{svc_.defaultBrowser != nullptr, false}; });
   r.Add(ID_SUPPRESS_SCRIPT_ERRORS, [this](const CommandContext&) {
     settings.NoScriptError = !settings.NoScriptError;
     store_.ApplyScriptDebuggerSwitch();

@@ -5,12 +5,15 @@
 #include "common/progdir.h"
 #include "common/strings.h"
 #include "common/textfile.h"
+#include "platform/desktop_apps.h"
 
 namespace kestrel {
 namespace {
 
 constexpr const char* kDesktopId = "kestrel.desktop";
 constexpr const char* kGroup = "[Default Applications]";
+// A mimeapps.list is a few kilobytes; this is far past any real one.
+constexpr std::size_t kMaxFile = 16u << 20;
 
 // An Exec argument: quoted, with the reserved characters escaped, then the
 // backslashes doubled again for the desktop file's own string rules.
@@ -56,14 +59,22 @@ std::string DefaultApplicationFor(const std::string& mimeapps, const std::string
 
 std::string SetDefaultApplications(const std::string& mimeapps, const std::string& desktopId,
                                    const char* const* types, int count) {
-  std::vector<std::string> lines = SplitTextLines(mimeapps, {1 << 16, LongLines::Cut, false});
+  // Lines as they stand, "\r" and all: what is not ours is written back
+  // byte for byte.
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < mimeapps.size();) {
+    const std::size_t end = mimeapps.find('\n', start);
+    lines.push_back(mimeapps.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    start = end == std::string::npos ? mimeapps.size() : end + 1;
+  }
+  const bool finalBreak = mimeapps.empty() || mimeapps.back() == '\n';
   std::vector<std::string> out;
   bool inGroup = false, sawGroup = false;
   auto addEntries = [&] {
     for (int i = 0; i < count; ++i) out.push_back(std::string(types[i]) + "=" + desktopId + ";");
   };
   for (const std::string& line : lines) {
-    std::string t = Trim(line);
+    const std::string t = Trim(line);
     if (!t.empty() && t[0] == '[') {
       inGroup = t == kGroup;
       out.push_back(line);
@@ -74,8 +85,8 @@ std::string SetDefaultApplications(const std::string& mimeapps, const std::strin
       continue;
     }
     if (inGroup) {
-      auto eq = t.find('=');
-      std::string key = eq == std::string::npos ? "" : Trim(t.substr(0, eq));
+      const auto eq = t.find('=');
+      const std::string key = eq == std::string::npos ? "" : Trim(t.substr(0, eq));
       bool ours = false;
       for (int i = 0; i < count; ++i) ours = ours || key == types[i];
       if (ours) continue;  // replaced by the entries written under the heading
@@ -87,12 +98,20 @@ std::string SetDefaultApplications(const std::string& mimeapps, const std::strin
     out.push_back(kGroup);
     addEntries();
   }
-  return JoinLines(out, "\n");
+  std::string text = JoinLines(out, "\n");  // a break after every line
+  if (!finalBreak && sawGroup) text.pop_back();
+  return text;
 }
 
 bool XdgDefaultBrowser::IsDefault() const {
-  auto text = ReadWholeFile(mimeAppsPath(), 1 << 20);
-  return text && DefaultApplicationFor(*text, kTypes[0]) == kDesktopId;
+  const auto text = ReadWholeFile(mimeAppsPath(), kMaxFile);
+  if (!text) return false;
+  for (const char* type : kTypes)
+    if (DefaultApplicationFor(*text, type) != kDesktopId) return false;
+  // The entry must start this program: one moved elsewhere is not the default.
+  const auto desktop = ReadWholeFile(desktopFilePath(), 1 << 20);
+  const std::vector<std::string> exec = desktop ? DesktopExecCommand(*desktop, "") : std::vector<std::string>{};
+  return !exec.empty() && exec[0] == exe_;
 }
 
 bool XdgDefaultBrowser::Register() {
@@ -106,8 +125,11 @@ bool XdgDefaultBrowser::Register() {
       "Terminal=false\n"
       "Categories=Network;WebBrowser;\n"
       "MimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;x-scheme-handler/ftp;\n";
+  // A list that is there but cannot be read whole is left alone: writing
+  // ours in its place would lose every other program's choices.
+  const auto old = ReadWholeFile(mimeAppsPath(), kMaxFile);
+  if (!old && FileExists(mimeAppsPath())) return false;
   if (!MakeDirectories(data_ + "/applications") || !WriteFileAtomic(desktopFilePath(), desktop)) return false;
-  auto old = ReadWholeFile(mimeAppsPath(), 1 << 20);
   if (!MakeDirectories(config_)) return false;
   return WriteFileAtomic(mimeAppsPath(), SetDefaultApplications(old.value_or(""), kDesktopId, kTypes, 4));
 }

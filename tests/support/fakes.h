@@ -84,10 +84,11 @@ class FakeDefaultBrowser : public DefaultBrowser {
  public:
   bool isDefault = false;
   int registered = 0;
+  bool canRegister = true;
   bool IsDefault() const override { return isDefault; }
   bool Register() override {
     ++registered;
-    return isDefault = true;
+    return isDefault = canRegister;
   }
 };
 

@@ -612,6 +612,42 @@ TEST(XdgDefaultBrowser, RegisterKeepsTheRestOfMimeappsAndIsThenTheDefault) {
   // The quoted Exec line keeps an odd path one argument.
   std::string desktop = dir.read("data/applications/kestrel.desktop");
   EXPECT_NE(desktop.find("Exec=\"/opt/my \\\\\"odd\\\\\" \\\\$dir/kestrel\" %u"), std::string::npos) << desktop;
+  // The program moved elsewhere is not the default any more.
+  EXPECT_FALSE(XdgDefaultBrowser("/usr/local/bin/kestrel", dir.file("config"), dir.file("data")).IsDefault());
+
+  // Every other line stays byte for byte: CRLF, comments, no final line break.
+  const std::string crlf = "# mine\r\n[Default Applications]\r\ntext/plain=editor.desktop;\r\n"
+                           "x-scheme-handler/https=firefox.desktop;\r\n[Added Associations]\r\n\x01junk";
+  const std::string kept = SetDefaultApplications(crlf, "kestrel.desktop", XdgDefaultBrowser::kTypes, 4);
+  EXPECT_EQ(kept, "# mine\r\n[Default Applications]\r\nx-scheme-handler/http=kestrel.desktop;\n"
+                  "x-scheme-handler/https=kestrel.desktop;\nx-scheme-handler/ftp=kestrel.desktop;\n"
+                  "text/html=kestrel.desktop;\ntext/plain=editor.desktop;\r\n[Added Associations]\r\n\x01junk");
+  // Only some of the types ours: not the default.
+  dir.write("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/http=kestrel.desktop;\n");
+  EXPECT_FALSE(b.IsDefault());
+  // A list too large to read whole is left alone rather than replaced by ours.
+  const std::string huge = "[Default Applications]\n" + std::string(17u << 20, '#') + "\n";
+  dir.write("config/mimeapps.list", huge);
+  EXPECT_FALSE(b.Register());
+  EXPECT_EQ(dir.read("config/mimeapps.list").size(), huge.size());
+}
+
+TEST(AppCommands, SetAsDefaultBrowserAsksFirstAndSaysWhenItFails) {
+  Harness h;
+  test::MessageRecorder said(false);  // Cancel
+  EXPECT_TRUE(h.Run(ID_SET_DEFAULT_BROWSER));
+  EXPECT_EQ(h.browser.registered, 0);
+  ASSERT_EQ(said.messages.size(), 1u);
+  EXPECT_EQ(said.messages[0], "Are you sure to register Kestrel as your default Browser?");
+  test::MessageRecorder ok(true);
+  h.browser.canRegister = false;
+  h.Run(ID_SET_DEFAULT_BROWSER);
+  EXPECT_EQ(h.browser.registered, 1);
+  EXPECT_EQ(ok.messages.back(), "Kestrel could not be made the default browser.");
+  h.browser.canRegister = true;
+  h.Run(ID_SET_DEFAULT_BROWSER);
+  EXPECT_TRUE(h.browser.isDefault);
+  EXPECT_EQ(ok.messages.size(), 3u);
 }
 
 }  // namespace
