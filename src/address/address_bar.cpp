@@ -68,6 +68,11 @@ void CAddressBar::RememberHistory(const std::vector<std::string>& urls) {
   RefreshCompletions();
 }
 
+void CAddressBar::ForgetHistory() {
+  visited_.clear();
+  RefreshCompletions();
+}
+
 void CAddressBar::EnableCompletion() {
   completion_ = true;
   RefreshCompletions();

@@ -59,6 +59,8 @@ class CAddressBar {
   void RememberVisited(const std::string& url);
   // Pages of earlier runs, newest first, behind this run's own.
   void RememberHistory(const std::vector<std::string>& urls);
+  // Clean History: the earlier runs' pages go from the completion.
+  void ForgetHistory();
   // The system's auto-completion is switched on once, late in start-up.
   void EnableCompletion();
 

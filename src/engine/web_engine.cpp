@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <cstdlib>
@@ -43,6 +44,29 @@ QWebEngineProfile* KestrelWebProfile() {
     return p;
   }();
   return profile;
+}
+
+QWebEngineProfile* WebEngineBrowsingData::Profile() const { return profile_ ? profile_ : KestrelWebProfile(); }
+
+bool WebEngineBrowsingData::ClearCookies() {
+  QWebEngineProfile* p = Profile();
+  if (!p || !p->cookieStore()) return false;
+  p->cookieStore()->deleteAllCookies();
+  return true;
+}
+
+bool WebEngineBrowsingData::ClearCache() {
+  QWebEngineProfile* p = Profile();
+  if (!p) return false;
+  p->clearHttpCache();
+  return true;
+}
+
+bool WebEngineBrowsingData::ClearVisitedLinks() {
+  QWebEngineProfile* p = Profile();
+  if (!p) return false;
+  p->clearAllVisitedLinks();
+  return true;
 }
 
 }  // namespace kestrel

@@ -806,10 +806,12 @@ void WebEngineControl::Navigate2(const NavigateRequest& request) {
   certPage_ = false;
   cert_.reset();
   const QUrl url(QString::fromStdString(FixupAddress(request.url)));
-  // The page Kestrel writes for a POST search sends its form to the engine
-  // on the web; no other local page may reach out.
-  const bool postForm = !context_.searchFormPage.empty() && url.isLocalFile() &&
-                        url.toLocalFile() == QString::fromStdString(context_.searchFormPage);
+  // The pages Kestrel writes for a POST search or a translation send their
+  // form to the web; no other local page may reach out.
+  bool postForm = false;
+  if (url.isLocalFile())
+    for (const std::string& page : context_.webFormPages)
+      postForm = postForm || url.toLocalFile() == QString::fromStdString(page);
   page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, postForm);
   // The engine loads about:blank without asking first; the site must still
   // hear of the navigation, or a blank site would never come into view.

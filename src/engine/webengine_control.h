@@ -76,9 +76,9 @@ class EngineContext {
   AddFavoriteHandler addFavorite;
   // Where Home and Home Page go.
   std::string homePage = "about:blank";
-  // The local page a POST search writes: of all local pages it alone may
-  // send its form to the web. "" lets none.
-  std::string searchFormPage;
+  // The local pages Kestrel writes to send a form to the web (a POST
+  // search's, a translation's): of all local pages these alone may reach it.
+  std::vector<std::string> webFormPages;
   // Takes each download a page of this context starts (asks where to save
   // it, accepts or cancels it); without it every download is cancelled.
   std::function<void(QWebEngineDownloadRequest*)> onDownload;

@@ -1,8 +1,14 @@
 #include "ui/main_window_qt.h"
 
+#include <sys/stat.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "address/address_commands.h"
 #include "address/search_engines.h"
@@ -35,11 +41,42 @@
 #include "ui/quick_search_bar_qt.h"
 #include "ui/skins_qt.h"
 #include "ui/tools_dialogs_qt.h"
+#include "engine/web_engine.h"
+#include "tools/clean_trace.h"
 #include "tools/custom_scripts.h"
 #include "tools/external_commands.h"
+#include "tools/translate.h"
 #include "ui/toolbar_dialog_qt.h"
 
 namespace kestrel {
+namespace {
+
+// Where translate.htm is written: the user's own runtime folder, which no
+// one else can open (it holds the text being translated), else Kestrel's
+// data folder; never the shared temporary folder.
+std::string PrivateTempFolder() {
+  const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  const std::string path = runtime.isEmpty() ? UserDataDirectory() + "tmp" : runtime.toStdString() + "/kestrel";
+  MakeDirectories(path);
+  ::chmod(path.c_str(), 0700);
+  return path;
+}
+
+// The page's copy reaches the clipboard a moment later: read it once the
+// clipboard changed, or after a short wait when it does not.
+void AfterClipboardChange(std::function<void()> read) {
+  auto* guard = new QObject(QGuiApplication::clipboard());
+  auto once = [guard, read = std::move(read)] {
+    if (guard->property("done").toBool()) return;
+    guard->setProperty("done", true);
+    guard->deleteLater();
+    read();
+  };
+  QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, guard, once);
+  QTimer::singleShot(300, guard, once);
+}
+
+}  // namespace
 
 QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState& keys, QtDialogs* dialogs)
     : app_(app) {
@@ -150,6 +187,16 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   scripts_ = std::make_unique<CCustomScripts>(
       CCustomScripts::Parts{*frame_, frame_->menu(), *scriptDialogs_, ProgramFile("scripts/"), openHelp});
   resolver_->runScript = [this](const std::string& name) { scripts_->RunNamedScript(name); };
+  translate_ = std::make_unique<CTranslateCommands>(CTranslateCommands::Parts{
+      *frame_, *clipboard_, *shell_, *searchRunner_, ProgramDirectory(), PrivateTempFolder(),
+      [this](const std::string& text) { resolver_->OpenTypedLines(text, TypedSource::User); }, AfterClipboardChange});
+  browsingData_ = std::make_unique<WebEngineBrowsingData>();
+  cleanTrace_ = std::make_unique<CCleanTrace>(CCleanTrace::Parts{
+      frame_->commands(), *browsingData_, *history_, app_.typedUrls, app_.profile, app_.queryHistory,
+      ProgramFile(kQueryHistoryFile), [this] {
+        addressBar().ForgetHistory();
+        if (panes_->current() == ExplorerPane::History) explorerBar_->ShowPane(ExplorerPane::History);
+      }});
   programs_ = std::make_unique<XdgProgramFinder>();
   external_ = std::make_unique<CExternalCommands>(frame_->commands(), *shell_, *programs_);
 
@@ -196,7 +243,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
     Trace("add-favorite", url + " " + title);
     if (favorites_) favorites_->AddFavorite(url, title);
   };
-  window_->engine().searchFormPage = searchRunner_->postFormPath();
+  window_->engine().webFormPages = {searchRunner_->postFormPath(), PrivateTempFolder() + "/" + kTranslatePageFile};
   // Home and Home Page both go to the start page.
   window_->engine().homePage = app_.homePage();
 
@@ -222,6 +269,8 @@ QtMainWindow::~QtMainWindow() {
   skin_.reset();
   resolver_->runScript = nullptr;
   external_.reset();
+  cleanTrace_.reset();
+  translate_.reset();
   scripts_.reset();
   pages_.reset();
   pageDialogs_.reset();

@@ -43,6 +43,9 @@ class QtScriptDialogs;
 class CCustomScripts;
 class XdgProgramFinder;
 class CExternalCommands;
+class CTranslateCommands;
+class WebEngineBrowsingData;
+class CCleanTrace;
 class CFavoritesCommands;
 class CPageCommands;
 class QtPopupUi;
@@ -110,6 +113,9 @@ class QtMainWindow {
   std::unique_ptr<CCustomScripts> scripts_;
   std::unique_ptr<XdgProgramFinder> programs_;
   std::unique_ptr<CExternalCommands> external_;
+  std::unique_ptr<CTranslateCommands> translate_;
+  std::unique_ptr<WebEngineBrowsingData> browsingData_;
+  std::unique_ptr<CCleanTrace> cleanTrace_;
 };
 
 }  // namespace kestrel

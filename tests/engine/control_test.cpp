@@ -433,7 +433,7 @@ TEST_F(SearchEngineTest, PostFormsArriveWithEveryFieldIntactAndGetQueriesAsTyped
   EngineSite& site = sites.Add();
   SearchRunner runner = Runner(site);
   // The generated page may submit to the web; other local pages may not.
-  site.context.searchFormPage = dir.file("postform.htm");
+  site.context.webFormPages = {dir.file("postform.htm")};
 
   const std::vector<std::string> queries = {
       "plain words",

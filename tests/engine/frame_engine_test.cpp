@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <mutex>
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +23,8 @@
 #include "address/address_bar.h"
 #include "collections/favorites.h"
 #include "app/app.h"
+#include "common/progdir.h"
+#include "common/textfile.h"
 #include "engine/program.h"
 #include "engine/real_frame.h"
 #include "platform/profile_file.h"
@@ -325,8 +331,7 @@ TEST(EveryAction, ReachesAHandlerOrIsDisabled) {
     }
   }
   // Features still to come are in the menu, disabled.
-  for (unsigned id : {unsigned(ID_CLEAN_HISTORY),
-                      unsigned(ID_SAVE_ALL_FORMS)}) {
+  for (unsigned id : {unsigned(ID_NEW_MESSAGE), unsigned(ID_SAVE_ALL_FORMS)}) {
     ASSERT_NE(p.window().action(id), nullptr) << id;
     EXPECT_FALSE(p.window().action(id)->isEnabled()) << id;
   }
@@ -502,6 +507,106 @@ TEST(ScriptsOnEngine, AShippedScriptTypedInTheAddressBarChangesThePage) {
   p.main->resolver().OpenTypedLines("script List Links");
   QTest::qWait(200);
   EXPECT_EQ(EvalIn(Engine(site), "window.countLists()"), "1");
+}
+
+// Clean Cookies: a page sees no cookie after it; Clean Cached Files: a file
+// the engine kept is fetched again, and the cookies stay.
+TEST(CleanTraceOnEngine, CookiesAndCachedFilesGoEachOnItsOwn) {
+  LocalHttpServer server;
+  std::atomic<int> fetched{0};
+  server.server().Get("/set", [](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Set-Cookie", "taste=oat; Max-Age=3600; Path=/");
+    res.set_content("<html><head><title>Set</title></head><body>set</body></html>", "text/html");
+  });
+  server.server().Get("/cookie", [](const httplib::Request& req, httplib::Response& res) {
+    const std::string c = req.has_header("Cookie") ? req.get_header_value("Cookie") : "none";
+    res.set_content("<html><head><title>" + c + "</title></head><body>c</body></html>", "text/html");
+  });
+  server.server().Get("/res", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Cache-Control", "max-age=3600");
+    res.set_content(std::to_string(++fetched), "text/plain");
+  });
+  // fetch() goes through the engine's HTTP cache, not a page's memory.
+  server.Page("/uses", "<html><head><title>uses</title><script>fetch('/res').then(r => r.text())"
+                       ".then(t => { document.title = 'got ' + t; });</script></head><body>u</body></html>");
+  server.Start();
+  Program p;
+  MessageRecorder said(true);  // OK to every question
+  p.main->resolver().OpenTypedLines(server.Url("/set"));
+  CKestrelView* site = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "Set"; }));
+  const auto visit = [&](const std::string& path, const std::string& title) {
+    site->Navigate(server.Url(path));
+    return WaitFor([&] { return site->GetDocumentTitle() == title; }, 10000);
+  };
+  ASSERT_TRUE(visit("/cookie", "taste=oat"));
+  ASSERT_TRUE(visit("/uses?1", "got 1"));
+  ASSERT_TRUE(visit("/uses?2", "got 1"));  // from the cache
+
+  ASSERT_TRUE(p.frame().OnCommand(ID_CLEAN_CACHE));
+  // The engine clears its cache on its own time too.
+  int round = 3;
+  EXPECT_TRUE(WaitFor([&] {
+    site->Navigate(server.Url("/uses?" + std::to_string(++round)));
+    return WaitFor([&] { return site->GetDocumentTitle() == "got 2"; }, 1000);
+  }));
+  EXPECT_TRUE(visit("/cookie", "taste=oat"));
+
+  ASSERT_TRUE(p.frame().OnCommand(ID_CLEAN_COOKIES));
+  // The store clears on its own time: the page asks again until it has.
+  EXPECT_TRUE(WaitFor([&] {
+    site->Navigate(server.Url("/cookie?" + std::to_string(fetched)));
+    return WaitFor([&] { return site->GetDocumentTitle() == "none"; }, 1000);
+  }));
+  EXPECT_TRUE(visit("/uses?again", "got 2"));  // the cache stays
+  EXPECT_EQ(said.messages.size(), 2u);     // the two questions, no failure
+}
+
+// Text selected in a page is looked up in a dictionary of the user's, by GET
+// as an address and by POST through the generated form page.
+TEST(DictionariesOnEngine, SelectedTextIsLookedUpByGetAndByPost) {
+  LocalHttpServer server;
+  // A POST engine's fields are split at "&", query and all: the POST word has none.
+  server.Page("/text", "<html><head><title>Text</title></head><body><p id='w'>kestrel &amp; hawk</p>"
+                       "<p id='p'>kestrel=hawk</p></body></html>");
+  std::mutex mutex;
+  std::string got;
+  server.server().Get("/define", [&](const httplib::Request& req, httplib::Response& res) {
+    std::lock_guard<std::mutex> lock(mutex);
+    got = req.get_param_value("q");
+    res.set_content("<html><head><title>Defined</title></head><body>d</body></html>", "text/html");
+  });
+  server.FormTarget("/post");
+  server.Start();
+  const std::string ini = ProgramFile("dictionary.ini");
+  const std::optional<std::string> shipped = ReadWholeFile(ini);
+  ASSERT_TRUE(WriteFileAtomic(ini, "Dictionaries\nBy Get;" + server.Url("/define?q=$key") + ";get\nBy Post;" +
+                                       server.Url("/post?word=$key") + ";post\n"));
+  struct Restore {
+    std::string path, text;
+    ~Restore() { WriteFileAtomic(path, text); }
+  } restore{ini, shipped.value_or("")};
+  Program p;
+  const auto selectWord = [&](const char* id) {
+    p.main->resolver().OpenTypedLines(server.Url("/text"));
+    CKestrelView* site = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "Text"; }));
+    EXPECT_EQ(EvalIn(Engine(site), "var r = document.createRange(); r.selectNodeContents(document.getElementById('" + std::string(id) + "'));"
+                                   "getSelection().removeAllRanges(); getSelection().addRange(r); 'ok'"),
+              "\"ok\"");
+    return site;
+  };
+  CKestrelView* site = selectWord("w");
+  ASSERT_TRUE(site);
+  ASSERT_TRUE(p.frame().OnCommand(kDictionaryCommands.first));
+  EXPECT_TRUE(WaitFor([&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return got == "kestrel & hawk";
+  }));
+  selectWord("p");
+  ASSERT_TRUE(p.frame().OnCommand(kDictionaryCommands.first + 1));
+  ASSERT_TRUE(WaitFor([&] { return !server.submissions().empty(); }));
+  EXPECT_EQ(server.submissions()[0], std::vector<std::string>{"word=kestrel=hawk"});
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "support/fakes.h"
 #include "support/site_world.h"
 #include "support/temp_dir.h"
+#include "platform/profile.h"
+#include "tools/clean_trace.h"
 #include "tools/custom_scripts.h"
 #include "tools/external_commands.h"
 #include "tools/shell_run.h"
@@ -300,6 +302,77 @@ TEST(CustomScripts, AThousandFilesFillTheMenuToItsLastId) {
   ASSERT_EQ(menu->dynamic.size(), static_cast<std::size_t>(kScriptCommands.last - kScriptCommands.first));
   EXPECT_EQ(menu->dynamic.back().id, kScriptCommands.last - 1);
   EXPECT_EQ(menu->dynamic.back().text, "j1254");  // the .js files alone fill it, by name
+}
+
+struct FakeBrowsingData : BrowsingData {
+  std::vector<std::string> cleared;
+  bool works = true;
+  bool ClearCookies() override { return cleared.push_back("cookies"), works; }
+  bool ClearCache() override { return cleared.push_back("cache"), works; }
+  bool ClearVisitedLinks() override { return cleared.push_back("links"), works; }
+};
+
+TEST(CleanTrace, EachCommandAsksCleansItsPartAndNamesWhatFailed) {
+  TempDir dir;
+  FakeBrowsingData engine;
+  std::unique_ptr<HistoryStore> history = OpenSqliteHistory(dir.file("history.sqlite"));
+  TypedUrlList typed;
+  RegistryProfile profile;
+  QueryHistory queries;
+  CommandRegistry registry;
+  int refreshed = 0;
+  CCleanTrace clean({registry, engine, *history, typed, profile, queries, dir.file("searchhis.ini"),
+                     [&] { ++refreshed; }});
+  const auto fill = [&] {
+    history->AddVisit("http://seen.test/", "Seen", 100);
+    typed.Insert("http://typed.test/");
+    ASSERT_TRUE(typed.Save(profile));
+    queries.RememberQuery("kestrel");
+    dir.write("searchhis.ini", "kestrel\r\n");
+    engine.cleared.clear();
+  };
+  fill();
+  // Cancel on every question cleans nothing.
+  {
+    test::MessageRecorder said(false);
+    for (unsigned id : {ID_CLEAN_HISTORY, ID_CLEAN_COOKIES, ID_CLEAN_CACHE, ID_CLEAN_ALL})
+      registry.Execute({id, nullptr});
+    EXPECT_EQ(said.messages.size(), 4u);
+    EXPECT_EQ(said.messages[3],
+              "This operation will clean all browser history, cookies, cache.\nIt can't be undone. Are you sure to continue?");
+    EXPECT_TRUE(engine.cleared.empty());
+    EXPECT_EQ(history->Recent(10).size(), 1u);
+    EXPECT_EQ(typed.items().size(), 1u);
+  }
+  test::MessageRecorder said(true);
+  // Cookies and cached files each leave the rest alone.
+  registry.Execute({ID_CLEAN_COOKIES, nullptr});
+  registry.Execute({ID_CLEAN_CACHE, nullptr});
+  EXPECT_EQ(engine.cleared, (std::vector<std::string>{"cookies", "cache"}));
+  EXPECT_EQ(history->Recent(10).size(), 1u);
+  // History: the store, the visited links, the typed addresses, the searches.
+  registry.Execute({ID_CLEAN_HISTORY, nullptr});
+  EXPECT_TRUE(history->Recent(10).empty());
+  EXPECT_TRUE(typed.items().empty());
+  EXPECT_FALSE(profile.Find(kTypedUrlsKey, "url1"));
+  EXPECT_TRUE(queries.items().empty());
+  EXPECT_FALSE(FileExists(dir.file("searchhis.ini")));
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(said.messages.size(), 3u);  // the questions only: nothing failed
+
+  // All of it, and a failure is named instead of passed over.
+  fill();
+  engine.works = false;
+  ::mkdir(dir.file("searchhis.ini.d").c_str(), 0755);
+  ::unlink(dir.file("searchhis.ini").c_str());
+  ::rename(dir.file("searchhis.ini.d").c_str(), dir.file("searchhis.ini").c_str());  // a folder cannot be unlinked
+  said.messages.clear();
+  registry.Execute({ID_CLEAN_ALL, nullptr});
+  EXPECT_EQ(engine.cleared, (std::vector<std::string>{"cookies", "cache", "links"}));
+  EXPECT_TRUE(history->Recent(10).empty());
+  ASSERT_EQ(said.messages.size(), 2u);
+  for (const char* part : {"cookies", "cached files", "visited links", "searchhis.ini"})
+    EXPECT_NE(said.messages[1].find(part), std::string::npos) << part << "\n" << said.messages[1];
 }
 
 }  // namespace
