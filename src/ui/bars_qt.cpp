@@ -143,6 +143,14 @@ void QtFrameWindow::AttachDropDownMenus() {
     button->setPopupMode(QToolButton::InstantPopup);
     button->setMenu(menu);
   }
+  // Mail starts the default mail program; its arrow offers Mail and News.
+  const MenuItem* mail = frame_ ? frame_->menu().FindPopup({"Tools", "Mail and News"}) : nullptr;
+  QAction* a = action(ID_READ_EMAIL);
+  if (auto* button = a ? qobject_cast<QToolButton*>(toolbar_->widgetForAction(a)) : nullptr; button && mail &&
+                                                                                              !button->menu()) {
+    button->setPopupMode(QToolButton::MenuButtonPopup);
+    button->setMenu(menuOf(*mail));
+  }
 }
 
 void QtFrameWindow::ApplyButtons(const ToolbarButtons& b) {

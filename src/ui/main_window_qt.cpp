@@ -45,6 +45,7 @@
 #include "tools/clean_trace.h"
 #include "tools/custom_scripts.h"
 #include "tools/external_commands.h"
+#include "tools/mail_commands.h"
 #include "tools/translate.h"
 #include "ui/toolbar_dialog_qt.h"
 
@@ -199,6 +200,9 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
       }});
   programs_ = std::make_unique<XdgProgramFinder>();
   external_ = std::make_unique<CExternalCommands>(frame_->commands(), *shell_, *programs_);
+  mail_ = std::make_unique<CMailCommands>(CMailCommands::Parts{
+      *frame_, *shell_, *programs_, PrivateTempFolder(),
+      DesktopFolderPath(kFolderDesktop, FolderEnvironment::FromProcess(ProgramDirectory()))});
 
   // The menus and bars exist from here on; they were built in English.
   window_->AttachFrame(*frame_);
@@ -268,6 +272,7 @@ QtMainWindow::~QtMainWindow() {
   resolver_->openGroup = nullptr;
   skin_.reset();
   resolver_->runScript = nullptr;
+  mail_.reset();
   external_.reset();
   cleanTrace_.reset();
   translate_.reset();

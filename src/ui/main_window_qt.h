@@ -43,6 +43,7 @@ class QtScriptDialogs;
 class CCustomScripts;
 class XdgProgramFinder;
 class CExternalCommands;
+class CMailCommands;
 class CTranslateCommands;
 class WebEngineBrowsingData;
 class CCleanTrace;
@@ -113,6 +114,7 @@ class QtMainWindow {
   std::unique_ptr<CCustomScripts> scripts_;
   std::unique_ptr<XdgProgramFinder> programs_;
   std::unique_ptr<CExternalCommands> external_;
+  std::unique_ptr<CMailCommands> mail_;
   std::unique_ptr<CTranslateCommands> translate_;
   std::unique_ptr<WebEngineBrowsingData> browsingData_;
   std::unique_ptr<CCleanTrace> cleanTrace_;

@@ -331,7 +331,7 @@ TEST(EveryAction, ReachesAHandlerOrIsDisabled) {
     }
   }
   // Features still to come are in the menu, disabled.
-  for (unsigned id : {unsigned(ID_NEW_MESSAGE), unsigned(ID_SAVE_ALL_FORMS)}) {
+  for (unsigned id : {unsigned(ID_SAVE_ALL_FORMS)}) {
     ASSERT_NE(p.window().action(id), nullptr) << id;
     EXPECT_FALSE(p.window().action(id)->isEnabled()) << id;
   }
@@ -607,6 +607,51 @@ TEST(DictionariesOnEngine, SelectedTextIsLookedUpByGetAndByPost) {
   ASSERT_TRUE(p.frame().OnCommand(kDictionaryCommands.first + 1));
   ASSERT_TRUE(WaitFor([&] { return !server.submissions().empty(); }));
   EXPECT_EQ(server.submissions()[0], std::vector<std::string>{"word=kestrel=hawk"});
+}
+
+// Send a Page and Send a Link hand their file to the desktop's mail program
+// through xdg-email, here a stand-in on PATH that notes what it was given.
+TEST(MailOnEngine, PagesAndLinksGoToXdgEmailAsAttachments) {
+  LocalHttpServer server;
+  server.Page("/news", "<html><head><title>News: today</title></head><body><p>fresh</p></body></html>");
+  server.Start();
+  TempDir dir;
+  ::mkdir(dir.file("bin").c_str(), 0755);
+  dir.write("bin/xdg-email", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" + dir.file("args.tmp") +
+                                 "\"\nmv \"" + dir.file("args.tmp") + "\" \"" + dir.file("args") + "\"\n");
+  ::chmod(dir.file("bin/xdg-email").c_str(), 0755);
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+  setenv("PATH", (dir.file("bin") + ":" + path).c_str(), 1);
+  struct Restore {
+    std::string path;
+    ~Restore() { setenv("PATH", path.c_str(), 1); }
+  } restore{path};
+  Program p;
+  p.main->resolver().OpenTypedLines(server.Url("/news"));
+  CKestrelView* site = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "News: today"; }));
+  const auto sent = [&]() -> std::vector<std::string> {
+    std::optional<std::string> args;
+    if (!WaitFor([&] { return (args = ReadWholeFile(dir.file("args"))).has_value(); })) return {};
+    ::unlink(dir.file("args").c_str());
+    std::vector<std::string> lines = SplitFields(*args, '\n');
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
+  };
+  ASSERT_TRUE(p.frame().OnCommand(ID_LINK_BY_EMAIL));
+  std::vector<std::string> link = sent();
+  ASSERT_EQ(link.size(), 2u);
+  EXPECT_EQ(link[0], "--attach");
+  EXPECT_TRUE(link[1].ends_with("/News- today.url")) << link[1];
+  EXPECT_EQ(ReadShortcutUrl(link[1]), server.Url("/news"));
+
+  ASSERT_TRUE(p.frame().OnCommand(ID_PAGE_BY_EMAIL));
+  std::vector<std::string> page = sent();
+  ASSERT_EQ(page.size(), 2u);
+  const std::optional<std::string> copy = ReadWholeFile(page[1]);
+  ASSERT_TRUE(copy.has_value()) << page[1];
+  EXPECT_EQ(copy->rfind("<BASE HREF=\"" + server.Url("/news") + "\">\n<html>", 0), 0u) << *copy;
+  EXPECT_NE(copy->find("<p>fresh</p>"), std::string::npos);
 }
 
 }  // namespace
