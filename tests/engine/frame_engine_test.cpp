@@ -38,6 +38,17 @@
 namespace kestrel::test {
 namespace {
 
+// Types `address` into the Address Bar of the whole window: the site that
+// shows it once its page has `title` and has loaded whole; nullptr when it
+// never does.
+CKestrelView* OpenPage(Program& p, const std::string& address, const std::string& title) {
+  p.main->resolver().OpenTypedLines(address);
+  CKestrelView* site = nullptr;
+  const bool shown = WaitFor(
+      [&] { return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == title && !site->GetBusy(); });
+  return shown ? site : nullptr;
+}
+
 TEST(FrameOnEngine, SitesClosedInEveryOrderWhileLoadingLeaveASoundFrame) {
   LocalHttpServer server;
   server.SlowPage("/slow", "<html><head><title>Slow</title></head><body>" + std::string(8000, 's') + "</body></html>",
@@ -457,12 +468,9 @@ TEST(HistoryOnEngine, TheHistoryPaneOpensAPageSeenBefore) {
   server.Page("/other", "<html><head><title>Other</title></head><body>y</body></html>");
   server.Start();
   Program p;
-  p.main->resolver().OpenTypedLines(server.Url("/seen"));
-  CKestrelView* site = nullptr;
   // A page is history once it has loaded whole.
-  ASSERT_TRUE(WaitFor([&] {
-    return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "Seen Before" && !site->GetBusy();
-  }));
+  CKestrelView* site = OpenPage(p, server.Url("/seen"), "Seen Before");
+  ASSERT_TRUE(site);
   site->Navigate(server.Url("/other"));
   ASSERT_TRUE(WaitFor([&] { return site->GetDocumentTitle() == "Other"; }));
 
@@ -495,11 +503,8 @@ TEST(ScriptsOnEngine, AShippedScriptTypedInTheAddressBarChangesThePage) {
                         "</script></body></html>");
   server.Start();
   Program p;
-  p.main->resolver().OpenTypedLines(server.Url("/links"));
-  CKestrelView* site = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "Links" && !site->GetBusy();
-  }));
+  CKestrelView* site = OpenPage(p, server.Url("/links"), "Links");
+  ASSERT_TRUE(site);
   p.main->resolver().OpenTypedLines("script List Links");
   ASSERT_TRUE(WaitFor([&] { return EvalIn(Engine(site), "window.countLists()") == "1"; }));
   EXPECT_EQ(EvalIn(Engine(site), "document.querySelector('#kestrel-link-list b').textContent"), "\"2 links\"");
@@ -532,9 +537,8 @@ TEST(CleanTraceOnEngine, CookiesAndCachedFilesGoEachOnItsOwn) {
   server.Start();
   Program p;
   MessageRecorder said(true);  // OK to every question
-  p.main->resolver().OpenTypedLines(server.Url("/set"));
-  CKestrelView* site = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "Set"; }));
+  CKestrelView* site = OpenPage(p, server.Url("/set"), "Set");
+  ASSERT_TRUE(site);
   const auto visit = [&](const std::string& path, const std::string& title) {
     site->Navigate(server.Url(path));
     return WaitFor([&] { return site->GetDocumentTitle() == title; }, 10000);
@@ -588,9 +592,8 @@ TEST(DictionariesOnEngine, SelectedTextIsLookedUpByGetAndByPost) {
   } restore{ini, shipped.value_or("")};
   Program p;
   const auto selectWord = [&](const char* id) {
-    p.main->resolver().OpenTypedLines(server.Url("/text"));
-    CKestrelView* site = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "Text"; }));
+    CKestrelView* site = OpenPage(p, server.Url("/text"), "Text");
+    if (!site) return site;
     EXPECT_EQ(EvalIn(Engine(site), "var r = document.createRange(); r.selectNodeContents(document.getElementById('" + std::string(id) + "'));"
                                    "getSelection().removeAllRanges(); getSelection().addRange(r); 'ok'"),
               "\"ok\"");
@@ -627,9 +630,7 @@ TEST(MailOnEngine, PagesAndLinksGoToXdgEmailAsAttachments) {
     ~Restore() { setenv("PATH", path.c_str(), 1); }
   } restore{path};
   Program p;
-  p.main->resolver().OpenTypedLines(server.Url("/news"));
-  CKestrelView* site = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (site = p.frame().ActiveView()) && site->GetDocumentTitle() == "News: today"; }));
+  ASSERT_TRUE(OpenPage(p, server.Url("/news"), "News: today"));
   const auto sent = [&]() -> std::vector<std::string> {
     std::optional<std::string> args;
     if (!WaitFor([&] { return (args = ReadWholeFile(dir.file("args"))).has_value(); })) return {};
