@@ -24,6 +24,7 @@
 #include <set>
 
 #include "common/message.h"
+#include "common/progdir.h"
 #include "common/textfile.h"
 #include "common/trace.h"
 #include "ui/column_menu_qt.h"
@@ -185,7 +186,15 @@ std::optional<std::string> AskRename(QWidget* parent, const std::string& path, c
 // To the desktop's trash, where a slip can be undone; where there is none,
 // gone for good once the user says so. nullopt when the user kept it.
 std::optional<std::string> Discard(const std::string& path, const QString& shown) {
-  if (QFile::moveToTrash(Q(path))) return std::string();
+  // Qt 6.4 "trashes" into files/ and info/ of the current folder when the
+  // user's data folder does not exist yet: it is made first, and a place
+  // that is no absolute path is taken back.
+  MakeDirectories(XdgBaseDirectory("XDG_DATA_HOME", ".local/share"));
+  QString where;
+  if (QFile::moveToTrash(Q(path), &where)) {
+    if (where.startsWith(QLatin1Char('/'))) return std::string();
+    QFile::rename(where, Q(path));
+  }
   if (!ShowMessage("There is no trash for this folder. Delete " + S(shown) + " for good?", MessageKind::YesNo))
     return std::nullopt;
   return DeleteFavorite(path);

@@ -229,6 +229,9 @@ TEST(FavoritesGui, OrganizeRenamesMakesFoldersMovesAndDeletesTheFiles) {
     tree->setCurrentItem(tree->ItemOf(root + "/Work/Mail.url"));
     Button(d, "Delete")->click();
     EXPECT_FALSE(std::filesystem::exists(root + "/Work/Mail.url"));
+    // In the trash of the data folder, which did not exist yet, not in a
+    // "files" folder wherever the program was started.
+    EXPECT_TRUE(std::filesystem::exists(dir.path() + "/data/Trash/files/Mail.url"));
     EXPECT_FALSE(tree->ItemOf(root + "/Work/Mail.url"));
     EXPECT_TRUE(tree->ItemOf(root + "/Work")->isExpanded());  // the tree as the user had it
     ran = true;
