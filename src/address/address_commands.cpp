@@ -33,7 +33,8 @@ CAddressCommands::CAddressCommands(Parts parts) : p_(std::move(parts)), commands
   r.Add(ID_ALIASES, [this](const CommandContext&) { p_.dialogs.AliasDefinitions(p_.aliases, p_.aliasPath); });
   r.Add(ID_SEARCH_ENGINE_DEFINITIONS, [this](const CommandContext&) {
     // Edited with the desktop's program for the file; read at the next start.
-    if (!p_.shell.Open(p_.searchEnginesPath)) ShowMessage("Can't open " + p_.searchEnginesPath + "!");
+    const std::string path = p_.searchEnginesPath();
+    if (path.empty() || !p_.shell.Open(path)) ShowMessage("Can't open " + (path.empty() ? std::string(kSearchEnginesFile) : path) + "!");
   });
 
   if (const MenuItem* shortcuts = p_.menu.FindPopup({"Go To", "Shortcuts"})) {

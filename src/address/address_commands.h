@@ -5,6 +5,7 @@
 // Alias Definitions dialog and Search Engine Definitions. The Address Bar
 // also remembers every page that finishes loading, for its completion.
 #include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,8 @@ class CAddressCommands : private DocumentObserver {
     TypedUrlList& typed;
     AliasList& aliases;
     std::string aliasPath;
-    std::string searchEnginesPath;
+    // The search engine list to edit by hand, asked for when the user does.
+    std::function<std::string()> searchEnginesPath;
     AddressDialogs& dialogs;
     Clipboard& clipboard;
     Shell& shell;

@@ -20,13 +20,13 @@ CKestrelApp::CKestrelApp(AppServices services)
 
 CKestrelApp::~CKestrelApp() { svc_.host->DestroyMainFrame(); }
 
-std::string CKestrelApp::AliasPath() { return ProgramFile("alias.txt"); }
-std::string CKestrelApp::FilterPath() { return ProgramFile("filter.dat"); }
-std::string CKestrelApp::AutoLoginPath() { return ProgramFile(kAutoLoginFile); }
-std::string CKestrelApp::FormsFolder() { return ProgramFile(kFormsFolder); }
+// Each list is read from the user's own copy when there is one, else from the
+// installed one, and saved to the user's copy (see ProgramFolder).
+std::string CKestrelApp::AliasPath() { return WritableProgramFile(kAliasFile); }
+ProgramFolder CKestrelApp::FormsFolder() { return ProgramSubfolder(kFormsFolder); }
 
 void CKestrelApp::Lists::LoadAutoLogin() {
-  app_.autoLogin.Load(AutoLoginPath());  // a missing file is an empty list
+  app_.autoLogin.Load(ProgramFile(kAutoLoginFile));  // a missing file is an empty list
   loadedAutoLogin_ = app_.autoLogin.entries();
   others_.LoadAutoLogin();
 }
@@ -35,7 +35,7 @@ void CKestrelApp::Lists::SaveAutoLogin() {
   // Like the filter lists: only a changed list is written, and a failed
   // write leaves the old file and says so.
   if (app_.autoLogin.entries() != loadedAutoLogin_) {
-    if (app_.autoLogin.Save(AutoLoginPath())) loadedAutoLogin_ = app_.autoLogin.entries();
+    if (app_.autoLogin.Save(WritableProgramFile(kAutoLoginFile))) loadedAutoLogin_ = app_.autoLogin.entries();
     else ShowMessage(kAutoLoginSaveFailed);
   }
   others_.SaveAutoLogin();
@@ -58,7 +58,7 @@ void CKestrelApp::Lists::ReleaseForms() {
 }
 
 void CKestrelApp::Lists::LoadFilterLists() {
-  app_.siteFilter.LoadSiteFilter(FilterPath());
+  app_.siteFilter.LoadSiteFilter(ProgramFile(kFilterFile));
   loadedBlack_ = app_.siteFilter.Black();
   loadedWhite_ = app_.siteFilter.White();
   others_.LoadFilterLists();
@@ -66,7 +66,7 @@ void CKestrelApp::Lists::LoadFilterLists() {
 
 void CKestrelApp::Lists::SaveQuickSearchHistory() {
   const std::vector<std::string>& now = app_.queryHistory.items();
-  if (now != app_.loadedQueryHistory && !app_.queryHistory.SaveQueryHistory(ProgramFile(kQueryHistoryFile)))
+  if (now != app_.loadedQueryHistory && !app_.queryHistory.SaveQueryHistory(WritableProgramFile(kQueryHistoryFile)))
     ShowMessage("Can't save the search history!");
   others_.SaveQuickSearchHistory();
 }
@@ -75,13 +75,13 @@ void CKestrelApp::Lists::SaveFilterLists() {
   // Unchanged lists are not written: a read-only program folder would
   // otherwise complain at every exit. Changed ones must not vanish without a word.
   const CSiteFilter& f = app_.siteFilter;
-  if ((f.Black() != loadedBlack_ || f.White() != loadedWhite_) && !f.SaveSiteFilter(FilterPath()))
+  if ((f.Black() != loadedBlack_ || f.White() != loadedWhite_) && !f.SaveSiteFilter(WritableProgramFile(kFilterFile)))
     ShowMessage(kSiteFilterSaveFailed);
   others_.SaveFilterLists();
 }
 
 void CKestrelApp::Lists::LoadAliases() {
-  app_.aliases.LoadAliases(AliasPath());
+  app_.aliases.LoadAliases(ProgramFile(kAliasFile));
   others_.LoadAliases();
 }
 

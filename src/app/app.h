@@ -105,10 +105,10 @@ class CKestrelApp {
   QueryHistory queryHistory;
   // The history as the frame loaded it; an unchanged one is not written again.
   std::vector<std::string> loadedQueryHistory;
-  static std::string AliasPath();
-  static std::string FilterPath();
-  static std::string AutoLoginPath();
-  static std::string FormsFolder();
+  static constexpr const char* kAliasFile = "alias.txt";
+  static constexpr const char* kFilterFile = "filter.dat";
+  static std::string AliasPath();  // where the alias list is saved
+  static ProgramFolder FormsFolder();
   SettingsStore& store() { return store_; }
   const std::string& profilePath() const { return profileFile_.path(); }
   std::string homePage() const;

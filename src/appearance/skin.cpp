@@ -123,21 +123,17 @@ HitZone SkinHitTest(const FrameWidths& f, int W, int H, int x, int y) {
   return HitZone::None;
 }
 
-std::vector<std::string> ListSkins(const std::string& skinsFolder) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> out;
-  std::error_code ec;
-  for (fs::directory_iterator it(skinsFolder, ec), end; !ec && it != end; it.increment(ec)) {
+std::vector<std::string> ListSkins(const ProgramFolder& skinsFolder) {
+  std::vector<std::string> out = ListLayeredEntries(skinsFolder, [](const std::string& path, const std::string& name) {
     std::error_code kind;
-    const std::string name = it->path().filename().string();
-    if (!name.empty() && name[0] != '.' && fs::is_directory(it->path(), kind)) out.push_back(name);
-  }
+    return !name.empty() && name[0] != '.' && std::filesystem::is_directory(path, kind);
+  });
   std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
   return out;
 }
 
 SkinIni CSkins::ReadIni(const std::string& name) const {
-  const std::optional<std::string> text = ReadWholeFile(folder_ + name + "/skin.ini", 1u << 20);
+  const std::optional<std::string> text = ReadWholeFile(folder_.Find(name) + "/skin.ini", 1u << 20);
   return ParseSkinIni(text ? *text : std::string());
 }
 
@@ -146,7 +142,7 @@ CSkins::Applied CSkins::Apply(const std::string& name) {
   std::error_code ec;
   // Only a folder of the skins folder is a skin: no way out of it by "..".
   const bool plain = name.find('/') == std::string::npos && name != "." && name != "..";
-  if (!name.empty() && (!plain || !std::filesystem::is_directory(folder_ + name, ec))) {
+  if (!name.empty() && (!plain || !std::filesystem::is_directory(folder_.Find(name), ec))) {
     ShowMessage("Skin not found!");
     return Applied::NotFound;
   }
@@ -154,7 +150,7 @@ CSkins::Applied CSkins::Apply(const std::string& name) {
   if (name_.empty())
     host_.RemoveSkin();
   else
-    host_.ShowSkin(folder_ + name_ + "/", ReadIni(name_));
+    host_.ShowSkin(folder_.Find(name_) + "/", ReadIni(name_));
   return Applied::Changed;
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/progdir.h"
+
 namespace kestrel {
 
 struct SkinSize {
@@ -78,7 +80,7 @@ enum class HitZone { None, Caption, Top, Bottom, Left, Right, TopLeft, TopRight,
 HitZone SkinHitTest(const FrameWidths& frame, int width, int height, int x, int y);
 
 // The skins there are: every folder of `skinsFolder`, by name.
-std::vector<std::string> ListSkins(const std::string& skinsFolder);
+std::vector<std::string> ListSkins(const ProgramFolder& skinsFolder);
 
 // What shows a skin: the window's frame, buttons and band background.
 class SkinHost {
@@ -93,19 +95,19 @@ class SkinHost {
 // The one way the window's skin changes: by name, "" for none.
 class CSkins {
  public:
-  CSkins(std::string skinsFolder, SkinHost& host) : folder_(std::move(skinsFolder)), host_(host) {}
+  CSkins(ProgramFolder skinsFolder, SkinHost& host) : folder_(std::move(skinsFolder)), host_(host) {}
   enum class Applied { Unchanged, NotFound, Changed };
   // The same name again reloads nothing; a name with no folder says
   // "Skin not found!" and keeps the skin there is.
   Applied Apply(const std::string& name);
   const std::string& name() const { return name_; }
   bool active() const { return !name_.empty(); }
-  const std::string& folder() const { return folder_; }
+  const ProgramFolder& folder() const { return folder_; }
   // The [general] section of a skin's skin.ini (defaults when it has none).
   SkinIni ReadIni(const std::string& name) const;
 
  private:
-  std::string folder_;
+  ProgramFolder folder_;
   SkinHost& host_;
   std::string name_;
 };

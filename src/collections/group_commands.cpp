@@ -65,8 +65,8 @@ void CGroupCommands::OpenGroup(const std::string& name) {
 }
 
 void CGroupCommands::SaveAllOpenSites() {
-  MakeDirectories(p_.groupsFolder);
-  const std::optional<std::string> path = p_.dialogs.SaveGroupFile(p_.groupsFolder);
+  MakeDirectories(p_.groupsFolder.SaveFolder());
+  const std::optional<std::string> path = p_.dialogs.SaveGroupFile(p_.groupsFolder.SaveFolder());
   if (!path) return;
   std::vector<std::string> locations;
   for (const CKestrelView* site : p_.frame.sites().sites())
@@ -76,7 +76,7 @@ void CGroupCommands::SaveAllOpenSites() {
 }
 
 bool CGroupCommands::Organize(const std::string& address) {
-  MakeDirectories(p_.groupsFolder);
+  MakeDirectories(p_.groupsFolder.SaveFolder());
   CGroupOrganizer model(p_.groupsFolder);
   model.Open(address);
   return p_.dialogs.Organizer(

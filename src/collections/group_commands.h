@@ -29,7 +29,7 @@ class CGroupCommands {
     CMainFrame& frame;
     CMainMenu& menu;
     GroupDialogs& dialogs;
-    std::string groupsFolder;  // ends in "/"
+    ProgramFolder groupsFolder;  // groups/, the user's own over the installed one
     // A new site showing "about:blank" (it becomes the active site); nullptr
     // when none can be made.
     std::function<CKestrelView*()> newBlankSite;

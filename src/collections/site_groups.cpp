@@ -17,11 +17,11 @@ std::string GroupNameProblem(const std::string& name) {
   return {};
 }
 
-std::vector<std::string> ListGroups(const std::string& folder) {
+std::vector<std::string> ListGroups(const ProgramFolder& folder) {
   return ListFilesWithExtension(folder, kGroupExtension);
 }
 
-std::string GroupPath(const std::string& folder, const std::string& name) {
+std::string GroupPath(const ProgramFolder& folder, const std::string& name) {
   return PathWithExtension(folder, name, kGroupExtension);
 }
 
@@ -44,7 +44,11 @@ std::vector<std::string> LocationsForGroup(const std::vector<std::string>& locat
 
 std::string CantOpenMessage(const std::string& path) { return "Can't open " + path + "!"; }
 
-CGroupOrganizer::CGroupOrganizer(std::string folder) : folder_(std::move(folder)) {}
+std::string InstalledGroupMessage(const std::string& name) {
+  return "The group <" + name + "> is installed with Kestrel for every user: it can be changed, but not renamed or deleted.";
+}
+
+CGroupOrganizer::CGroupOrganizer(ProgramFolder folder) : folder_(std::move(folder)) {}
 
 void CGroupOrganizer::Open(const std::string& address) {
   groups_ = ListGroups(folder_);
@@ -56,8 +60,9 @@ void CGroupOrganizer::Open(const std::string& address) {
 void CGroupOrganizer::SaveLoaded() {
   if (!hasLoaded_) return;
   // The folder may not exist yet: the first group made creates it.
-  MakeDirectories(folder_);
-  const std::string path = GroupPath(folder_, loaded_);
+  MakeDirectories(folder_.SaveFolder());
+  // A group installed with the program is saved as the user's own copy.
+  const std::string path = folder_.SavePathFor(GroupPath(folder_, loaded_));
   if (!WriteGroupFile(path, sites_)) ShowMessage(CantOpenMessage(path));
 }
 
@@ -133,7 +138,11 @@ bool CGroupOrganizer::RenameGroup() {
       return false;
     }
   const std::string from = GroupPath(folder_, old);
-  if (FileExists(from) && std::rename(from.c_str(), (folder_ + groupName + kGroupExtension).c_str()) != 0) {
+  if (folder_.IsInstalledPath(from)) {
+    ShowMessage(InstalledGroupMessage(old));
+    return false;
+  }
+  if (FileExists(from) && std::rename(from.c_str(), folder_.SavePath(groupName + kGroupExtension).c_str()) != 0) {
     ShowMessage(CantOpenMessage(from));
     return false;
   }
@@ -152,8 +161,13 @@ std::optional<std::string> CGroupOrganizer::GroupToOpen() const {
 bool CGroupOrganizer::RemoveGroup() {
   if (NeedsSelection(groupSel_)) return false;
   const std::string name = groups_[static_cast<std::size_t>(groupSel_)];
+  const std::string path = GroupPath(folder_, name);
+  if (folder_.IsInstalledPath(path)) {
+    ShowMessage(InstalledGroupMessage(name));
+    return false;
+  }
   if (!ShowMessage(TranslateMessage("Are you sure to delete the group <") + name + ">?", MessageKind::Question)) return false;
-  std::remove(GroupPath(folder_, name).c_str());
+  std::remove(path.c_str());
   const int index = groupSel_;
   groups_.erase(groups_.begin() + index);
   hasLoaded_ = false;  // the removed group is not written back

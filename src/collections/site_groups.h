@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/progdir.h"
+
 namespace kestrel {
 
 inline constexpr const char* kGroupExtension = ".sgp";
@@ -19,9 +21,9 @@ inline constexpr std::size_t kGroupEditLineMax = 1023;
 std::string GroupNameProblem(const std::string& name);
 
 // The groups in `folder` (ends in "/"), sorted by name, case aside.
-std::vector<std::string> ListGroups(const std::string& folder);
+std::vector<std::string> ListGroups(const ProgramFolder& folder);
 // The file of the group `name` in `folder`.
-std::string GroupPath(const std::string& folder, const std::string& name);
+std::string GroupPath(const ProgramFolder& folder, const std::string& name);
 // The lines of a group file, each trimmed, empty ones kept; nullopt when it
 // cannot be read.
 std::optional<std::vector<std::string>> ReadGroupFile(const std::string& path, std::size_t maxLine);
@@ -33,6 +35,8 @@ bool WriteGroupFile(const std::string& path, const std::vector<std::string>& lin
 std::vector<std::string> LocationsForGroup(const std::vector<std::string>& locations);
 // "Can't open <path>!", the message for a group file that failed.
 std::string CantOpenMessage(const std::string& path);
+// Why a group installed with the program (not the user's own) keeps its name.
+std::string InstalledGroupMessage(const std::string& name);
 
 // The Group Organizer: the groups on the left, the loaded group's lines on
 // the right, both lists sorted. Edits of the lines reach the group's file
@@ -40,7 +44,7 @@ std::string CantOpenMessage(const std::string& path);
 // through the message routine; every operation returns whether it acted.
 class CGroupOrganizer {
  public:
-  explicit CGroupOrganizer(std::string folder);
+  explicit CGroupOrganizer(ProgramFolder folder);
 
   // Fills the groups list and loads the first group; `address` goes into
   // the site field (Add To Group...).
@@ -77,7 +81,7 @@ class CGroupOrganizer {
   int InsertSite(std::string text);
   bool NeedsSelection(int selection) const;
 
-  std::string folder_;
+  ProgramFolder folder_;
   std::vector<std::string> groups_, sites_;
   int groupSel_ = -1, siteSel_ = -1;
   std::string loaded_;

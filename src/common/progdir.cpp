@@ -1,6 +1,7 @@
 #include "common/progdir.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -74,22 +75,107 @@ std::string XdgBaseDirectory(const char* variable, const char* fallback) {
 
 std::string UserDataDirectory() { return XdgBaseDirectory("XDG_DATA_HOME", ".local/share") + "/Corvana/Kestrel/"; }
 
-std::string WritableProgramFile(const std::string& relative) {
-  const std::string inProgram = ProgramFile(relative);
-  const std::string folder = inProgram.substr(0, inProgram.rfind('/') + 1);
-  if (::access(folder.c_str(), W_OK) == 0) return inProgram;
-  std::size_t skip = 0;
-  while (skip < relative.size() && relative[skip] == '/') ++skip;
-  const std::string mine = UserDataDirectory() + relative.substr(skip);
+namespace {
+
+std::string_view WithoutLeadingSlashes(std::string_view relative) {
+  while (!relative.empty() && relative.front() == '/') relative.remove_prefix(1);
+  return relative;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool MakeParentFolders(const std::string& path) {
   std::error_code ec;
-  std::filesystem::create_directories(mine.substr(0, mine.rfind('/')), ec);
+  const std::string folder = path.substr(0, path.rfind('/') + 1);
+  std::filesystem::create_directories(folder, ec);
+  return std::filesystem::is_directory(folder, ec);
+}
+
+}  // namespace
+
+bool ProgramFolderIsShared() {
+  const std::string& dir = ProgramDirectory();
+  return Exists(dir + kInstalledMarkerFile) || ::access(dir.c_str(), W_OK) != 0;
+}
+
+ProgramFolder::ProgramFolder(std::string folder) {
+  if (!folder.empty()) layers_.push_back(WithSlash(std::move(folder)));
+}
+
+ProgramFolder::ProgramFolder(std::string mine, std::string installed) {
+  mine = WithSlash(std::move(mine));
+  installed = WithSlash(std::move(installed));
+  layers_.push_back(mine);
+  if (installed != mine) layers_.push_back(std::move(installed));
+}
+
+const std::string& ProgramFolder::SaveFolder() const {
+  static const std::string none;
+  return layers_.empty() ? none : layers_.front();
+}
+
+std::string ProgramFolder::Find(std::string_view name) const {
+  const std::string_view rest = WithoutLeadingSlashes(name);
+  for (const std::string& layer : layers_) {
+    std::string path = layer + std::string(rest);
+    if (layers_.size() == 1 || Exists(path)) return path;
+  }
+  return SavePath(rest);
+}
+
+bool ProgramFolder::IsInstalledPath(const std::string& path) const {
+  if (layers_.size() < 2 || path.compare(0, layers_[0].size(), layers_[0]) == 0) return false;
+  for (std::size_t i = 1; i < layers_.size(); ++i)
+    if (path.compare(0, layers_[i].size(), layers_[i]) == 0) return true;
+  return false;
+}
+
+std::string ProgramFolder::SavePathFor(const std::string& found) const {
+  for (const std::string& layer : layers_)
+    if (found.compare(0, layer.size(), layer) == 0) return SavePath(std::string_view(found).substr(layer.size()));
+  return SavePath(found.substr(found.rfind('/') + 1));
+}
+
+ProgramFolder ProgramFolder::Sub(std::string_view relative) const {
+  ProgramFolder sub;
+  const std::string rest = WithSlash(std::string(WithoutLeadingSlashes(relative)));
+  for (const std::string& layer : layers_) sub.layers_.push_back(layer + rest);
+  return sub;
+}
+
+ProgramFolder ProgramRoot() {
+  if (!ProgramFolderIsShared()) return ProgramFolder(ProgramDirectory());
+  return ProgramFolder(UserDataDirectory(), ProgramDirectory());
+}
+
+ProgramFolder ProgramSubfolder(const std::string& relative) { return ProgramRoot().Sub(relative); }
+
+std::string ProgramFile(const std::string& relative) { return ProgramRoot().Find(relative); }
+
+std::string WritableProgramFile(const std::string& relative) {
+  const ProgramFolder root = ProgramRoot();
+  const std::string path = root.SavePath(WithoutLeadingSlashes(relative));
+  if (root.Layered()) MakeParentFolders(path);
+  return path;
+}
+
+std::string ProgramFolder::EditablePath(const std::string& found) const {
+  if (!IsInstalledPath(found)) return found;
+  const std::string mine = SavePathFor(found);
+  if (Exists(mine)) return mine;
+  std::error_code ec;
+  if (!MakeParentFolders(mine) || !std::filesystem::copy_file(found, mine, ec)) return {};
+  // The copy is the user's own: writable even when the installed file is not.
+  std::filesystem::permissions(mine, std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ec);
   return mine;
 }
 
-std::string ProgramFile(const std::string& relative) {
-  std::size_t skip = 0;
-  while (skip < relative.size() && relative[skip] == '/') ++skip;
-  return ProgramDirectory() + relative.substr(skip);
+std::string EditableProgramFile(const std::string& relative) {
+  const ProgramFolder root = ProgramRoot();
+  return root.EditablePath(root.Find(relative));
 }
 
 }  // namespace kestrel

@@ -293,32 +293,51 @@ bool LessNoCase(const std::string& a, const std::string& b) {
   return c != 0 ? c < 0 : a < b;
 }
 
-std::vector<std::string> ListFilesWithExtension(const std::string& folder, std::string_view ext) {
+std::vector<std::string> ListLayeredEntries(const ProgramFolder& folder,
+                                            const std::function<bool(const std::string& path, const std::string& name)>& keep) {
   std::vector<std::string> names;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    if (it->is_directory(typeError)) continue;
-    const std::string file = it->path().filename().string();
-    if (file.size() > ext.size() && EqualsNoCase(std::string_view(file).substr(file.size() - ext.size()), ext))
-      names.push_back(file.substr(0, file.size() - ext.size()));
+  for (const std::string& layer : folder.Layers()) {
+    const std::size_t before = names.size();
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(layer, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      if (!keep(it->path().string(), name)) continue;
+      // The user's own entry of that name stands for the installed one.
+      if (std::find(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(before), name) ==
+          names.begin() + static_cast<std::ptrdiff_t>(before))
+        names.push_back(name);
+    }
   }
-  std::sort(names.begin(), names.end(), LessNoCase);
   return names;
 }
 
-std::string PathWithExtension(const std::string& folder, const std::string& name, std::string_view ext) {
-  const std::string exact = folder + name + std::string(ext);
-  if (FileExists(exact)) return exact;
-  // The list shows "Notes" for "Notes.FMD" too: find the file it meant.
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string file = it->path().filename().string();
-    if (file.size() == name.size() + ext.size() && file.compare(0, name.size(), name) == 0 &&
-        EqualsNoCase(std::string_view(file).substr(name.size()), ext))
-      return folder + file;
+std::vector<std::string> ListFilesWithExtension(const ProgramFolder& folder, std::string_view ext) {
+  std::vector<std::string> names = ListLayeredEntries(folder, [ext](const std::string& path, const std::string& file) {
+    std::error_code typeError;
+    if (std::filesystem::is_directory(path, typeError)) return false;
+    return file.size() > ext.size() && EqualsNoCase(std::string_view(file).substr(file.size() - ext.size()), ext);
+  });
+  for (std::string& n : names) n.resize(n.size() - ext.size());
+  // "Notes.fmd" over "Notes.FMD": one name in the list.
+  std::sort(names.begin(), names.end(), LessNoCase);
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
+std::string PathWithExtension(const ProgramFolder& folder, const std::string& name, std::string_view ext) {
+  for (const std::string& layer : folder.Layers()) {
+    const std::string exact = layer + name + std::string(ext);
+    if (FileExists(exact)) return exact;
+    // The list shows "Notes" for "Notes.FMD" too: find the file it meant.
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(layer, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string file = it->path().filename().string();
+      if (file.size() == name.size() + ext.size() && file.compare(0, name.size(), name) == 0 &&
+          EqualsNoCase(std::string_view(file).substr(name.size()), ext))
+        return layer + file;
+    }
   }
-  return exact;
+  return folder.SavePath(name + std::string(ext));
 }
 
 }  // namespace kestrel

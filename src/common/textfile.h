@@ -2,11 +2,14 @@
 // Reading and writing the program's plain text files. Each format gives its
 // own maximum line length; a longer line never overflows anything.
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/progdir.h"
 
 namespace kestrel {
 
@@ -57,11 +60,16 @@ bool MakeDirectories(const std::string& path);  // like mkdir -p; true if it exi
 
 // The names (without `ext`) of the files in `folder` that end in `ext`, the
 // extension compared without regard to case; sorted by name, case aside.
-// A missing folder lists nothing.
-std::vector<std::string> ListFilesWithExtension(const std::string& folder, std::string_view ext);
+// A missing folder lists nothing. A layered folder lists each name once.
+std::vector<std::string> ListFilesWithExtension(const ProgramFolder& folder, std::string_view ext);
 // The path of the file that list showed as `name`: folder + name + ext, or
-// the file whose extension differs only in case when only that one exists.
-std::string PathWithExtension(const std::string& folder, const std::string& name, std::string_view ext);
+// the file whose extension differs only in case when only that one exists;
+// in the first layer that has either.
+std::string PathWithExtension(const ProgramFolder& folder, const std::string& name, std::string_view ext);
+// The names of the entries of every layer of `folder` for which `keep(path,
+// name)` holds, each name once (the first layer's entry wins).
+std::vector<std::string> ListLayeredEntries(const ProgramFolder& folder,
+                                            const std::function<bool(const std::string& path, const std::string& name)>& keep);
 // Sorting for lists the user reads: case aside, then byte order.
 bool LessNoCase(const std::string& a, const std::string& b);
 

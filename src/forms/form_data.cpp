@@ -118,15 +118,15 @@ void MergeFormField(FormFieldList& list, const std::string& name, const std::str
   list.push_back({{name}, value});
 }
 
-std::vector<std::string> ListFormFiles(const std::string& folder) {
+std::vector<std::string> ListFormFiles(const ProgramFolder& folder) {
   return ListFilesWithExtension(folder, kFormFileExtension);
 }
 
-std::string FormFilePath(const std::string& folder, const std::string& name) {
+std::string FormFilePath(const ProgramFolder& folder, const std::string& name) {
   return PathWithExtension(folder, name, kFormFileExtension);
 }
 
-void CFormData::Load(const std::string& folder, const std::vector<std::string>& active) {
+void CFormData::Load(const ProgramFolder& folder, const std::vector<std::string>& active) {
   Clear();
   for (const std::string& name : active) ReadFormDataFile(FormFilePath(folder, name), entries_, false);
 }

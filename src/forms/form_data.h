@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/progdir.h"
+
 namespace kestrel {
 
 inline constexpr const char* kFormsFolder = "forms/";
@@ -42,17 +44,17 @@ void MergeFormField(FormFieldList& list, const std::string& name, const std::str
 
 // The names of the form data files in `folder` (without ".fmd"), sorted as
 // a list control sorts them, case aside.
-std::vector<std::string> ListFormFiles(const std::string& folder);
+std::vector<std::string> ListFormFiles(const ProgramFolder& folder);
 
 // The file of the form data file `name` in `folder`, whatever the case of
 // its extension.
-std::string FormFilePath(const std::string& folder, const std::string& name);
+std::string FormFilePath(const ProgramFolder& folder, const std::string& name);
 
 // The entries of the active files, in the order of the active list.
 class CFormData {
  public:
   const FormFieldList& entries() const { return entries_; }
-  void Load(const std::string& folder, const std::vector<std::string>& active);
+  void Load(const ProgramFolder& folder, const std::vector<std::string>& active);
   void Clear();
   // [["name","value"],...] of every name once, the first entry's value
   // winning: what a page's forms are filled from.

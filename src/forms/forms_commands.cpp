@@ -149,8 +149,8 @@ void CFormsCommands::SaveActiveForm(CKestrelView& site) {
 }
 
 void CFormsCommands::SaveForm(const ActiveForm& form) {
-  MakeDirectories(p_.formsFolder);
-  const std::optional<std::string> path = p_.dialogs.SaveFormFile(p_.formsFolder, form.name);
+  MakeDirectories(p_.formsFolder.SaveFolder());
+  const std::optional<std::string> path = p_.dialogs.SaveFormFile(p_.formsFolder.SaveFolder(), form.name);
   if (!path || path->empty()) return;
   FormFieldList list;
   if (FileExists(*path)) {
@@ -174,16 +174,22 @@ void CFormsCommands::SetActiveForms() {
 }
 
 void CFormsCommands::EditFormFiles() {
-  const std::string folder = p_.formsFolder;
+  const ProgramFolder folder = p_.formsFolder;
   p_.dialogs.AvailableForms(
       ListFormFiles(folder),
       [this, folder](const std::string& name) {
-        const std::string path = FormFilePath(folder, name);
+        const std::string found = FormFilePath(folder, name);
+        const std::string path = folder.EditablePath(found);
         // With the desktop's text editor; the loaded data stays as it is.
-        if (!p_.shell.OpenWith("text/plain", path)) ShowMessage("Can't open " + path + "!");
+        if (path.empty() || !p_.shell.OpenWith("text/plain", path))
+          ShowMessage("Can't open " + (path.empty() ? found : path) + "!");
       },
       [folder](const std::string& name) {
         const std::string path = FormFilePath(folder, name);
+        if (folder.IsInstalledPath(path)) {
+          ShowMessage("The form data file " + path + " is installed with Kestrel for every user and cannot be deleted.");
+          return false;
+        }
         if (std::remove(path.c_str()) == 0) return true;
         ShowMessage("Can't delete " + path + "!");
         return false;

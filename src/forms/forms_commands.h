@@ -50,7 +50,7 @@ class CFormsCommands : private DocumentObserver {
     CFormData& formData;
     FormsDialogs& dialogs;
     Shell& shell;
-    std::string formsFolder;  // ends in "/"
+    ProgramFolder formsFolder;  // forms/, the user's own over the installed one
     // The site an entry opens in (a new one or the active one, by the keys).
     std::function<CKestrelView*()> chooseSite;
     std::function<void(const std::string& page)> openHelp;

@@ -215,28 +215,23 @@ class CLanguages::Source {
   CLanguages& owner_;
 };
 
-CLanguages::CLanguages(std::string folder) : folder_(std::move(folder)) {
-  if (folder_.empty()) folder_ = ProgramFile("language/");
-  if (folder_.back() != '/') folder_.push_back('/');
+CLanguages::CLanguages(ProgramFolder folder) : folder_(std::move(folder)) {
+  if (folder_.empty()) folder_ = ProgramSubfolder("language/");
 }
 
 std::string CLanguages::FileOf(const std::string& name) const {
   if (name.empty() || name.find('/') != std::string::npos || name.find('\0') != std::string::npos) return "";
-  return folder_ + name + ".ini";
+  return folder_.Find(name + ".ini");
 }
 
 std::vector<std::string> CLanguages::LanguageNames() {
-  namespace fs = std::filesystem;
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string file = it->path().filename().string();
-    if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".ini") != 0) continue;
-    if (EqualsNoCase(file, kLanguageTemplateFile)) continue;
+  std::vector<std::string> names = ListLayeredEntries(folder_, [](const std::string& path, const std::string& file) {
+    if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".ini") != 0) return false;
+    if (EqualsNoCase(file, kLanguageTemplateFile)) return false;
     std::error_code typeError;
-    if (!it->is_regular_file(typeError)) continue;  // links are followed
-    names.push_back(file.substr(0, file.size() - 4));
-  }
+    return std::filesystem::is_regular_file(path, typeError);  // links are followed
+  });
+  for (std::string& n : names) n.resize(n.size() - 4);
   std::sort(names.begin(), names.end());
   truncated_ = names.size() > kMaxLanguages;
   if (truncated_) names.resize(kMaxLanguages);

@@ -26,6 +26,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/progdir.h"
 #include "common/strings.h"
 
 namespace kestrel {
@@ -91,9 +92,9 @@ class LanguageTable {
 class CLanguages {
  public:
   // `folder` "" stands for "language/" in the program directory.
-  explicit CLanguages(std::string folder = "");
+  explicit CLanguages(ProgramFolder folder = {});
 
-  const std::string& folder() const { return folder_; }  // ends in "/"
+  const ProgramFolder& folder() const { return folder_; }
   // The file of a language; "" for a name no file can have (empty, or with
   // "/" or NUL in it), which is then a missing language.
   std::string FileOf(const std::string& name) const;
@@ -159,7 +160,7 @@ class CLanguages {
   // it has no readable file.
   const LanguageTable* Table(const std::string& language);
 
-  std::string folder_;
+  ProgramFolder folder_;
   std::unordered_map<std::string, Cached> cache_;
   std::size_t fileReads_ = 0;
   bool truncated_ = false;

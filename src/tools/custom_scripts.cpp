@@ -65,7 +65,7 @@ void CCustomScripts::RunNamedScript(const std::string& name) {
   bool javaScript = FileExists(path);
   if (!javaScript) path = PathWithExtension(p_.scriptsFolder, name, ".vbs");
   if (!FileExists(path)) {
-    ShowMessage("Can't open " + p_.scriptsFolder + name + ".js!");
+    ShowMessage("Can't open " + p_.scriptsFolder.SavePath(name) + ".js!");
     return;
   }
   const std::optional<std::string> code = ReadWholeFile(path, kMaxScriptBytes);

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+
+#include "common/progdir.h"
 #include <vector>
 
 #include "frame/main_frame.h"
@@ -27,7 +29,7 @@ class CCustomScripts {
     CMainFrame& frame;
     CMainMenu& menu;
     ScriptDialogs& dialogs;
-    std::string scriptsFolder;  // ends in "/"
+    ProgramFolder scriptsFolder;  // scripts/, the user's own over the installed one
     std::function<void(const std::string& page)> openHelp;
   };
   // A script file is code, not a document: anything larger is refused.

@@ -50,8 +50,8 @@ std::string FillTranslateTemplate(std::string_view page, std::string_view input,
   return out;
 }
 
-std::string TranslateTemplatePath(const std::string& folder, const std::string& service) {
-  const std::string exact = folder + service + ".htm";
+std::string TranslateTemplatePath(const ProgramFolder& folder, const std::string& service) {
+  const std::string exact = folder.Find(service + ".htm");
   if (FileExists(exact)) return exact;
   // Names differ in case between the commands, and this file system minds case.
   for (const std::string& name : ListFilesWithExtension(folder, ".htm"))
@@ -59,9 +59,9 @@ std::string TranslateTemplatePath(const std::string& folder, const std::string& 
   return exact;
 }
 
-bool Translate(const std::string& input, const std::string& service, bool text, const std::string& programFolder,
+bool Translate(const std::string& input, const std::string& service, bool text, const ProgramFolder& programFolder,
                const std::string& tempFolder, const std::function<void(const std::string&)>& openTypedLines) {
-  const std::string templatePath = TranslateTemplatePath(programFolder + kTranslateFolder, service);
+  const std::string templatePath = TranslateTemplatePath(programFolder.Sub(kTranslateFolder), service);
   const std::optional<std::string> page = ReadWholeFile(templatePath);
   if (!page) {
     ShowCantOpen(templatePath);
@@ -99,8 +99,9 @@ CTranslateCommands::CTranslateCommands(Parts parts) : p_(std::move(parts)), comm
     });
   r.Add(ID_DICTIONARY_DEFINITIONS, [this](const CommandContext&) {
     // Edited with the desktop's text editor; read at the next start.
-    const std::string path = p_.programFolder + kDictionaryFile;
-    if (!p_.shell.OpenWith("text/plain", path)) ShowCantOpen(path);
+    const std::string found = p_.programFolder.Find(kDictionaryFile);
+    const std::string path = p_.programFolder.EditablePath(found);
+    if (path.empty() || !p_.shell.OpenWith("text/plain", path)) ShowCantOpen(path.empty() ? found : path);
   });
   r.Add(kDictionaryCommands.first, kDictionaryCommands.last,
         [this](const CommandContext& c) { LookUpDictionary(c.id, c.site); });
@@ -115,7 +116,7 @@ void CTranslateCommands::BuildDictionaryMenu() {
   const MenuItem* menu = DictionaryMenu();
   if (!menu) return;
   CSearchEngines loaded;
-  loaded.LoadSearchEngines(p_.programFolder + kDictionaryFile);
+  loaded.LoadSearchEngines(p_.programFolder.Find(kDictionaryFile));
   const std::vector<SearchEngine>& all = loaded.engines();
   dictionaries_.assign(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), kMaxDictionaries)));
   std::vector<DynamicMenuItem> items;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "address/search_engines.h"
+#include "common/progdir.h"
 #include "frame/main_frame.h"
 #include "platform/clipboard.h"
 #include "platform/shell.h"
@@ -37,12 +38,12 @@ std::string FillTranslateTemplate(std::string_view page, std::string_view input,
 // The template of `service` in `folder` (ending in "/"): service + ".htm",
 // or else a file whose name differs from that only in letter case; the
 // exact name when there is neither.
-std::string TranslateTemplatePath(const std::string& folder, const std::string& service);
+std::string TranslateTemplatePath(const ProgramFolder& folder, const std::string& service);
 
 // Fills the template of `service` (in translate/ of `programFolder`) with
 // `input`, writes it whole to translate.htm in `tempFolder` and opens that
 // file's path. False when nothing was opened; a message said why.
-bool Translate(const std::string& input, const std::string& service, bool text, const std::string& programFolder,
+bool Translate(const std::string& input, const std::string& service, bool text, const ProgramFolder& programFolder,
                const std::string& tempFolder, const std::function<void(const std::string&)>& openTypedLines);
 
 // The four translation commands, "Custom Dictionary Definitions..." and the
@@ -55,7 +56,7 @@ class CTranslateCommands {
     Clipboard& clipboard;
     Shell& shell;              // opens dictionary.ini with the desktop's text editor
     const SearchRunner& search;  // runs the dictionaries
-    std::string programFolder;   // ends in "/": translate/ and dictionary.ini are in it
+    ProgramFolder programFolder;  // translate/ and dictionary.ini are in it
     std::string tempFolder;      // where translate.htm is written
     OpenFn openTypedLines;       // opens translate.htm as the Address Bar would
     // Runs `read` once the clipboard holds what the site's copy put there:

@@ -120,7 +120,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   addressDialogs_ = std::make_unique<QtAddressDialogs>(window_.get(), openHelp);
   addressCommands_ = std::make_unique<CAddressCommands>(CAddressCommands::Parts{
       *frame_, frame_->menu(), *resolver_, *addressBar_, app_.typedUrls, app_.aliases, CKestrelApp::AliasPath(),
-      ProgramFile(kSearchEnginesFile), *addressDialogs_, *clipboard_, *shell_});
+      [] { return EditableProgramFile(kSearchEnginesFile); }, *addressDialogs_, *clipboard_, *shell_});
 
   searchRunner_ = std::make_unique<SearchRunner>(
       [this](const std::string& text) { resolver_->OpenTypedLines(text, TypedSource::User); },
@@ -145,7 +145,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
 
   groupDialogs_ = std::make_unique<QtGroupDialogs>(window_.get(), openHelp);
   groups_ = std::make_unique<CGroupCommands>(CGroupCommands::Parts{
-      *frame_, frame_->menu(), *groupDialogs_, ProgramFile("groups/"),
+      *frame_, frame_->menu(), *groupDialogs_, ProgramSubfolder("groups/"),
       [this]() -> CKestrelView* {
         CKestrelView* site = frame_->CreateSite();
         if (site)
@@ -186,15 +186,15 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
 
   scriptDialogs_ = std::make_unique<QtScriptDialogs>(window_.get(), openHelp);
   scripts_ = std::make_unique<CCustomScripts>(
-      CCustomScripts::Parts{*frame_, frame_->menu(), *scriptDialogs_, ProgramFile("scripts/"), openHelp});
+      CCustomScripts::Parts{*frame_, frame_->menu(), *scriptDialogs_, ProgramSubfolder("scripts/"), openHelp});
   resolver_->runScript = [this](const std::string& name) { scripts_->RunNamedScript(name); };
   translate_ = std::make_unique<CTranslateCommands>(CTranslateCommands::Parts{
-      *frame_, *clipboard_, *shell_, *searchRunner_, ProgramDirectory(), PrivateTempFolder(),
+      *frame_, *clipboard_, *shell_, *searchRunner_, ProgramRoot(), PrivateTempFolder(),
       [this](const std::string& text) { resolver_->OpenTypedLines(text, TypedSource::User); }, AfterClipboardChange});
   browsingData_ = std::make_unique<WebEngineBrowsingData>();
   cleanTrace_ = std::make_unique<CCleanTrace>(CCleanTrace::Parts{
       frame_->commands(), *browsingData_, *history_, app_.typedUrls, app_.profile, app_.queryHistory,
-      ProgramFile(kQueryHistoryFile), [this] {
+      WritableProgramFile(kQueryHistoryFile), [this] {
         addressBar().ForgetHistory();
         if (panes_->current() == ExplorerPane::History) explorerBar_->ShowPane(ExplorerPane::History);
       }});
@@ -226,7 +226,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   languageUi_->TranslateFrame();
   // Over the bands as they now are: their background is the skin's.
   skin_ = std::make_unique<QtSkinFrame>(QtSkinFrame::Parts{
-      *window_, *frame_, app_.settings, ProgramFile("skins/"), openHelp, [this](const std::string& url) {
+      *window_, *frame_, app_.settings, ProgramSubfolder("skins/"), openHelp, [this](const std::string& url) {
         if (url.starts_with("mailto:"))
           shell_->Open(url);
         else

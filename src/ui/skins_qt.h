@@ -35,7 +35,7 @@ class QtSkinFrame : public QObject, public SkinHost {
     QtFrameWindow& window;
     CMainFrame& frame;
     Settings& settings;
-    std::string skinsFolder;                          // ending in "/"
+    ProgramFolder skinsFolder;                        // skins/, layered
     std::function<void(const std::string&)> help;     // a help page by name
     std::function<void(const std::string&)> openUrl;  // a skin's website or e-mail link
   };

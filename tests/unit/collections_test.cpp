@@ -58,6 +58,26 @@ TEST(SiteGroups, FilesNamesAndWhatASaveKeeps) {
   EXPECT_FALSE(WriteGroupFile(folder + "sub.sgp", {"x"}));  // a folder is never replaced
 }
 
+// Groups installed for every user: the user's changes go to their own copy;
+// an installed group cannot be renamed or deleted away from under others.
+TEST(GroupOrganizer, InstalledGroupsAreChangedAsTheUsersCopy) {
+  TempDir installed, mine;
+  MakeDirectories(installed.file("groups/"));
+  installed.write("groups/shipped.sgp", "b\r\n");
+  MessageRecorder said;
+  CGroupOrganizer o(ProgramFolder(mine.file("groups/"), installed.file("groups/")));
+  o.Open("a");
+  EXPECT_EQ(o.groups(), (std::vector<std::string>{"shipped"}));
+  EXPECT_TRUE(o.AddSite());
+  o.groupName = "other";
+  EXPECT_FALSE(o.RenameGroup());
+  EXPECT_FALSE(o.RemoveGroup());
+  EXPECT_EQ(said.messages, std::vector<std::string>(2, InstalledGroupMessage("shipped")));
+  o.Close();
+  EXPECT_EQ(mine.read("groups/shipped.sgp"), "a\r\nb\r\n");
+  EXPECT_EQ(installed.read("groups/shipped.sgp"), "b\r\n");
+}
+
 TEST(GroupOrganizer, ButtonsKeepTheFilesInStepWithTheLists) {
   TempDir dir;
   const std::string folder = dir.path() + "/groups/";

@@ -426,11 +426,10 @@ TEST(CommonProgramDirectory, ExecutableFolderUnlessOverridden) {
   {
     ScopedEnv env("KESTREL_PROGRAM_DIR", "/opt/kestrel");
     EXPECT_EQ(ProgramDirectory(), "/opt/kestrel/");
-    EXPECT_EQ(ProgramFile("/forms/"), "/opt/kestrel/forms/");
     SetProgramDirectory("/tmp/t1/");
     EXPECT_EQ(ProgramDirectory(), "/tmp/t1/");
     SetProgramDirectory("/tmp/t2");
-    EXPECT_EQ(ProgramFile("translate/google.htm"), "/tmp/t2/translate/google.htm");
+    EXPECT_EQ(ProgramDirectory(), "/tmp/t2/");
     SetProgramDirectory("");
     EXPECT_EQ(ProgramDirectory(), "/opt/kestrel/");
   }
@@ -466,6 +465,60 @@ TEST(ProgramFolder, FilesTheProgramWritesGoWhereTheyCanBeWritten) {
     EXPECT_TRUE(found.size() > 1 && found[0] == '/' && !found.starts_with("/.local")) << found;
     EXPECT_TRUE(found.ends_with("/.local/share/Corvana/Kestrel/")) << found;
   }
+}
+
+// An installed (shared) program folder under each user's own copy: reads
+// fall through to the installed file until the user saves one, saves and
+// hand edits never touch the installed folder, listings merge both.
+TEST(ProgramFolder, TheUsersLayerOverTheInstalledOne) {
+  TempDir installed, home;
+  installed.write("filter.dat", "shipped\r\n");
+  MakeDirectories(installed.file("groups/"));
+  MakeDirectories(installed.file("translate/"));
+  installed.write("groups/a.sgp", "a");
+  installed.write("groups/b.sgp", "b");
+  installed.write("translate/dictionary.ini", "shipped dictionary");
+  ScopedEnv data("XDG_DATA_HOME", home.path().c_str());
+  SetProgramDirectory(installed.path());
+  const std::string mine = home.path() + "/Corvana/Kestrel/";
+
+  EXPECT_FALSE(ProgramFolderIsShared());  // a writable build tree is the user's alone
+  EXPECT_EQ(WritableProgramFile("filter.dat"), installed.file("filter.dat"));
+  EXPECT_FALSE(ProgramRoot().Layered());
+
+  installed.write(kInstalledMarkerFile, "");
+  ASSERT_TRUE(ProgramFolderIsShared());
+  EXPECT_EQ(ProgramFile("filter.dat"), installed.file("filter.dat"));
+  EXPECT_EQ(ProgramFile("missing.txt"), mine + "missing.txt");  // never read from nowhere else
+  EXPECT_EQ(WritableProgramFile("/filter.dat"), mine + "filter.dat");
+  ASSERT_TRUE(WriteFileAtomic(mine + "filter.dat", "mine\r\n"));
+  EXPECT_EQ(ProgramFile("filter.dat"), mine + "filter.dat");
+
+  // Listings merge, each name once; the user's copy of a name wins.
+  const ProgramFolder groups = ProgramSubfolder("groups/");
+  MakeDirectories(groups.SaveFolder());
+  ASSERT_TRUE(WriteFileAtomic(groups.SavePath("b.sgp"), "my b"));
+  ASSERT_TRUE(WriteFileAtomic(groups.SavePath("c.sgp"), "c"));
+  EXPECT_EQ(ListFilesWithExtension(groups, ".sgp"), (Lines{"a", "b", "c"}));
+  EXPECT_EQ(groups.Find("b.sgp"), mine + "groups/b.sgp");
+  EXPECT_TRUE(groups.IsInstalledPath(groups.Find("a.sgp")));
+  EXPECT_FALSE(groups.IsInstalledPath(groups.Find("b.sgp")));
+  EXPECT_EQ(groups.SavePathFor(groups.Find("a.sgp")), mine + "groups/a.sgp");
+
+  // A hand edit works on the user's copy, made once, keeping its subfolder.
+  const std::string edit = EditableProgramFile("translate/dictionary.ini");
+  EXPECT_EQ(edit, mine + "translate/dictionary.ini");
+  EXPECT_EQ(TempDir::ReadFile(edit), "shipped dictionary");
+  ASSERT_TRUE(WriteFileAtomic(edit, "my dictionary"));
+  EXPECT_EQ(EditableProgramFile("translate/dictionary.ini"), edit);
+  EXPECT_EQ(TempDir::ReadFile(edit), "my dictionary");
+
+  // Nothing of the installed folder changed.
+  EXPECT_EQ(installed.read("filter.dat"), "shipped\r\n");
+  EXPECT_EQ(installed.read("groups/b.sgp"), "b");
+  EXPECT_FALSE(FileExists(installed.file("groups/c.sgp")));
+  EXPECT_EQ(installed.read("translate/dictionary.ini"), "shipped dictionary");
+  SetProgramDirectory("");
 }
 
 // Several followers of one change: each is told until its subscription goes,
