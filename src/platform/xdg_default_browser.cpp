@@ -1,5 +1,10 @@
 #include "platform/xdg_default_browser.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "common/progdir.h"
@@ -32,15 +37,52 @@ std::string QuoteExecArgument(const std::string& arg) {
   return out;
 }
 
+// Where the command of an Exec line really is: a bare name through PATH,
+// links resolved, so an installed /usr/bin/kestrel link names the program
+// it points to.
+std::string ResolvedCommand(const std::string& command) {
+  std::error_code ec;
+  auto real = [&](const std::string& path) {
+    const auto canonical = std::filesystem::canonical(path, ec);
+    return ec ? std::string() : canonical.string();
+  };
+  if (command.find('/') != std::string::npos) return real(command);
+  const char* path = std::getenv("PATH");
+  for (const std::string& dir : SplitFields(path ? path : "", ':')) {
+    if (dir.empty()) continue;
+    const std::string candidate = dir + "/" + command;
+    if (std::string found = real(candidate); !found.empty() && ::access(found.c_str(), X_OK) == 0) return found;
+  }
+  return {};
+}
+
 }  // namespace
 
 const char* const XdgDefaultBrowser::kTypes[4] = {"x-scheme-handler/http", "x-scheme-handler/https",
                                                    "x-scheme-handler/ftp", "text/html"};
 
-XdgDefaultBrowser::XdgDefaultBrowser(std::string executable, std::string configHome, std::string dataHome)
+XdgDefaultBrowser::XdgDefaultBrowser(std::string executable, std::string configHome, std::string dataHome,
+                                     std::vector<std::string> dataDirs)
     : exe_(std::move(executable)),
       config_(configHome.empty() ? XdgBaseDirectory("XDG_CONFIG_HOME", ".config") : std::move(configHome)),
-      data_(dataHome.empty() ? XdgBaseDirectory("XDG_DATA_HOME", ".local/share") : std::move(dataHome)) {}
+      data_(dataHome.empty() ? XdgBaseDirectory("XDG_DATA_HOME", ".local/share") : std::move(dataHome)),
+      dataDirs_(dataDirs.empty() ? XdgFolders::FromEnvironment().dataDirs : std::move(dataDirs)) {}
+
+std::string XdgDefaultBrowser::LauncherInUse() const {
+  if (FileExists(desktopFilePath())) return desktopFilePath();
+  for (const std::string& dir : dataDirs_)
+    if (std::string path = dir + "/applications/" + kDesktopId; FileExists(path)) return path;
+  return {};
+}
+
+bool XdgDefaultBrowser::StartsThisProgram(const std::string& desktopFile) const {
+  const auto desktop = desktopFile.empty() ? std::nullopt : ReadWholeFile(desktopFile, 1 << 20);
+  const std::vector<std::string> exec = desktop ? DesktopExecCommand(*desktop, "") : std::vector<std::string>{};
+  if (exec.empty()) return false;
+  if (exec[0] == exe_) return true;
+  const std::string command = ResolvedCommand(exec[0]), self = ResolvedCommand(exe_);
+  return !command.empty() && command == self;
+}
 
 std::string DefaultApplicationFor(const std::string& mimeapps, const std::string& type, const std::string& group) {
   bool inGroup = false;
@@ -109,9 +151,7 @@ bool XdgDefaultBrowser::IsDefault() const {
   for (const char* type : kTypes)
     if (DefaultApplicationFor(*text, type) != kDesktopId) return false;
   // The entry must start this program: one moved elsewhere is not the default.
-  const auto desktop = ReadWholeFile(desktopFilePath(), 1 << 20);
-  const std::vector<std::string> exec = desktop ? DesktopExecCommand(*desktop, "") : std::vector<std::string>{};
-  return !exec.empty() && exec[0] == exe_;
+  return StartsThisProgram(LauncherInUse());
 }
 
 bool XdgDefaultBrowser::Register() {
@@ -129,7 +169,12 @@ bool XdgDefaultBrowser::Register() {
   // ours in its place would lose every other program's choices.
   const auto old = ReadWholeFile(mimeAppsPath(), kMaxFile);
   if (!old && FileExists(mimeAppsPath())) return false;
-  if (!MakeDirectories(data_ + "/applications") || !WriteFileAtomic(desktopFilePath(), desktop)) return false;
+  // An installed launcher that starts this program is named as it is; a
+  // copy of the user's own is only written when there is none (a build-tree
+  // run) or the one in use starts another program.
+  if (!StartsThisProgram(LauncherInUse()) &&
+      (!MakeDirectories(data_ + "/applications") || !WriteFileAtomic(desktopFilePath(), desktop)))
+    return false;
   if (!MakeDirectories(config_)) return false;
   return WriteFileAtomic(mimeAppsPath(), SetDefaultApplications(old.value_or(""), kDesktopId, kTypes, 4));
 }

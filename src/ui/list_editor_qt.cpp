@@ -77,6 +77,8 @@ QtListEditor::QtListEditor(QWidget* parent, ListEditorModel& model, const ListEd
     Refresh();
   });
   Refresh();
+  // An empty list is opened to type the first entry.
+  if (model_.RowCount() == 0 && !fields_.empty()) fields_.front()->setFocus();
 }
 
 QPushButton* QtListEditor::AddButton(const std::string& text) {

@@ -12,7 +12,7 @@ fail() { echo "package check: $*" >&2; exit 1; }
 (cd "$build" && cpack -B "$work" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$work"/kestrel_*_amd64.deb)
 dpkg-deb -c "$deb" | awk '{print $6 ($7 ? " " $7 " " $8 : "")}' >"$work/files"
-for f in ./usr/bin/kestrel ./usr/lib/kestrel/kestrel ./usr/lib/kestrel/englist.ini ./usr/lib/kestrel/language/Deutsch.ini \
+for f in ./usr/bin/kestrel ./usr/lib/kestrel/kestrel ./usr/lib/kestrel/installed.txt ./usr/lib/kestrel/englist.ini ./usr/lib/kestrel/language/Deutsch.ini \
          ./usr/lib/kestrel/help/index.htm ./usr/share/applications/kestrel.desktop \
          ./usr/share/metainfo/com.corvana.Kestrel.metainfo.xml ./usr/share/icons/hicolor/scalable/apps/kestrel.svg \
          ./usr/share/icons/hicolor/48x48/apps/kestrel.png; do
