@@ -6,7 +6,10 @@
 #include "common/cipher.h"
 #include "common/message.h"
 #include "common/progdir.h"
+#include "common/textfile.h"
 #include "frame/command_ids.h"
+#include "frame/main_frame.h"
+#include "frame/session.h"
 #include "settings/download_control.h"
 #include "platform/handoff.h"
 
@@ -178,11 +181,19 @@ bool CKestrelApp::InitInstance(const std::string& commandLine) {
   svc_.host->EnableAddressCompletion();
   if (settings.RunCount == 10) svc_.dialogs->DonationDialog();
 
+  // The sites a run that ended abnormally left behind; read before this
+  // run's own session replaces them.
+  CMainFrame* frame = svc_.host->mainFrame();
+  const std::string sessionPath = UserDataDirectory() + kSessionFile;
+  const std::optional<SessionSites> left = frame ? ReadSession(sessionPath) : std::nullopt;
+  if (frame && MakeDirectories(UserDataDirectory())) frame->KeepSession(sessionPath);
+
   if (!commandLine.empty())
     svc_.host->OpenTypedLines(commandLine, TypedSource::OtherProcess);
   else if (settings.FirstRun)
     svc_.host->OpenTypedLines(homePage(), TypedSource::User);
   if (commandLine.empty()) RunStartupOptions();
+  if (left && !left->addresses.empty() && svc_.dialogs->ReopenSitesQuestion()) frame->ReopenSites(*left);
   return true;
 }
 
@@ -245,6 +256,8 @@ bool CKestrelApp::SaveAndRelease() {
   std::string error;
   if (!profileFile_.Save(profile, &error))
     ShowMessage("Can't save the settings to " + profileFile_.path() + ":\n" + error);
+  // A normal end leaves no session behind to be offered at the next start.
+  if (CMainFrame* frame = svc_.host->mainFrame()) frame->EndSession();
   svc_.host->CloseAllSites();
   svc_.host->RemoveTrayIcon();
   return true;

@@ -22,6 +22,8 @@
 
 namespace kestrel {
 
+class CMainFrame;
+
 inline constexpr const char* kMainWindowClass = "Kestrel MainFrame";
 
 // What start-up needs from the windowing side (the main frame and its sites).
@@ -54,6 +56,7 @@ class AppHost {
   virtual void DestroyMainFrame() = 0;
   // nullptr while there is no frame.
   virtual FrameState* frameState() = 0;
+  virtual CMainFrame* mainFrame() { return nullptr; }
 };
 
 struct AppServices {

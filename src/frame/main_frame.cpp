@@ -83,6 +83,33 @@ void CMainFrame::OnTimer(unsigned id) {
   }
   guard_->OnTimer(ticks_);
   if (ticks_ % 2 == 0 && !window_.IsMinimized()) window_.UpdateCommandStates();
+  if (session_ && ticks_ % 2 == 0) session_->Update(SessionOf(sites_));
+}
+
+void CMainFrame::KeepSession(const std::string& path) {
+  session_ = std::make_unique<CSessionKeeper>(path);
+  session_->Update(SessionOf(sites_));
+}
+
+void CMainFrame::EndSession() {
+  if (session_) session_->End();
+  session_.reset();
+}
+
+void CMainFrame::ReopenSites(const SessionSites& session) {
+  std::vector<CKestrelView*> opened;
+  for (const std::string& url : session.addresses) {
+    CKestrelView* into = opened.empty() && ActiveView() && ActiveView()->IsSiteBlank() ? ActiveView() : CreateSite();
+    if (!into) {
+      ShowMessage("Can't open another site: too many sites are open.");
+      break;
+    }
+    into->Navigate(url);
+    opened.push_back(into);
+  }
+  if (session.active >= 0 && session.active < static_cast<int>(opened.size()) &&
+      IsSiteAlive(opened[static_cast<std::size_t>(session.active)]))
+    Activate(opened[static_cast<std::size_t>(session.active)]);
 }
 
 // --- sites -----------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "frame/frame_modes.h"
 #include "frame/frame_window.h"
 #include "frame/main_menu.h"
+#include "frame/session.h"
 #include "frame/site_list.h"
 #include "frame/site_tab_bar.h"
 #include "frame/status_bar.h"
@@ -77,6 +78,16 @@ class CMainFrame : public SiteHost, private SiteListObserver {
   void OpenInNewSite(const std::string& url);
   // Help pages open in a site of their own.
   void OpenHelpPage(const std::string& page);
+
+  // The open sites are kept in `path` from now on, written with the timer
+  // at most once a second when they changed; EndSession removes the file
+  // (a normal shutdown).
+  void KeepSession(const std::string& path);
+  void EndSession();
+  const CSessionKeeper* sessionKeeper() const { return session_.get(); }
+  // Opens the sites of a session left by a run that ended abnormally, the
+  // first in the active site when that is blank, and activates its active one.
+  void ReopenSites(const SessionSites& session);
 
   // Popup blocking judges the sites' navigations; without a guard nothing is blocked.
   void SetPopupGuard(PopupGuard* guard) { guard_ = guard ? guard : &noGuard_; }
@@ -164,6 +175,7 @@ class CMainFrame : public SiteHost, private SiteListObserver {
   CStatusBarWithProgress status_;
   CFrameModes modes_{window_, profile_, settings_, sites_};
   std::uint32_t ticks_ = 0;
+  std::unique_ptr<CSessionKeeper> session_;
   int blink_ = -1;
   bool busy_ = false;
 };

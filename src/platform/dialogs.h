@@ -50,8 +50,13 @@ struct MiscOptions {
 
 class TipsModel;
 
+inline constexpr const char* kReopenSitesQuestion =
+    "Kestrel did not shut down properly. Reopen the sites that were open?";
+
 class Dialogs : public MessagePresenter {
  public:
+  // Asked at a start after an abnormal end: true to reopen the sites.
+  virtual bool ReopenSitesQuestion() { return PresentMessage(TranslateMessage(kReopenSitesQuestion), MessageKind::YesNo); }
   // "Default Browser": true for OK; `neverAsk` is the check box.
   virtual bool DefaultBrowserDialog(bool& neverAsk) = 0;
   // "Configuration Wizard": true for OK, with the two boxes as edited.

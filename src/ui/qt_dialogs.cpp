@@ -94,6 +94,12 @@ Answer QtDialogs::PresentYesNoCancel(const std::string& text) {
   return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
 
+// Unattended, the sites are reopened: Yes loses nothing, No would.
+bool QtDialogs::ReopenSitesQuestion() {
+  if (Auto("Reopen Sites")) return true;
+  return Dialogs::ReopenSitesQuestion();
+}
+
 bool QtDialogs::DefaultBrowserDialog(bool& neverAsk) {
   if (Auto("Default Browser")) return false;
   QDialog d(parent_);

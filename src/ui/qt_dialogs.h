@@ -28,6 +28,7 @@ class QtDialogs : public Dialogs {
 
   bool PresentMessage(const std::string& text, MessageKind kind) override;
   Answer PresentYesNoCancel(const std::string& text) override;
+  bool ReopenSitesQuestion() override;
   bool DefaultBrowserDialog(bool& neverAsk) override;
   bool ConfigurationWizard(bool& noScriptError, bool& autoClosePopup) override;
   void NewsletterDialog() override;

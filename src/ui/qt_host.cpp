@@ -132,6 +132,7 @@ void QtAppHost::RemoveTrayIcon() {
 }
 
 FrameState* QtAppHost::frameState() { return main_ ? &main_->window() : nullptr; }
+CMainFrame* QtAppHost::mainFrame() { return main_ ? &main_->frame() : nullptr; }
 
 int QtAppHost::Exec() { return QApplication::exec(); }
 

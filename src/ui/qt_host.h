@@ -41,6 +41,7 @@ class QtAppHost : public AppHost {
   void RereadBlankSitesDownloadOptions() override;
   void DestroyMainFrame() override;
   FrameState* frameState() override;
+  CMainFrame* mainFrame() override;
 
   int Exec();
   QtMainWindow* main() const { return main_.get(); }
