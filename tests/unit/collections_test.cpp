@@ -26,23 +26,14 @@ TEST(SiteGroups, FilesNamesAndWhatASaveKeeps) {
   EXPECT_EQ(GroupPath(folder, "Mail"), folder + "Mail.SGP");
 
   auto open = ReadGroupFile(GroupPath(folder, "news"), kGroupOpenLineMax);
-  ASSERT_TRUE(open);
-  ASSERT_EQ(open->size(), 4u);
-  EXPECT_EQ((*open)[0], "http://a.test/");
-  EXPECT_EQ((*open)[1], "");
+  ASSERT_TRUE(open && open->size() == 4u);
+  EXPECT_EQ((*open)[0] + "|" + (*open)[1], "http://a.test/|");
   EXPECT_EQ((*open)[3].size(), kGroupOpenLineMax);
   EXPECT_EQ(ReadGroupFile(GroupPath(folder, "news"), kGroupEditLineMax)->at(3).size(), 600u);
   EXPECT_FALSE(ReadGroupFile(folder + "missing.sgp", kGroupOpenLineMax));
-
-  struct Name {
-    std::string name;
-    bool ok;
-  };
-  for (const Name& n : std::vector<Name>{{"", false}, {".", false}, {"..", false}, {"a/b", false},
-                                         {"../x", false}, {std::string("a\0b", 3), false}, {"...", true},
-                                         {"my group: 1", true}, {"a\\b", true}})
-    EXPECT_EQ(GroupNameProblem(n.name).empty(), n.ok) << n.name;
-
+  for (const auto& [name, ok] : {std::pair<std::string, bool>{"", false}, {".", false}, {"..", false}, {"a/b", false},
+                                 {"../x", false}, {std::string("a\0b", 3), false}, {"...", true}, {"a\\b", true}})
+    EXPECT_EQ(GroupNameProblem(name).empty(), ok) << name;
   EXPECT_EQ(LocationsForGroup({"", "about:blank", "about:home", "About:x", "http://a/", "ABOUT:"}),
             (std::vector<std::string>{"About:x", "http://a/", "ABOUT:"}));
 
