@@ -7,10 +7,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <future>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 
 #include "common/cipher.h"
 #include "common/md5.h"
@@ -306,19 +304,6 @@ TEST(CommonTextFile, WholeFileReadHonoursItsLimit) {
   const auto status = ReadWholeFile("/proc/self/status");
   ASSERT_TRUE(status);
   EXPECT_NE(status->find("Pid:"), std::string::npos);
-}
-
-TEST(CommonTextFile, ANamedPipeInAFilesPlaceIsRefusedWithoutWaiting) {
-  TempDir dir;
-  const std::string fifo = dir.file("filter.dat");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  // With no writer, opening the pipe to read would wait for ever: the
-  // reading runs aside, so a fault shows as a failure, not a hung test.
-  auto done = std::make_shared<std::promise<bool>>();
-  std::future<bool> refused = done->get_future();
-  std::thread([done, fifo] { done->set_value(!ReadTextLines(fifo, {}) && !ReadWholeFile(fifo)); }).detach();
-  ASSERT_EQ(refused.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-  EXPECT_TRUE(refused.get());
 }
 
 TEST(CommonTextFile, AtomicWriteReplacesWholeAndKeepsTheMode) {

@@ -10,15 +10,19 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 #include "address/alias.h"
 #include "address/search_engines.h"
 #include "address/typed_urls.h"
 #include "app/tips.h"
+#include "downloads/download_names.h"
 #include "forms/autologin.h"
 #include "forms/form_data.h"
 #include "language/language.h"
 #include "platform/desktop_folders.h"
+#include "platform/handoff.h"
 #include "platform/profile_file.h"
 #include "platform/window_features.h"
 #include "popups/site_filter.h"
@@ -177,7 +181,12 @@ TEST(HostileInputs, EveryFormatReadsWhatItCanAndNothingBeyondItsBounds) {
       TempDir dir;
       const std::string path = dir.file(f.fileName);
       input.place(path);
-      const Texts got = f.read(path);
+      // Read aside, so a reader that waits for ever shows as a failure, not a hung test.
+      auto done = std::make_shared<std::promise<Texts>>();
+      std::future<Texts> reading = done->get_future();
+      std::thread([done, f, path] { done->set_value(f.read(path)); }).detach();
+      ASSERT_EQ(reading.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "the read never ends";
+      const Texts got = reading.get();
       if (input.expected) {
         EXPECT_EQ(got.size(), input.expected->size());
         EXPECT_TRUE(got == *input.expected);  // not printed: a line may be a megabyte
@@ -189,13 +198,21 @@ TEST(HostileInputs, EveryFormatReadsWhatItCanAndNothingBeyondItsBounds) {
         EXPECT_TRUE(!f.loneCrEndsLine || t.find('\r') == std::string::npos);
         EXPECT_TRUE(f.nul == NulByte::IsText || t.find('\0') == std::string::npos);
       }
-      // Texts that are no file at all: the window.open features and the in-memory parsers.
-      if (input.content) {
-        const WindowFeatures w = ParseWindowFeatures(*input.content);
+      // Texts that are no file at all: the window.open features, a hand-off, a suggested download name and
+      // the in-memory parsers.
+      if (const std::string* text = input.content ? &*input.content : nullptr) {
+        const WindowFeatures w = ParseWindowFeatures(*text);
         for (int size : {w.left, w.top, w.width, w.height}) EXPECT_GE(size, -1);
-        for (const auto& [name, dirPath] : ParseUserDirs(*input.content, "/home/u")) EXPECT_EQ(dirPath[0], '/');
+        for (const auto& [name, dirPath] : ParseUserDirs(*text, "/home/u")) EXPECT_EQ(dirPath[0], '/');
         RegistryProfile p;
-        EXPECT_TRUE(p.Parse(*input.content) || p.Empty());
+        EXPECT_TRUE(p.Parse(*text) || p.Empty());
+        const LanguageTable table = LanguageTable::FromText(*text);
+        for (const LanguageEntry& e : table.entries()) EXPECT_GT(e.number, 0);
+        HandoffDecoder d;
+        d.Feed(text->data(), text->size());
+        EXPECT_LE(d.text().size(), text->size());
+        const std::string name = SafeFileName(text->substr(0, 4096));
+        EXPECT_TRUE(!name.empty() && name.size() <= kMaxDownloadNameBytes && name.find('/') == std::string::npos) << name;
       }
     }
   }

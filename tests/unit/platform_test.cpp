@@ -479,13 +479,6 @@ TEST(FolderEnvironment, FromProcessReadsTheVariablesAndUserDirs) {
     ExpectPaths(env,
                 {{kFolderPersonal, home + "/Elsewhere"}, {kFolderDesktop, home + "/Desktop"}, {kFolderHistory, ""}});
   }
-  {
-    // A FIFO that would block a reader (a missing or unreadable file: hostile_inputs_test).
-    ScopedEnv h("HOME", home.c_str()), c("XDG_CONFIG_HOME", dir.file("fifo").c_str());
-    std::filesystem::create_directories(dir.file("fifo"));
-    ASSERT_EQ(::mkfifo(dir.file("fifo/user-dirs.dirs").c_str(), 0600), 0);
-    EXPECT_TRUE(FolderEnvironment::FromProcess("/p").userDirs.empty());
-  }
   // No usable HOME: the password entry's home, which is absolute or unknown.
   for (const char* value : {static_cast<const char*>(nullptr), "", "relative"}) {
     ScopedEnv noHome("HOME", value), c("XDG_CONFIG_HOME", nullptr);
