@@ -41,54 +41,53 @@ std::string Lines(const Texts& texts, const std::function<std::string(std::size_
   for (std::size_t i = 0; i < texts.size(); ++i) out += (i ? between : "") + line(i, texts[i]);
   return out + "\n";
 }
-std::string Plain(std::size_t, const std::string& t) { return t; }
-
-// The string values of the profile at `path`, in their order.
-Texts ProfileStrings(const std::string& path, const std::string& key) {
-  RegistryProfile p;
-  ProfileFile(path).Load(p);
+// A file of `head` and one line per text, the text between `before` and `after`.
+auto Entries(std::string head, std::string before, std::string after = "") {
+  return [=](const Texts& t) { return head + Lines(t, [&](std::size_t, const std::string& s) { return before + s + after; }); };
+}
+// The texts of one field of a list's entries.
+template <class Entry>
+Texts Field(const std::vector<Entry>& entries, std::string Entry::*field) {
   Texts out;
-  for (const std::string& name : p.ValueNames(key)) out.push_back(p.GetString(key, name).value_or("?"));
+  for (const Entry& e : entries) out.push_back(e.*field);
   return out;
 }
+
+const std::string kKey = "HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Hostile";
 std::string ProfileText(const std::string& key, const std::string& prefix, const Texts& t) {
   return "REGEDIT4\n\n[" + key + "]\n" +
          Lines(t, [&](std::size_t i, const std::string& s) { return "\"" + prefix + std::to_string(i + 1) + "\"=\"" + s + "\""; });
 }
-const std::string kKey = "HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Hostile";
+RegistryProfile LoadProfile(const std::string& path) {
+  RegistryProfile p;
+  ProfileFile(path).Load(p);
+  return p;
+}
 
 std::vector<TextFormat> Formats() {
   std::vector<TextFormat> f;
-  f.push_back({"the site filter's black list", "filter.dat", [](const Texts& t) { return "[include]\n" + Lines(t, Plain); },
+  f.push_back({"the site filter's black list", "filter.dat", Entries("[include]\n", ""),
                [](const std::string& p) {
                  CSiteFilter filter;
                  filter.LoadSiteFilter(p);
                  return filter.Black();
                },
                0, kFilterLineLimit, LongLine::Skipped});
-  f.push_back({"aliases", "alias.txt",
-               [](const Texts& t) { return Lines(t, [](std::size_t, const std::string& s) { return "k " + s; }); },
+  f.push_back({"aliases", "alias.txt", Entries("", "k "),
                [](const std::string& p) {
                  AliasList list;
                  list.LoadAliases(p);
-                 Texts out;
-                 for (const AliasEntry& e : list.entries()) out.push_back(e.fullText);
-                 return out;
+                 return Field(list.entries(), &AliasEntry::fullText);
                },
                2, kAliasLineLimit, LongLine::Pieces});
-  f.push_back({"search engines", "englist.ini",
-               [](const Texts& t) {
-                 return "name;address;method\n" + Lines(t, [](std::size_t, const std::string& s) { return "E;" + s + ";get"; });
-               },
+  f.push_back({"search engines", "englist.ini", Entries("name;address;method\n", "E;", ";get"),
                [](const std::string& p) {
                  CSearchEngines engines;
                  engines.LoadSearchEngines(p);
-                 Texts out;
-                 for (const SearchEngine& e : engines.engines()) out.push_back(e.address);
-                 return out;
+                 return Field(engines.engines(), &SearchEngine::address);
                },
                6, CSearchEngines::kMaxLine, LongLine::Skipped, NulByte::SkipsTheLine, true, false});
-  f.push_back({"the query history", "searchhis.ini", [](const Texts& t) { return Lines(t, Plain); },
+  f.push_back({"the query history", "searchhis.ini", Entries("", ""),
                [](const std::string& p) {
                  QueryHistory history;
                  history.LoadQueryHistory(p);
@@ -102,14 +101,11 @@ std::vector<TextFormat> Formats() {
                  return Lines(t, [](std::size_t i, const std::string& s) { return std::to_string(i + 1) + "=" + s; });
                },
                [](const std::string& p) {
-                 Texts out;
                  const auto lines = ReadLanguageLines(p);
-                 const LanguageTable table = lines ? LanguageTable::FromLines(*lines) : LanguageTable();
-                 for (const LanguageEntry& e : table.entries()) out.push_back(e.text);
-                 return out;
+                 return Field((lines ? LanguageTable::FromLines(*lines) : LanguageTable()).entries(), &LanguageEntry::text);
                },
                2, kMaxLanguageLine, LongLine::Skipped});
-  f.push_back({"tips", "tips.txt", [](const Texts& t) { return Lines(t, Plain, "\n<next tip>\n"); },
+  f.push_back({"tips", "tips.txt", [](const Texts& t) { return Lines(t, [](std::size_t, const std::string& s) { return s; }, "\n<next tip>\n"); },
                [](const std::string& p) {
                  Texts out;
                  for (const std::string& tip : TipsModel::LoadTips(p))
@@ -121,15 +117,18 @@ std::vector<TextFormat> Formats() {
                },
                0, 256, LongLine::Pieces, NulByte::IsText});
   f.push_back({"the profile", "profile.reg", [](const Texts& t) { return ProfileText(kKey, "v", t); },
-               [](const std::string& p) { return ProfileStrings(p, kKey); }, 7, 0, LongLine::Skipped,
-               NulByte::RefusesTheFile, true, true, 16u << 20, BigFile::RefusedWhole});
+               [](const std::string& path) {
+                 const RegistryProfile p = LoadProfile(path);
+                 Texts out;
+                 for (const std::string& name : p.ValueNames(kKey)) out.push_back(p.GetString(kKey, name).value_or("?"));
+                 return out;
+               },
+               7, 0, LongLine::Skipped, NulByte::RefusesTheFile, true, true, 16u << 20, BigFile::RefusedWhole});
   // Read through the profile, whose size limit the entry above covers.
   f.push_back({"the typed addresses", "profile.reg", [](const Texts& t) { return ProfileText(kTypedUrlsKey, "url", t); },
                [](const std::string& p) {
-                 RegistryProfile profile;
-                 ProfileFile(p).Load(profile);
                  TypedUrlList list;
-                 list.Load(profile);
+                 list.Load(LoadProfile(p));
                  return list.items();
                },
                9, 9 + TypedUrlList::kItemMax, LongLine::Cut, NulByte::RefusesTheFile});
@@ -148,27 +147,18 @@ std::vector<TextFormat> Formats() {
                  return out;
                },
                15, 0, LongLine::Skipped, NulByte::SkipsTheLine, false, false, 64 * 1024, BigFile::HeadOnly});
-  f.push_back({"autologin.ini", "autologin.ini",
-               [](const Texts& t) {
-                 return std::string(kAutoLoginHeader) + "\n" +
-                        Lines(t, [](std::size_t, const std::string& s) { return "C;u;f;" + s; });
-               },
+  f.push_back({"autologin.ini", "autologin.ini", Entries(std::string(kAutoLoginHeader) + "\n", "C;u;f;"),
                [](const std::string& p) {
                  CAutoLoginList list;
                  list.Load(p);
-                 Texts out;
-                 for (const AutoLoginEntry& e : list.entries()) out.push_back(e.loginData);
-                 return out;
+                 return Field(list.entries(), &AutoLoginEntry::loginData);
                },
                6, kAutoLoginMaxLine, LongLine::Cut, NulByte::IsText});
-  f.push_back({"a form data file", "a.fmd",
-               [](const Texts& t) { return Lines(t, [](std::size_t, const std::string& s) { return "n=" + s; }); },
+  f.push_back({"a form data file", "a.fmd", Entries("", "n="),
                [](const std::string& p) {
                  FormFieldList list;
                  ReadFormDataFile(p, list, true);
-                 Texts out;
-                 for (const FormField& e : list) out.push_back(e.value);
-                 return out;
+                 return Field(list, &FormField::value);
                },
                2, kFormMaxLine, LongLine::Cut, NulByte::IsText});
   return f;
