@@ -252,8 +252,7 @@ TEST(CommonTextFile, LineBreaksCutsAndPiecesInMemoryAndOnDisk) {
       // Every kind of line break ends one line; NUL is an ordinary byte.
       {"a\r\rb\n\r\nc", plain, {"a", "", "b", "", "c"}}, {"one\r\ntwo\nthree\rfour", plain, {"one", "two", "three", "four"}},
       {"\n\n", plain, {"", ""}}, {"\r\n", plain, {""}}, {"x", plain, {"x"}}, {"", plain, {}},
-      {" a \t\r\n\t\n", plain, {"a", ""}},
-      {" a \t\r\n\t\n", Opts(99, Cut, false), {" a \t", "\t"}},
+      {" a \t\r\n\t\n", plain, {"a", ""}}, {" a \t\r\n\t\n", Opts(99, Cut, false), {" a \t", "\t"}},
       {"a\0b\n\0\n"s, plain, {"a\0b"s, "\0"s}},
       // Over-long lines are cut or read in pieces.
       {text, Opts(4), {"abcd", "abcd", "abcd", "x"}},
