@@ -51,6 +51,11 @@ TEST(History, DateGroupsHostsAndPages) {
   EXPECT_EQ(DateGroupOf(sun, sun, sunday).key, -1);
   EXPECT_EQ(DateGroupOf(mon, mon, monday).text, "Today");
   EXPECT_EQ(DateGroupOf(LocalMidnight(At(2026, 12, 6)), mon, monday).text, "Last Week");
+  // A day of 23 hours at the start of summer time still counts whole: from Wednesday 2026-04-08, Sunday
+  // 03-29 lies in the week before last.
+  int wednesday = 0;
+  const std::int64_t april = LocalMidnight(At(2026, 4, 8), &wednesday);
+  EXPECT_EQ(DateGroupOf(LocalMidnight(At(2026, 3, 29)), april, wednesday).text, "2 Weeks Ago");
 
   const std::pair<const char*, std::optional<std::string>> hosts[] = {
       {"https://Docs.Test/a/b", "Docs.Test"}, {"http://h.test:8080/x", "h.test:8080"}, {"http://h.test", "h.test"},
