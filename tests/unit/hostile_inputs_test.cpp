@@ -17,6 +17,7 @@
 #include "address/search_engines.h"
 #include "address/typed_urls.h"
 #include "app/tips.h"
+#include "collections/site_groups.h"
 #include "downloads/download_names.h"
 #include "forms/autologin.h"
 #include "forms/form_data.h"
@@ -96,6 +97,13 @@ std::vector<TextFormat> Formats() {
                  return out;
                },
                0, QueryHistory::kMaxLine, LongLine::Cut});
+  f.push_back({"a site group", "news.sgp", Entries("", ""),
+               [](const std::string& p) {
+                 Texts out = ReadGroupFile(p, kGroupOpenLineMax).value_or(Texts{});
+                 std::erase(out, "");  // blank lines open blank sites, in their place
+                 return out;
+               },
+               0, kGroupOpenLineMax, LongLine::Cut, NulByte::IsText});
   f.push_back({"a language table", "English.ini",
                [](const Texts& t) {
                  return Lines(t, [](std::size_t i, const std::string& s) { return std::to_string(i + 1) + "=" + s; });
@@ -250,6 +258,7 @@ std::vector<Saver> Savers() {
          list.entries().assign(100, {big, big, "", big, big});
          return list.Save(p) ? 1 : 0;
        }},
+      {".sgp", [=](const std::string& p) { return WriteGroupFile(p, Texts(100, big)) ? 1 : 0; }},
       {".fmd",
        [=](const std::string& p) { return WriteFormDataFile(FormFieldList(100, {{big}, big + "\n" + big}), p) ? 1 : 0; }},
       {"postform.htm",
