@@ -274,7 +274,7 @@ TEST(CommonTextFile, LineBreaksCutsAndPiecesInMemoryAndOnDisk) {
   EXPECT_FALSE(ReadTextLines(dir.path()));  // a folder opens but cannot be read
 }
 
-TEST(CommonTextFile, FileReadingMatchesMemoryAcrossReadBoundaries) {
+TEST(CommonTextFile, FileReadingMatchesMemoryAcrossReadBoundariesAndWholeReadsHonourTheirLimit) {
   TempDir dir;
   // The file is read in 64 KiB chunks: put a CR LF, a lone CR and a long
   // line across the first boundaries.
@@ -289,10 +289,8 @@ TEST(CommonTextFile, FileReadingMatchesMemoryAcrossReadBoundaries) {
   EXPECT_EQ(*pieces, SplitTextLines(content, Opts(1000, Pieces, false)));
   EXPECT_EQ(pieces->size(), 66u + 66u + 197u);
   for (const std::string& p : *pieces) EXPECT_LE(p.size(), 1000u);
-}
 
-TEST(CommonTextFile, WholeFileReadHonoursItsLimit) {
-  TempDir dir;
+  // A whole-file read honours its limit.
   const std::string binary = "\0\r\n\xff"s + std::string(1000, 'b');
   dir.write("b.bin", binary);
   EXPECT_EQ(ReadWholeFile(dir.file("b.bin")), binary);
@@ -305,7 +303,8 @@ TEST(CommonTextFile, WholeFileReadHonoursItsLimit) {
   EXPECT_NE(status->find("Pid:"), std::string::npos);
 }
 
-TEST(CommonTextFile, AtomicWriteReplacesWholeAndKeepsTheMode) {
+
+TEST(CommonTextFile, AtomicWriteReplacesWholeAndKeepsTheModeJoinAndMakeDirectories) {
   TempDir dir;
   const std::string path = dir.file("profile.reg");
   std::string error = "untouched";
@@ -323,6 +322,16 @@ TEST(CommonTextFile, AtomicWriteReplacesWholeAndKeepsTheMode) {
   }
   EXPECT_TRUE(FileExists(path));
   EXPECT_EQ(Names(dir.path()), (Lines{"profile.reg"}));  // no temporary file left behind
+  EXPECT_EQ(JoinLines({"a", "", "b"}) + "|" + JoinLines({"a", "b"}, "\n") + "|" + JoinLines({}), "a\r\n\r\nb\r\n|a\nb\n|");
+  EXPECT_EQ(SplitTextLines(JoinLines({"x", "", " y"}), Opts(99, Cut, false)), (Lines{"x", "", " y"}));
+
+  EXPECT_TRUE(MakeDirectories(dir.file("a/b/c/")));
+  EXPECT_TRUE(MakeDirectories(dir.file("a/b")));  // already there
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("a/b/c")));
+  dir.write("f", "x");
+  for (const std::string& bad : {dir.file("f"), dir.file("f/g"), ""s}) EXPECT_FALSE(MakeDirectories(bad)) << bad;
+  EXPECT_TRUE(FileExists(dir.file("f")));
+  EXPECT_FALSE(FileExists(dir.file("a")) || FileExists(dir.file("nothing")));  // a folder is not a file
 }
 
 TEST(CommonTextFile, FailedAtomicWritesLeaveEverythingAsItWas) {
@@ -346,42 +355,24 @@ TEST(CommonTextFile, FailedAtomicWritesLeaveEverythingAsItWas) {
   EXPECT_EQ(Names(dir.path()), (Lines{"forms", "plain"}));
 }
 
-TEST(CommonTextFile, JoinExistsAndMakeDirectories) {
-  EXPECT_EQ(JoinLines({"a", "", "b"}) + "|" + JoinLines({"a", "b"}, "\n") + "|" + JoinLines({}), "a\r\n\r\nb\r\n|a\nb\n|");
-  EXPECT_EQ(SplitTextLines(JoinLines({"x", "", " y"}), Opts(99, Cut, false)), (Lines{"x", "", " y"}));
 
-  TempDir dir;
-  EXPECT_TRUE(MakeDirectories(dir.file("a/b/c/")));
-  EXPECT_TRUE(MakeDirectories(dir.file("a/b")));  // already there
-  EXPECT_TRUE(std::filesystem::is_directory(dir.file("a/b/c")));
-  dir.write("f", "x");
-  for (const std::string& bad : {dir.file("f"), dir.file("f/g"), ""s}) EXPECT_FALSE(MakeDirectories(bad)) << bad;
-  EXPECT_TRUE(FileExists(dir.file("f")));
-  EXPECT_FALSE(FileExists(dir.file("a")) || FileExists(dir.file("nothing")));  // a folder is not a file
-}
-
-TEST(CommonProgramDirectory, ExecutableFolderUnlessOverridden) {
+// Where the program writes files for itself: beside the program while its
+// folder can be written, else in the user's data folder.
+TEST(ProgramFolder, TheExecutablesUnlessOverriddenAndFilesTheProgramWritesGoWhereTheyCanBeWritten) {
   SetProgramDirectory("");
-  ScopedEnv noEnv("KESTREL_PROGRAM_DIR", nullptr);
-  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string exeDir = exe.substr(0, exe.rfind('/') + 1);
-  EXPECT_EQ(ProgramDirectory(), exeDir);
-  EXPECT_EQ(ProgramFile("filter.dat"), exeDir + "filter.dat");
   {
+    ScopedEnv noEnv("KESTREL_PROGRAM_DIR", nullptr);
+    const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+    EXPECT_EQ(ProgramFile("filter.dat"), exe.substr(0, exe.rfind('/') + 1) + "filter.dat");
     ScopedEnv env("KESTREL_PROGRAM_DIR", "/opt/kestrel");
     EXPECT_EQ(ProgramDirectory(), "/opt/kestrel/");
     SetProgramDirectory("/tmp/t2");
     EXPECT_EQ(ProgramDirectory(), "/tmp/t2/");
     SetProgramDirectory("");
     EXPECT_EQ(ProgramDirectory(), "/opt/kestrel/");
+    ScopedEnv empty("KESTREL_PROGRAM_DIR", "");
+    EXPECT_EQ(ProgramDirectory(), exe.substr(0, exe.rfind('/') + 1));
   }
-  ScopedEnv empty("KESTREL_PROGRAM_DIR", "");
-  EXPECT_EQ(ProgramDirectory(), exeDir);
-}
-
-// Where the program writes files for itself: beside the program while its
-// folder can be written, else in the user's data folder.
-TEST(ProgramFolder, FilesTheProgramWritesGoWhereTheyCanBeWritten) {
   test::TempDir dir;
   {
     test::ScopedEnv data("XDG_DATA_HOME", dir.file("data").c_str());

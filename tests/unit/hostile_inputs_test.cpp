@@ -68,25 +68,13 @@ RegistryProfile LoadProfile(const std::string& path) {
 std::vector<TextFormat> Formats() {
   std::vector<TextFormat> f;
   f.push_back({"the site filter's black list", "filter.dat", Entries("[include]\n", ""),
-               [](const std::string& p) {
-                 CSiteFilter filter;
-                 filter.LoadSiteFilter(p);
-                 return filter.Black();
-               },
+               [](const std::string& p) { CSiteFilter filter; filter.LoadSiteFilter(p); return filter.Black(); },
                0, kFilterLineLimit, LongLine::Skipped});
   f.push_back({"aliases", "alias.txt", Entries("", "k "),
-               [](const std::string& p) {
-                 AliasList list;
-                 list.LoadAliases(p);
-                 return Field(list.entries(), &AliasEntry::fullText);
-               },
+               [](const std::string& p) { AliasList l; l.LoadAliases(p); return Field(l.entries(), &AliasEntry::fullText); },
                2, kAliasLineLimit, LongLine::Pieces});
   f.push_back({"search engines", "englist.ini", Entries("name;address;method\n", "E;", ";get"),
-               [](const std::string& p) {
-                 CSearchEngines engines;
-                 engines.LoadSearchEngines(p);
-                 return Field(engines.engines(), &SearchEngine::address);
-               },
+               [](const std::string& p) { CSearchEngines e; e.LoadSearchEngines(p); return Field(e.engines(), &SearchEngine::address); },
                6, CSearchEngines::kMaxLine, LongLine::Skipped, NulByte::SkipsTheLine, true, false});
   f.push_back({"the query history", "searchhis.ini", Entries("", ""),
                [](const std::string& p) {
@@ -134,11 +122,7 @@ std::vector<TextFormat> Formats() {
                7, 0, LongLine::Skipped, NulByte::RefusesTheFile, true, true, 16u << 20, BigFile::RefusedWhole});
   // Read through the profile, whose size limit the entry above covers.
   f.push_back({"the typed addresses", "profile.reg", [](const Texts& t) { return ProfileText(kTypedUrlsKey, "url", t); },
-               [](const std::string& p) {
-                 TypedUrlList list;
-                 list.Load(LoadProfile(p));
-                 return list.items();
-               },
+               [](const std::string& p) { TypedUrlList list; list.Load(LoadProfile(p)); return list.items(); },
                9, 9 + TypedUrlList::kItemMax, LongLine::Cut, NulByte::RefusesTheFile});
   f.push_back({"the desktop's user-dirs", "user-dirs.dirs",
                [](const Texts& t) {
@@ -156,18 +140,10 @@ std::vector<TextFormat> Formats() {
                },
                15, 0, LongLine::Skipped, NulByte::SkipsTheLine, false, false, 64 * 1024, BigFile::HeadOnly});
   f.push_back({"autologin.ini", "autologin.ini", Entries(std::string(kAutoLoginHeader) + "\n", "C;u;f;"),
-               [](const std::string& p) {
-                 CAutoLoginList list;
-                 list.Load(p);
-                 return Field(list.entries(), &AutoLoginEntry::loginData);
-               },
+               [](const std::string& p) { CAutoLoginList l; l.Load(p); return Field(l.entries(), &AutoLoginEntry::loginData); },
                6, kAutoLoginMaxLine, LongLine::Cut, NulByte::IsText});
   f.push_back({"a form data file", "a.fmd", Entries("", "n="),
-               [](const std::string& p) {
-                 FormFieldList list;
-                 ReadFormDataFile(p, list, true);
-                 return Field(list, &FormField::value);
-               },
+               [](const std::string& p) { FormFieldList l; ReadFormDataFile(p, l, true); return Field(l, &FormField::value); },
                2, kFormMaxLine, LongLine::Cut, NulByte::IsText});
   return f;
 }
@@ -226,12 +202,7 @@ struct Saver {
 std::vector<Saver> Savers() {
   const std::string big(100, 'b');
   return {
-      {"filter.dat",
-       [=](const std::string& p) {
-         CSiteFilter f;
-         f.SetBlack(Texts(200, big));
-         return f.SaveSiteFilter(p) ? 1 : 0;
-       }},
+      {"filter.dat", [=](const std::string& p) { CSiteFilter f; f.SetBlack(Texts(200, big)); return f.SaveSiteFilter(p) ? 1 : 0; }},
       {"alias.txt",
        [=](const std::string& p) {
          MessageRecorder said;
@@ -253,11 +224,7 @@ std::vector<Saver> Savers() {
          return ProfileFile(p).Save(profile, &why) ? 1 : why.empty() ? 2 : 0;
        }},
       {"autologin.ini",
-       [=](const std::string& p) {
-         CAutoLoginList list;
-         list.entries().assign(100, {big, big, "", big, big});
-         return list.Save(p) ? 1 : 0;
-       }},
+       [=](const std::string& p) { CAutoLoginList l; l.entries().assign(100, {big, big, "", big, big}); return l.Save(p) ? 1 : 0; }},
       {".sgp", [=](const std::string& p) { return WriteGroupFile(p, Texts(100, big)) ? 1 : 0; }},
       {".fmd",
        [=](const std::string& p) { return WriteFormDataFile(FormFieldList(100, {{big}, big + "\n" + big}), p) ? 1 : 0; }},
