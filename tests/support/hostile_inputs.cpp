@@ -1,5 +1,6 @@
 #include "support/hostile_inputs.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -60,6 +61,8 @@ std::vector<HostileInput> HostileInputs(const TextFormat& f) {
     fs::create_directory(p);
     Write(p + "/inside", "first\n");
   });
+  // Opening it to read would wait for a writer for ever.
+  trouble("a named pipe without a writer", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); });
   // Opens, then every read fails (EIO), whoever reads it: root too.
   trouble("a file that cannot be read", [](const std::string& p) { fs::create_symlink("/proc/self/mem", p); });
 

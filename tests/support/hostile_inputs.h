@@ -2,7 +2,8 @@
 // The bad inputs every text format must survive, written once: nothing at
 // all, blanks, NUL and other binary bytes, the three kinds of line end,
 // lines at the format's limit and past it, a line of 1 MiB, files at and
-// past the size limit, a folder, a missing file and one that cannot be read.
+// past the size limit, a folder, a named pipe, a missing file and one that
+// cannot be read.
 // Each input carries what a load of it must give, worked out from the
 // format's own rules; and the places no saver can write to.
 #include <cstddef>

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "downloads/download_names.h"
 #include "downloads/downloads.h"
@@ -29,26 +30,15 @@ bool ValidUtf8(const std::string& s) {
 }
 
 TEST(DownloadNames, WhatAServerSuggestsBecomesOneSafeName) {
-  const struct { std::string suggested, name; } cases[] = {
-      {"report.pdf", "report.pdf"},
-      {"../../etc/passwd", "passwd"},
-      {"C:\\Users\\x\\evil.bat", "evil.bat"},
-      {"dir/", "download"},
-      {"..", "download"},
-      {"", "download"},
-      {" . .hidden.txt. ", "hidden.txt"},
-      {std::string("na\x01me\x7f\n\t.txt"), "name.txt"},
-      {std::string("a\0b.txt", 7), "ab.txt"},
-      {"ok\xff\xfe.bin", "ok__.bin"},
+  const std::pair<std::string, std::string> cases[] = {
+      {"report.pdf", "report.pdf"}, {"../../etc/passwd", "passwd"}, {"C:\\Users\\x\\evil.bat", "evil.bat"},
+      {"dir/", "download"}, {"..", "download"}, {"", "download"}, {" . .hidden.txt. ", "hidden.txt"},
+      {"na\x01me\x7f\n\t.txt", "name.txt"}, {std::string("a\0b.txt", 7), "ab.txt"}, {"ok\xff\xfe.bin", "ok__.bin"},
       {"\xc0\xaf.txt", "__.txt"},  // an overlong slash stays no slash
       {"Gr\xc3\xbc\xc3\x9f" "e.txt", "Gr\xc3\xbc\xc3\x9f" "e.txt"},
       {"invoice\xe2\x80\xaegpj.exe", "invoicegpj.exe"},  // right-to-left override
-      {"\xe2\x80\xad\xe2\x80\xac", "download"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.suggested);
-    EXPECT_EQ(SafeFileName(c.suggested), c.name);
-  }
+      {"\xe2\x80\xad\xe2\x80\xac", "download"}};
+  for (const auto& [suggested, name] : cases) EXPECT_EQ(SafeFileName(suggested), name) << suggested;
   // Long names are cut on a character, keeping a short extension.
   const std::string plain = SafeFileName(std::string(1000, 'a') + ".tar");
   EXPECT_EQ(plain.size(), kMaxDownloadNameBytes);
@@ -206,22 +196,16 @@ TEST(Downloads, SizesSpeedsAndTimesReadAsPeopleWriteThem) {
   EXPECT_EQ(CDownloads::SpeedText(0.5), "");
   EXPECT_EQ(CDownloads::SpeedText(2048), "2 KB/s");
   const struct { std::int64_t total, received; double speed; DownloadState state; const char* left; } times[] = {
-      {1000, 0, 100, DownloadState::Running, "10 s left"},
-      {1000, 999, 100, DownloadState::Running, "1 s left"},
-      {1000, 1000, 100, DownloadState::Running, "0 s left"},
-      {6000, 0, 100, DownloadState::Running, "1 min 0 s left"},
-      {12500, 0, 100, DownloadState::Running, "2 min 5 s left"},
-      {378000, 0, 100, DownloadState::Running, "1 h 3 min left"},
+      {1000, 0, 100, DownloadState::Running, "10 s left"},     {1000, 999, 100, DownloadState::Running, "1 s left"},
+      {1000, 1000, 100, DownloadState::Running, "0 s left"},   {6000, 0, 100, DownloadState::Running, "1 min 0 s left"},
+      {12500, 0, 100, DownloadState::Running, "2 min 5 s left"}, {378000, 0, 100, DownloadState::Running, "1 h 3 min left"},
       {1LL << 40, 0, 1, DownloadState::Running, ""},  // years away
       {-1, 0, 100, DownloadState::Running, ""},       // no size given
       {1000, 0, 0, DownloadState::Running, ""},       // nothing moves
       {1000, 0, 100, DownloadState::Paused, ""}};
   for (const auto& t : times) {
     DownloadItem item;
-    item.total = t.total;
-    item.received = t.received;
-    item.bytesPerSecond = t.speed;
-    item.state = t.state;
+    std::tie(item.total, item.received, item.bytesPerSecond, item.state) = std::tie(t.total, t.received, t.speed, t.state);
     EXPECT_EQ(CDownloads::TimeLeftText(item), t.left) << t.total << " " << t.speed;
   }
 }

@@ -10,15 +10,20 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 #include "address/alias.h"
 #include "address/search_engines.h"
 #include "address/typed_urls.h"
 #include "app/tips.h"
+#include "collections/site_groups.h"
+#include "downloads/download_names.h"
 #include "forms/autologin.h"
 #include "forms/form_data.h"
 #include "language/language.h"
 #include "platform/desktop_folders.h"
+#include "platform/handoff.h"
 #include "platform/profile_file.h"
 #include "platform/window_features.h"
 #include "popups/site_filter.h"
@@ -37,54 +42,41 @@ std::string Lines(const Texts& texts, const std::function<std::string(std::size_
   for (std::size_t i = 0; i < texts.size(); ++i) out += (i ? between : "") + line(i, texts[i]);
   return out + "\n";
 }
-std::string Plain(std::size_t, const std::string& t) { return t; }
-
-// The string values of the profile at `path`, in their order.
-Texts ProfileStrings(const std::string& path, const std::string& key) {
-  RegistryProfile p;
-  ProfileFile(path).Load(p);
+// A file of `head` and one line per text, the text between `before` and `after`.
+auto Entries(std::string head, std::string before, std::string after = "") {
+  return [=](const Texts& t) { return head + Lines(t, [&](std::size_t, const std::string& s) { return before + s + after; }); };
+}
+// The texts of one field of a list's entries.
+template <class Entry>
+Texts Field(const std::vector<Entry>& entries, std::string Entry::*field) {
   Texts out;
-  for (const std::string& name : p.ValueNames(key)) out.push_back(p.GetString(key, name).value_or("?"));
+  for (const Entry& e : entries) out.push_back(e.*field);
   return out;
 }
+
+const std::string kKey = "HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Hostile";
 std::string ProfileText(const std::string& key, const std::string& prefix, const Texts& t) {
   return "REGEDIT4\n\n[" + key + "]\n" +
          Lines(t, [&](std::size_t i, const std::string& s) { return "\"" + prefix + std::to_string(i + 1) + "\"=\"" + s + "\""; });
 }
-const std::string kKey = "HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Hostile";
+RegistryProfile LoadProfile(const std::string& path) {
+  RegistryProfile p;
+  ProfileFile(path).Load(p);
+  return p;
+}
 
 std::vector<TextFormat> Formats() {
   std::vector<TextFormat> f;
-  f.push_back({"the site filter's black list", "filter.dat", [](const Texts& t) { return "[include]\n" + Lines(t, Plain); },
-               [](const std::string& p) {
-                 CSiteFilter filter;
-                 filter.LoadSiteFilter(p);
-                 return filter.Black();
-               },
+  f.push_back({"the site filter's black list", "filter.dat", Entries("[include]\n", ""),
+               [](const std::string& p) { CSiteFilter filter; filter.LoadSiteFilter(p); return filter.Black(); },
                0, kFilterLineLimit, LongLine::Skipped});
-  f.push_back({"aliases", "alias.txt",
-               [](const Texts& t) { return Lines(t, [](std::size_t, const std::string& s) { return "k " + s; }); },
-               [](const std::string& p) {
-                 AliasList list;
-                 list.LoadAliases(p);
-                 Texts out;
-                 for (const AliasEntry& e : list.entries()) out.push_back(e.fullText);
-                 return out;
-               },
+  f.push_back({"aliases", "alias.txt", Entries("", "k "),
+               [](const std::string& p) { AliasList l; l.LoadAliases(p); return Field(l.entries(), &AliasEntry::fullText); },
                2, kAliasLineLimit, LongLine::Pieces});
-  f.push_back({"search engines", "englist.ini",
-               [](const Texts& t) {
-                 return "name;address;method\n" + Lines(t, [](std::size_t, const std::string& s) { return "E;" + s + ";get"; });
-               },
-               [](const std::string& p) {
-                 CSearchEngines engines;
-                 engines.LoadSearchEngines(p);
-                 Texts out;
-                 for (const SearchEngine& e : engines.engines()) out.push_back(e.address);
-                 return out;
-               },
+  f.push_back({"search engines", "englist.ini", Entries("name;address;method\n", "E;", ";get"),
+               [](const std::string& p) { CSearchEngines e; e.LoadSearchEngines(p); return Field(e.engines(), &SearchEngine::address); },
                6, CSearchEngines::kMaxLine, LongLine::Skipped, NulByte::SkipsTheLine, true, false});
-  f.push_back({"the query history", "searchhis.ini", [](const Texts& t) { return Lines(t, Plain); },
+  f.push_back({"the query history", "searchhis.ini", Entries("", ""),
                [](const std::string& p) {
                  QueryHistory history;
                  history.LoadQueryHistory(p);
@@ -93,19 +85,23 @@ std::vector<TextFormat> Formats() {
                  return out;
                },
                0, QueryHistory::kMaxLine, LongLine::Cut});
+  f.push_back({"a site group", "news.sgp", Entries("", ""),
+               [](const std::string& p) {
+                 Texts out = ReadGroupFile(p, kGroupOpenLineMax).value_or(Texts{});
+                 std::erase(out, "");  // blank lines open blank sites, in their place
+                 return out;
+               },
+               0, kGroupOpenLineMax, LongLine::Cut, NulByte::IsText});
   f.push_back({"a language table", "English.ini",
                [](const Texts& t) {
                  return Lines(t, [](std::size_t i, const std::string& s) { return std::to_string(i + 1) + "=" + s; });
                },
                [](const std::string& p) {
-                 Texts out;
                  const auto lines = ReadLanguageLines(p);
-                 const LanguageTable table = lines ? LanguageTable::FromLines(*lines) : LanguageTable();
-                 for (const LanguageEntry& e : table.entries()) out.push_back(e.text);
-                 return out;
+                 return Field((lines ? LanguageTable::FromLines(*lines) : LanguageTable()).entries(), &LanguageEntry::text);
                },
                2, kMaxLanguageLine, LongLine::Skipped});
-  f.push_back({"tips", "tips.txt", [](const Texts& t) { return Lines(t, Plain, "\n<next tip>\n"); },
+  f.push_back({"tips", "tips.txt", [](const Texts& t) { return Lines(t, [](std::size_t, const std::string& s) { return s; }, "\n<next tip>\n"); },
                [](const std::string& p) {
                  Texts out;
                  for (const std::string& tip : TipsModel::LoadTips(p))
@@ -117,17 +113,16 @@ std::vector<TextFormat> Formats() {
                },
                0, 256, LongLine::Pieces, NulByte::IsText});
   f.push_back({"the profile", "profile.reg", [](const Texts& t) { return ProfileText(kKey, "v", t); },
-               [](const std::string& p) { return ProfileStrings(p, kKey); }, 7, 0, LongLine::Skipped,
-               NulByte::RefusesTheFile, true, true, 16u << 20, BigFile::RefusedWhole});
+               [](const std::string& path) {
+                 const RegistryProfile p = LoadProfile(path);
+                 Texts out;
+                 for (const std::string& name : p.ValueNames(kKey)) out.push_back(p.GetString(kKey, name).value_or("?"));
+                 return out;
+               },
+               7, 0, LongLine::Skipped, NulByte::RefusesTheFile, true, true, 16u << 20, BigFile::RefusedWhole});
   // Read through the profile, whose size limit the entry above covers.
   f.push_back({"the typed addresses", "profile.reg", [](const Texts& t) { return ProfileText(kTypedUrlsKey, "url", t); },
-               [](const std::string& p) {
-                 RegistryProfile profile;
-                 ProfileFile(p).Load(profile);
-                 TypedUrlList list;
-                 list.Load(profile);
-                 return list.items();
-               },
+               [](const std::string& p) { TypedUrlList list; list.Load(LoadProfile(p)); return list.items(); },
                9, 9 + TypedUrlList::kItemMax, LongLine::Cut, NulByte::RefusesTheFile});
   f.push_back({"the desktop's user-dirs", "user-dirs.dirs",
                [](const Texts& t) {
@@ -144,28 +139,11 @@ std::vector<TextFormat> Formats() {
                  return out;
                },
                15, 0, LongLine::Skipped, NulByte::SkipsTheLine, false, false, 64 * 1024, BigFile::HeadOnly});
-  f.push_back({"autologin.ini", "autologin.ini",
-               [](const Texts& t) {
-                 return std::string(kAutoLoginHeader) + "\n" +
-                        Lines(t, [](std::size_t, const std::string& s) { return "C;u;f;" + s; });
-               },
-               [](const std::string& p) {
-                 CAutoLoginList list;
-                 list.Load(p);
-                 Texts out;
-                 for (const AutoLoginEntry& e : list.entries()) out.push_back(e.loginData);
-                 return out;
-               },
+  f.push_back({"autologin.ini", "autologin.ini", Entries(std::string(kAutoLoginHeader) + "\n", "C;u;f;"),
+               [](const std::string& p) { CAutoLoginList l; l.Load(p); return Field(l.entries(), &AutoLoginEntry::loginData); },
                6, kAutoLoginMaxLine, LongLine::Cut, NulByte::IsText});
-  f.push_back({"a form data file", "a.fmd",
-               [](const Texts& t) { return Lines(t, [](std::size_t, const std::string& s) { return "n=" + s; }); },
-               [](const std::string& p) {
-                 FormFieldList list;
-                 ReadFormDataFile(p, list, true);
-                 Texts out;
-                 for (const FormField& e : list) out.push_back(e.value);
-                 return out;
-               },
+  f.push_back({"a form data file", "a.fmd", Entries("", "n="),
+               [](const std::string& p) { FormFieldList l; ReadFormDataFile(p, l, true); return Field(l, &FormField::value); },
                2, kFormMaxLine, LongLine::Cut, NulByte::IsText});
   return f;
 }
@@ -177,7 +155,12 @@ TEST(HostileInputs, EveryFormatReadsWhatItCanAndNothingBeyondItsBounds) {
       TempDir dir;
       const std::string path = dir.file(f.fileName);
       input.place(path);
-      const Texts got = f.read(path);
+      // Read aside, so a reader that waits for ever shows as a failure, not a hung test.
+      auto done = std::make_shared<std::promise<Texts>>();
+      std::future<Texts> reading = done->get_future();
+      std::thread([done, f, path] { done->set_value(f.read(path)); }).detach();
+      ASSERT_EQ(reading.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "the read never ends";
+      const Texts got = reading.get();
       if (input.expected) {
         EXPECT_EQ(got.size(), input.expected->size());
         EXPECT_TRUE(got == *input.expected);  // not printed: a line may be a megabyte
@@ -189,13 +172,21 @@ TEST(HostileInputs, EveryFormatReadsWhatItCanAndNothingBeyondItsBounds) {
         EXPECT_TRUE(!f.loneCrEndsLine || t.find('\r') == std::string::npos);
         EXPECT_TRUE(f.nul == NulByte::IsText || t.find('\0') == std::string::npos);
       }
-      // Texts that are no file at all: the window.open features and the in-memory parsers.
-      if (input.content) {
-        const WindowFeatures w = ParseWindowFeatures(*input.content);
+      // Texts that are no file at all: the window.open features, a hand-off, a suggested download name and
+      // the in-memory parsers.
+      if (const std::string* text = input.content ? &*input.content : nullptr) {
+        const WindowFeatures w = ParseWindowFeatures(*text);
         for (int size : {w.left, w.top, w.width, w.height}) EXPECT_GE(size, -1);
-        for (const auto& [name, dirPath] : ParseUserDirs(*input.content, "/home/u")) EXPECT_EQ(dirPath[0], '/');
+        for (const auto& [name, dirPath] : ParseUserDirs(*text, "/home/u")) EXPECT_EQ(dirPath[0], '/');
         RegistryProfile p;
-        EXPECT_TRUE(p.Parse(*input.content) || p.Empty());
+        EXPECT_TRUE(p.Parse(*text) || p.Empty());
+        const LanguageTable table = LanguageTable::FromText(*text);
+        for (const LanguageEntry& e : table.entries()) EXPECT_GT(e.number, 0);
+        HandoffDecoder d;
+        d.Feed(text->data(), text->size());
+        EXPECT_LE(d.text().size(), text->size());
+        const std::string name = SafeFileName(text->substr(0, 4096));
+        EXPECT_TRUE(!name.empty() && name.size() <= kMaxDownloadNameBytes && name.find('/') == std::string::npos) << name;
       }
     }
   }
@@ -211,12 +202,7 @@ struct Saver {
 std::vector<Saver> Savers() {
   const std::string big(100, 'b');
   return {
-      {"filter.dat",
-       [=](const std::string& p) {
-         CSiteFilter f;
-         f.SetBlack(Texts(200, big));
-         return f.SaveSiteFilter(p) ? 1 : 0;
-       }},
+      {"filter.dat", [=](const std::string& p) { CSiteFilter f; f.SetBlack(Texts(200, big)); return f.SaveSiteFilter(p) ? 1 : 0; }},
       {"alias.txt",
        [=](const std::string& p) {
          MessageRecorder said;
@@ -238,11 +224,8 @@ std::vector<Saver> Savers() {
          return ProfileFile(p).Save(profile, &why) ? 1 : why.empty() ? 2 : 0;
        }},
       {"autologin.ini",
-       [=](const std::string& p) {
-         CAutoLoginList list;
-         list.entries().assign(100, {big, big, "", big, big});
-         return list.Save(p) ? 1 : 0;
-       }},
+       [=](const std::string& p) { CAutoLoginList l; l.entries().assign(100, {big, big, "", big, big}); return l.Save(p) ? 1 : 0; }},
+      {".sgp", [=](const std::string& p) { return WriteGroupFile(p, Texts(100, big)) ? 1 : 0; }},
       {".fmd",
        [=](const std::string& p) { return WriteFormDataFile(FormFieldList(100, {{big}, big + "\n" + big}), p) ? 1 : 0; }},
       {"postform.htm",

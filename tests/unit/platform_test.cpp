@@ -38,27 +38,16 @@ Bytes Counting(std::size_t n) {
 std::vector<Entry> AwkwardValues() {
   std::string everyByteButNul;
   for (int c = 1; c < 256; ++c) everyByteButNul += static_cast<char>(c);
-  return {
-      {"Plain", RegValue::String("English")},
-      {"Quotes", RegValue::String("say \"hi\" \"")},
-      {"Backslashes", RegValue::String("C:\\temp\\ \\\\server\\ end\\")},
-      {"Breaks", RegValue::String("one\ntwo\r\nthree\rfour\n")},
-      {"Controls", RegValue::String("bell\a esc\x1b del\x7f tab\t")},
-      {"Utf8", RegValue::String("Grüße ✓ 日本")},
-      {"HighBytes", RegValue::String("\xff\xfe\x80 \xc3")},
-      {"Every byte", RegValue::String(everyByteButNul)},
-      {"Empty", RegValue::String("")},
-      {"", RegValue::String("the default value")},
-      {"@", RegValue::String("a value named @")},
-      {"a=b", RegValue::Dword(1)},
-      {"\"quoted\" = \\name\\", RegValue::Dword(2)},
-      {"line\nbreak", RegValue::Dword(3)},
-      {"Zero", RegValue::Dword(0)},
-      {"Max", RegValue::Dword(0xFFFFFFFFu)},
-      {"NoBytes", RegValue::Binary({})},
-      {"Rect", RegValue::Binary(Counting(16))},
-      {"Big", RegValue::Binary(Counting(1000))},
-  };
+  return {{"Plain", RegValue::String("English")}, {"Quotes", RegValue::String("say \"hi\" \"")},
+          {"Backslashes", RegValue::String("C:\\temp\\ \\\\server\\ end\\")},
+          {"Breaks", RegValue::String("one\ntwo\r\nthree\rfour\n")},
+          {"Controls", RegValue::String("bell\a esc\x1b del\x7f tab\t")}, {"Utf8", RegValue::String("Grüße ✓ 日本")},
+          {"HighBytes", RegValue::String("\xff\xfe\x80 \xc3")}, {"Every byte", RegValue::String(everyByteButNul)},
+          {"Empty", RegValue::String("")}, {"", RegValue::String("the default value")},
+          {"@", RegValue::String("a value named @")}, {"a=b", RegValue::Dword(1)},
+          {"\"quoted\" = \\name\\", RegValue::Dword(2)}, {"line\nbreak", RegValue::Dword(3)},
+          {"Zero", RegValue::Dword(0)}, {"Max", RegValue::Dword(0xFFFFFFFFu)}, {"NoBytes", RegValue::Binary({})},
+          {"Rect", RegValue::Binary(Counting(16))}, {"Big", RegValue::Binary(Counting(1000))}};
 }
 
 RegistryProfile Filled(const std::vector<Entry>& values) {
@@ -135,16 +124,13 @@ TEST(Profile, KeysAndValuesIgnoreAsciiCaseAndKeepTheirFirstSpelling) {
   EXPECT_TRUE(p.OpenKey("HKEY_LOCAL_MACHINE", false));  // roots are always there
 
   // What cannot be kept is refused rather than stored differently.
-  EXPECT_FALSE(p.SetDword("HKEY_USERS\\x", "v", 1));
-  EXPECT_FALSE(p.OpenKey("Software\\Corvana", true));
-  EXPECT_FALSE(p.SetDword("HKCU\\bad\nkey", "v", 1));
-  EXPECT_FALSE(p.SetString(kSettingsKey, "nul", "a\0b"s));
-  EXPECT_FALSE(p.SetDword(kSettingsKey, "n\0l"s, 1));
+  EXPECT_FALSE(p.SetDword("HKEY_USERS\\x", "v", 1) || p.OpenKey("Software\\Corvana", true) ||
+               p.SetDword("HKCU\\bad\nkey", "v", 1) || p.SetString(kSettingsKey, "nul", "a\0b"s) ||
+               p.SetDword(kSettingsKey, "n\0l"s, 1));
 
   // Deleting shifts the rest; lookups and overwrites still find them.
   for (const char* n : {"A", "B", "C", "D"}) p.SetString(kBandsKey, n, n);
-  EXPECT_TRUE(p.DeleteValue(kBandsKey, "b"));
-  EXPECT_FALSE(p.DeleteValue(kBandsKey, "B"));
+  EXPECT_TRUE(p.DeleteValue(kBandsKey, "b") && !p.DeleteValue(kBandsKey, "B"));
   p.SetString(kBandsKey, "d", "dd");
   p.SetString(kBandsKey, "B", "back");
   EXPECT_EQ(p.ValueNames(kBandsKey), (Names{"A", "C", "D", "B"}));
@@ -153,10 +139,8 @@ TEST(Profile, KeysAndValuesIgnoreAsciiCaseAndKeepTheirFirstSpelling) {
 
   // A key goes with everything below it, and nothing beside it.
   p.SetDword("HKCU\\Software\\Corvana\\KestrelOld", "v", 7);
-  EXPECT_TRUE(p.DeleteKey("hkcu\\software\\corvana\\kestrel"));
-  EXPECT_FALSE(p.DeleteKey(kKestrelKey));
-  EXPECT_FALSE(p.GetString(kSettingsKey, "UILanguage"));
-  EXPECT_FALSE(p.OpenKey(kBandsKey, false));
+  EXPECT_TRUE(p.DeleteKey("hkcu\\software\\corvana\\kestrel") && !p.DeleteKey(kKestrelKey));
+  EXPECT_FALSE(p.GetString(kSettingsKey, "UILanguage") || p.OpenKey(kBandsKey, false));
   EXPECT_EQ(p.GetDword("HKCU\\Software\\Corvana\\KestrelOld", "v"), 7u);
   EXPECT_EQ(p.SubKeys("HKCU\\Software\\Corvana"), Names{"KestrelOld"});
   p.Clear();
@@ -182,8 +166,7 @@ TEST(ProfileParse, HandEditedFilesRead) {
                  {"Wine", RegValue::String("a\nb\rc\\d \\q")}, {"Sz", RegValue::String("Hi")},
                  {"Bin3", RegValue::Binary({1})}});
   // Deleted values and types Kestrel does not keep are missing (above); so is a deleted key and all below it.
-  EXPECT_FALSE(p.OpenKey(kBandsKey, false));
-  EXPECT_FALSE(p.OpenKey(kBandsKey + "\\Old"s, false));
+  EXPECT_FALSE(p.OpenKey(kBandsKey, false) || p.OpenKey(kBandsKey + "\\Old"s, false));
   EXPECT_EQ(p.GetString("HKEY_CLASSES_ROOT\\.htm", ""), "KestrelHTML");
   EXPECT_NE(p.Serialize().find("[HKEY_CURRENT_USER\\Software\\Corvana\\Kestrel\\Settings]\r\n"), std::string::npos);
 
@@ -197,8 +180,6 @@ TEST(ProfileParse, HandEditedFilesRead) {
 TEST(ProfileParse, BadTextNeverSpreadsBeyondItsLine) {
   // Empty, blank, binary and over-large files are in hostile_inputs_test; here the header rules.
   RegistryProfile p;
-  std::string garbage;  // no NUL: a NUL refuses the whole file
-  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>(1 + (i * 131) % 255);
   // Whatever is parsed replaces what was there, even when it is refused.
   const std::pair<std::string, bool> wholeFiles[] = {
       {"REGEDIT4", true}, {"[HKCU\\K]\r\n\"a\"=dword:1\r\n", false}, {"; REGEDIT4\r\nREGEDIT4\r\n", false}};
@@ -207,9 +188,6 @@ TEST(ProfileParse, BadTextNeverSpreadsBeyondItsLine) {
     EXPECT_EQ(p.Parse(text), ok) << text;
     EXPECT_TRUE(p.Empty()) << text;
   }
-  EXPECT_TRUE(p.Parse("REGEDIT4\n" + garbage + "\n[HKCU\\K]\n\"ok\"=dword:2\n"));
-  EXPECT_EQ(p.GetDword("HKCU\\K", "ok"), 2u);
-
   const std::string big(5u << 20, 'x');
   std::string bigHex = "hex:5a";
   for (int i = 1; i < (1 << 20); ++i) bigHex += ",5a";
@@ -241,12 +219,10 @@ TEST(ProfileParse, BadTextNeverSpreadsBeyondItsLine) {
 
 TEST(ProfileParse, EveryPrefixOfAValidFileReadsExactlyOrMissing) {
   std::vector<Entry> values = {
-      {"Name", RegValue::String("say \"hi\"\\")}, {"Count", RegValue::Dword(0x12345678)},
-      {"", RegValue::String("default")},          {"Ctl", RegValue::String("a\x01z")},
-      {"Empty", RegValue::String("")},            {"Rect", RegValue::Binary(Counting(60))},
-      {"Zero", RegValue::Dword(0)},               {"Lines", RegValue::String("1\r\n2")},
-      {"NoBytes", RegValue::Binary({})},          {"Last", RegValue::Binary({0xAB})},
-  };
+      {"Name", RegValue::String("say \"hi\"\\")}, {"Count", RegValue::Dword(0x12345678)}, {"", RegValue::String("default")},
+      {"Ctl", RegValue::String("a\x01z")}, {"Empty", RegValue::String("")}, {"Rect", RegValue::Binary(Counting(60))},
+      {"Zero", RegValue::Dword(0)}, {"Lines", RegValue::String("1\r\n2")}, {"NoBytes", RegValue::Binary({})},
+      {"Last", RegValue::Binary({0xAB})}};
   RegistryProfile full = Filled(values);
   full.SetDword(kBandsKey, "Links", 0xFFFFFFFFu);
   values.push_back({"Links", RegValue::Dword(0xFFFFFFFFu)});
@@ -277,7 +253,7 @@ TEST(ProfileFile, LoadKeepsDamagedFilesAsideAndSaveCreatesFolders) {
   p.SetDword(kSettingsKey, "Stale", 1);
   ProfileFile file(dir.file("deep/er/profile.reg"));
   EXPECT_EQ(file.Load(p), ProfileFile::LoadResult::Missing);
-  EXPECT_TRUE(p.Empty());
+  EXPECT_TRUE(p.Empty());  // what was there goes
 
   const std::vector<Entry> values = AwkwardValues();
   std::string error;
@@ -305,39 +281,28 @@ TEST(ProfileFile, LoadKeepsDamagedFilesAsideAndSaveCreatesFolders) {
 TEST(ProfileFile, DefaultPathFollowsTheEnvironment) {
   const std::string tail = "/Corvana/Kestrel/profile.reg";
   const struct { const char *profile, *config, *home; std::string path; } cases[] = {
-      {"/tmp/mine.reg", "/xdg", "/home/u", "/tmp/mine.reg"},
-      {"", "/xdg/", "/home/u", "/xdg" + tail},
-      {nullptr, "relative/cfg", "/home/u", "/home/u/.config" + tail},
-      {nullptr, nullptr, "/home/u/", "/home/u/.config" + tail},
+      {"/tmp/mine.reg", "/xdg", "/home/u", "/tmp/mine.reg"}, {"", "/xdg/", "/home/u", "/xdg" + tail},
+      {nullptr, "relative/cfg", "/home/u", "/home/u/.config" + tail}, {nullptr, nullptr, "/home/u/", "/home/u/.config" + tail},
       {nullptr, "", nullptr, ""}};  // from the user database
   for (const auto& c : cases) {
     ScopedEnv a("KESTREL_PROFILE", c.profile), b("XDG_CONFIG_HOME", c.config), h("HOME", c.home);
     const std::string path = ProfileFile::DefaultPath();
-    if (c.path.empty()) {
-      EXPECT_TRUE(path.starts_with("/") && path.ends_with("/.config" + tail)) << path;
-    } else {
-      EXPECT_EQ(path, c.path);
-    }
+    EXPECT_TRUE(c.path.empty() ? path.starts_with("/") && path.ends_with("/.config" + tail) : path == c.path) << path;
   }
 }
 
 using Dirs = std::map<std::string, std::string>;
 
 const int kAllFolders[] = {
-    kFolderDesktop,   kFolderControls,      kFolderPrinters,        kFolderPersonal,
-    kFolderFavorites, kFolderStartup,       kFolderRecent,          kFolderBitBucket,
-    kFolderStartMenu, kFolderDrives,        kFolderNetwork,         kFolderCommonStartMenu,
-    kFolderCommonStartup, kFolderInternetCache, kFolderCookies,     kFolderHistory,
-    kFolderWindows,   kFolderSystem,        kFolderProgramFiles,    kFolderMyPictures,
-    kFolderProfile};
+    kFolderDesktop, kFolderControls, kFolderPrinters, kFolderPersonal, kFolderFavorites, kFolderStartup, kFolderRecent,
+    kFolderBitBucket, kFolderStartMenu, kFolderDrives, kFolderNetwork, kFolderCommonStartMenu, kFolderCommonStartup,
+    kFolderInternetCache, kFolderCookies, kFolderHistory, kFolderWindows, kFolderSystem, kFolderProgramFiles,
+    kFolderMyPictures, kFolderProfile};
 
 FolderEnvironment Env(const std::string& home = "/home/ann") {
   FolderEnvironment env;
-  env.home = home;
-  env.configHome = home + "/.config";
-  env.dataHome = home + "/.local/share";
-  env.cacheHome = home + "/.cache";
-  env.programDir = "/opt/kestrel/";
+  env.home = home, env.configHome = home + "/.config", env.dataHome = home + "/.local/share";
+  env.cacheHome = home + "/.cache", env.programDir = "/opt/kestrel/";
   return env;
 }
 
@@ -386,37 +351,18 @@ TEST(ParseUserDirs, ReadsTheFormatXdgUserDirsWrites) {
 TEST(ParseUserDirs, HostileTextIsSkippedLineByLine) {
   const std::string good = "XDG_DESKTOP_DIR=\"$HOME/Desk\"\n";
   const std::string bad[] = {
-      "XDG_DOCUMENTS_DIR=$HOME/Docs\n",          // no quotes
-      "XDG_DOCUMENTS_DIR=\"$HOME/Docs\n",        // unterminated
-      "XDG_DOCUMENTS_DIR=\"Docs\"\n",            // relative
-      "XDG_DOCUMENTS_DIR=\"~/Docs\"\n",          // relative (no tilde expansion)
-      "XDG_DOCUMENTS_DIR=\"\"\n",                // empty
-      "XDG_DOCUMENTS_DIR=\"$HOMEDocs\"\n",       // not the $HOME prefix
-      "XDG_DOCUMENTS_DIR=\"${HOME}/Docs\"\n",    // not the format's form
-      "XDG_DOCUMENTS_DIR=\"/a\" trailing\n",     // junk after the value
-      "XDG_DOCUMENTS_DIR \"/a\"\n",              // no '='
-      "XDG__DIR=\"/a\"\n",                       // no name
-      "XDG_DIR=\"/a\"\n",
-      "xdg_documents_dir=\"/a\"\n",              // names are upper case
-      "XDG_DOCUMENTS=\"/a\"\n",                  // no _DIR
-      "MY_DOCUMENTS_DIR=\"/a\"\n",               // no XDG_
-      "# XDG_DOCUMENTS_DIR=\"/a\"\n",            // commented out
-      "XDG_DOCUMENTS_DIR=\"/a\nb\"\n",           // a value cannot span lines
-      std::string("XDG_DOCUMENTS_DIR=\"/a\0b\"\n", 25),  // NUL inside
-      "XDG_DOCUMENTS_DIR=\"/a\x01\x7f\"\n",      // control bytes
-      "XDG_DOCUMENTS_DIR=\"$HOME",               // text ends inside the value
-      "XDG_DOCUMENTS_DIR=\"",
-      "XDG_DOCUMENTS_DIR=",
-      "=\"/a\"\n",
-      "\"\"\"\"\\\\\\\n",
-      std::string("\xff\xfe\x00\x01XDG_DOCUMENTS_DIR=\"/a\"\n", 27),
-  };
-  for (const std::string& b : bad) {
-    SCOPED_TRACE(b);
-    EXPECT_EQ(ParseUserDirs(good + b + good, "/home/ann"), (Dirs{{"DESKTOP", "/home/ann/Desk"}}));
-  }
+      "XDG_DOCUMENTS_DIR=$HOME/Docs\n", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\n",  // no quotes, unterminated
+      "XDG_DOCUMENTS_DIR=\"Docs\"\n", "XDG_DOCUMENTS_DIR=\"~/Docs\"\n",      // relative (no tilde expansion)
+      "XDG_DOCUMENTS_DIR=\"\"\n", "XDG_DOCUMENTS_DIR=\"$HOMEDocs\"\n", "XDG_DOCUMENTS_DIR=\"${HOME}/Docs\"\n",
+      "XDG_DOCUMENTS_DIR=\"/a\" trailing\n", "XDG_DOCUMENTS_DIR \"/a\"\n",    // junk after the value, no '='
+      "XDG__DIR=\"/a\"\n", "XDG_DIR=\"/a\"\n", "xdg_documents_dir=\"/a\"\n",  // no name; names are upper case
+      "XDG_DOCUMENTS=\"/a\"\n", "MY_DOCUMENTS_DIR=\"/a\"\n", "# XDG_DOCUMENTS_DIR=\"/a\"\n",
+      "XDG_DOCUMENTS_DIR=\"/a\nb\"\n", std::string("XDG_DOCUMENTS_DIR=\"/a\0b\"\n", 25),  // a value is one line of text
+      "XDG_DOCUMENTS_DIR=\"/a\x01\x7f\"\n", "XDG_DOCUMENTS_DIR=\"$HOME", "XDG_DOCUMENTS_DIR=\"", "XDG_DOCUMENTS_DIR=",
+      "=\"/a\"\n", "\"\"\"\"\\\\\\\n", std::string("\xff\xfe\x00\x01XDG_DOCUMENTS_DIR=\"/a\"\n", 27)};
 
-  // Binary bytes, NULs, huge and empty texts: hostile_inputs_test.
+  for (const std::string& b : bad)  // binary bytes, NULs, huge and empty texts: hostile_inputs_test
+    EXPECT_EQ(ParseUserDirs(good + b + good, "/home/ann"), (Dirs{{"DESKTOP", "/home/ann/Desk"}})) << b;
 }
 
 TEST(DesktopFolderPath, UserDirsAndTheirFallbacks) {
@@ -527,13 +473,6 @@ TEST(FolderEnvironment, FromProcessReadsTheVariablesAndUserDirs) {
     ExpectPaths(env,
                 {{kFolderPersonal, home + "/Elsewhere"}, {kFolderDesktop, home + "/Desktop"}, {kFolderHistory, ""}});
   }
-  {
-    // A FIFO that would block a reader (a missing or unreadable file: hostile_inputs_test).
-    ScopedEnv h("HOME", home.c_str()), c("XDG_CONFIG_HOME", dir.file("fifo").c_str());
-    std::filesystem::create_directories(dir.file("fifo"));
-    ASSERT_EQ(::mkfifo(dir.file("fifo/user-dirs.dirs").c_str(), 0600), 0);
-    EXPECT_TRUE(FolderEnvironment::FromProcess("/p").userDirs.empty());
-  }
   // No usable HOME: the password entry's home, which is absolute or unknown.
   for (const char* value : {static_cast<const char*>(nullptr), "", "relative"}) {
     ScopedEnv noHome("HOME", value), c("XDG_CONFIG_HOME", nullptr);
@@ -556,22 +495,11 @@ std::string Header(std::uint32_t code, std::uint32_t length) {
   return h;
 }
 
-TEST(Handoff, MessagesSurviveAnySplitAndKeepTheirBytes) {
+TEST(Handoff, MessagesSurviveAnySplitAndMalformedOnesAreDropped) {
   const std::string text = std::string("http://a.example/\nctl\x01\x1b[31m bad\xff\xfe utf8 ") + "\xe2\x82";
-  const std::string wire = EncodeHandoff(text);
-  ASSERT_EQ(wire.size(), 8 + text.size() + 1);
-  for (std::size_t chunk : {1u, 3u, 7u, 8u, 9u, 4096u}) {
-    HandoffDecoder d;
-    State st = State::NeedMore;
-    for (std::size_t i = 0; i < wire.size(); i += chunk) st = d.Feed(wire.data() + i, std::min(chunk, wire.size() - i));
-    ASSERT_EQ(st, State::Done) << chunk;
-    EXPECT_EQ(d.code(), kHandoffCode);
-    EXPECT_EQ(d.text(), text);
-  }
-}
-
-TEST(Handoff, MalformedMessagesAreDropped) {
+  ASSERT_EQ(EncodeHandoff(text).size(), 8 + text.size() + 1);
   const struct { std::string what, message; State state; std::uint32_t code; std::string text; } cases[] = {
+      {"bytes kept", EncodeHandoff(text), State::Done, kHandoffCode, text},
       {"empty", EncodeHandoff(""), State::Done, kHandoffCode, ""},
       // Over the limit: dropped on the header alone, nothing buffered; exactly at the limit is still taken.
       {"over", Header(kHandoffCode, kHandoffMaxLength + 1), State::Bad, kHandoffCode, ""},
@@ -582,11 +510,15 @@ TEST(Handoff, MalformedMessagesAreDropped) {
       // A NUL inside ends the text, as for a C string; another code is passed on to be ignored.
       {"NUL", Header(0x1234, 6) + std::string("ab\0cd\0", 6), State::Done, 0x1234u, "ab"}};
   for (const auto& c : cases) {
-    HandoffDecoder d;
-    EXPECT_EQ(d.Feed(c.message.data(), c.message.size()), c.state) << c.what;
-    EXPECT_EQ(d.text(), c.text) << c.what;
-    if (c.state == State::Done) {
-      EXPECT_EQ(d.code(), c.code) << c.what;
+    for (std::size_t chunk : {1u, 3u, 7u, 8u, 9u, 1u << 20}) {
+      SCOPED_TRACE(c.what + ", in pieces of " + std::to_string(chunk));
+      HandoffDecoder d;
+      State st = State::NeedMore;
+      for (std::size_t i = 0; i < c.message.size(); i += chunk)
+        st = d.Feed(c.message.data() + i, std::min(chunk, c.message.size() - i));
+      EXPECT_EQ(st, c.state);
+      EXPECT_TRUE(d.text() == c.text) << d.text().size();  // not printed: a text may be a megabyte
+      EXPECT_TRUE(c.state != State::Done || d.code() == c.code) << d.code();
     }
   }
   HandoffDecoder later;  // a byte after a whole message

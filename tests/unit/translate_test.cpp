@@ -8,7 +8,6 @@
 
 #include "common/textfile.h"
 #include "support/fakes.h"
-#include "support/hostile_inputs.h"
 #include "support/site_world.h"
 #include "support/temp_dir.h"
 #include "tools/translate.h"
@@ -74,11 +73,7 @@ std::size_t Count(const std::string& text, const std::string& what) {
 }
 
 TEST(Translate, MarkersTakeTheEscapedAddressOrText) {
-  struct Case {
-    const char *page, *input;
-    bool text;
-    const char* filled;
-  } cases[] = {
+  const struct { const char *page, *input; bool text; const char* filled; } cases[] = {
       {"<a href=\"$url\">$text</a>", "http://h.test/?a=1&b=\"2\"", false,
        "<a href=\"http://h.test/?a=1&amp;b=&quot;2&quot;\"></a>"},
       {"<input value='$url'><textarea>$text</textarea>", "He said \"hi\" <script>alert('x')</script> & left", true,
@@ -90,7 +85,7 @@ TEST(Translate, MarkersTakeTheEscapedAddressOrText) {
       {"$ur $Url $$url $texts $", "x", true, "$ur $Url $http:// xs $"},
       {"", "x", true, ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(FillTranslateTemplate(c.page, c.input, c.text), c.filled) << c.page;
+  for (const auto& c : cases) EXPECT_EQ(FillTranslateTemplate(c.page, c.input, c.text), c.filled) << c.page;
 }
 
 TEST(Translate, PagesGoThroughTheirTemplateIntoTranslateHtm) {
@@ -220,34 +215,6 @@ TEST(Dictionaries, AnEntryRunsTheFirstDictionaryOfItsNameByGetOrPost) {
   w.shell.succeed = false;
   EXPECT_TRUE(w.frame.OnCommand(ID_DICTIONARY_DEFINITIONS));
   EXPECT_EQ(w.said.messages, Strings{"Can't open " + w.program + "dictionary.ini!"});
-}
-
-TEST(Dictionaries, HostileDefinitionFilesGiveWellFormedEntriesOnly) {
-  TextFormat f{"dictionaries", "dictionary.ini",
-               [](const Texts& t) {
-                 std::string s = "name;address;method\n";
-                 for (const std::string& a : t) s += "E;" + a + ";get\n";
-                 return s;
-               },
-               nullptr, 6, CSearchEngines::kMaxLine, LongLine::Skipped, NulByte::SkipsTheLine, true, false};
-  for (const HostileInput& input : HostileInputs(f)) {
-    SCOPED_TRACE(input.name);
-    TranslateWorld w;
-    input.place(w.program + "dictionary.ini");
-    w.commands->BuildDictionaryMenu();
-    Texts got;
-    for (const SearchEngine& d : w.commands->dictionaries()) got.push_back(d.address);
-    if (input.expected) {
-      const std::size_t n = std::min<std::size_t>(input.expected->size(), 32);
-      EXPECT_TRUE(got == Texts(input.expected->begin(), input.expected->begin() + static_cast<std::ptrdiff_t>(n)));
-    }
-    ASSERT_EQ(w.menu().dynamic.size(), got.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-      EXPECT_LE(got[i].size(), CSearchEngines::kMaxLine);
-      EXPECT_EQ(got[i].find_first_of(std::string("\r\n\0", 3)), std::string::npos);
-      EXPECT_EQ(w.menu().dynamic[i].text, w.commands->dictionaries()[i].name);
-    }
-  }
 }
 
 TEST(Dictionaries, TheShippedDefinitionsAndTemplatesWork) {
