@@ -495,7 +495,7 @@ TEST(Toolbar, TheCustomiseListsMoveButtonsAndAlwaysOfferASeparator) {
   EXPECT_EQ(std::make_pair(m.Add(-1, 0), m.Add(static_cast<int>(a.size()), 0)), std::make_pair(-1, -1));
   // Moves stop at the ends.
   EXPECT_EQ(m.current(), (std::vector<unsigned>{32778, 32787}));
-  EXPECT_EQ(std::make_tuple(m.MoveUp(0), m.MoveDown(1), m.MoveDown(0)), std::make_tuple(-1, -1, 1));
+  EXPECT_EQ((std::vector<int>{m.MoveUp(0), m.MoveDown(1), m.MoveDown(0)}), (std::vector<int>{-1, -1, 1}));
   EXPECT_EQ(m.current(), (std::vector<unsigned>{32787, 32778}));
   m.showText = true;
   m.Reset();
