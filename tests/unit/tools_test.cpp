@@ -185,10 +185,9 @@ TEST(ExternalPrograms, TheRealFinderReadsPathAndDesktopFiles) {
   ::chmod(dir.file("bin/xterm").c_str(), 0755);
   dir.write("app.desktop", "[Other]\nName=Wrong\n[Desktop Entry]\nName = Paint It\nCategories=Graphics;\n");
   XdgProgramFinder finder(XdgFolders{dir.file("cfg"), dir.file("data"), {}, {}}, "/nonexistent:" + dir.file("bin"));
-  EXPECT_EQ(finder.OnPath("xterm"), dir.file("bin/xterm"));
-  EXPECT_EQ(finder.OnPath("telnet"), "");
-  EXPECT_EQ(finder.EntryOf(dir.file("app.desktop"), "Name"), "Paint It");
-  EXPECT_EQ(finder.EntryOf(dir.file("missing.desktop"), "Name"), "");
+  // Only an executable file on PATH counts; the entry's own section is read.
+  EXPECT_EQ(finder.OnPath("xterm") + "|" + finder.OnPath("telnet"), dir.file("bin/xterm") + "|");
+  EXPECT_EQ(finder.EntryOf(dir.file("app.desktop"), "Name") + "|" + finder.EntryOf(dir.file("missing.desktop"), "Name"), "Paint It|");
   EXPECT_EQ(finder.DefaultFor("text/plain"), "");
 }
 
@@ -211,12 +210,10 @@ TEST(CustomScripts, TheMenuTheFilesAndTheDialog) {
   test::MessageRecorder said;
   const std::string folder = dir.path() + "/scripts/";
   MakeDirectories(folder);
-  dir.write("scripts/b.js", "document.title='b'");
-  dir.write("scripts/a.vbs", "MsgBox 1");
-  dir.write("scripts/a.js", "document.title='a'");
-  dir.write("scripts/v.only.vbs", "MsgBox 2");
-  dir.write("scripts/bin.js", std::string("x\0y", 3));
-  dir.write("scripts/notes.txt", "not a script");
+  for (const auto& [name, text] : {std::pair<std::string, std::string>{"b.js", "document.title='b'"}, {"a.vbs", "MsgBox 1"},
+                                   {"a.js", "document.title='a'"}, {"v.only.vbs", "MsgBox 2"},
+                                   {"bin.js", std::string("x\0y", 3)}, {"notes.txt", "not a script"}})
+    dir.write("scripts/" + name, text);
   FakeScriptDialogs dialogs;
   CCustomScripts scripts({w.frame, w.frame.menu(), dialogs, folder, nullptr});
   const MenuItem* menu = w.frame.menu().FindPopup({"Tools", "Execute Scripts"});
@@ -235,18 +232,12 @@ TEST(CustomScripts, TheMenuTheFilesAndTheDialog) {
   auto& control = test::SiteWorld::Control(page);
   control.scripts.clear();  // the frame's own
   // Both entries named "a" run the JavaScript file.
-  w.frame.commands().Execute({menu->dynamic[0].id, page});
-  w.frame.commands().Execute({menu->dynamic[3].id, page});
-  w.frame.commands().Execute({menu->dynamic[1].id, page});
+  for (int i : {0, 3, 1}) w.frame.commands().Execute({menu->dynamic[i].id, page});
   EXPECT_EQ(control.scripts, (std::vector<std::string>{"document.title='a'", "document.title='a'", "document.title='b'"}));
   // VBScript says it does not run; a binary file and hostile names are refused.
   control.scripts.clear();
-  scripts.RunNamedScript("v.only");
-  scripts.RunNamedScript("bin");
-  scripts.RunNamedScript("../scripts/a");
-  scripts.RunNamedScript("missing");
   dir.write("scripts/big.js", std::string(CCustomScripts::kMaxScriptBytes + 1, 'x'));
-  scripts.RunNamedScript("big");
+  for (const char* name : {"v.only", "bin", "../scripts/a", "missing", "big"}) scripts.RunNamedScript(name);
   EXPECT_TRUE(control.scripts.empty());
   ASSERT_EQ(said.messages.size(), 5u);
   const std::string why[] = {"VBScript", "not a text file", "cannot contain", "Can't open " + folder + "missing.js!", "larger than 1 MB"};
@@ -329,8 +320,7 @@ TEST(CleanTrace, EachCommandAsksCleansItsPartAndNamesWhatFailed) {
   }
   test::MessageRecorder said(true);
   // Cookies and cached files each leave the rest alone.
-  registry.Execute({ID_CLEAN_COOKIES, nullptr});
-  registry.Execute({ID_CLEAN_CACHE, nullptr});
+  for (unsigned id : {ID_CLEAN_COOKIES, ID_CLEAN_CACHE}) registry.Execute({id, nullptr});
   EXPECT_EQ(engine.cleared, (std::vector<std::string>{"cookies", "cache"}));
   EXPECT_EQ(left(), all);
   // History: the store, the visited links, the typed addresses, the searches.
@@ -372,36 +362,28 @@ TEST(MailAndNews, ClientsPagesLinksAndTheDesktop) {
   EXPECT_EQ(menu->dynamic[1].text, "Evolution");
   CommandRegistry& r = w.frame.commands();
   r.Execute({menu->dynamic[1].id, nullptr});
-  EXPECT_EQ(shell.opened, std::vector<std::string>{"with /apps/evolution.desktop "});
-
-  // Nothing set up: each says what is missing.
-  shell.opened.clear();
-  r.Execute({ID_READ_EMAIL, nullptr});
-  r.Execute({ID_ADDRESS_BOOK, nullptr});
+  // Nothing set up: each says what is missing (news is tried as an address first).
+  for (unsigned id : {ID_READ_EMAIL, ID_ADDRESS_BOOK}) r.Execute({id, nullptr});
   shell.succeed = false;
   r.Execute({ID_READ_NEWS, nullptr});
   shell.succeed = true;
   EXPECT_EQ(said.messages, (std::vector<std::string>{"No default email client!", "No clients found for email contacts!",
                                                      "No news reader is installed."}));
   finder.defaults = {{"x-scheme-handler/mailto", "/apps/thunderbird.desktop"}, {"text/x-vcard", "/apps/book.desktop"}};
-  r.Execute({ID_READ_EMAIL, nullptr});
-  r.Execute({ID_ADDRESS_BOOK, nullptr});
-  r.Execute({ID_NEW_MESSAGE, nullptr});
-  EXPECT_EQ(shell.opened, (std::vector<std::string>{"news://", "with /apps/thunderbird.desktop ",
+  for (unsigned id : {ID_READ_EMAIL, ID_ADDRESS_BOOK, ID_NEW_MESSAGE}) r.Execute({id, nullptr});
+  EXPECT_EQ(shell.opened, (std::vector<std::string>{"with /apps/evolution.desktop ", "news://", "with /apps/thunderbird.desktop ",
                                                     "with /apps/book.desktop ", "mailto:"}));
 
   // Sending needs xdg-email; with it, the page goes as a copy that keeps its base.
   CKestrelView* page = w.Site("http://news.example/a?b=1&c=2", "Today: a/b > c");
-  EXPECT_TRUE(r.StateOf({ID_PAGE_BY_EMAIL, page}).enabled);
-  EXPECT_FALSE(r.StateOf({ID_PAGE_BY_EMAIL, nullptr}).enabled);
+  EXPECT_TRUE(r.StateOf({ID_PAGE_BY_EMAIL, page}).enabled && !r.StateOf({ID_PAGE_BY_EMAIL, nullptr}).enabled);
   said.messages.clear();
   shell.opened.clear();
   test::SiteWorld::Control(page).scriptAnswer = "\"<html><body>x \\u003c/body\\u003e</body></html>\"";
   r.Execute({ID_LINK_BY_EMAIL, page});
   EXPECT_EQ(said.messages, std::vector<std::string>{"xdg-email is not available on your system!"});
   finder.path = {"xdg-email"};
-  r.Execute({ID_PAGE_BY_EMAIL, page});
-  r.Execute({ID_LINK_BY_EMAIL, page});
+  for (unsigned id : {ID_PAGE_BY_EMAIL, ID_LINK_BY_EMAIL}) r.Execute({id, page});
   const std::string htm = dir.file("tmp/Today- a-b - c.htm"), url = dir.file("tmp/Today- a-b - c.url");
   EXPECT_EQ(shell.opened, (std::vector<std::string>{"start /usr/bin/xdg-email|--attach|" + htm + " @",
                                                     "start /usr/bin/xdg-email|--attach|" + url + " @"}));
@@ -416,17 +398,14 @@ TEST(MailAndNews, ClientsPagesLinksAndTheDesktop) {
   EXPECT_EQ(shell.opened, std::vector<std::string>{"start /usr/bin/xdg-email|--attach|" + dir.file("my page.html") + " @"});
 
   // The desktop link: its name from the title, one line a value, never over another file.
-  const std::string first = mail.ShortcutToDesktop(*page);
-  const std::string second = mail.ShortcutToDesktop(*page);
-  EXPECT_EQ(first, dir.file("Desktop/Today- a-b - c.desktop"));
-  EXPECT_EQ(second, dir.file("Desktop/Today- a-b - c (2).desktop"));
+  EXPECT_EQ(mail.ShortcutToDesktop(*page), dir.file("Desktop/Today- a-b - c.desktop"));
+  EXPECT_EQ(mail.ShortcutToDesktop(*page), dir.file("Desktop/Today- a-b - c (2).desktop"));
   EXPECT_EQ(dir.read("Desktop/Today- a-b - c.desktop"),
             "[Desktop Entry]\nType=Link\nName=Today: a/b > c\nURL=http://news.example/a?b=1&c=2\nIcon=text-html\n");
   EXPECT_EQ(DesktopLinkFile("two\nlines", "http://x/\r\nExec=evil"),
             "[Desktop Entry]\nType=Link\nName=two lines\nURL=http://x/  Exec=evil\nIcon=text-html\n");
   EXPECT_EQ(SafePageName("file:///home/u/notes.old.html", "ignored"), "notes.old");
-  EXPECT_NE(SafePageName("http://x/", "...").front(), '.');
-  EXPECT_FALSE(SafePageName("http://x/", "").empty());
+  EXPECT_TRUE(SafePageName("http://x/", "...").front() != '.' && !SafePageName("http://x/", "").empty());
   EXPECT_LE(SafePageName("http://x/", std::string(300, 'n')).size(), 255u);
 }
 
