@@ -37,13 +37,10 @@ std::string Standing(World& w, CKestrelView* v) {
 TEST(ClickTracker, TheVerdictIsTheSameWhicheverArrivesFirst) {
   // Each case: a press with its answer, then a window `after` ms later.
   const struct { const char* tag; bool textField, right; std::int64_t after; bool suspect; } cases[] = {
-      {"div", false, false, 200, false},   {"BUTTON", false, false, 1000, false},
-      {"div", false, false, 1001, true},   {"body", false, false, 10, true},
-      {"p", false, false, 10, true},       {"input", true, false, 10, true},
-      {"input", false, false, 10, false},  {"a", false, false, 60000, false},
-      {"div", false, true, 5000, false},   {"div", false, true, 5001, true},
-      {"", false, false, 10, false},  // a frame that could not be reached still counts
-  };
+      {"div", false, false, 200, false}, {"BUTTON", false, false, 1000, false}, {"div", false, false, 1001, true},
+      {"body", false, false, 10, true},  {"p", false, false, 10, true},           {"input", true, false, 10, true},
+      {"input", false, false, 10, false}, {"a", false, false, 60000, false},      {"div", false, true, 5000, false},
+      {"div", false, true, 5001, true},  {"", false, false, 10, false}};  // a frame that could not be reached still counts
   for (const auto& c : cases) {
     for (bool answerFirst : {true, false}) {
       ClickTracker t;
@@ -397,18 +394,13 @@ TEST(SiteFilterFile, ReadingRulesAndTheMatchersFollowingEveryChange) {
       {"\n \t\n [include]\na\n\n\n\n[exclude] \nw\n", {"a"}, {"w"}},
       {"[INCLUDE]\na\n\n[exclude]\nw\n", oldB, oldW},
       // Starting with the white list's header, or anything else, loads nothing.
-      {"[exclude]\nw\n\n[include]\na\n", oldB, oldW},
-      {"junk\n[include]\na\n", oldB, oldW},
-      {std::string(kFilterLineLimit + 1, ' ') + "x\n[include]\na\n", oldB, oldW},
-      {"\0[include]\na\n"s, oldB, oldW},
+      {"[exclude]\nw\n\n[include]\na\n", oldB, oldW}, {"junk\n[include]\na\n", oldB, oldW},
+      {std::string(kFilterLineLimit + 1, ' ') + "x\n[include]\na\n", oldB, oldW}, {"\0[include]\na\n"s, oldB, oldW},
       // No white list section: the black list is read, the white one kept.
-      {"[include]\na\nb", {"a", "b"}, oldW},
-      {"[include]\na\n\nsomething\n[exclude]\nw\n", {"a"}, oldW},
-      {"[include]\n", {}, oldW},
-      {"[include]\n\n[exclude]\n", {}, {}},
+      {"[include]\na\nb", {"a", "b"}, oldW}, {"[include]\na\n\nsomething\n[exclude]\nw\n", {"a"}, oldW},
+      {"[include]\n", {}, oldW}, {"[include]\n\n[exclude]\n", {}, {}},
       // Headers where entries belong are entries; a repeated section is ignored.
-      {"[include]\n[include]\na\n[exclude]\nw\n", {"[include]", "a", "[exclude]", "w"}, oldW},
-      {"[include]\na\n\n[include]\nb\n", {"a"}, oldW},
+      {"[include]\n[include]\na\n[exclude]\nw\n", {"[include]", "a", "[exclude]", "w"}, oldW}, {"[include]\na\n\n[include]\nb\n", {"a"}, oldW},
       {"[include]\na\n\n[exclude]\nw\n\n[exclude]\nv\n[include]\nz\n", {"a"}, {"w"}},
       // The white list skips over-long and NUL lines as the black one does.
       {"[include]\n\n[exclude]\n" + std::string(kFilterLineLimit + 1, 'x') + "\n\0\nw\n"s, {}, {"w"}}};
@@ -498,8 +490,7 @@ TEST(FilterDialog, AddRemoveAndChangeKeepTheRowsSortedAndASensibleSelection) {
   PlaySteps(m, {{"select 1", {}, false, "ads.|pop", "1", "pop"},
                 {"add", {"ADS."}, false, "ads.|pop", "1", "ADS.", kFilterExists},
                 {"add", {"  Pop\t"}, false, "ads.|pop", "1", "  Pop\t", kFilterExists},
-                {"add", {""}, false, "ads.|pop", "1", "", kFilterEmpty},
-                {"add", {" \t \r"}, false, "ads.|pop", "1", " \t \r", kFilterEmpty},
+                {"add", {""}, false, "ads.|pop", "1", "", kFilterEmpty}, {"add", {" \t \r"}, false, "ads.|pop", "1", " \t \r", kFilterEmpty},
                 {"add", {"a\nb"}, false, "ads.|pop", "1", "a\nb", kFilterLineBreak},
                 {"add", {"a\0b"s}, false, "ads.|pop", "1", "a\0b"s, kFilterLineBreak},
                 // Trimmed, sorted in, the field cleared; a longer or shorter text is no duplicate.
@@ -507,16 +498,12 @@ TEST(FilterDialog, AddRemoveAndChangeKeepTheRowsSortedAndASensibleSelection) {
                 {"add", {"ads"}, true, "ads|ads.|Banner|pop", "3", ""}});
   // Each removal selects the row that took its place, or the new last one.
   m.Open({"a", "b", "c"});
-  PlaySteps(m, {{"select 1", {}, false, "a|b|c", "1", "b"},
-                {"remove", {}, true, "a|c", "1", "c"},
-                {"remove", {}, true, "a", "0", "a"},
-                {"remove", {}, true, "", "", ""},
-                {"remove", {}, false, "", "", ""},
-                {"change", {"x"}, false, "", "", "x"}});
+  PlaySteps(m, {{"select 1", {}, false, "a|b|c", "1", "b"}, {"remove", {}, true, "a|c", "1", "c"},
+                {"remove", {}, true, "a", "0", "a"},       {"remove", {}, true, "", "", ""},
+                {"remove", {}, false, "", "", ""},         {"change", {"x"}, false, "", "", "x"}});
   // Change needs a selection; the selected row itself may change case; a changed row is sorted anew and stays selected.
   m.Open({"ads.", "pop", "track"});
-  PlaySteps(m, {{"select", {}, false, "ads.|pop|track", "", "ads."},
-                {"change", {"new"}, false, "ads.|pop|track", "", "new"},
+  PlaySteps(m, {{"select", {}, false, "ads.|pop|track", "", "ads."}, {"change", {"new"}, false, "ads.|pop|track", "", "new"},
                 {"select 0", {}, false, "ads.|pop|track", "0", "ads."},
                 {"change", {"TRACK"}, false, "ads.|pop|track", "0", "TRACK", kFilterExists},
                 {"change", {"   "}, false, "ads.|pop|track", "0", "   ", kFilterEmpty},
