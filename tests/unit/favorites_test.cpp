@@ -31,6 +31,12 @@ std::string Flat(const Bookmark& b) {
   return b.folder ? out + "]" : out;
 }
 
+std::vector<std::string> Names(const std::vector<FavoriteEntry>& entries) {
+  std::vector<std::string> names;
+  for (const FavoriteEntry& e : entries) names.push_back(e.name);
+  return names;
+}
+
 std::size_t Links(const Bookmark& b) {
   std::size_t n = 0;
   for (const Bookmark& c : b.children) n += c.folder ? Links(c) : 1;
@@ -73,20 +79,15 @@ TEST(Favorites, ShortcutFilesAreReadAsTheFormatSaysAndWrittenWhole) {
 
 TEST(Favorites, ListingPopupsColumnBreaksAndOpenAll) {
   TempDir dir;
-  fs::create_directories(dir.file("Work/Deep"));
-  fs::create_directories(dir.file("apps"));
-  fs::create_directories(dir.file(".hidden"));
+  for (const char* folder : {"Work/Deep", "apps", ".hidden"}) fs::create_directories(dir.file(folder));
   dir.write("b.url", "[InternetShortcut]\nURL=http://b.test/\n");
   dir.write("A.URL", "[InternetShortcut]\nURL=http://a.test/\n");
   dir.write("notes.txt", "text");
   dir.write(".secret.url", "[InternetShortcut]\nURL=http://s.test/\n");
   fs::create_directory_symlink(dir.path(), dir.file("Work/loop"));
 
-  std::vector<std::string> shown;
-  for (const FavoriteEntry& e : ListFavorites(dir.path())) shown.push_back(e.name);
-  EXPECT_EQ(shown, (std::vector<std::string>{"apps", "Work", "A", "b", "notes.txt"}));
-  EXPECT_TRUE(ListFavorites(dir.file("missing")).empty());
-  EXPECT_TRUE(ListFavorites(dir.file("b.url")).empty());
+  EXPECT_EQ(Names(ListFavorites(dir.path())), (std::vector<std::string>{"apps", "Work", "A", "b", "notes.txt"}));
+  EXPECT_TRUE(ListFavorites(dir.file("missing")).empty() && ListFavorites(dir.file("b.url")).empty());
 
   // The root starts with the commands; every popup has Open All and a separator.
   using K = FavoritesMenuItem::Kind;
@@ -96,9 +97,7 @@ TEST(Favorites, ListingPopupsColumnBreaksAndOpenAll) {
   EXPECT_EQ(kinds, (std::vector<K>{K::AddToFavorites, K::Organize, K::Import, K::Export, K::Separator, K::OpenAll,
                                    K::Separator, K::Folder, K::Folder, K::Entry, K::Entry, K::Entry}));
   // Open All takes the shortcuts and other files of this popup, not its folders.
-  std::vector<std::string> opened;
-  for (const FavoriteEntry& e : OpenAllTargets(root)) opened.push_back(e.name);
-  EXPECT_EQ(opened, (std::vector<std::string>{"A", "b", "notes.txt"}));
+  EXPECT_EQ(Names(OpenAllTargets(root)), (std::vector<std::string>{"A", "b", "notes.txt"}));
 
   // 40 shortcuts in a folder with 30 a column: Open All, the separator and
   // 28 of them, then the other 12.
@@ -313,10 +312,9 @@ TEST(FavoritesCommands, AddOpenOpenAllImportAndExport) {
   EXPECT_EQ(ReadShortcutUrl(root + "/Kestrel Help.url"), "file:///help/index.htm");
   w.Site("http://page.test/a", "A Page: one/two");
   w.dialogs.add = FavoritesDialogs::AddChoice{"A Page: one/two", root + "/Reading"};
-  EXPECT_TRUE(w.frame.OnCommand(ID_ADD_FAVORITE));
-  EXPECT_TRUE(w.frame.OnCommand(ID_ADD_FAVORITE));  // the same name again is kept beside it
-  EXPECT_EQ(ReadShortcutUrl(root + "/Reading/A Page: one two.url"), "http://page.test/a");
-  EXPECT_EQ(ReadShortcutUrl(root + "/Reading/A Page: one two (2).url"), "http://page.test/a");
+  EXPECT_TRUE(w.frame.OnCommand(ID_ADD_FAVORITE) && w.frame.OnCommand(ID_ADD_FAVORITE));  // the same name again is kept beside it
+  for (const char* name : {"/Reading/A Page: one two.url", "/Reading/A Page: one two (2).url"})
+    EXPECT_EQ(ReadShortcutUrl(root + name), "http://page.test/a") << name;
   // A folder outside the Favorites is never written to.
   w.dialogs.add = FavoritesDialogs::AddChoice{"x", root + "/../outside"};
   EXPECT_TRUE(w.frame.OnCommand(ID_ADD_FAVORITE));
@@ -329,18 +327,17 @@ TEST(FavoritesCommands, AddOpenOpenAllImportAndExport) {
   w.dialogs.whileOpen = [&] { w.favorites.AddFavorite("http://again.test/", "Again"); };
   w.favorites.AddFavorite("http://first.test/", "First");
   w.dialogs.whileOpen = nullptr;
-  EXPECT_EQ(w.dialogs.shown.size(), asked + 1);
   w.favorites.AddFavorite("http://later.test/", "Later");  // once it is closed, asked again
-  EXPECT_EQ(w.dialogs.shown.size(), asked + 2);
+  EXPECT_EQ(std::vector<std::string>(w.dialogs.shown.begin() + asked, w.dialogs.shown.end()),
+            (std::vector<std::string>{"Add First http://first.test/", "Add Later http://later.test/"}));
 
   // Open All: the shortcuts in menu order through the target-site rule, the
   // text file with the desktop, the subfolder and script addresses not at all.
   const std::string trip = root + "/Trip";
   std::filesystem::create_directories(trip + "/Inner");
-  WriteShortcut(trip + "/b.url", "http://b.test/");
-  WriteShortcut(trip + "/A.URL", "http://a.test/");
-  WriteShortcut(trip + "/c.url", "javascript:alert(1)");
-  WriteShortcut(trip + "/Inner/deep.url", "http://deep.test/");
+  for (const auto& [name, url] : {std::pair{"b.url", "http://b.test/"}, {"A.URL", "http://a.test/"},
+                                  {"c.url", "javascript:alert(1)"}, {"Inner/deep.url", "http://deep.test/"}})
+    WriteShortcut(trip + "/" + name, url);
   w.dir.write("Favorites/Trip/notes.txt", "n");
   w.dir.write("Favorites/Trip/empty.url", "");
   for (CKestrelView* v : w.frame.sites().sites()) w.Control(v).calls.clear();
