@@ -10,127 +10,94 @@ namespace {
 using K = CMenuBarTracker::Key;
 using S = CMenuBarTracker::State;
 
+// One thing the user does to the bar, and what came of it: whether the bar
+// took the key and which popup opens (or the popup loop's answer), then the
+// bar's state: "-", "hot <item>" or "popup <item>".
+std::string Act(CMenuBarTracker& bar, const std::string& act) {
+  const auto key = [](const std::string& k) {
+    return k == "left" ? K::Left : k == "right" ? K::Right : k == "down" ? K::Down : k == "esc" ? K::Escape : K::Other;
+  };
+  const auto number = [&] { return std::stoi(act.substr(act.rfind(' ') + 1)); };
+  std::string said;
+  CMenuBarTracker::Outcome o;
+  bool outcome = true;
+  if (act == "alt") bar.AltDown(), o = bar.AltUp();
+  else if (act == "alt down") o = bar.AltDown();
+  else if (act == "alt up") o = bar.AltUp();
+  else if (act.rfind("alt+", 0) == 0) o = bar.Char(act[4], true);
+  else if (act.rfind("char ", 0) == 0) o = bar.Char(act[5], false);
+  else if (act.rfind("hover ", 0) == 0) bar.Hover(number()), outcome = false;
+  else if (act == "cancel") bar.Cancel(), outcome = false;
+  else if (act.rfind("opened ", 0) == 0) bar.PopupOpened(number()), outcome = false;
+  else if (act == "closed") bar.PopupClosed(), outcome = false;
+  else if (act == "next") said = "next " + std::to_string(bar.NextPopup()), outcome = false;
+  else if (act.rfind("popup hover ", 0) == 0) said = bar.PopupHover(number()) ? "yes" : "no", outcome = false;
+  else if (act.rfind("popup press ", 0) == 0) said = bar.PopupPress(number()) ? "yes" : "no", outcome = false;
+  else if (act.rfind("popup ", 0) == 0) said = bar.PopupKey(key(act.substr(6))) ? "yes" : "no", outcome = false;
+  else o = bar.KeyDown(key(act), false);
+  if (outcome) said = std::string(o.consumed ? "taken" : "passed") + (o.open >= 0 ? " open " + std::to_string(o.open) : "");
+  const std::string state = bar.state() == S::None          ? "-"
+                            : bar.state() == S::HotTracking ? "hot " + std::to_string(bar.hot())
+                                                            : "popup " + std::to_string(bar.current());
+  return (said.empty() ? "" : said + ", ") + state;
+}
+
+void Play(CMenuBarTracker& bar, const std::vector<std::pair<std::string, std::string>>& steps) {
+  for (const auto& [act, want] : steps) EXPECT_EQ(Act(bar, act), want) << act;
+}
+
 const std::vector<std::string> kMenus = {"&File", "&Edit", "&View", "F&avorites", "&Go To", "&Help"};
 
 TEST(MenuBar, AccessKeys) {
-  struct Case {
-    const char* text;
-    char key;
-  } cases[] = {{"&File", 'f'}, {"Fa&vorites", 'v'}, {"Tools && Tips", 0}, {"A&&B &C", 'c'}, {"End&", 0}, {"", 0}};
-  for (const Case& c : cases) EXPECT_EQ(AccessKeyOf(c.text), c.key) << c.text;
+  const std::pair<const char*, char> cases[] = {{"&File", 'f'}, {"Fa&vorites", 'v'}, {"Tools && Tips", 0},
+                                                {"A&&B &C", 'c'}, {"End&", 0},        {"", 0}};
+  for (const auto& [text, key] : cases) EXPECT_EQ(AccessKeyOf(text), key) << text;
 }
 
 TEST(MenuBar, AltArrowsEscapeAndLettersOutsideAPopup) {
   CMenuBarTracker bar(kMenus);
-  // Alt pressed and let go highlights the first item; a second Alt or Escape takes it away.
-  EXPECT_TRUE(bar.AltDown().consumed);
-  EXPECT_TRUE(bar.AltUp().consumed);
-  EXPECT_EQ(bar.state(), S::HotTracking);
-  EXPECT_EQ(bar.hot(), 0);
-  bar.AltDown();
-  bar.AltUp();
-  EXPECT_EQ(bar.state(), S::None);
-  EXPECT_EQ(bar.hot(), -1);
-  bar.AltDown();
-  bar.AltUp();
-  EXPECT_TRUE(bar.KeyDown(K::Escape, false).consumed);
-  EXPECT_EQ(bar.state(), S::None);
-
-  // Left from the first wraps to the last; Right from the last to the first; Down opens.
-  bar.AltDown();
-  bar.AltUp();
-  bar.KeyDown(K::Left, false);
-  EXPECT_EQ(bar.hot(), 5);
-  bar.KeyDown(K::Right, false);
-  bar.KeyDown(K::Right, false);
-  EXPECT_EQ(bar.hot(), 1);
-  EXPECT_EQ(bar.KeyDown(K::Down, false).open, 1);
-  // In hot-tracking every letter is the bar's, one it has or not; the pointer moves the highlight.
-  bar.Hover(3);
-  EXPECT_EQ(bar.hot(), 3);
-  EXPECT_EQ(bar.Char('a', false).open, 3);
-  const CMenuBarTracker::Outcome none = bar.Char('z', false);
-  EXPECT_TRUE(none.consumed);
-  EXPECT_EQ(none.open, -1);
-  // Any other key leaves the bar and goes on to the window.
-  EXPECT_FALSE(bar.KeyDown(K::Other, false).consumed);
-  EXPECT_EQ(bar.state(), S::None);
-
-  // Alt+F opens File, and Alt's release after it does not highlight.
-  bar.AltDown();
-  EXPECT_EQ(bar.Char('F', true).open, 0);
-  bar.AltUp();
-  EXPECT_EQ(bar.state(), S::None);
-  // Alt with a letter no item has: not the bar's; without Alt and no highlight neither.
-  bar.AltDown();
-  EXPECT_FALSE(bar.Char('z', true).consumed);
-  bar.AltUp();
-  EXPECT_FALSE(bar.Char('f', false).consumed);
-  EXPECT_FALSE(bar.KeyDown(K::Down, false).consumed);
-  // A click elsewhere ends the highlight.
-  bar.AltDown();
-  bar.AltUp();
-  bar.Cancel();
-  EXPECT_EQ(bar.state(), S::None);
-
+  Play(bar, {// Alt pressed and let go highlights the first item; a second Alt or Escape takes it away.
+             {"alt down", "taken, -"}, {"alt up", "taken, hot 0"}, {"alt", "taken, -"}, {"alt", "taken, hot 0"},
+             {"esc", "taken, -"},
+             // Left from the first wraps to the last; Right from the last to the first; Down opens.
+             {"alt", "taken, hot 0"}, {"left", "taken, hot 5"}, {"right", "taken, hot 0"}, {"right", "taken, hot 1"},
+             {"down", "taken open 1, hot 1"},
+             // In hot-tracking every letter is the bar's, one it has or not; the pointer moves the highlight.
+             {"hover 3", "hot 3"}, {"char a", "taken open 3, hot 3"}, {"char z", "taken, hot 3"},
+             // Any other key leaves the bar and goes on to the window.
+             {"other", "passed, -"},
+             // Alt+F opens File, and Alt's release after it does not highlight.
+             {"alt down", "taken, -"}, {"alt+F", "taken open 0, -"}, {"alt up", "taken, -"},
+             // Alt with a letter no item has: not the bar's; without Alt and no highlight neither.
+             {"alt down", "taken, -"}, {"alt+z", "passed, -"}, {"alt up", "taken, -"}, {"char f", "passed, -"},
+             {"down", "passed, -"},
+             // A click elsewhere ends the highlight.
+             {"alt", "taken, hot 0"}, {"cancel", "-"}});
   // A bar without items takes Alt and does nothing.
   CMenuBarTracker empty;
-  empty.AltDown();
-  empty.AltUp();
-  EXPECT_EQ(empty.state(), S::None);
+  Play(empty, {{"alt", "taken, -"}});
 }
 
 TEST(MenuBar, WhileAPopupIsOpen) {
   CMenuBarTracker bar(kMenus);
-  // With File open, Left opens the last menu and Right the second.
-  bar.PopupOpened(0);
-  EXPECT_EQ(bar.state(), S::PopupOpen);
-  EXPECT_EQ(bar.current(), 0);
-  EXPECT_TRUE(bar.PopupKey(K::Left));
-  bar.PopupClosed();
-  EXPECT_EQ(bar.NextPopup(), 5);
-  EXPECT_EQ(bar.NextPopup(), -1);  // once
-  bar.PopupOpened(0);
-  EXPECT_TRUE(bar.PopupKey(K::Right));
-  bar.PopupClosed();
-  EXPECT_EQ(bar.NextPopup(), 1);
-  // Up and Down belong to the popup.
-  bar.PopupOpened(1);
-  EXPECT_FALSE(bar.PopupKey(K::Down));
-
-  // The pointer from File's item to View's opens View; over its own item nothing changes.
-  bar.PopupOpened(0);
-  EXPECT_FALSE(bar.PopupHover(0));
-  EXPECT_FALSE(bar.PopupHover(-1));
-  EXPECT_TRUE(bar.PopupHover(2));
-  bar.PopupClosed();
-  EXPECT_EQ(bar.NextPopup(), 2);
-
-  // A press on the open popup's own item closes it and opens nothing.
-  bar.PopupOpened(2);
-  EXPECT_FALSE(bar.PopupPress(3));
-  EXPECT_TRUE(bar.PopupPress(2));
-  bar.PopupClosed();
-  EXPECT_EQ(bar.NextPopup(), -1);
-  EXPECT_EQ(bar.state(), S::None);
-
-  // Escape closes the popup and keeps its item highlighted; a choice leaves the bar.
-  bar.PopupOpened(4);
-  EXPECT_FALSE(bar.PopupKey(K::Escape));
-  bar.PopupClosed();
-  EXPECT_EQ(bar.state(), S::HotTracking);
-  EXPECT_EQ(bar.hot(), 4);
-  bar.PopupOpened(4);
-  bar.PopupClosed();
-  EXPECT_EQ(bar.state(), S::None);
-
+  Play(bar, {// With File open, Left opens the last menu and Right the second, once.
+             {"opened 0", "popup 0"}, {"popup left", "yes, popup 0"}, {"closed", "-"}, {"next", "next 5, -"},
+             {"next", "next -1, -"}, {"opened 0", "popup 0"}, {"popup right", "yes, popup 0"}, {"closed", "-"},
+             {"next", "next 1, -"},
+             // Up and Down belong to the popup.
+             {"opened 1", "popup 1"}, {"popup down", "no, popup 1"},
+             // The pointer from File's item to View's opens View; over its own item nothing changes.
+             {"opened 0", "popup 0"}, {"popup hover 0", "no, popup 0"}, {"popup hover -1", "no, popup 0"},
+             {"popup hover 2", "yes, popup 0"}, {"closed", "-"}, {"next", "next 2, -"},
+             // A press on the open popup's own item closes it and opens nothing.
+             {"opened 2", "popup 2"}, {"popup press 3", "no, popup 2"}, {"popup press 2", "yes, popup 2"},
+             {"closed", "-"}, {"next", "next -1, -"},
+             // Escape closes the popup and keeps its item highlighted; a choice leaves the bar.
+             {"opened 4", "popup 4"}, {"popup esc", "no, popup 4"}, {"closed", "hot 4"}, {"opened 4", "popup 4"},
+             {"closed", "-"}, {"alt", "taken, hot 0"}, {"left", "taken, hot 5"}});
   // A new language with fewer items keeps the indices inside the bar.
-  bar.AltDown();
-  bar.AltUp();
-  bar.KeyDown(K::Left, false);
   bar.SetTexts({"&Datei", "&Bearbeiten"});
-  EXPECT_EQ(bar.hot(), 1);
-  EXPECT_EQ(bar.Char('d', false).open, 0);
+  Play(bar, {{"char d", "taken open 0, hot 1"}});
 }
 
 }  // namespace

@@ -25,11 +25,7 @@ using test::RecordingShell;
 using test::TempDir;
 
 TEST(ShellRun, NamesAddressesAndFolders) {
-  struct Case {
-    const char* text;
-    bool host, email;
-  };
-  const Case cases[] = {
+  const struct { const char* text; bool host, email; } cases[] = {
       {"www.example.com", true, false},   {"example.org", true, false},      {"mail.info", true, false},
       {"a.com", false, false},            // shorter than 6
       {"www.Example.com", false, false},  {"my-site.com", false, false},     {"www.example.de", false, false},
@@ -39,10 +35,7 @@ TEST(ShellRun, NamesAddressesAndFolders) {
       {"jo@a.com", false, false},         // the domain is no host name
       {"john@Example.com", false, false}, {"jo hn@example.com", false, false}, {"@example.com", false, false},
       {"john@@example.com", false, false}, {"", false, false}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(IsHostName(c.text), c.host) << c.text;
-    EXPECT_EQ(IsEmailAddress(c.text), c.email) << c.text;
-  }
+  for (const auto& c : cases) EXPECT_EQ(std::make_pair(IsHostName(c.text), IsEmailAddress(c.text)), std::make_pair(c.host, c.email)) << c.text;
   const std::pair<const char*, const char*> folders[] = {
       {"/usr/bin/gedit", "/usr/bin"}, {"/usr/bin/", "/usr"}, {"/gedit", "/"}, {"gedit", ""}, {"", ""}, {"a/b", "a"}};
   for (const auto& [path, folder] : folders) EXPECT_EQ(FolderOf(path), folder) << path;
@@ -57,10 +50,7 @@ TEST(ShellRun, CommandsSplitWithoutAShell) {
     struct stat st {};
     return ::stat(p.c_str(), &st) == 0;
   };
-  struct Case {
-    std::string text, program, parameters;
-  };
-  const Case cases[] = {
+  const struct { std::string text, program, parameters; } cases[] = {
       {"  gedit   notes.txt  ", "gedit", "notes.txt"},
       {"gedit", "gedit", ""},
       {"", "", ""},
@@ -72,10 +62,9 @@ TEST(ShellRun, CommandsSplitWithoutAShell) {
       {"/no/such program -x", "/no/such", "program -x"},
       {"C:\\Program Files\\x.exe /s", "C:\\Program Files\\x.exe /s", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const SplitResult r = SplitCommand(c.text, exists);
-    EXPECT_EQ(r.program, c.program) << c.text;
-    EXPECT_EQ(r.parameters, c.parameters) << c.text;
+    EXPECT_EQ(std::tie(r.program, r.parameters), std::tie(c.program, c.parameters)) << c.text;
   }
   // Shell syntax is text: nothing of it is interpreted, quotes only group.
   const std::pair<std::string, std::vector<std::string>> args[] = {
@@ -105,20 +94,26 @@ TEST(ShellRun, StartsProgramsDocumentsAndFallsBackToTheWeb) {
     for (const std::string& o : shell.opened) all += "; " + o;
     return all;
   };
-  EXPECT_EQ(run("  john@example.com "), "ok; mailto:john@example.com");
-  EXPECT_EQ(run("gedit notes.txt"), "ok; start gedit|notes.txt @");
+  // A program by its path starts in its own folder; a document opens with its program; what cannot
+  // start but begins with a host name is a web address.
+  const std::pair<std::string, std::string> runs[] = {
+      {"  john@example.com ", "ok; mailto:john@example.com"}, {"gedit notes.txt", "ok; start gedit|notes.txt @"},
+      {dir.file("tool") + " -v \"a b\"", "ok; start " + dir.file("tool") + "|-v|a b @" + dir.path()},
+      {dir.file("notes.txt"), "ok; " + dir.file("notes.txt")}, {"https://example.org/?q=a;b", "ok; https://example.org/?q=a;b"},
+      {"www.example.com/page", "ok; start www.example.com/page @; http://www.example.com/page"}};
+  for (const auto& [text, done] : runs) EXPECT_EQ(run(text), done);
   EXPECT_EQ(run("gedit notes.txt", "/tmp"), "ok; start gedit|notes.txt @/tmp");
-  // A program by its path starts in its own folder; a document opens with its program.
-  EXPECT_EQ(run(dir.file("tool") + " -v \"a b\""), "ok; start " + dir.file("tool") + "|-v|a b @" + dir.path());
-  EXPECT_EQ(run(dir.file("notes.txt")), "ok; " + dir.file("notes.txt"));
-  EXPECT_EQ(run("https://example.org/?q=a;b"), "ok; https://example.org/?q=a;b");
-  // What cannot start but begins with a host name is a web address.
-  EXPECT_EQ(run("www.example.com/page"), "ok; start www.example.com/page @; http://www.example.com/page");
   shell.startable = [](const std::string&) { return false; };
-  EXPECT_EQ(run("www.Example.com/page"), "failed; start www.Example.com/page @");
-  EXPECT_EQ(run(dir.file("missing") + " x"), "failed");
-  EXPECT_EQ(run("   "), "failed");
-  EXPECT_EQ(run("echo $(id); rm x"), "failed; start echo|$(id);|rm|x @");
+  for (const auto& [text, done] : {std::pair<std::string, std::string>{"www.Example.com/page", "failed; start www.Example.com/page @"},
+                                   {dir.file("missing") + " x", "failed"}, {"   ", "failed"},
+                                   {"echo $(id); rm x", "failed; start echo|$(id);|rm|x @"}})
+    EXPECT_EQ(run(text), done);
+}
+
+template <class Map>
+typename Map::mapped_type Lookup(const Map& m, const std::string& key) {
+  const auto it = m.find(key);
+  return it == m.end() ? typename Map::mapped_type{} : it->second;
 }
 
 // A desktop as the test sets it up.
@@ -127,20 +122,9 @@ struct FakeFinder : ProgramFinder {
   std::map<std::string, std::vector<DesktopProgram>> programs;    // type -> programs
   std::map<std::string, std::map<std::string, std::string>> entries;
   std::set<std::string> path;
-  std::string DefaultFor(const std::string& t) const override {
-    auto it = defaults.find(t);
-    return it == defaults.end() ? "" : it->second;
-  }
-  std::vector<DesktopProgram> ProgramsFor(const std::string& t) const override {
-    auto it = programs.find(t);
-    return it == programs.end() ? std::vector<DesktopProgram>{} : it->second;
-  }
-  std::string EntryOf(const std::string& f, const std::string& k) const override {
-    auto it = entries.find(f);
-    if (it == entries.end()) return "";
-    auto e = it->second.find(k);
-    return e == it->second.end() ? "" : e->second;
-  }
+  std::string DefaultFor(const std::string& t) const override { return Lookup(defaults, t); }
+  std::vector<DesktopProgram> ProgramsFor(const std::string& t) const override { return Lookup(programs, t); }
+  std::string EntryOf(const std::string& f, const std::string& k) const override { return Lookup(Lookup(entries, f), k); }
   std::string OnPath(const std::string& name) const override { return path.count(name) ? "/usr/bin/" + name : ""; }
 };
 
@@ -173,15 +157,10 @@ TEST(ExternalPrograms, EachItemStartsTheDesktopsChoiceOrIsGreyedOut) {
   finder.path = {"xterm", "telnet"};
   ext.Refresh();
 
-  // The media player found through the second kind it knows.
+  // The media player found through the second kind it knows; the painter, not the viewer; a
+  // terminal from PATH; telnet in it. Kestrel is the default browser: the page goes to the other one.
   EXPECT_EQ(ext.Describe(ID_MEDIA_PLAYER), "Starts VLC media player");
-  registry.Execute({ID_MEDIA_PLAYER, nullptr});
-  // The painter, not the viewer; a terminal from PATH; telnet in it.
-  registry.Execute({ID_PAINT, nullptr});
-  registry.Execute({ID_CONSOLE, nullptr});
-  registry.Execute({ID_TELNET, nullptr});
-  registry.Execute({ID_TEXT_EDITOR, nullptr});
-  // Kestrel is the default browser: the page goes to the other one.
+  for (unsigned id : {ID_MEDIA_PLAYER, ID_PAINT, ID_CONSOLE, ID_TELNET, ID_TEXT_EDITOR}) registry.Execute({id, nullptr});
   EXPECT_FALSE(enabled(ID_OTHER_BROWSER));
   EXPECT_TRUE(enabled(ID_OTHER_BROWSER, page));
   registry.Execute({ID_OTHER_BROWSER, page});
@@ -189,8 +168,7 @@ TEST(ExternalPrograms, EachItemStartsTheDesktopsChoiceOrIsGreyedOut) {
                                                     "start /usr/bin/xterm @", "start /usr/bin/xterm|-e|/usr/bin/telnet @",
                                                     "with /apps/gedit.desktop ",
                                                     "with /apps/firefox-esr.desktop https://example.org/a?b=1"}));
-  EXPECT_FALSE(enabled(ID_MESSENGER));
-  EXPECT_FALSE(enabled(ID_SYNCHRONIZE));
+  EXPECT_FALSE(enabled(ID_MESSENGER) || enabled(ID_SYNCHRONIZE));
 
   // The desktop's own default browser when it is not Kestrel.
   finder.defaults["x-scheme-handler/https"] = "/apps/chromium.desktop";
@@ -207,10 +185,9 @@ TEST(ExternalPrograms, TheRealFinderReadsPathAndDesktopFiles) {
   ::chmod(dir.file("bin/xterm").c_str(), 0755);
   dir.write("app.desktop", "[Other]\nName=Wrong\n[Desktop Entry]\nName = Paint It\nCategories=Graphics;\n");
   XdgProgramFinder finder(XdgFolders{dir.file("cfg"), dir.file("data"), {}, {}}, "/nonexistent:" + dir.file("bin"));
-  EXPECT_EQ(finder.OnPath("xterm"), dir.file("bin/xterm"));
-  EXPECT_EQ(finder.OnPath("telnet"), "");
-  EXPECT_EQ(finder.EntryOf(dir.file("app.desktop"), "Name"), "Paint It");
-  EXPECT_EQ(finder.EntryOf(dir.file("missing.desktop"), "Name"), "");
+  // Only an executable file on PATH counts; the entry's own section is read.
+  EXPECT_EQ(finder.OnPath("xterm") + "|" + finder.OnPath("telnet"), dir.file("bin/xterm") + "|");
+  EXPECT_EQ(finder.EntryOf(dir.file("app.desktop"), "Name") + "|" + finder.EntryOf(dir.file("missing.desktop"), "Name"), "Paint It|");
   EXPECT_EQ(finder.DefaultFor("text/plain"), "");
 }
 
@@ -233,12 +210,10 @@ TEST(CustomScripts, TheMenuTheFilesAndTheDialog) {
   test::MessageRecorder said;
   const std::string folder = dir.path() + "/scripts/";
   MakeDirectories(folder);
-  dir.write("scripts/b.js", "document.title='b'");
-  dir.write("scripts/a.vbs", "MsgBox 1");
-  dir.write("scripts/a.js", "document.title='a'");
-  dir.write("scripts/v.only.vbs", "MsgBox 2");
-  dir.write("scripts/bin.js", std::string("x\0y", 3));
-  dir.write("scripts/notes.txt", "not a script");
+  for (const auto& [name, text] : {std::pair<std::string, std::string>{"b.js", "document.title='b'"}, {"a.vbs", "MsgBox 1"},
+                                   {"a.js", "document.title='a'"}, {"v.only.vbs", "MsgBox 2"},
+                                   {"bin.js", std::string("x\0y", 3)}, {"notes.txt", "not a script"}})
+    dir.write("scripts/" + name, text);
   FakeScriptDialogs dialogs;
   CCustomScripts scripts({w.frame, w.frame.menu(), dialogs, folder, nullptr});
   const MenuItem* menu = w.frame.menu().FindPopup({"Tools", "Execute Scripts"});
@@ -257,35 +232,24 @@ TEST(CustomScripts, TheMenuTheFilesAndTheDialog) {
   auto& control = test::SiteWorld::Control(page);
   control.scripts.clear();  // the frame's own
   // Both entries named "a" run the JavaScript file.
-  w.frame.commands().Execute({menu->dynamic[0].id, page});
-  w.frame.commands().Execute({menu->dynamic[3].id, page});
-  w.frame.commands().Execute({menu->dynamic[1].id, page});
+  for (int i : {0, 3, 1}) w.frame.commands().Execute({menu->dynamic[i].id, page});
   EXPECT_EQ(control.scripts, (std::vector<std::string>{"document.title='a'", "document.title='a'", "document.title='b'"}));
   // VBScript says it does not run; a binary file and hostile names are refused.
   control.scripts.clear();
-  scripts.RunNamedScript("v.only");
-  scripts.RunNamedScript("bin");
-  scripts.RunNamedScript("../scripts/a");
-  scripts.RunNamedScript("missing");
   dir.write("scripts/big.js", std::string(CCustomScripts::kMaxScriptBytes + 1, 'x'));
-  scripts.RunNamedScript("big");
+  for (const char* name : {"v.only", "bin", "../scripts/a", "missing", "big"}) scripts.RunNamedScript(name);
   EXPECT_TRUE(control.scripts.empty());
   ASSERT_EQ(said.messages.size(), 5u);
-  EXPECT_NE(said.messages[0].find("VBScript"), std::string::npos);
-  EXPECT_NE(said.messages[1].find("not a text file"), std::string::npos);
-  EXPECT_NE(said.messages[2].find("cannot contain"), std::string::npos);
-  EXPECT_EQ(said.messages[3], "Can't open " + folder + "missing.js!");
-  EXPECT_NE(said.messages[4].find("larger than 1 MB"), std::string::npos);
+  const std::string why[] = {"VBScript", "not a text file", "cannot contain", "Can't open " + folder + "missing.js!", "larger than 1 MB"};
+  for (int i = 0; i < 5; ++i) EXPECT_NE(said.messages[i].find(why[i]), std::string::npos) << said.messages[i];
 
   // The dialog: Execute runs the code typed, Close runs nothing.
   said.messages.clear();
   dialogs.code = "document.body.innerHTML = '<b>x</b>'";
-  w.frame.commands().Execute({ID_CUSTOM_SCRIPT, page});
-  dialogs.execute = false;
-  w.frame.commands().Execute({ID_CUSTOM_SCRIPT, page});
-  dialogs.execute = true;
-  dialogs.javaScript = false;
-  w.frame.commands().Execute({ID_CUSTOM_SCRIPT, page});
+  for (auto [execute, javaScript] : {std::pair{true, true}, {false, true}, {true, false}}) {
+    dialogs.execute = execute, dialogs.javaScript = javaScript;
+    w.frame.commands().Execute({ID_CUSTOM_SCRIPT, page});
+  }
   EXPECT_EQ(dialogs.shown, 3);
   EXPECT_EQ(control.scripts, std::vector<std::string>{"document.body.innerHTML = '<b>x</b>'"});
   EXPECT_EQ(said.messages.size(), 1u);
@@ -333,32 +297,36 @@ TEST(CleanTrace, EachCommandAsksCleansItsPartAndNamesWhatFailed) {
     dir.write("searchhis.ini", "kestrel\r\n");
     engine.cleared.clear();
   };
+  // What is left of the traces kept outside the engine.
+  const auto left = [&] {
+    std::string s;
+    for (auto [kept, what] : {std::pair{!history->Recent(10).empty(), "history "}, {!typed.items().empty(), "typed "},
+                              {bool(profile.Find(kTypedUrlsKey, "url1")), "stored "}, {!queries.items().empty(), "queries "},
+                              {FileExists(dir.file("searchhis.ini")), "file "}})
+      if (kept) s += what;
+    return s;
+  };
   fill();
+  const std::string all = "history typed stored queries file ";
   // Cancel on every question cleans nothing.
   {
     test::MessageRecorder said(false);
-    for (unsigned id : {ID_CLEAN_HISTORY, ID_CLEAN_COOKIES, ID_CLEAN_CACHE, ID_CLEAN_ALL})
-      registry.Execute({id, nullptr});
+    for (unsigned id : {ID_CLEAN_HISTORY, ID_CLEAN_COOKIES, ID_CLEAN_CACHE, ID_CLEAN_ALL}) registry.Execute({id, nullptr});
     EXPECT_EQ(said.messages.size(), 4u);
     EXPECT_EQ(said.messages[3],
               "This operation will clean all browser history, cookies, cache.\nIt can't be undone. Are you sure to continue?");
     EXPECT_TRUE(engine.cleared.empty());
-    EXPECT_EQ(history->Recent(10).size(), 1u);
-    EXPECT_EQ(typed.items().size(), 1u);
+    EXPECT_EQ(left(), all);
   }
   test::MessageRecorder said(true);
   // Cookies and cached files each leave the rest alone.
-  registry.Execute({ID_CLEAN_COOKIES, nullptr});
-  registry.Execute({ID_CLEAN_CACHE, nullptr});
+  for (unsigned id : {ID_CLEAN_COOKIES, ID_CLEAN_CACHE}) registry.Execute({id, nullptr});
   EXPECT_EQ(engine.cleared, (std::vector<std::string>{"cookies", "cache"}));
-  EXPECT_EQ(history->Recent(10).size(), 1u);
+  EXPECT_EQ(left(), all);
   // History: the store, the visited links, the typed addresses, the searches.
   registry.Execute({ID_CLEAN_HISTORY, nullptr});
-  EXPECT_TRUE(history->Recent(10).empty());
-  EXPECT_TRUE(typed.items().empty());
-  EXPECT_FALSE(profile.Find(kTypedUrlsKey, "url1"));
-  EXPECT_TRUE(queries.items().empty());
-  EXPECT_FALSE(FileExists(dir.file("searchhis.ini")));
+  EXPECT_EQ(left(), "");
+  EXPECT_EQ(engine.cleared.back(), "links");
   EXPECT_EQ(refreshed, 1);
   EXPECT_EQ(said.messages.size(), 3u);  // the questions only: nothing failed
 
@@ -371,7 +339,7 @@ TEST(CleanTrace, EachCommandAsksCleansItsPartAndNamesWhatFailed) {
   said.messages.clear();
   registry.Execute({ID_CLEAN_ALL, nullptr});
   EXPECT_EQ(engine.cleared, (std::vector<std::string>{"cookies", "cache", "links"}));
-  EXPECT_TRUE(history->Recent(10).empty());
+  EXPECT_EQ(left(), "");
   ASSERT_EQ(said.messages.size(), 2u);
   for (const char* part : {"cookies", "cached files", "visited links", "searchhis.ini"})
     EXPECT_NE(said.messages[1].find(part), std::string::npos) << part << "\n" << said.messages[1];
@@ -394,36 +362,28 @@ TEST(MailAndNews, ClientsPagesLinksAndTheDesktop) {
   EXPECT_EQ(menu->dynamic[1].text, "Evolution");
   CommandRegistry& r = w.frame.commands();
   r.Execute({menu->dynamic[1].id, nullptr});
-  EXPECT_EQ(shell.opened, std::vector<std::string>{"with /apps/evolution.desktop "});
-
-  // Nothing set up: each says what is missing.
-  shell.opened.clear();
-  r.Execute({ID_READ_EMAIL, nullptr});
-  r.Execute({ID_ADDRESS_BOOK, nullptr});
+  // Nothing set up: each says what is missing (news is tried as an address first).
+  for (unsigned id : {ID_READ_EMAIL, ID_ADDRESS_BOOK}) r.Execute({id, nullptr});
   shell.succeed = false;
   r.Execute({ID_READ_NEWS, nullptr});
   shell.succeed = true;
   EXPECT_EQ(said.messages, (std::vector<std::string>{"No default email client!", "No clients found for email contacts!",
                                                      "No news reader is installed."}));
   finder.defaults = {{"x-scheme-handler/mailto", "/apps/thunderbird.desktop"}, {"text/x-vcard", "/apps/book.desktop"}};
-  r.Execute({ID_READ_EMAIL, nullptr});
-  r.Execute({ID_ADDRESS_BOOK, nullptr});
-  r.Execute({ID_NEW_MESSAGE, nullptr});
-  EXPECT_EQ(shell.opened, (std::vector<std::string>{"news://", "with /apps/thunderbird.desktop ",
+  for (unsigned id : {ID_READ_EMAIL, ID_ADDRESS_BOOK, ID_NEW_MESSAGE}) r.Execute({id, nullptr});
+  EXPECT_EQ(shell.opened, (std::vector<std::string>{"with /apps/evolution.desktop ", "news://", "with /apps/thunderbird.desktop ",
                                                     "with /apps/book.desktop ", "mailto:"}));
 
   // Sending needs xdg-email; with it, the page goes as a copy that keeps its base.
   CKestrelView* page = w.Site("http://news.example/a?b=1&c=2", "Today: a/b > c");
-  EXPECT_TRUE(r.StateOf({ID_PAGE_BY_EMAIL, page}).enabled);
-  EXPECT_FALSE(r.StateOf({ID_PAGE_BY_EMAIL, nullptr}).enabled);
+  EXPECT_TRUE(r.StateOf({ID_PAGE_BY_EMAIL, page}).enabled && !r.StateOf({ID_PAGE_BY_EMAIL, nullptr}).enabled);
   said.messages.clear();
   shell.opened.clear();
   test::SiteWorld::Control(page).scriptAnswer = "\"<html><body>x \\u003c/body\\u003e</body></html>\"";
   r.Execute({ID_LINK_BY_EMAIL, page});
   EXPECT_EQ(said.messages, std::vector<std::string>{"xdg-email is not available on your system!"});
   finder.path = {"xdg-email"};
-  r.Execute({ID_PAGE_BY_EMAIL, page});
-  r.Execute({ID_LINK_BY_EMAIL, page});
+  for (unsigned id : {ID_PAGE_BY_EMAIL, ID_LINK_BY_EMAIL}) r.Execute({id, page});
   const std::string htm = dir.file("tmp/Today- a-b - c.htm"), url = dir.file("tmp/Today- a-b - c.url");
   EXPECT_EQ(shell.opened, (std::vector<std::string>{"start /usr/bin/xdg-email|--attach|" + htm + " @",
                                                     "start /usr/bin/xdg-email|--attach|" + url + " @"}));
@@ -438,19 +398,14 @@ TEST(MailAndNews, ClientsPagesLinksAndTheDesktop) {
   EXPECT_EQ(shell.opened, std::vector<std::string>{"start /usr/bin/xdg-email|--attach|" + dir.file("my page.html") + " @"});
 
   // The desktop link: its name from the title, one line a value, never over another file.
-  const std::string first = mail.ShortcutToDesktop(*page);
-  const std::string second = mail.ShortcutToDesktop(*page);
-  EXPECT_EQ(first, dir.file("Desktop/Today- a-b - c.desktop"));
-  EXPECT_EQ(second, dir.file("Desktop/Today- a-b - c (2).desktop"));
+  EXPECT_EQ(mail.ShortcutToDesktop(*page), dir.file("Desktop/Today- a-b - c.desktop"));
+  EXPECT_EQ(mail.ShortcutToDesktop(*page), dir.file("Desktop/Today- a-b - c (2).desktop"));
   EXPECT_EQ(dir.read("Desktop/Today- a-b - c.desktop"),
             "[Desktop Entry]\nType=Link\nName=Today: a/b > c\nURL=http://news.example/a?b=1&c=2\nIcon=text-html\n");
   EXPECT_EQ(DesktopLinkFile("two\nlines", "http://x/\r\nExec=evil"),
             "[Desktop Entry]\nType=Link\nName=two lines\nURL=http://x/  Exec=evil\nIcon=text-html\n");
-  const std::pair<const char*, const char*> names[] = {
-      {"file:///home/u/notes.old.html", "ignored"}, {"http://x/", "..."}, {"http://x/", ""}};
-  EXPECT_EQ(SafePageName(names[0].first, names[0].second), "notes.old");
-  EXPECT_NE(SafePageName(names[1].first, names[1].second).front(), '.');
-  EXPECT_FALSE(SafePageName(names[2].first, names[2].second).empty());
+  EXPECT_EQ(SafePageName("file:///home/u/notes.old.html", "ignored"), "notes.old");
+  EXPECT_TRUE(SafePageName("http://x/", "...").front() != '.' && !SafePageName("http://x/", "").empty());
   EXPECT_LE(SafePageName("http://x/", std::string(300, 'n')).size(), 255u);
 }
 
