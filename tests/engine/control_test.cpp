@@ -10,10 +10,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrlQuery>
 #include <mutex>
 
 #include "address/search_engines.h"
-#include "common/strings.h"
 #include "engine/engine_harness.h"
 #include "support/dialog_driver.h"
 #include "support/temp_dir.h"
@@ -297,27 +297,13 @@ TEST_F(EngineTest, ScriptErrorsAndWindowExternalReachTheHostAndThePageGoesOn) {
 // the characters typed.
 using Fields = std::vector<std::pair<std::string, std::string>>;
 
-// application/x-www-form-urlencoded, in the order sent.
-Fields DecodeForm(const std::string& body) {
-  auto decode = [](const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-      if (s[i] == '+') {
-        out.push_back(' ');
-      } else if (s[i] == '%' && i + 2 < s.size()) {
-        out.push_back(static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16)));
-        i += 2;
-      } else {
-        out.push_back(s[i]);
-      }
-    }
-    return out;
-  };
+// application/x-www-form-urlencoded, in the order sent: a "+" is a space
+// (one typed is sent as %2B).
+Fields DecodeForm(std::string body) {
+  std::replace(body.begin(), body.end(), '+', ' ');
   Fields fields;
-  for (const std::string& f : SplitFields(body, '&')) {
-    std::size_t eq = f.find('=');
-    fields.emplace_back(decode(f.substr(0, eq)), eq == std::string::npos ? "" : decode(f.substr(eq + 1)));
-  }
+  for (const auto& [name, value] : QUrlQuery(QString::fromStdString(body)).queryItems(QUrl::FullyDecoded))
+    fields.emplace_back(name.toStdString(), value.toStdString());
   return fields;
 }
 
