@@ -83,20 +83,30 @@ class KestrelRun : public ::testing::Test {
     return s;
   }
 
+  // Serves each of `titles` at "/<title>" as a page titled so.
+  static void Serve(LocalHttpServer& http, std::initializer_list<const char*> titles) {
+    for (const char* t : titles)
+      http.Page(std::string("/") + t, std::string("<html><head><title>") + t + "</title></head></html>");
+    http.Start();
+  }
+
+  // Ends `k` by `signal` as the desktop would, and expects a clean exit.
+  static void Stop(Process& k, int signal = SIGTERM) {
+    k.Signal(signal);
+    EXPECT_EQ(k.Wait(60s), 0) << k.Output();
+  }
+
   TempDir dir;
   std::string profilePath;
 };
 
 TEST_F(KestrelRun, FirstStartShowsItsDialogsOpensTheGivenPagesSideBySideAndSavesOnSigterm) {
   LocalHttpServer http;
-  for (const char* n : {"one", "two", "three"})
-    http.Page(std::string("/") + n, std::string("<html><head><title>Page ") + n + "</title></head><body>" + n +
-                                        "</body></html>");
-  http.Start();
+  Serve(http, {"one", "two", "three"});
   // Lines of one argument are separate addresses, as typed into the Address Bar.
   auto k = StartReady({http.Url("/one") + "\n" + http.Url("/two") + "\n" + http.Url("/three")});
   for (const char* n : {"one", "two", "three"}) {
-    EXPECT_TRUE(k->WaitForLine(std::string("kestrel-trace: title Page ") + n, 60s)) << k->Output();
+    EXPECT_TRUE(k->WaitForLine(std::string("kestrel-trace: title ") + n, 60s)) << k->Output();
     EXPECT_TRUE(k->WaitForLine("kestrel-trace: load-finished " + http.Url(std::string("/") + n), 60s));
   }
   for (const char* d : {"Default Browser", "Newsletter", "Configuration Wizard"})
@@ -107,8 +117,7 @@ TEST_F(KestrelRun, FirstStartShowsItsDialogsOpensTheGivenPagesSideBySideAndSaves
   EXPECT_FALSE(k->HasLine("kestrel-trace: site-created 4"));
   EXPECT_FALSE(std::filesystem::exists(profilePath));  // nothing is written before shutdown
 
-  k->Signal(SIGTERM);
-  EXPECT_EQ(k->Wait(60s), 0) << k->Output();
+  Stop(*k);
   RegistryProfile p = ReadProfile();
   EXPECT_EQ(p.GetDword(kSettingsKey, "RunCount").value_or(99), 1u);
   EXPECT_EQ(p.GetDword(kSettingsKey, "FirstRun").value_or(99), 0u);
@@ -117,16 +126,14 @@ TEST_F(KestrelRun, FirstStartShowsItsDialogsOpensTheGivenPagesSideBySideAndSaves
   // The second start is no first run any more, and counts.
   auto again = StartReady();
   EXPECT_FALSE(again->HasLine("kestrel-dialog: Configuration Wizard"));
-  again->Signal(SIGHUP);
-  EXPECT_EQ(again->Wait(60s), 0);
+  Stop(*again, SIGHUP);
   EXPECT_EQ(ReadProfile().GetDword(kSettingsKey, "RunCount").value_or(99), 2u);
 }
 
 TEST_F(KestrelRun, AKilledInstanceSavesNothingAndTheNextTakesEveryHandOff) {
   WriteProfile(Quiet());
   LocalHttpServer http;
-  http.Page("/two", "<html><head><title>Second Page</title></head></html>");
-  http.Start();
+  Serve(http, {"Second"});
   const std::string before = test::TempDir::ReadFile(profilePath);
   auto dead = StartReady();
   dead->Signal(SIGKILL);
@@ -134,11 +141,11 @@ TEST_F(KestrelRun, AKilledInstanceSavesNothingAndTheNextTakesEveryHandOff) {
   EXPECT_EQ(test::TempDir::ReadFile(profilePath), before);
 
   auto first = StartReady();  // its socket and lock were left behind
-  auto second = Start({http.Url("/two")});
+  auto second = Start({http.Url("/Second")});
   EXPECT_EQ(second->Wait(60s), 0) << second->Output();
   // The second start waited for the first to handle it, so it is there already.
-  EXPECT_TRUE(first->HasLine("kestrel-trace: handoff " + http.Url("/two"))) << first->Output();
-  EXPECT_TRUE(first->WaitForLine("kestrel-trace: title Second Page", 60s)) << first->Output();
+  EXPECT_TRUE(first->HasLine("kestrel-trace: handoff " + http.Url("/Second"))) << first->Output();
+  EXPECT_TRUE(first->WaitForLine("kestrel-trace: title Second", 60s)) << first->Output();
   EXPECT_FALSE(second->HasLine("kestrel-trace: ready"));
 
   // No arguments: the first comes to the front and opens nothing.
@@ -151,30 +158,26 @@ TEST_F(KestrelRun, AKilledInstanceSavesNothingAndTheNextTakesEveryHandOff) {
   EXPECT_EQ(fourth->Wait(60s), 0) << fourth->Output();
   EXPECT_TRUE(first->WaitForLine("kestrel-trace: refused javascript:alert(1)", 10s)) << first->Output();
 
-  first->Signal(SIGTERM);
-  EXPECT_EQ(first->Wait(60s), 0) << first->Output();
+  Stop(*first);
 }
 
 TEST_F(KestrelRun, TheStartUpGroupOpensEveryLineAndStillDoesAfterARestart) {
   LocalHttpServer http;
-  http.Page("/a", "<html><head><title>Group A</title></head></html>");
-  http.Page("/b", "<html><head><title>Group B</title></head></html>");
-  http.Start();
+  Serve(http, {"GroupA", "GroupB"});
   std::filesystem::create_directories(dir.file("prog/groups"));
-  dir.write("prog/groups/daily.sgp", http.Url("/a") + "\r\n" + http.Url("/b") + "\r\n");
+  dir.write("prog/groups/daily.sgp", http.Url("/GroupA") + "\r\n" + http.Url("/GroupB") + "\r\n");
   Settings s = Quiet();
   s.SUOpenGroup = true;
   s.SUGroup = "daily";
   WriteProfile(s);
   for (int run = 0; run < 2; ++run) {
     auto k = StartReady();
-    EXPECT_TRUE(k->WaitForLine("kestrel-trace: title Group A", 60s)) << k->Output();
-    EXPECT_TRUE(k->WaitForLine("kestrel-trace: title Group B", 60s)) << k->Output();
+    for (const char* title : {"GroupA", "GroupB"})
+      EXPECT_TRUE(k->WaitForLine(std::string("kestrel-trace: title ") + title, 60s)) << k->Output();
     // The first line took the blank first site; the second has one of its own.
     EXPECT_TRUE(k->HasLine("kestrel-trace: site-created 2"));
     EXPECT_FALSE(k->HasLine("kestrel-trace: site-created 3"));
-    k->Signal(SIGTERM);
-    EXPECT_EQ(k->Wait(60s), 0) << k->Output();
+    Stop(*k);
   }
   EXPECT_EQ(ReadProfile().GetString(kSettingsKey, "SUGroup").value_or(""), "daily");
 }
@@ -188,8 +191,7 @@ TEST_F(KestrelRun, ADamagedProfileIsReportedAndKeptAside) {
   }
   auto k = StartReady();
   EXPECT_TRUE(k->HasLine("kestrel-dialog: Message: The settings file could not be read and was kept aside"));
-  k->Signal(SIGTERM);
-  ASSERT_EQ(k->Wait(60s), 0);
+  Stop(*k);
   EXPECT_EQ(test::TempDir::ReadFile(profilePath + ".bad"), garbage);
   EXPECT_EQ(ReadProfile().GetDword(kSettingsKey, "RunCount").value_or(99), 1u);
 }
@@ -197,9 +199,7 @@ TEST_F(KestrelRun, ADamagedProfileIsReportedAndKeptAside) {
 TEST_F(KestrelRun, SettingsTypedAddressesToolbarAndBandsComeBackAsTheUserLeftThem) {
   WriteProfile(test::ChangedSettings());
   const RegistryProfile before = ReadProfile();
-  auto first = StartReady();
-  first->Signal(SIGTERM);
-  ASSERT_EQ(first->Wait(60s), 0) << first->Output();
+  Stop(*StartReady());
   RegistryProfile p = ReadProfile();
   for (const std::string& name : before.ValueNames(kSettingsKey)) {
     const RegValue* was = before.Find(kSettingsKey, name);
@@ -230,9 +230,7 @@ TEST_F(KestrelRun, SettingsTypedAddressesToolbarAndBandsComeBackAsTheUserLeftThe
                                   {"url4", "http://third.example/"}, {"url9", "http://out-of-range.example/"}})
     p.SetString(kTypedUrlsKey, name, url);
   ASSERT_TRUE(ProfileFile(profilePath).Save(p));
-  auto second = StartReady();
-  second->Signal(SIGTERM);
-  ASSERT_EQ(second->Wait(60s), 0) << second->Output();
+  Stop(*StartReady());
   RegistryProfile q = ReadProfile();
   EXPECT_EQ(q.GetString(kSettingsKey, "ToolBarButtons").value_or(""), "57600 0 32787 32848");
   EXPECT_EQ(q.GetDword(kSettingsKey, "TBShowText").value_or(9), 1u);

@@ -1,6 +1,8 @@
+// One control on real pages in the real engine: the order of its events
+// (and that the scripted control used by the unit tests keeps it), progress,
+// failures, new windows, script errors and searches.
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <signal.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -8,17 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QWebEnginePage>
-#include <algorithm>
+#include <QUrlQuery>
 #include <mutex>
 
 #include "address/search_engines.h"
-#include "common/strings.h"
 #include "engine/engine_harness.h"
 #include "support/dialog_driver.h"
-#include "support/fake_site.h"
-#include "support/fakes.h"
-#include "support/http_server.h"
 #include "support/temp_dir.h"
 #include "ui/quick_search_bar_qt.h"
 
@@ -30,15 +27,11 @@ const std::vector<std::string> kOrderKinds = {"BeforeNavigate2", "BeforeNavigate
                                               "DocumentComplete", "NewWindow2", "WindowSetWidth",
                                               "WindowSetHeight"};
 
-std::string Page(const std::string& title, const std::string& body) {
-  return "<!DOCTYPE html><html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
-}
-
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    server.Page("/a", Page("A", "a"));
-    server.Page("/b", Page("B", "b"));
+    server.Page("/a", Html("A", "a"));
+    server.Page("/b", Html("B", "b"));
   }
   LocalHttpServer server;
   EngineSites sites;
@@ -48,31 +41,26 @@ TEST_F(EngineTest, TheScriptedControlReportsInTheEnginesOrder) {
   server.Page("/frames",
               "<html><head><title>F</title></head><frameset cols='50%,50%'><frame src='/a'><frame src='/b'>"
               "</frameset></html>");
-  server.Page("/opener", Page("O", "<script>window.open('/a','','width=300,height=200')</script>"));
+  server.Page("/opener", Html("O", "<script>window.open('/a','','width=300,height=200')</script>"));
   server.Start();
-  const std::string failed = "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
-
+  const std::string failed = ClosedUrl();
   // How often the engine reports progress between two events is its own
   // timing (a window opened by script, frames starting): the order of
   // everything else, and the end of each load, is what is compared.
-  auto steps = [](std::vector<std::string> shape) {
+  auto steps = [](std::vector<std::string> shape, const std::vector<std::string>& child = {}) {
+    for (const std::string& l : child) shape.push_back("child " + l);
     std::erase(shape, "Progress");
     std::erase(shape, "child Progress");
     return shape;
   };
-  // Real engine.
   auto real = [&](const std::string& url) {
     EngineSites s;
     EngineSite& site = s.Add();
     site.Load(url);
     EXPECT_TRUE(site.WaitLoaded()) << url;
-    if (url.find("/opener") != std::string::npos) {
-      EXPECT_TRUE(WaitFor([&] { return s.sites.size() == 2 && s.sites[1]->events.HasPrefix("DocumentComplete "); }));
-      std::vector<std::string> both = site.events.Shape(kOrderKinds);
-      for (const std::string& l : s.sites[1]->events.Shape(kOrderKinds)) both.push_back("child " + l);
-      return steps(both);
-    }
-    return steps(site.events.Shape(kOrderKinds));
+    if (url.find("/opener") == std::string::npos) return steps(site.events.Shape(kOrderKinds));
+    EXPECT_TRUE(WaitFor([&] { return s.sites.size() == 2 && s.sites[1]->events.HasPrefix("DocumentComplete "); }));
+    return steps(site.events.Shape(kOrderKinds), s.sites[1]->events.Shape(kOrderKinds));
   };
   // The scripted control doing the same.
   auto fake = [&](const std::function<void(ScriptedControl&, RecordingEvents&)>& act) {
@@ -82,13 +70,11 @@ TEST_F(EngineTest, TheScriptedControlReportsInTheEnginesOrder) {
     act(c, ev);
     return steps(ev.Shape(kOrderKinds));
   };
-
   EXPECT_EQ(real(server.Url("/a")), fake([&](ScriptedControl& c, RecordingEvents&) { c.LoadPage(server.Url("/a"), "A"); }));
   EXPECT_EQ(real(failed), fake([&](ScriptedControl& c, RecordingEvents&) { c.FailPage(failed); }));
   EXPECT_EQ(real(server.Url("/frames")), fake([&](ScriptedControl& c, RecordingEvents&) {
               c.LoadPageWithFrames(server.Url("/frames"), "F", {server.Url("/a"), server.Url("/b")});
             }));
-
   ScriptedControl child;
   RecordingEvents childEvents;
   child.SetEvents(&childEvents);
@@ -113,15 +99,14 @@ TEST_F(EngineTest, TheScriptedControlReportsInTheEnginesOrder) {
     ev.OnDocumentComplete(r.url, true);
     ev.OnProgressChange(-1, 100);
   });
-  for (const std::string& l : steps(childEvents.Shape(kOrderKinds))) expected.push_back("child " + l);
-  EXPECT_EQ(real(server.Url("/opener")), expected);
+  EXPECT_EQ(real(server.Url("/opener")), steps(expected, childEvents.Shape(kOrderKinds)));
 }
 
 TEST_F(EngineTest, SlowPagesReportProgressAndTitlesFollowThePage) {
-  std::string body = Page("Slow", std::string(20000, 'x') +
-                                      "<script>setTimeout(function(){document.title='Changed';},300)</script>");
-  server.SlowPage("/slow", body, 8, 150);
-  server.Page("/a-picture", Page("A", "a<img src='/no-such-picture.png'>"));
+  server.SlowPage("/slow", Html("Slow", std::string(20000, 'x') +
+                                            "<script>setTimeout(function(){document.title='Changed';},300)</script>"),
+                  8, 150);
+  server.Page("/a-picture", Html("A", "a<img src='/no-such-picture.png'>"));
   server.Start();
   EngineSite& site = sites.Add();
   site.Load(server.Url("/slow"));
@@ -130,8 +115,7 @@ TEST_F(EngineTest, SlowPagesReportProgressAndTitlesFollowThePage) {
     sawBusy = sawBusy || site.control->Busy();
     return site.events.HasPrefix("DocumentComplete ");
   }));
-  EXPECT_TRUE(sawBusy);
-  EXPECT_FALSE(site.control->Busy());
+  EXPECT_TRUE(sawBusy && !site.control->Busy());
   // Progress climbs through several steps and ends idle.
   std::vector<long> steps;
   for (const std::string& l : site.events.lines)
@@ -153,15 +137,16 @@ TEST_F(EngineTest, SlowPagesReportProgressAndTitlesFollowThePage) {
       if (title == "A") QTimer::singleShot(delay, [&] { quick.Load(server.Url("/b")); });
     };
     quick.Load(server.Url("/a-picture"));
+    const std::vector<std::string>& lines = quick.events.lines;
     const std::string endOfB = "DocumentComplete " + server.Url("/b");
     EXPECT_TRUE(WaitFor([&] { return quick.events.Has(endOfB); })) << "delay " << delay;
     Pump(300);
     EXPECT_FALSE(quick.control->Busy());
-    EXPECT_EQ(std::count(quick.events.lines.begin(), quick.events.lines.end(), endOfB), 1);
-    const auto b = std::find(quick.events.lines.begin(), quick.events.lines.end(), "NavigateComplete2 " + server.Url("/b"));
-    ASSERT_NE(b, quick.events.lines.end());
-    EXPECT_NE(std::find(quick.events.lines.begin(), b, "DownloadBegin"), b);
-    const auto asked = std::find(quick.events.lines.begin(), b, "BeforeNavigate2 " + server.Url("/b"));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), endOfB), 1);
+    const auto b = std::find(lines.begin(), lines.end(), "NavigateComplete2 " + server.Url("/b"));
+    ASSERT_NE(b, lines.end());
+    EXPECT_NE(std::find(lines.begin(), b, "DownloadBegin"), b);
+    const auto asked = std::find(lines.begin(), b, "BeforeNavigate2 " + server.Url("/b"));
     EXPECT_EQ(std::find(asked, b, "DocumentComplete " + server.Url("/a-picture")), b) << "delay " << delay;
   }
 }
@@ -174,14 +159,13 @@ TEST_F(EngineTest, FailedLoadsCarryTheErrorTitleAndRecover) {
       res.status = 404;
       return;
     }
-    res.set_content(Page("Back again", ""), "text/html");
+    res.set_content(Html("Back again"), "text/html");
   });
-  server.StatusPage("/missing", 404, Page("Not here", std::string(2000, 'n')));
+  server.StatusPage("/missing", 404, Html("Not here", std::string(2000, 'n')));
   server.Start();
-
   // A closed port: the site counts as failed, the address stays the one asked for.
   EngineSite& closed = sites.Add();
-  const std::string closedUrl = "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/x";
+  const std::string closedUrl = ClosedUrl("/x");
   closed.Load(closedUrl);
   ASSERT_TRUE(closed.WaitLoaded());
   EXPECT_EQ(closed.control->DocumentTitle(), "Cannot find server");
@@ -190,15 +174,12 @@ TEST_F(EngineTest, FailedLoadsCarryTheErrorTitleAndRecover) {
   EXPECT_EQ(closed.events.lines.back(), "ProgressChange -1/100");
   // The error page takes no entry of its own: Back leads where the user was.
   EXPECT_EQ(closed.control->HistoryLength(), 1);
-  EXPECT_TRUE(closed.events.Has("CommandStateChange back off"));
-  EXPECT_FALSE(closed.events.Has("CommandStateChange back on"));
-
+  EXPECT_TRUE(closed.events.Has("CommandStateChange back off") && !closed.events.Has("CommandStateChange back on"));
   // A 404 with a page of its own is a loaded page.
   EngineSite& missing = sites.Add();
   missing.Load(server.Url("/missing"));
   ASSERT_TRUE(missing.WaitLoaded());
   EXPECT_EQ(missing.control->DocumentTitle(), "Not here");
-
   // An empty 404 fails; Refresh loads the address again and the failure is gone.
   EngineSite& flaky = sites.Add();
   flaky.Load(server.Url("/flaky"));
@@ -211,16 +192,20 @@ TEST_F(EngineTest, FailedLoadsCarryTheErrorTitleAndRecover) {
   EXPECT_EQ(flaky.control->LocationURL(), server.Url("/flaky"));
 }
 
+// The bars a new window asked for, as "menu tool address".
+std::string Bars(const WindowFeatures& f) {
+  return std::string(f.menuBar ? "M" : "-") + (f.toolBar ? "T" : "-") + (f.addressBar ? "A" : "-");
+}
+
 TEST_F(EngineTest, NewWindowsCarryWhatThePageAskedFor) {
-  server.Page("/onload", Page("L", "<script>window.open('/a','pop','toolbar=no, menubar=no,location=yes,"
+  server.Page("/onload", Html("L", "<script>window.open('/a','pop','toolbar=no, menubar=no,location=yes,"
                                    "width=320,height=240')</script>"));
-  server.Page("/click", Page("C", "<a id='link' href='/b' target='_blank' style='font-size:40px'>link</a><br>"
+  server.Page("/click", Html("C", "<a id='link' href='/b' target='_blank' style='font-size:40px'>link</a><br>"
                                   "<button id='btn' style='width:200px;height:60px' "
                                   "onclick=\"window.open('/a','','status=no')\">open</button>"));
-  server.Page("/closer", Page("X", "<script>var w = window.open('/selfclose');</script>"));
-  server.Page("/selfclose", Page("S", "<script>setTimeout(function(){window.close();},100)</script>"));
+  server.Page("/closer", Html("X", "<script>var w = window.open('/selfclose');</script>"));
+  server.Page("/selfclose", Html("S", "<script>setTimeout(function(){window.close();},100)</script>"));
   server.Start();
-
   EngineSite& onload = sites.Add();
   onload.Load(server.Url("/onload"));
   ASSERT_TRUE(onload.WaitLoaded());
@@ -228,28 +213,22 @@ TEST_F(EngineTest, NewWindowsCarryWhatThePageAskedFor) {
   ASSERT_EQ(onload.events.newWindows.size(), 1u);
   const NewWindowRequest& r = onload.events.newWindows[0];
   EXPECT_EQ(r.url, server.Url("/a"));
-  EXPECT_TRUE(r.fromScript);
-  EXPECT_FALSE(r.userInitiated);
-  EXPECT_FALSE(r.features.toolBar);
-  EXPECT_FALSE(r.features.menuBar);
-  EXPECT_TRUE(r.features.addressBar);
+  EXPECT_TRUE(r.fromScript && !r.userInitiated);
+  EXPECT_EQ(Bars(r.features), "--A");
   EXPECT_EQ(r.features.width, 320);
   EXPECT_EQ(r.features.height, 240);
   // The new site's control answers the appearance test with them.
   EngineSite& popup = *sites.sites[1];
   ASSERT_TRUE(popup.WaitLoaded());
-  EXPECT_FALSE(popup.control->ToolBar());
-  EXPECT_FALSE(popup.control->MenuBar());
-  EXPECT_TRUE(popup.control->AddressBar());
+  EXPECT_TRUE(!popup.control->ToolBar() && !popup.control->MenuBar() && popup.control->AddressBar());
   EXPECT_EQ(popup.control->DocumentTitle(), "A");
   EXPECT_TRUE(popup.events.Has("WindowSetWidth 320"));
 
-  // A user's click on a button and on a target=_blank link.
+  // A user's click on a button and on a target=_blank link. The view may take
+  // input a moment after the page is loaded: click again until the click arrives.
   EngineSite& click = sites.Add();
   click.Load(server.Url("/click"));
   ASSERT_TRUE(click.WaitLoaded());
-  // The view may take input a moment after the page is loaded: click again
-  // until the click arrives.
   auto clickUntilWindow = [&](const std::string& id, std::size_t want) {
     for (int attempt = 0; attempt < 10 && click.events.newWindows.size() < want; ++attempt) {
       if (!ClickElementIn(*click.control, id)) return false;
@@ -258,17 +237,15 @@ TEST_F(EngineTest, NewWindowsCarryWhatThePageAskedFor) {
     return click.events.newWindows.size() >= want;
   };
   ASSERT_TRUE(clickUntilWindow("btn", 1));
-  EXPECT_TRUE(click.events.newWindows[0].userInitiated);
-  EXPECT_TRUE(click.events.newWindows[0].fromScript);
+  EXPECT_TRUE(click.events.newWindows[0].userInitiated && click.events.newWindows[0].fromScript);
   EXPECT_FALSE(click.events.newWindows[0].features.statusBar);
   Pump(200);
   const std::size_t beforeLink = click.events.newWindows.size();
   ASSERT_TRUE(clickUntilWindow("link", beforeLink + 1));
   const NewWindowRequest& link = click.events.newWindows[beforeLink];
   EXPECT_EQ(link.url, server.Url("/b"));
-  EXPECT_TRUE(link.userInitiated);
-  EXPECT_FALSE(link.fromScript);
-  EXPECT_TRUE(link.features.menuBar && link.features.toolBar && link.features.addressBar);
+  EXPECT_TRUE(link.userInitiated && !link.fromScript);
+  EXPECT_EQ(Bars(link.features), "MTA");
 
   // A refused window: the page goes on and its window is gone.
   EngineSite& refused = sites.Add();
@@ -278,18 +255,15 @@ TEST_F(EngineTest, NewWindowsCarryWhatThePageAskedFor) {
   ASSERT_TRUE(refused.WaitLoaded());
   EXPECT_TRUE(WaitFor([&] { return EvalIn(*refused.control, "w === null || w.closed") == "true"; }, 5000));
   EXPECT_EQ(sites.sites.size(), count);
-
   // A window a script opened may close itself.
-  const std::size_t before = sites.sites.size();
-  EngineSite& opener = sites.Add();
-  opener.Load(server.Url("/closer"));
-  ASSERT_TRUE(WaitFor([&] { return sites.sites.size() == before + 2; }));
+  sites.Add().Load(server.Url("/closer"));
+  ASSERT_TRUE(WaitFor([&] { return sites.sites.size() == count + 2; }));
   EngineSite& self = *sites.sites.back();
   EXPECT_TRUE(WaitFor([&] { return self.events.closings == 1; }));
 }
 
 TEST_F(EngineTest, ScriptErrorsAndWindowExternalReachTheHostAndThePageGoesOn) {
-  server.Page("/err", Page("E", "<script>console.error('just talking');</script>"
+  server.Page("/err", Html("E", "<script>console.error('just talking');</script>"
                                 "<script>undefinedFunction();</script>"
                                 "<script>window.external.addFavorite('http://one.example/');"
                                 "window.external.addFavorite('http://two.example/', 'Two \"<b>\"');"
@@ -305,13 +279,12 @@ TEST_F(EngineTest, ScriptErrorsAndWindowExternalReachTheHostAndThePageGoesOn) {
   ASSERT_TRUE(site.WaitLoaded());
   ASSERT_TRUE(WaitFor([&] { return !site.events.scriptErrors.empty() && calls.size() >= 2; }));
   Pump(300);
-  EXPECT_EQ(site.events.scriptErrors.size(), 1u);
+  ASSERT_EQ(site.events.scriptErrors.size(), 1u);
   EXPECT_NE(site.events.scriptErrors[0].message.find("undefinedFunction"), std::string::npos);
   EXPECT_EQ(site.events.scriptErrors[0].source, server.Url("/err"));
   EXPECT_EQ(site.control->DocumentTitle(), "still running");
   EXPECT_EQ(calls, (std::vector<std::string>{"http://one.example/|http://one.example/",
                                              "http://two.example/|Two \"<b>\""}));
-
   // No main frame: the call does nothing at all.
   site.context.addFavorite = nullptr;
   EvalIn(*site.control, "window.external.addFavorite('http://three.example/')");
@@ -319,172 +292,94 @@ TEST_F(EngineTest, ScriptErrorsAndWindowExternalReachTheHostAndThePageGoesOn) {
   EXPECT_EQ(calls.size(), 2u);
 }
 
-TEST_F(EngineTest, AKilledRendererFailsOnlyItsSiteAndCanBeReloaded) {
-  server.Start();
-  EngineSite& victim = sites.Add();
-  victim.Load(server.Url("/a"));
-  ASSERT_TRUE(victim.WaitLoaded());
-  // Another origin has a renderer of its own.
-  EngineSite& other = sites.Add();
-  other.Load("http://localhost:" + std::to_string(server.port()) + "/b");
-  ASSERT_TRUE(other.WaitLoaded());
-  const qint64 pid = victim.control->view()->page()->renderProcessPid();
-  ASSERT_GT(pid, 0);
-  ASSERT_NE(pid, other.control->view()->page()->renderProcessPid());
-
-  victim.events.lines.clear();
-  ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
-  ASSERT_TRUE(victim.WaitLoaded());
-  EXPECT_EQ(victim.control->DocumentTitle(), "No page to display");
-  EXPECT_EQ(victim.control->LocationURL(), server.Url("/a"));
-  EXPECT_FALSE(victim.events.HasPrefix("BeforeNavigate2 data:"));
-  EXPECT_EQ(EvalIn(*other.control, "document.title"), "\"B\"");
-
-  victim.events.lines.clear();
-  victim.control->Refresh();
-  ASSERT_TRUE(victim.WaitLoaded());
-  EXPECT_EQ(victim.control->DocumentTitle(), "A");
-}
-
-// Searches in the real engine against a loopback server: the generated POST
-// page submits its form on load and the engine's answer replaces it; a GET
-// query arrives as the characters typed. Also the Quick-Search Bar itself.
+// Searches against a loopback server: the generated POST page submits its
+// form on load and the engine's answer replaces it; a GET query arrives as
+// the characters typed.
 using Fields = std::vector<std::pair<std::string, std::string>>;
 
-// A "name=value" field as the page splits it: at its first "=".
-std::pair<std::string, std::string> SplitField(const std::string& f) {
-  std::size_t eq = f.find('=');
-  return {f.substr(0, eq), f.substr(eq + 1)};
-}
-
-// application/x-www-form-urlencoded, in the order sent.
-Fields DecodeForm(const std::string& body) {
-  auto decode = [](const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-      if (s[i] == '+') {
-        out.push_back(' ');
-      } else if (s[i] == '%' && i + 2 < s.size()) {
-        out.push_back(static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16)));
-        i += 2;
-      } else {
-        out.push_back(s[i]);
-      }
-    }
-    return out;
-  };
+// application/x-www-form-urlencoded, in the order sent: a "+" is a space
+// (one typed is sent as %2B).
+Fields DecodeForm(std::string body) {
+  std::replace(body.begin(), body.end(), '+', ' ');
   Fields fields;
-  for (const std::string& f : SplitFields(body, '&')) {
-    std::size_t eq = f.find('=');
-    fields.emplace_back(decode(f.substr(0, eq)), eq == std::string::npos ? "" : decode(f.substr(eq + 1)));
-  }
+  for (const auto& [name, value] : QUrlQuery(QString::fromStdString(body)).queryItems(QUrl::FullyDecoded))
+    fields.emplace_back(name.toStdString(), value.toStdString());
   return fields;
 }
 
-// What the server saw, written on its thread and read on ours.
-struct Received {
-  std::mutex m;
-  std::vector<std::string> paths, bodies, contentTypes, queries;
-  void Add(const httplib::Request& req) {
-    std::lock_guard lock(m);
-    paths.push_back(req.path);
-    bodies.push_back(req.body);
-    contentTypes.push_back(req.get_header_value("Content-Type"));
-    queries.push_back(req.has_param("q") ? req.get_param_value("q") : "<none>");
-  }
-  std::size_t count() {
-    std::lock_guard lock(m);
-    return paths.size();
-  }
-};
-
-class SearchEngineTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetMessagePresenter(&dialogs);
-    auto answer = [this](const httplib::Request& req, httplib::Response& res) {
-      received.Add(req);
-      res.set_content("<html><head><title>Answer</title></head><body>found</body></html>", "text/html");
-    };
-    server.server().Post("/search", answer);
-    server.server().Post("/s&t", answer);
-    server.server().Get("/get", answer);
-    server.Start();
-  }
-  void TearDown() override { SetMessagePresenter(nullptr); }
-
-  // The control opens what the resolver hands it; a path is a file.
-  SearchRunner Runner(EngineSite& site) {
-    return SearchRunner([&site](const std::string& text) { site.Load(text); },
-                        dir.file("postform.htm"));
-  }
-  bool WaitAnswered(EngineSite& site, std::size_t requests) {
-    return WaitFor([&] { return received.count() >= requests && site.control->DocumentTitle() == "Answer"; });
-  }
-
+TEST(SearchOnEngine, PostFormsArriveWithEveryFieldIntactAndGetQueriesAsTyped) {
   FakeDialogs dialogs;
+  SetMessagePresenter(&dialogs);
   LocalHttpServer server;
-  Received received;
+  // What the server saw, as "path|content type|body|q", written on its thread and read on ours.
+  std::mutex m;
+  std::vector<std::string> paths, bodies, queries;
+  auto answer = [&](const httplib::Request& req, httplib::Response& res) {
+    std::lock_guard lock(m);
+    paths.push_back(req.path + (req.method == "POST" ? " " + req.get_header_value("Content-Type") : ""));
+    bodies.push_back(req.body);
+    queries.push_back(req.has_param("q") ? req.get_param_value("q") : "<none>");
+    res.set_content(Html("Answer", "found"), "text/html");
+  };
+  server.server().Post("/search", answer);
+  server.server().Post("/s&t", answer);
+  server.server().Get("/get", answer);
+  server.Start();
   TempDir dir;
-};
-
-TEST_F(SearchEngineTest, PostFormsArriveWithEveryFieldIntactAndGetQueriesAsTyped) {
   EngineSites sites;
   EngineSite& site = sites.Add();
-  SearchRunner runner = Runner(site);
-  // The generated page may submit to the web; other local pages may not.
+  // The control opens what the resolver hands it; a path is a file. The
+  // generated page may submit to the web; other local pages may not.
+  SearchRunner runner([&site](const std::string& text) { site.Load(text); }, dir.file("postform.htm"));
   site.context.webFormPages = {dir.file("postform.htm")};
-
-  const std::vector<std::string> queries = {
-      "plain words",
-      "'\"><script>document.title='pwned'</script>",
-      "x' name='evil'><input type='hidden' name='injected' value='1",
-      "</form><form method='GET' action='http://127.0.0.1:1/'>",
-      "caf\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87 \xf0\x9f\x90\xa6 c++ 50% #1 a=b",
-  };
-  std::size_t expectedRequests = 0;
-  // Leave each answer so the next search's title change is its own.
-  auto leave = [&] {
+  std::size_t requests = 0;
+  // Runs one search and waits for its answer, leaving the last one first
+  // so that the answer's title is this search's own.
+  auto search = [&](const std::string& engine, const std::string& q, bool get) {
     site.Load("about:blank");
     WaitFor([&] { return site.control->DocumentTitle() != "Answer"; });
+    runner.RunSearch(engine, q, get);
+    ++requests;
+    return WaitFor([&] {
+      std::lock_guard lock(m);
+      return paths.size() >= requests && site.control->DocumentTitle() == "Answer";
+    });
   };
-  for (const std::string& q : queries) {
-    runner.RunSearch(server.Url("/search") + "?q=$key&&lang=en&n$key=1", q, false);
-    ASSERT_TRUE(WaitAnswered(site, ++expectedRequests)) << q;
-    {
-      std::lock_guard lock(received.m);
-      EXPECT_EQ(received.paths.back(), "/search");
-      EXPECT_EQ(received.contentTypes.back(), "application/x-www-form-urlencoded");
-      EXPECT_EQ(DecodeForm(received.bodies.back()), (Fields{{"q", q}, {"lang", "en"}, SplitField("n" + q + "=1")}))
-          << q;
-    }
+  const std::string form = " application/x-www-form-urlencoded";
+  for (const std::string& q : {std::string("plain words"), std::string("'\"><script>document.title='pwned'</script>"),
+                               std::string("x' name='evil'><input type='hidden' name='injected' value='1"),
+                               std::string("</form><form method='GET' action='http://127.0.0.1:1/'>"),
+                               std::string("caf\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87 \xf0\x9f\x90\xa6 c++ 50% #1 a=b")}) {
+    ASSERT_TRUE(search(server.Url("/search") + "?q=$key&&lang=en&n$key=1", q, false)) << q;
+    std::lock_guard lock(m);
+    EXPECT_EQ(paths.back(), "/search" + form);
+    // A field's name ends at its first "=".
+    const std::string third = "n" + q + "=1";
+    const std::size_t eq = third.find('=');
+    EXPECT_EQ(DecodeForm(bodies.back()), (Fields{{"q", q}, {"lang", "en"}, {third.substr(0, eq), third.substr(eq + 1)}}))
+        << q;
     EXPECT_EQ(site.control->LocationURL(), server.Url("/search"));
-    leave();
   }
-
   // "&" in the action's path, and an empty form.
-  runner.RunSearch(server.Url("/s&t"), "unused", false);
-  ASSERT_TRUE(WaitAnswered(site, ++expectedRequests));
+  ASSERT_TRUE(search(server.Url("/s&t"), "unused", false));
   {
-    std::lock_guard lock(received.m);
-    EXPECT_EQ(received.paths.back(), "/s&t");
-    EXPECT_EQ(received.bodies.back(), "");
+    std::lock_guard lock(m);
+    EXPECT_EQ(paths.back(), "/s&t" + form);
+    EXPECT_EQ(bodies.back(), "");
+    EXPECT_EQ(paths.size(), requests);  // nothing was posted twice
   }
   EXPECT_TRUE(dialogs.shown.empty());
-  EXPECT_EQ(received.count(), expectedRequests);  // nothing was posted twice
-
   // A GET query arrives as the characters typed.
-  for (const std::string& q : {std::string("c++ & 50%"), std::string("#1 a=b?c/d"),
-                               std::string("caf\xc3\xa9 \"<x>\"")}) {
-    leave();
-    runner.RunSearch(server.Url("/get") + "?q=$key&n=1", q, true);
-    ASSERT_TRUE(WaitAnswered(site, ++expectedRequests)) << q;
-    std::lock_guard lock(received.m);
-    EXPECT_EQ(received.queries.back(), q);
-    EXPECT_EQ(received.paths.back(), "/get");
+  for (const std::string& q : {std::string("c++ & 50%"), std::string("#1 a=b?c/d"), std::string("caf\xc3\xa9 \"<x>\"")}) {
+    ASSERT_TRUE(search(server.Url("/get") + "?q=$key&n=1", q, true)) << q;
+    std::lock_guard lock(m);
+    EXPECT_EQ(queries.back(), q);
+    EXPECT_EQ(paths.back(), "/get");
   }
+  SetMessagePresenter(nullptr);
 }
 
+// The Quick-Search Bar's widget over its lists (what the lists do: address_test).
 TEST(SearchBar, EnterAndGoSearchLeavingTheFieldDoesNot) {
   CSearchEngines engines;
   QueryHistory history;
@@ -495,22 +390,17 @@ TEST(SearchBar, EnterAndGoSearchLeavingTheFieldDoesNot) {
   bar->resize(640, 36);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
-  // The lists fill the boxes as they change.
+  // The lists fill the boxes as they change, and a choice reaches the list.
   TempDir dir;
   dir.write("englist.ini", "header\nGoogle;https://www.google.com/search?q=$key;get\n"
                            "DuckDuckGo;https://html.duckduckgo.com/html/?q=$key;post\n");
   engines.LoadSearchEngines(dir.file("englist.ini"));
   ASSERT_EQ(bar->engineBox()->count(), 2);
-  EXPECT_EQ(bar->engineBox()->currentText(), "Google");
   bar->engineBox()->setCurrentIndex(1);
   EXPECT_EQ(engines.selectedIndex(), 1);
-
   history.RememberQuery("other");
   history.RememberQuery("kestrel");
-  ASSERT_EQ(bar->queryBox()->count(), 2);
-  EXPECT_EQ(bar->queryBox()->itemText(0), "kestrel");
-
+  EXPECT_EQ(bar->queryBox()->count(), 2);
   // Enter where the keyboard focus is when the box is clicked.
   bar->queryBox()->setFocus();
   QApplication::processEvents();
@@ -519,12 +409,9 @@ TEST(SearchBar, EnterAndGoSearchLeavingTheFieldDoesNot) {
   QTest::keyClicks(focus, "  c++ & more ");
   QTest::keyClick(focus, Qt::Key_Return);
   EXPECT_EQ(searched, (std::vector<std::string>{"  c++ & more "}));
-
   // A refill keeps what is typed.
   history.RememberQuery("  c++ & more ");
   EXPECT_EQ(bar->QueryText(), "  c++ & more ");
-  EXPECT_EQ(bar->queryBox()->count(), 3);
-
   // Leaving the field with an item's text (or the text of one but for
   // case) in it: no search, no choice of the item, the typing stays.
   int chosen = 0;
@@ -539,18 +426,12 @@ TEST(SearchBar, EnterAndGoSearchLeavingTheFieldDoesNot) {
   }
   EXPECT_EQ(chosen, 0);
   EXPECT_EQ(bar->queryBox()->currentIndex(), -1);
-  EXPECT_EQ(searched.size(), 1u);
-  // Picking from the list fills the field only.
+  // Picking from the list fills the field only; Go searches.
   bar->queryBox()->setCurrentIndex(2);
   EXPECT_EQ(bar->QueryText(), "other");
   EXPECT_EQ(searched.size(), 1u);
-
   QTest::mouseClick(bar->goButton(), Qt::LeftButton);
   EXPECT_EQ(searched, (std::vector<std::string>{"  c++ & more ", "other"}));
-  history.Clear();
-  EXPECT_EQ(bar->queryBox()->count(), 0);
-  EXPECT_EQ(bar->QueryText(), "other");
-
   SaveShot(bar, "quick_search_bar");
   // The bar lets go of the lists when it goes.
   delete bar;

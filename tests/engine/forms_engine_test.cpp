@@ -5,18 +5,17 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTest>
 #include <iostream>
 
 #include "common/textfile.h"
-#include "engine/program.h"
-#include "engine/real_frame.h"
+#include "engine/engine_harness.h"
 #include "support/dialog_driver.h"
-#include "support/http_server.h"
 #include "support/temp_dir.h"
 
 namespace kestrel::test {
 namespace {
+
+using List = std::vector<std::string>;
 
 // Two forms, the login one second, both posting to /done; the first says who it is.
 const char kLoginPage[] =
@@ -27,12 +26,6 @@ const char kLoginPage[] =
     "<input type='submit' name='submit' value='Go'></form></body></html>";
 
 const std::string kHostilePassword = "O'Brien \"q\" \\ </script><b>Grüße ü";
-
-void TypeInto(QWidget* w, const QString& text) {
-  auto* edit = qobject_cast<QLineEdit*>(w);
-  ASSERT_NE(edit, nullptr);
-  edit->setText(text);
-}
 
 TEST(AutoLoginOnEngine, OneTypedWordLogsInAndThePasswordGoesOnlyToItsSite) {
   LocalHttpServer server, other;
@@ -53,8 +46,7 @@ TEST(AutoLoginOnEngine, OneTypedWordLogsInAndThePasswordGoesOnlyToItsSite) {
   });
   MessageRecorder said;
   const auto sent = [&](std::size_t n) { return WaitFor([&] { return server.submissions().size() >= n; }); };
-  const std::vector<std::string> mail = {"pass=" + kHostilePassword, "user=bob"};
-
+  const List mail = {"pass=" + kHostilePassword, "user=bob"};
   // Typed in the Address Bar, by name: the second form, every character intact.
   QLineEdit* address = p.window().addressEdit();
   address->setFocus();
@@ -64,19 +56,18 @@ TEST(AutoLoginOnEngine, OneTypedWordLogsInAndThePasswordGoesOnlyToItsSite) {
   EXPECT_EQ(server.submissions()[0], mail);
   CKestrelView* site = p.frame().ActiveView();
   ASSERT_NE(site, nullptr);
-  EXPECT_TRUE(WaitFor([&] { return site->GetDocumentTitle() == "Received"; }));
-
+  const auto received = [&] { return WaitFor([&] { return site->GetDocumentTitle() == "Received"; }); };
+  EXPECT_TRUE(received());
   // From the menu, by number: the first form.
   ASSERT_TRUE(p.frame().OnCommand(kAutoLoginCommands.first + 1));
   ASSERT_TRUE(sent(2));
-  EXPECT_EQ(server.submissions()[1], (std::vector<std::string>{"form=first", "pass=x", "user=ann"}));
-
+  EXPECT_EQ(server.submissions()[1], (List{"form=first", "pass=x", "user=ann"}));
   // The user goes elsewhere before the login page has come: nothing is typed in there.
-  ASSERT_TRUE(WaitFor([&] { return site->GetDocumentTitle() == "Received"; }));
+  ASSERT_TRUE(received());
   p.main->resolver().OpenTypedLines("autologin Slow");
   EXPECT_EQ(site->pendingAutoLogin(), "Slow");
   site->Navigate(other.Url("/login"));
-  ASSERT_TRUE(WaitFor([&] { return site->GetDocumentTitle() == "Login" && !site->GetBusy(); }));
+  ASSERT_TRUE(WaitFor([&] { return Shows(site, "Login"); }));
   Pump(800);
   EXPECT_TRUE(other.submissions().empty());
   EXPECT_EQ(site->pendingAutoLogin(), "");
@@ -95,12 +86,13 @@ TEST(AutoLoginOnEngine, OneTypedWordLogsInAndThePasswordGoesOnlyToItsSite) {
               server.Url("/login"));
     WhenShown([&](QDialog* ask) {
       EXPECT_EQ(ask->windowTitle(), QStringLiteral("Please Enter Password"));
-      QWidget* field = ask->findChild<QLineEdit*>(QStringLiteral("password-field"));
-      TypeInto(field, QStringLiteral("wrong"));
-      Button(ask, QStringLiteral("OK"))->click();
-      EXPECT_TRUE(ask->isVisible());
-      TypeInto(field, QStringLiteral("key"));
-      Button(ask, QStringLiteral("OK"))->click();
+      auto* field = ask->findChild<QLineEdit*>(QStringLiteral("password-field"));
+      ASSERT_NE(field, nullptr);
+      for (const char* typed : {"wrong", "key"}) {
+        field->setText(QString::fromLatin1(typed));
+        Button(ask, QStringLiteral("OK"))->click();
+        EXPECT_EQ(ask->isVisible(), typed[0] == 'w') << typed;
+      }
     });
     Button(organizer, QStringLiteral("Connect"))->click();
     connected = sent(3);
@@ -111,9 +103,8 @@ TEST(AutoLoginOnEngine, OneTypedWordLogsInAndThePasswordGoesOnlyToItsSite) {
   EXPECT_EQ(server.submissions()[2], mail);
   p.main->resolver().OpenTypedLines("autologin Mail");  // unlocked now: not asked again
   ASSERT_TRUE(sent(4));
-
   // Protect Now locks again: Cancel leaves the site where it is.
-  ASSERT_TRUE(WaitFor([&] { return site->GetDocumentTitle() == "Received"; }));
+  ASSERT_TRUE(received());
   p.frame().OnCommand(ID_AUTOLOGIN_PROTECT_NOW);
   bool asked = false;
   WhenShown([&](QDialog* ask) {
@@ -159,10 +150,11 @@ struct FormsFrame : RealFrame {
   RecordingShell shell;
   CFormsCommands forms{{*frame, frame->menu(), settings, autoLogin, data, dialogs, shell, dir.path() + "/",
                         [this] { return frame->ActiveView(); }, nullptr}};
-  std::string Read(CKestrelView* v) {
-    return EvalIn(static_cast<WebEngineControl&>(v->control()), kReadBack);
+  // Saves the active form of `v` and waits until the file begins with `start`.
+  bool Save(CKestrelView* v, const std::string& start) {
+    forms.SaveActiveForm(*v);
+    return WaitFor([&] { return dir.read("all.fmd").rfind(start, 0) == 0; });
   }
-  void Run(CKestrelView* v, const std::string& script) { EvalIn(static_cast<WebEngineControl&>(v->control()), script); }
 };
 
 TEST(FormFillerOnEngine, EveryKindOfFieldIsSavedAndFilledBack) {
@@ -175,51 +167,43 @@ TEST(FormFillerOnEngine, EveryKindOfFieldIsSavedAndFilledBack) {
   FormsFrame f;
   CKestrelView* v = f.OpenLoaded(server.Url("/form"), "Every kind");
   ASSERT_NE(v, nullptr);
-  f.Run(v, R"(var f = document.forms.all; f.text.value = 'Ann'; f.pw.value = 'p\'w"'; f.area.value = 'one\ntwo';
+  EvalIn(v, R"(var f = document.forms.all; f.text.value = 'Ann'; f.pw.value = 'p\'w"'; f.area.value = 'one\ntwo';
       f.one.selectedIndex = 1; f.many.options[0].selected = f.many.options[2].selected = true;
       f.agree.checked = true; f.size[1].checked = true; f.token.value = 't1'; f.text.focus(); 0)");
   const std::string filled = "\"Ann / p'w\\\" / one\\ntwo / b / a|c / true / false / M / t1\"";  // as JSON
-  ASSERT_EQ(f.Read(v), filled);
-
+  ASSERT_EQ(EvalIn(v, kReadBack), filled);
   // Saved by the rules of each kind: checked boxes only, no buttons.
   f.dialogs.saveTo = f.dir.file("all.fmd");
-  f.forms.SaveActiveForm(*v);
-  ASSERT_TRUE(WaitFor([&] { return FileExists(f.dir.file("all.fmd")); }));
+  ASSERT_TRUE(f.Save(v, "text=Ann"));
   EXPECT_EQ(f.dir.read("all.fmd"), "text=Ann\r\npw=p'w\"\r\narea=<TextArea>\r\none\r\ntwo\r\n</TextArea>\r\n"
                                    "one=b\r\nmany=a|c\r\nagree=yes\r\nsize=M\r\ntoken=t1\r\nupload=\r\n");
-
   // A fresh copy of the page gets every value back.
   v->Refresh();
-  ASSERT_TRUE(WaitFor([&] { return f.Read(v).rfind("\" / ", 0) == 0; }));
+  ASSERT_TRUE(WaitFor([&] { return EvalIn(v, kReadBack).rfind("\" / ", 0) == 0; }));
   f.data.Load(f.dir.path() + "/", {"all"});
   f.frame->OnCommand(ID_FILL_ALL_FORMS);
-  EXPECT_TRUE(WaitFor([&] { return f.Read(v).find("Ann") != std::string::npos; }));
-  EXPECT_EQ(f.Read(v), filled);
+  EXPECT_TRUE(WaitFor([&] { return EvalIn(v, kReadBack).find("Ann") != std::string::npos; }));
+  EXPECT_EQ(EvalIn(v, kReadBack), filled);
   Pump(400);  // the page paints the new values
   SaveShot(f.window.get(), "Filled form");
-
   // Merging: Yes keeps the file's entries and asks about the changed one; No starts afresh.
-  f.Run(v, "document.forms.all.text.value = 'Bob'; document.forms.all.text.focus(); 0");
+  EvalIn(v, "document.forms.all.text.value = 'Bob'; document.forms.all.text.focus(); 0");
   f.said.answers = {Answer::Yes};
-  f.forms.SaveActiveForm(*v);
-  ASSERT_TRUE(WaitFor([&] { return f.dir.read("all.fmd").rfind("text=Bob", 0) == 0; }));
+  ASSERT_TRUE(f.Save(v, "text=Bob"));
   EXPECT_EQ(f.said.messages.back(), "Do you wish to update field <text>?\r\nOld Value:Ann\r\nNew Value:Bob");
   f.dir.write("all.fmd", "stale=1\r\n");
   f.said.answers = {Answer::No};
-  f.forms.SaveActiveForm(*v);
-  ASSERT_TRUE(WaitFor([&] { return f.dir.read("all.fmd").rfind("text=Bob", 0) == 0; }));
+  ASSERT_TRUE(f.Save(v, "text=Bob"));
   EXPECT_EQ(f.dir.read("all.fmd").find("stale"), std::string::npos);
-
   // Auto-fill after every page; focus in a frame is no active form.
   f.settings.AutoFill = true;
   v->Refresh();
-  EXPECT_TRUE(WaitFor([&] { return f.Read(v).rfind("\"Ann", 0) == 0; }));  // the loaded data: still Ann
-  f.Run(v, "document.getElementById('inner').contentDocument.getElementById('x').focus(); 0");
+  EXPECT_TRUE(WaitFor([&] { return EvalIn(v, kReadBack).rfind("\"Ann", 0) == 0; }));  // the loaded data: still Ann
+  EvalIn(v, "document.getElementById('inner').contentDocument.getElementById('x').focus(); 0");
   f.said.messages.clear();
   f.frame->OnCommand(ID_FILL_ACTIVE_FORM);
   EXPECT_TRUE(WaitFor([&] { return !f.said.messages.empty(); }));
-  EXPECT_EQ(f.said.messages, std::vector<std::string>{kNoActiveForm});
-
+  EXPECT_EQ(f.said.messages, List{kNoActiveForm});
   // 500 fields in one script.
   f.settings.AutoFill = false;
   std::string many;
@@ -231,13 +215,10 @@ TEST(FormFillerOnEngine, EveryKindOfFieldIsSavedAndFilledBack) {
   QElapsedTimer t;
   t.start();
   f.forms.FillAllForms(*b);
-  ASSERT_TRUE(WaitFor([&] {
-    return EvalIn(static_cast<WebEngineControl&>(b->control()), "document.forms[0].f499.value") == "\"value 499\"";
-  }));
+  ASSERT_TRUE(WaitFor([&] { return EvalIn(b, "document.forms[0].f499.value") == "\"value 499\""; }));
   std::cout << "[ figures ] 500 fields filled in " << t.elapsed() << " ms\n";
-  EXPECT_EQ(EvalIn(static_cast<WebEngineControl&>(b->control()),
-                   "Array.prototype.every.call(document.forms[0].elements, function (e, i) {"
-                   " return e.value === 'value ' + i; })"),
+  EXPECT_EQ(EvalIn(b, "Array.prototype.every.call(document.forms[0].elements, function (e, i) {"
+                      " return e.value === 'value ' + i; })"),
             "true");
 }
 

@@ -1,27 +1,37 @@
 // Popup blocking on real pages in the real engine: what the user sees of
 // each new window (a site with a tab, or nothing but a sound and a flashing
-// button), the lists, the sweep, restoring, and a page that floods windows.
+// button), the sweep, and a page that floods windows.
 #include <gtest/gtest.h>
-
-#include <QWebEnginePage>
 #include <httplib.h>
 
+#include <QWebEnginePage>
+
 #include "engine/desktop_qt.h"
-#include "engine/real_frame.h"
+#include "engine/engine_harness.h"
 #include "popups/popup_blocker.h"
-#include "support/http_server.h"
 #include "ui/popup_ui_qt.h"
 
 namespace kestrel::test {
 namespace {
 
-// Serves /p/<name> as a small page titled "Popup <name>".
-void ServePopups(LocalHttpServer& server) {
+// Serves /p/<name> as a small page titled "Popup <name>", and the `pages` given.
+void Serve(LocalHttpServer& server, const std::vector<std::pair<std::string, std::string>>& pages) {
   server.server().Get(R"(/p/(\w+))", [](const httplib::Request& req, httplib::Response& res) {
     const std::string name = req.matches[1];
-    res.set_content("<html><head><title>Popup " + name + "</title></head><body>" + name + "</body></html>",
-                    "text/html");
+    res.set_content(Html("Popup " + name, name), "text/html");
   });
+  for (const auto& [path, body] : pages) server.Page(path, body);
+  server.Start();
+}
+
+// A page titled `title` whose body runs `onload`.
+std::string OnLoad(const std::string& title, const std::string& onload, const std::string& body = "x") {
+  return "<html><head><title>" + title + "</title></head><body onload=\"" + onload + "\">" + body + "</body></html>";
+}
+
+enum class Fate { Shown, Blocked, NoWindow };
+std::ostream& operator<<(std::ostream& o, Fate f) {
+  return o << (f == Fate::Shown ? "shown" : f == Fate::Blocked ? "blocked" : "no window");
 }
 
 struct PopupFrame : RealFrame {
@@ -30,27 +40,16 @@ struct PopupFrame : RealFrame {
   QtPopupUi ui{window.get(), nullptr};
   std::unique_ptr<CPopupBlocker> popups;
   PopupFrame() {
-    settings.AutoClosePopup = true;
-    settings.RecPPTime = true;
-    settings.BeepPopup = true;
+    settings.AutoClosePopup = settings.RecPPTime = settings.BeepPopup = true;
     popups = std::make_unique<CPopupBlocker>(*frame, filter, settings, sound, ui);
   }
   ~PopupFrame() { popups.reset(); }
-
-  CKestrelView* Load(const std::string& url, const std::string& title) {
-    CKestrelView* v = Open(url);
-    EXPECT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == title; })) << url;
-    EXPECT_TRUE(WaitFor([&] { return !v->control().Busy(); }));
-    return v;
-  }
-
-  enum class Fate { Shown, Blocked, NoWindow };
   // What became of the window `act` makes the opener ask for.
   Fate After(const std::function<void()>& act, CKestrelView** made = nullptr, int ms = 10000) {
-    const std::size_t before = frame->sites().sites().size();
+    const std::size_t before = sites().size();
     act();
-    if (!WaitFor([&] { return frame->sites().sites().size() > before; }, ms)) return Fate::NoWindow;
-    CKestrelView* p = frame->sites().sites().back();
+    if (!WaitFor([&] { return sites().size() > before; }, ms)) return Fate::NoWindow;
+    CKestrelView* p = sites().back();
     if (made) *made = p;
     if (!WaitFor([&] { return p->frame().IsVisible() || p->popup().blocked; }, ms)) return Fate::NoWindow;
     // A blocked window must stay unseen: give it time to show up wrongly.
@@ -61,33 +60,27 @@ struct PopupFrame : RealFrame {
   // take the whole area again.
   void Front(CKestrelView* v) {
     if (frame->ActiveView() != v) frame->OnTabSelected(frame->tabBar().FindTab(v));
-    EXPECT_TRUE(WaitFor([&] { return EvalIn(Engine(v), "innerHeight > 400") == "true"; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return EvalIn(v, "innerHeight > 400") == "true"; }, 5000));
   }
   // A press where no element is: the page's own body.
-  void ClickPoint(CKestrelView* v, int x, int y, Qt::MouseButton b = Qt::LeftButton) {
+  void ClickPoint(CKestrelView* v, int x, int y) {
     Front(v);
-    QTest::mouseClick(Engine(v).view()->focusProxy(), b, {}, QPoint(x, y));
-  }
-  // Offscreen, the engine may drop the first press into a page that has just
-  // loaded: a click on nothing in particular comes first, long enough ago
-  // to explain nothing.
-  void Warm(CKestrelView* v, const std::string& inertId, const std::string& frameId = "") {
-    ClickOn(v, inertId, frameId);
-    Pump(300);
-    clock.Skip(6000);
+    QTest::mouseClick(Engine(v).view()->focusProxy(), Qt::LeftButton, {}, QPoint(x, y));
   }
   void ClickOn(CKestrelView* v, const std::string& id, const std::string& frameId = "",
                Qt::MouseButton b = Qt::LeftButton) {
     Front(v);
     ASSERT_TRUE(ClickElementIn(Engine(v), id, frameId, b)) << id;
   }
+  // Offscreen, the engine may drop the first press into a page that has just
+  // loaded: a click on nothing in particular comes first, long enough ago
+  // to explain nothing.
+  void Warm(CKestrelView* v, const std::string& frameId = "") {
+    ClickOn(v, "inert", frameId);
+    Pump(300);
+    clock.Skip(6000);
+  }
 };
-
-std::ostream& operator<<(std::ostream& o, PopupFrame::Fate f) {
-  return o << (f == PopupFrame::Fate::Shown ? "shown" : f == PopupFrame::Fate::Blocked ? "blocked" : "no window");
-}
-
-using Fate = PopupFrame::Fate;
 
 const char kClickPage[] = R"HTML(<html><head><title>Clicks</title>
 <style>body{margin:0;height:2000px} .box{display:block;width:200px;height:34px;margin:6px 0}</style></head><body>
@@ -108,20 +101,16 @@ const char kClickPage[] = R"HTML(<html><head><title>Clicks</title>
 
 TEST(PopupsOnEngine, ClicksExplainNewWindowsAndOtherInputDoesNot) {
   LocalHttpServer server;
-  ServePopups(server);
-  server.Page("/clicks", kClickPage);
-  server.Start();
+  Serve(server, {{"/clicks", kClickPage}});
   PopupFrame f;
-  CKestrelView* page = f.Load(server.Url("/clicks"), "Clicks");
-  WebEngineControl& c = Engine(page);
+  CKestrelView* page = f.OpenLoaded(server.Url("/clicks"), "Clicks");
+  ASSERT_TRUE(page);
   auto click = [&](const char* id, Qt::MouseButton b = Qt::LeftButton) {
     return [&f, page, id, b] { f.ClickOn(page, id, "", b); };
   };
-
-  f.Warm(page, "inert");
+  f.Warm(page);
   // What does not count: the bare page, a paragraph, a text field.
   EXPECT_EQ(f.After([&] { f.ClickPoint(page, 700, 500); }), Fate::Blocked) << "body";
-
   EXPECT_EQ(f.After(click("para")), Fate::Blocked);
   CKestrelView* blocked = nullptr;
   EXPECT_EQ(f.After(click("text"), &blocked), Fate::Blocked);
@@ -129,30 +118,26 @@ TEST(PopupsOnEngine, ClicksExplainNewWindowsAndOtherInputDoesNot) {
   EXPECT_EQ(f.frame->tabBar().FindTab(blocked), -1);
   EXPECT_TRUE(Engine(blocked).view()->page()->isAudioMuted());
   EXPECT_EQ(f.popups->soundsStarted(), 3);
-
-  // What does: a button, a div, a link, a right click, a submit button, Enter.
+  // What does: a button, a div, a link, a right click, a submit button, Enter
+  // in a form (a click into the field itself explains nothing), and a
+  // popunder from a click, still the user's window.
   CKestrelView* shown = nullptr;
   EXPECT_EQ(f.After(click("btn"), &shown), Fate::Shown);
   EXPECT_NE(f.frame->tabBar().FindTab(shown), -1);
   EXPECT_FALSE(Engine(shown).view()->page()->isAudioMuted());
-  f.clock.Skip(1100);
-  EXPECT_EQ(f.After(click("div")), Fate::Shown);
-  f.clock.Skip(1100);
-  EXPECT_EQ(f.After(click("link")), Fate::Shown);
-  f.clock.Skip(1100);
-  EXPECT_EQ(f.After(click("ctx", Qt::RightButton)), Fate::Shown);
-  f.clock.Skip(5100);
-  EXPECT_EQ(f.After(click("submit")), Fate::Shown);
-  f.clock.Skip(1100);
-  EXPECT_EQ(f.After([&] {
-    f.ClickOn(page, "field");  // a click into the field itself explains nothing
-    f.clock.Skip(1100);
-    QTest::keyClick(c.view()->focusProxy(), Qt::Key_Return);
-  }), Fate::Shown) << "Enter in a form";
-  f.clock.Skip(1100);
-  // A popunder from a click is still the user's window.
-  EXPECT_EQ(f.After(click("pop")), Fate::Shown);
-
+  const std::pair<std::function<void()>, int> users[] = {
+      {click("div"), 1100}, {click("link"), 1100}, {click("ctx", Qt::RightButton), 1100}, {click("submit"), 5100},
+      {[&] {
+         f.ClickOn(page, "field");
+         f.clock.Skip(1100);
+         QTest::keyClick(Engine(page).view()->focusProxy(), Qt::Key_Return);
+       }, 1100},
+      {click("pop"), 1100}};
+  int n = 0;
+  for (const auto& [act, wait] : users) {
+    f.clock.Skip(wait);
+    EXPECT_EQ(f.After(act), Fate::Shown) << n++;
+  }
   // Appearance: a bare window is a popup only with the option on.
   f.clock.Skip(1100);
   f.settings.RecPPLook = true;
@@ -165,31 +150,24 @@ TEST(PopupsOnEngine, ClicksExplainNewWindowsAndOtherInputDoesNot) {
 
 TEST(PopupsOnEngine, PagesThatOpenWindowsOnTheirOwnAreBlockedInEveryFrame) {
   LocalHttpServer server;
-  ServePopups(server);
-  server.Page("/onload", "<html><head><title>Load</title></head><body onload=\"window.open('/p/load')\">x</body></html>");
-  server.Page("/timer", "<html><head><title>Timer</title></head><body onload=\"setTimeout(function(){"
-                        "window.open('/p/timer')},2000)\">x</body></html>");
-  server.Page("/under", "<html><head><title>Under</title></head><body onload=\"window.open('/p/under');"
-                        "window.focus()\">x</body></html>");
-  server.Page("/chain", "<html><head><title>Popup chain</title></head><body onload=\"window.open('/p/second')\">"
-                        "chain</body></html>");
-  server.Page("/opener", "<html><head><title>Opener</title></head><body onload=\"window.open('/chain')\">"
-                         "x</body></html>");
-  server.Page("/inner", "<html><body style='margin:0;height:100%' onclick=\"if(event.target===document.body)"
-                        "window.open('/p/framebody')\"><button id='btn' style='width:120px;height:40px' "
-                        "onclick=\"window.open('/p/inframe')\">in</button><span id='inert'>.</span></body></html>");
-  server.Page("/frames", "<html><head><title>Frames</title></head><frameset cols='50%,50%'>"
-                         "<frame id='left' src='/inner'><frame id='right' src='/inner'></frameset></html>");
-  server.Page("/iframe", "<html><head><title>IFrame</title></head><body style='margin:0'>"
-                         "<iframe id='box' src='/inner' style='width:400px;height:300px;border:0'></iframe>"
-                         "</body></html>");
-  server.Start();
+  Serve(server, {{"/onload", OnLoad("Load", "window.open('/p/load')")},
+                 {"/timer", OnLoad("Timer", "setTimeout(function(){window.open('/p/timer')},2000)")},
+                 {"/under", OnLoad("Under", "window.open('/p/under');window.focus()")},
+                 {"/chain", OnLoad("Popup chain", "window.open('/p/second')", "chain")},
+                 {"/opener", OnLoad("Opener", "window.open('/chain')")},
+                 {"/inner", "<html><body style='margin:0;height:100%' onclick=\"if(event.target===document.body)"
+                            "window.open('/p/framebody')\"><button id='btn' style='width:120px;height:40px' "
+                            "onclick=\"window.open('/p/inframe')\">in</button><span id='inert'>.</span></body></html>"},
+                 {"/frames", "<html><head><title>Frames</title></head><frameset cols='50%,50%'>"
+                             "<frame id='left' src='/inner'><frame id='right' src='/inner'></frameset></html>"},
+                 {"/iframe", "<html><head><title>IFrame</title></head><body style='margin:0'>"
+                             "<iframe id='box' src='/inner' style='width:400px;height:300px;border:0'></iframe>"
+                             "</body></html>"}});
   PopupFrame f;
-
   // From the load handler, from a timer two seconds later, a popunder.
   EXPECT_EQ(f.After([&] { f.Open(server.Url("/onload")); }), Fate::Shown);  // the page itself
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 2u; }));
-  CKestrelView* popup = f.frame->sites().sites().back();
+  ASSERT_TRUE(WaitFor([&] { return f.sites().size() == 2u; }));
+  CKestrelView* popup = f.sites().back();
   ASSERT_TRUE(WaitFor([&] { return popup->popup().blocked; }));
   EXPECT_FALSE(popup->frame().IsVisible());
   // The notice: a sound, then the Block Popup button flashes four times.
@@ -201,64 +179,53 @@ TEST(PopupsOnEngine, PagesThatOpenWindowsOnTheirOwnAreBlockedInEveryFrame) {
     flashes.push_back(f.window->blockPopupFlashing());
   }
   EXPECT_EQ(flashes, (std::vector<bool>{true, false, true, false, true, false, true, false, false}));
-
-  f.Load(server.Url("/timer"), "Timer");
-  CKestrelView* late = nullptr;
-  EXPECT_EQ(f.After([] {}, &late, 6000), Fate::Blocked) << "timer";
+  ASSERT_TRUE(f.OpenLoaded(server.Url("/timer"), "Timer"));
+  EXPECT_EQ(f.After([] {}, nullptr, 6000), Fate::Blocked) << "timer";
   // A popunder: it opens, then puts its opener in front; it stays unseen.
-  const std::size_t sitesBefore = f.frame->sites().sites().size();
-  CKestrelView* underPage = f.Open(server.Url("/under"));
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == sitesBefore + 2; }));
-  CKestrelView* under = f.frame->sites().sites().back();
-  ASSERT_TRUE(WaitFor([&] { return under->popup().blocked && underPage->frame().IsVisible(); }));
-  Pump(300);
-  EXPECT_FALSE(under->frame().IsVisible());
-  EXPECT_EQ(f.frame->ActiveView(), underPage);
-
   // A blocked popup that opens another gets nothing.
-  const std::size_t before = f.frame->sites().sites().size();
-  f.Open(server.Url("/opener"));
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == before + 2; }));
-  CKestrelView* chain = f.frame->sites().sites().back();
-  ASSERT_TRUE(WaitFor([&] { return chain->popup().blocked && chain->GetDocumentTitle() == "Popup chain"; }));
-  Pump(1000);
-  EXPECT_EQ(f.frame->sites().sites().size(), before + 2);
-
-  // In a frame the element under the click is looked for inside it.
-  CKestrelView* frames = f.Load(server.Url("/frames"), "Frames");
-  ASSERT_TRUE(WaitFor([&] { return EvalIn(Engine(frames), "document.getElementById('left')"
-                                                                       ".contentDocument.getElementById('btn')"
-                                                                       "!==null") == "true"; }));
-  f.clock.Skip(1100);
-  f.Warm(frames, "inert", "left");
-  EXPECT_EQ(f.After([&] { f.ClickOn(frames, "btn", "left"); }), Fate::Shown);
-  f.clock.Skip(1100);
-  EXPECT_EQ(f.After([&] { f.ClickPoint(frames, 200, 400); }), Fate::Blocked) << "a frame's bare body";
-  // An iframe is not entered: any click on it counts.
-  CKestrelView* iframe = f.Load(server.Url("/iframe"), "IFrame");
-  ASSERT_TRUE(WaitFor([&] { return EvalIn(Engine(iframe), "document.getElementById('box')"
-                                                                       ".contentDocument.getElementById('btn')"
-                                                                       "!==null") == "true"; }));
-  f.Warm(iframe, "inert", "box");
-  f.clock.Skip(1100);
-  EXPECT_EQ(f.After([&] { f.ClickOn(iframe, "btn", "box"); }), Fate::Shown);
-  f.clock.Skip(1100);
-  EXPECT_EQ(f.After([&] { f.ClickPoint(iframe, 300, 250); }), Fate::Shown) << "an iframe's body";
+  for (const std::string path : {"/under", "/opener"}) {
+    const bool under = path == "/under";
+    const std::size_t before = f.sites().size();
+    CKestrelView* opener = f.Open(server.Url(path));
+    ASSERT_TRUE(WaitFor([&] { return f.sites().size() == before + 2; })) << path;
+    CKestrelView* last = f.sites().back();
+    ASSERT_TRUE(WaitFor([&] { return last->popup().blocked && opener->frame().IsVisible(); })) << path;
+    Pump(1000);
+    EXPECT_FALSE(last->frame().IsVisible()) << path;
+    EXPECT_EQ(f.sites().size(), before + 2) << path;
+    EXPECT_TRUE(under ? f.frame->ActiveView() == opener : last->GetDocumentTitle() == "Popup chain") << path;
+  }
+  // In a frame the element under the click is looked for inside it; an
+  // iframe is not entered: any click on it counts.
+  const struct {
+    std::string path, title, frame;
+    QPoint body;  // a point of the frame's bare body
+    Fate fate;
+  } framed[] = {{"/frames", "Frames", "left", {200, 400}, Fate::Blocked}, {"/iframe", "IFrame", "box", {300, 250}, Fate::Shown}};
+  for (const auto& c : framed) {
+    CKestrelView* v = f.OpenLoaded(server.Url(c.path), c.title);
+    ASSERT_TRUE(v);
+    ASSERT_TRUE(WaitFor([&] {
+      return EvalIn(v, "document.getElementById('" + c.frame + "').contentDocument.getElementById('btn')!==null") == "true";
+    }));
+    f.clock.Skip(1100);
+    f.Warm(v, c.frame);
+    EXPECT_EQ(f.After([&] { f.ClickOn(v, "btn", c.frame); }), Fate::Shown) << c.path;
+    f.clock.Skip(1100);
+    EXPECT_EQ(f.After([&] { f.ClickPoint(v, c.body.x(), c.body.y()); }), c.fate) << c.path << ": the bare body";
+  }
   f.ExpectSound();
 }
 
 TEST(PopupsOnEngine, APageOpeningTwoHundredWindowsIsBlockedAndTheFrameGoesOn) {
   LocalHttpServer server;
-  ServePopups(server);
-  server.Page("/flood", "<html><head><title>Flood</title></head><body onload=\"for(var i=0;i<200;i++)"
-                        "window.open('/p/flood'+i)\">flood</body></html>");
-  server.Start();
+  Serve(server, {{"/flood", OnLoad("Flood", "for(var i=0;i<200;i++)window.open('/p/flood'+i)", "flood")}});
   PopupFrame f;
-  CKestrelView* page = f.Load(server.Url("/flood"), "Flood");
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 201u; }, 60000)) << f.frame->sites().sites().size();
+  CKestrelView* page = f.OpenLoaded(server.Url("/flood"), "Flood");
+  ASSERT_TRUE(page);
+  ASSERT_TRUE(WaitFor([&] { return f.sites().size() == 201u; }, 60000)) << f.sites().size();
   ASSERT_TRUE(WaitFor([&] {
-    return std::all_of(f.frame->sites().sites().begin() + 1, f.frame->sites().sites().end(),
-                       [](CKestrelView* v) { return v->popup().blocked; });
+    return std::all_of(f.sites().begin() + 1, f.sites().end(), [](CKestrelView* v) { return v->popup().blocked; });
   }, 60000));
   Pump(500);
   EXPECT_EQ(f.window->tabBar()->count(), 1);
@@ -266,9 +233,9 @@ TEST(PopupsOnEngine, APageOpeningTwoHundredWindowsIsBlockedAndTheFrameGoesOn) {
   // They are gone at the first sweep after a minute, and the page that opened them still answers.
   f.clock.Skip(61000);
   for (int i = 0; i < 20; ++i) f.frame->OnTimer(CMainFrame::kTimerId);
-  ASSERT_TRUE(WaitFor([&] { return f.frame->sites().sites().size() == 1u; }, 30000));
+  ASSERT_TRUE(WaitFor([&] { return f.sites().size() == 1u; }, 30000));
   Pump(500);  // the closed sites' windows go once their events have returned
-  EXPECT_EQ(EvalIn(Engine(page), "1 + 1"), "2");
+  EXPECT_EQ(EvalIn(page, "1 + 1"), "2");
   f.ExpectSound();
 }
 

@@ -1,12 +1,10 @@
+// The main window's bars, their customising and its interface language.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QStatusBar>
-#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -14,7 +12,6 @@
 #include "gui/gui_frame.h"
 #include "language/language.h"
 #include "support/dialog_driver.h"
-#include "ui/frame_window_qt.h"
 #include "ui/language_ui_qt.h"
 #include "ui/menu_bar_qt.h"
 #include "ui/toolbar_dialog_qt.h"
@@ -22,92 +19,74 @@
 namespace kestrel::test {
 namespace {
 
-struct ShownFrame : GuiFrame {
-  QtFrameWindow* w = window.get();
-  ShownFrame() {
-    w->resize(1000, 600);
-    w->show();
-  }
-  bool Checked(unsigned id) const { return frame->CommandStateOf(id).checked; }
-};
-
 TEST(ToolbarGui, ButtonsBandsAndTheLockSurviveARestartAndDamageGivesTheDefault) {
   RegistryProfile profile;
   {
-    ShownFrame f;
-    QtFrameWindow* w = f.w;
-    // The defaults: twenty entries, two of them separators.
-    EXPECT_EQ(w->standardToolBar()->actions().size(), 20);
-    EXPECT_EQ(w->standardToolBar()->iconSize(), QSize(24, 24));
-    // Back has its drop-down of pages behind.
-    auto* back = qobject_cast<QToolButton*>(w->standardToolBar()->widgetForAction(w->action(ID_GO_BACK)));
+    GuiFrame f;
+    f.Show(1000, 600);
+    QToolBar* standard = f.w->standardToolBar();
+    // The defaults: twenty entries, two of them separators; Back has its drop-down of pages behind.
+    EXPECT_EQ(standard->actions().size(), 20);
+    EXPECT_EQ(standard->iconSize(), QSize(24, 24));
+    auto* back = qobject_cast<QToolButton*>(standard->widgetForAction(f.w->action(ID_GO_BACK)));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->popupMode(), QToolButton::MenuButtonPopup);
-
-    w->bands().SetButtons({{ID_FILE_NEW, 0, ID_GO_BACK, 4242}, false, true});
-    EXPECT_EQ(w->standardToolBar()->actions().size(), 4);
-    EXPECT_EQ(w->standardToolBar()->iconSize(), QSize(16, 16));
-    EXPECT_EQ(w->standardToolBar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
-    EXPECT_FALSE(w->action(4242)->isEnabled()) << "an id from nowhere is a dead button";
-
+    f.w->bands().SetButtons({{ID_FILE_NEW, 0, ID_GO_BACK, 4242}, false, true});
+    EXPECT_EQ(standard->actions().size(), 4);
+    EXPECT_EQ(standard->iconSize(), QSize(16, 16));
+    EXPECT_EQ(standard->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    EXPECT_FALSE(f.w->action(4242)->isEnabled()) << "an id from nowhere is a dead button";
     // Hide the Address Bar, lock the bars.
     EXPECT_TRUE(f.Checked(ID_VIEW_ADDRESS_BAR));
     EXPECT_TRUE(f.frame->OnCommand(ID_VIEW_ADDRESS_BAR));
     EXPECT_FALSE(f.Checked(ID_VIEW_ADDRESS_BAR));
-    EXPECT_TRUE(w->addressToolBar()->isHidden());
+    EXPECT_TRUE(f.w->addressToolBar()->isHidden());
     f.frame->OnCommand(ID_LOCK_TOOLBARS);
     EXPECT_TRUE(f.Checked(ID_LOCK_TOOLBARS));
-    EXPECT_FALSE(w->standardToolBar()->isMovable());
-    w->RecordBars(profile);
+    EXPECT_FALSE(standard->isMovable());
+    f.w->RecordBars(profile);
   }
   EXPECT_EQ(profile.GetString(kSettingsKey, "ToolBarButtons").value_or(""), "57600 0 32787 4242");
   {
-    ShownFrame f;
-    QtFrameWindow* w = f.w;
-    w->bands().Restore(profile);
-    w->bands().Restore(profile);  // the start-up does it twice
-    EXPECT_EQ(w->bands().buttons().ids, (std::vector<unsigned>{ID_FILE_NEW, 0, ID_GO_BACK, 4242}));
-    EXPECT_TRUE(w->bands().buttons().showText);
-    EXPECT_TRUE(w->addressToolBar()->isHidden());
+    GuiFrame f;
+    f.Show(1000, 600);
+    f.w->bands().Restore(profile);
+    f.w->bands().Restore(profile);  // the start-up does it twice
+    EXPECT_EQ(f.w->bands().buttons().ids, (std::vector<unsigned>{ID_FILE_NEW, 0, ID_GO_BACK, 4242}));
+    EXPECT_TRUE(f.w->bands().buttons().showText);
+    EXPECT_TRUE(f.w->addressToolBar()->isHidden());
     EXPECT_FALSE(f.Checked(ID_VIEW_ADDRESS_BAR));
     EXPECT_TRUE(f.Checked(ID_LOCK_TOOLBARS));
-    EXPECT_FALSE(w->addressToolBar()->isMovable());
-
+    EXPECT_FALSE(f.w->addressToolBar()->isMovable());
     // Full screen hides every bar; leaving brings back exactly the ones
     // that were shown, not the hidden Address Bar.
     f.frame->OnCommand(ID_FULL_SCREEN);
-    EXPECT_TRUE(w->menuBand()->isHidden());
-    EXPECT_TRUE(w->standardToolBar()->isHidden());
+    EXPECT_TRUE(f.w->menuBand()->isHidden() && f.w->standardToolBar()->isHidden());
     f.frame->OnCommand(ID_FULL_SCREEN);
-    EXPECT_FALSE(w->menuBand()->isHidden());
-    EXPECT_FALSE(w->standardToolBar()->isHidden());
-    EXPECT_TRUE(w->addressToolBar()->isHidden());
+    EXPECT_FALSE(f.w->menuBand()->isHidden() || f.w->standardToolBar()->isHidden());
+    EXPECT_TRUE(f.w->addressToolBar()->isHidden());
   }
   // A damaged layout (an unknown band) leaves every bar where a new frame has it.
   profile.SetDword(kSettingsKey, "band1", 1234);
-  {
-    ShownFrame f;
-    f.w->bands().Restore(profile);
-    EXPECT_FALSE(f.w->addressToolBar()->isHidden());
-    EXPECT_FALSE(f.w->standardToolBar()->isHidden());
-    EXPECT_TRUE(f.Checked(ID_LOCK_TOOLBARS)) << "the lock is read either way";
-  }
+  GuiFrame f;
+  f.Show(1000, 600);
+  f.w->bands().Restore(profile);
+  EXPECT_FALSE(f.w->addressToolBar()->isHidden() || f.w->standardToolBar()->isHidden());
+  EXPECT_TRUE(f.Checked(ID_LOCK_TOOLBARS)) << "the lock is read either way";
 }
 
 TEST(ToolbarGui, TheCustomiseDialogMovesButtonsAndResetsAtOnce) {
-  ToolbarButtons b{{ID_FILE_NEW, ID_GO_BACK}, true, false};
-  ToolbarButtons appliedNow;
+  ToolbarButtons b{{ID_FILE_NEW, ID_GO_BACK}, true, false}, appliedNow;
   ToolbarLook look;
   look.text = [](unsigned id) { return QtFrameWindow::ButtonText(id); };
   look.applyNow = [&](const ToolbarButtons& now) { appliedNow = now; };
   WhenShown([](QDialog* d) {
     auto lists = d->findChildren<QListWidget*>();
     ASSERT_EQ(lists.size(), 2u);
-    QListWidget* available = lists[0];
-    QListWidget* current = lists[1];
+    QListWidget *available = lists[0], *current = lists[1];
     EXPECT_EQ(available->item(available->count() - 1)->text(), "Separator");
     ASSERT_EQ(current->count(), 2);
-    // Stop, before Back.
+    // Stop, before Back, then moved up.
     for (int i = 0; i < available->count(); ++i)
       if (available->item(i)->text() == "Stop") available->setCurrentRow(i);
     current->setCurrentRow(1);
@@ -129,9 +108,7 @@ TEST(ToolbarGui, TheCustomiseDialogMovesButtonsAndResetsAtOnce) {
   });
   ASSERT_TRUE(RunCustomizeToolbar(nullptr, b, look));
   EXPECT_EQ(b.ids, (std::vector<unsigned>{ID_VIEW_STOP, ID_FILE_NEW, ID_GO_BACK, 0}));
-  EXPECT_TRUE(b.showText);
-  EXPECT_FALSE(b.largeIcons);
-
+  EXPECT_TRUE(b.showText && !b.largeIcons);
   // Reset puts the defaults on at once, and Cancel does not take it back.
   ToolbarButtons kept = b;
   WhenShown([](QDialog* d) {
@@ -143,93 +120,70 @@ TEST(ToolbarGui, TheCustomiseDialogMovesButtonsAndResetsAtOnce) {
   EXPECT_EQ(appliedNow.ids, DefaultButtons());
 }
 
-// The interface language on the real main window: a switch is seen in its
-// menus and bars at once, and a window made for a stored language speaks
-// it from the start.
 // The window, its frame and the language menu on them, as start-up makes them.
 struct LanguageFrame : GuiFrame {
-  CLanguages& langs;
-  QtLanguageUi ui;
+  CLanguages langs{std::string(KESTREL_DATA_DIR) + "/language/"};
+  QtLanguageUi ui{langs, *window};
   CLanguageMenu menu;
-  LanguageFrame(CLanguages& l, Settings& s)
-      : langs(l), ui(l, *window), menu(*frame, frame->menu(), l, s, ui) {
+  // The menu takes the stored language as it is made.
+  static Settings& Stored(Settings& s, const std::string& language) { return s.UILanguage = language, s; }
+  explicit LanguageFrame(const std::string& stored = "English")
+      : menu(*frame, frame->menu(), langs, Stored(settings, stored), ui) {
     ui.TranslateFrame();
+  }
+  QString FirstMenu() const { return w->flatMenuBar()->actions().first()->text(); }
+  bool HasLabel(const QString& text) const {
+    for (QLabel* l : w->findChildren<QLabel*>())
+      if (l->text().trimmed() == text) return true;
+    return false;
   }
 };
 
-QStringList MenuTitles(QtFrameWindow& w) {
-  QStringList out;
-  for (QAction* a : w.flatMenuBar()->actions()) out << a->text();
-  return out;
-}
-
-bool HasLabel(QtFrameWindow& w, const QString& text) {
-  for (QLabel* l : w.findChildren<QLabel*>())
-    if (l->text().trimmed() == text) return true;
-  return false;
-}
-
 TEST(LanguageGui, SwitchingRetranslatesTheLiveWindowAndBack) {
-  CLanguages langs(std::string(KESTREL_DATA_DIR) + "/language/");
-  Settings settings;
-  LanguageFrame f(langs, settings);
-  QtFrameWindow* w = f.window.get();
-  ASSERT_EQ(MenuTitles(*w).first(), "&File");
-  const std::vector<std::string> names = langs.LanguageNames();
-  const auto german = std::find(names.begin(), names.end(), "Deutsch");
-  ASSERT_NE(german, names.end());
-  const unsigned deutsch = LanguageCommand(static_cast<std::size_t>(german - names.begin()));
-  const unsigned english = LanguageCommand(static_cast<std::size_t>(
-      std::find(names.begin(), names.end(), "English") - names.begin()));
+  LanguageFrame f;
+  ASSERT_EQ(f.FirstMenu(), "&File");
+  const std::vector<std::string> names = f.langs.LanguageNames();
+  auto command = [&](const char* name) {
+    const auto at = std::find(names.begin(), names.end(), name);
+    EXPECT_NE(at, names.end()) << name;
+    return LanguageCommand(static_cast<std::size_t>(at - names.begin()));
+  };
+  const unsigned deutsch = command("Deutsch"), english = command("English");
   EXPECT_EQ(f.frame->CommandStateOf(english), (CommandState{true, true}));
   EXPECT_EQ(f.frame->CommandStateOf(deutsch), (CommandState{true, false}));
   EXPECT_FALSE(f.frame->CommandStateOf(LanguageCommand(names.size())).enabled);  // past the list
 
   ASSERT_TRUE(f.frame->OnCommand(deutsch));
-  EXPECT_EQ(settings.UILanguage, "Deutsch");
-  w->resize(900, 200);
-  SaveShot(w, "frame Deutsch");
-  EXPECT_EQ(MenuTitles(*w).first(), "&Datei");
-  EXPECT_EQ(w->action(ID_FILE_NEW)->text().remove('&'), "Neu");
-  EXPECT_EQ(w->action(ID_GO_BACK)->toolTip(), QString::fromStdString(langs.Translate("Back", "English", "Deutsch")));
-  EXPECT_TRUE(HasLabel(*w, QString::fromStdString(langs.Translate("Address", "English", "Deutsch"))));
-  EXPECT_NE(w->addressEdit()->placeholderText().toStdString(),
-            "Type an address, a search or an alias, and press Enter");
+  EXPECT_EQ(f.settings.UILanguage, "Deutsch");
+  f.w->resize(900, 200);
+  SaveShot(f.w, "frame Deutsch");
+  EXPECT_EQ(f.FirstMenu(), "&Datei");
+  EXPECT_EQ(f.w->action(ID_FILE_NEW)->text().remove('&'), "Neu");
+  EXPECT_EQ(f.w->action(ID_GO_BACK)->toolTip(), QString::fromStdString(f.langs.Translate("Back", "English", "Deutsch")));
+  EXPECT_TRUE(f.HasLabel(QString::fromStdString(f.langs.Translate("Address", "English", "Deutsch"))));
+  EXPECT_NE(f.w->addressEdit()->placeholderText().toStdString(), "Type an address, a search or an alias, and press Enter");
   // The address field keeps what was typed in it.
-  w->SetAddressText("Back");
+  f.w->SetAddressText("Back");
   ASSERT_TRUE(f.frame->OnCommand(english));
-  EXPECT_EQ(w->addressEdit()->text(), "Back");
-  EXPECT_EQ(MenuTitles(*w).first(), "&File");
-  EXPECT_EQ(w->action(ID_FILE_NEW)->text(), "&New");
-  EXPECT_EQ(w->action(ID_GO_BACK)->toolTip(), "Back");
-  EXPECT_TRUE(HasLabel(*w, "Address"));
-  EXPECT_EQ(settings.UILanguage, "English");
+  EXPECT_EQ(f.w->addressEdit()->text(), "Back");
+  EXPECT_EQ(f.FirstMenu(), "&File");
+  EXPECT_EQ(f.w->action(ID_FILE_NEW)->text(), "&New");
+  EXPECT_EQ(f.w->action(ID_GO_BACK)->toolTip(), "Back");
+  EXPECT_TRUE(f.HasLabel("Address"));
+  EXPECT_EQ(f.settings.UILanguage, "English");
   f.frame->OnCommand(deutsch);
   // The radio mark follows the language in the menu itself.
   const MenuItem* interfaceMenu = f.frame->menu().FindPopup({"Language", "Interface Language"});
   ASSERT_NE(interfaceMenu, nullptr);
-  int marked = 0;
-  for (QAction* a : w->menuOf(*interfaceMenu)->actions())
-    if (a->isChecked()) {
-      ++marked;
-      EXPECT_EQ(a->data().toUInt(), deutsch);
-    }
-  EXPECT_EQ(marked, 1);
+  std::vector<unsigned> marked;
+  for (QAction* a : f.w->menuOf(*interfaceMenu)->actions())
+    if (a->isChecked()) marked.push_back(a->data().toUInt());
+  EXPECT_EQ(marked, std::vector<unsigned>{deutsch});
 }
 
-TEST(LanguageGui, AStoredLanguageIsThereFromTheStart) {
-  CLanguages langs(std::string(KESTREL_DATA_DIR) + "/language/");
-  Settings settings;
-  settings.UILanguage = "Deutsch";
-  {
-    LanguageFrame f(langs, settings);
-    EXPECT_EQ(MenuTitles(*f.window).first(), "&Datei");
-  }
-  // A language whose file has gone speaks English.
-  settings.UILanguage = "Klingon";
-  CLanguages langs2(std::string(KESTREL_DATA_DIR) + "/language/");
-  LanguageFrame f2(langs2, settings);
-  EXPECT_EQ(MenuTitles(*f2.window).first(), "&File");
+TEST(LanguageGui, AStoredLanguageIsThereFromTheStartAndAMissingOneSpeaksEnglish) {
+  EXPECT_EQ(LanguageFrame("Deutsch").FirstMenu(), "&Datei");
+  EXPECT_EQ(LanguageFrame("Klingon").FirstMenu(), "&File");
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
+// The flat menu bar on the real window: keys and the pointer as Qt delivers
+// them (the states themselves: menu_bar_test).
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPainter>
 #include <QTest>
 #include <QToolBar>
 
 #include "frame/bands.h"
-#include "frame/command_ids.h"
 #include "gui/gui_frame.h"
 #include "support/dialog_driver.h"
 #include "ui/menu_bar_qt.h"
@@ -51,74 +50,65 @@ struct MenuFrame : GuiFrame {
     QTest::mouseMove(bar, bar->itemRect(item).center());
     QTest::qWait(10);
   }
+  void Click(int item, bool pressOnly = false) {
+    pressOnly ? QTest::mousePress(bar, Qt::LeftButton, {}, bar->itemRect(item).center())
+              : QTest::mouseClick(bar, Qt::LeftButton, {}, bar->itemRect(item).center());
+    QTest::qWait(10);
+  }
 };
 
 TEST(FlatMenuBar, AltArrowsLettersAndEscapeFromTheKeyboard) {
   MenuFrame f;
   ASSERT_GE(f.bar->count(), 8);
-  const int last = f.bar->count() - 1;
-  QLineEdit* edit = f.window->addressEdit();
-  edit->setText(QStringLiteral("typed"));
-
-  // Alt pressed and let go highlights the first item; the arrows move it
-  // round; Escape or a second Alt takes it off. None of it reaches the field.
-  f.Key(Qt::Key_Alt);
-  EXPECT_EQ(f.bar->tracker().state(), State::HotTracking);
-  EXPECT_EQ(f.bar->tracker().hot(), 0);
-  f.Key(Qt::Key_Right);
-  EXPECT_EQ(f.bar->tracker().hot(), 1);
-  f.Key(Qt::Key_Left);
-  f.Key(Qt::Key_Left);
-  EXPECT_EQ(f.bar->tracker().hot(), last);
-  f.Key(Qt::Key_Escape);
-  EXPECT_EQ(f.bar->tracker().state(), State::None);
-  f.Key(Qt::Key_Alt);
-  f.Key(Qt::Key_Alt);
-  EXPECT_EQ(f.bar->tracker().state(), State::None);
-  EXPECT_EQ(edit->text(), QStringLiteral("typed"));
-  EXPECT_EQ(edit->cursorPosition(), 5);
-
-  // Down opens the highlighted item with its first item marked (and no
-  // submenu opened for it); Left from the first menu opens the last.
-  f.Key(Qt::Key_Alt);
-  f.Key(Qt::Key_Down);
-  ASSERT_EQ(f.Open(), 0);
-  EXPECT_EQ(f.bar->tracker().state(), State::PopupOpen);
-  ASSERT_NE(f.bar->menuAt(0)->activeAction(), nullptr);
-  EXPECT_TRUE(f.bar->menuAt(0)->activeAction()->isEnabled());
-  EXPECT_EQ(QApplication::activePopupWidget(), f.bar->menuAt(0));
-  f.Key(Qt::Key_Left);
-  EXPECT_EQ(f.Open(), last);
-  EXPECT_FALSE(f.bar->menuAt(0)->isVisible());
-  f.Key(Qt::Key_Right);  // the last menu's first item has no submenu: Right goes round
-  EXPECT_EQ(f.Open(), 0);
-
-  // Escape steps back to the highlighted item, a second Escape leaves the bar.
-  f.Key(Qt::Key_Escape);
-  EXPECT_EQ(f.Open(), -1);
-  EXPECT_EQ(f.bar->tracker().state(), State::HotTracking);
-  EXPECT_EQ(f.bar->tracker().hot(), 0);
-  f.Key(Qt::Key_Escape);
-  EXPECT_EQ(f.bar->tracker().state(), State::None);
-
-  // Alt with a letter opens the item of that access key, also in another
-  // case; the Alt let go after it highlights nothing.
-  const int view = f.Find("&View"), tools = f.Find("&Tools");
+  const int last = f.bar->count() - 1, view = f.Find("&View"), tools = f.Find("&Tools");
   ASSERT_GE(view, 0);
   ASSERT_GE(tools, 0);
-  f.Key(Qt::Key_V, Qt::AltModifier);
-  EXPECT_EQ(f.Open(), view);
-  f.Key(Qt::Key_Alt);  // Alt in a popup leaves the menus altogether
-  EXPECT_EQ(f.Open(), -1);
-  EXPECT_EQ(f.bar->tracker().state(), State::None);
-  // In hot-tracking a letter alone does it, and a letter no item has stays the bar's.
+  QLineEdit* edit = f.window->addressEdit();
+  edit->setText(QStringLiteral("typed"));
+  constexpr int any = -9;
+  const int none = int(State::None), hot = int(State::HotTracking), popup = int(State::PopupOpen);
+  struct Step {
+    int key;
+    Qt::KeyboardModifiers mods;
+    int open, state, hotItem;
+  } steps[] = {
+      // Alt pressed and let go highlights the first item; the arrows move it round;
+      // Escape or a second Alt takes it off.
+      {Qt::Key_Alt, {}, -1, hot, 0}, {Qt::Key_Right, {}, -1, hot, 1}, {Qt::Key_Left, {}, any, any, 0},
+      {Qt::Key_Left, {}, -1, hot, last}, {Qt::Key_Escape, {}, -1, none, any}, {Qt::Key_Alt, {}, any, hot, any},
+      {Qt::Key_Alt, {}, -1, none, any},
+      // Down opens the highlighted item; Left from the first menu opens the last, Right goes round.
+      {Qt::Key_Alt, {}, any, any, any}, {Qt::Key_Down, {}, 0, popup, any}, {Qt::Key_Left, {}, last, any, any},
+      {Qt::Key_Right, {}, 0, any, any},
+      // Escape steps back to the highlighted item, a second Escape leaves the bar.
+      {Qt::Key_Escape, {}, -1, hot, 0}, {Qt::Key_Escape, {}, -1, none, any},
+      // Alt with a letter opens the item of that access key; Alt in a popup leaves the menus.
+      {Qt::Key_V, Qt::AltModifier, view, any, any}, {Qt::Key_Alt, {}, -1, none, any},
+      // In hot-tracking a letter alone does it, and a letter no item has stays the bar's.
+      {Qt::Key_Alt, {}, any, any, any}, {Qt::Key_Q, {}, -1, hot, any}, {Qt::Key_T, {}, tools, any, any},
+      {Qt::Key_Escape, {}, any, any, any}, {Qt::Key_Escape, {}, -1, none, any},
+      // A shortcut with Alt (Alt+Left goes back) uses Alt: no highlight after it.
+      {Qt::Key_Left, Qt::AltModifier, -1, none, any},
+  };
+  int n = 0;
+  for (const Step& s : steps) {
+    f.Key(s.key, s.mods);
+    SCOPED_TRACE("step " + std::to_string(n++));
+    EXPECT_EQ(s.open == any ? any : f.Open(), s.open);
+    EXPECT_EQ(s.state == any ? any : int(f.bar->tracker().state()), s.state);
+    EXPECT_EQ(s.hotItem == any ? any : f.bar->tracker().hot(), s.hotItem);
+    EXPECT_TRUE(n != 7 || (edit->text() == "typed" && edit->cursorPosition() == 5)) << "none of it reached the field";
+    if (n == 9) {  // the first item marked, and no submenu opened for it
+      ASSERT_NE(f.bar->menuAt(0)->activeAction(), nullptr);
+      EXPECT_TRUE(f.bar->menuAt(0)->activeAction()->isEnabled());
+      EXPECT_EQ(QApplication::activePopupWidget(), f.bar->menuAt(0));
+    }
+  }
+  // Other keys in hot-tracking end it and go on to the field.
   f.Key(Qt::Key_Alt);
-  f.Key(Qt::Key_Q);
-  EXPECT_EQ(f.bar->tracker().state(), State::HotTracking);
-  f.Key(Qt::Key_T);
-  EXPECT_EQ(f.Open(), tools);
-  f.Key(Qt::Key_Escape);
-  f.Key(Qt::Key_Escape);
+  f.Key(Qt::Key_Home);
+  EXPECT_EQ(f.bar->tracker().state(), State::None);
+  EXPECT_EQ(edit->cursorPosition(), 0);
 
   // View's first item has a submenu: Right opens it rather than the next
   // menu; Right again, on an item without one, goes on to the next menu.
@@ -139,15 +129,6 @@ TEST(FlatMenuBar, AltArrowsLettersAndEscapeFromTheKeyboard) {
   f.Key(Qt::Key_Escape);
   f.Key(Qt::Key_Escape);
 
-  // A shortcut with Alt (Alt+Left goes back) uses Alt: no highlight after
-  // it, and other keys in hot-tracking end it and go on to the field.
-  f.Key(Qt::Key_Left, Qt::AltModifier);
-  EXPECT_EQ(f.bar->tracker().state(), State::None);
-  f.Key(Qt::Key_Alt);
-  f.Key(Qt::Key_Home);
-  EXPECT_EQ(f.bar->tracker().state(), State::None);
-  EXPECT_EQ(edit->cursorPosition(), 0);
-
   // A menu's shortcut works with the bar hidden: F11 leaves full screen.
   f.Key(Qt::Key_F11);
   EXPECT_TRUE(f.window->menuBand()->isHidden());
@@ -159,21 +140,15 @@ TEST(FlatMenuBar, ThePointerSwitchesBetweenOpenPopups) {
   MenuFrame f;
   const int view = f.Find("&View"), go = f.Find("&Go To");
   ASSERT_GE(go, 0);
-
   // A click opens an item; passing over others while it is open opens each
   // in turn; a move to the same place again changes nothing.
-  QTest::mouseClick(f.bar, Qt::LeftButton, {}, f.bar->itemRect(0).center());
-  QTest::qWait(10);
+  f.Click(0);
   ASSERT_EQ(f.Open(), 0);
-  f.MoveTo(view);
-  EXPECT_EQ(f.Open(), view);
-  EXPECT_FALSE(f.bar->menuAt(0)->isVisible());
-  f.MoveTo(view);
-  EXPECT_EQ(f.Open(), view);
-  f.MoveTo(go);
-  EXPECT_EQ(f.Open(), go);
-  EXPECT_FALSE(f.bar->menuAt(view)->isVisible());
-
+  for (int to : {view, view, go}) {
+    f.MoveTo(to);
+    EXPECT_EQ(f.Open(), to);
+  }
+  EXPECT_FALSE(f.bar->menuAt(0)->isVisible() || f.bar->menuAt(view)->isVisible());
   // The popup stands under its own item.
   QMenu* open = f.bar->menuAt(go);
   const QPoint under = f.bar->mapToGlobal(f.bar->itemRect(go).bottomLeft());
@@ -190,23 +165,18 @@ TEST(FlatMenuBar, ThePointerSwitchesBetweenOpenPopups) {
     const QColor mark = shot.pixelColor(f.bar->mapTo(f.window.get(), f.bar->itemRect(go).center() + QPoint(0, 5)));
     EXPECT_EQ(mark, f.bar->palette().color(QPalette::Highlight));
   }
-
   // A press on the open item's own place closes it and opens nothing.
-  QTest::mouseClick(f.bar, Qt::LeftButton, {}, f.bar->itemRect(go).center());
-  QTest::qWait(10);
+  f.Click(go);
   EXPECT_EQ(f.Open(), -1);
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
   EXPECT_EQ(f.bar->tracker().state(), State::None);
   // Outside a popup the pointer only marks where it is.
   f.MoveTo(view);
   EXPECT_EQ(f.Open(), -1);
-
   // A press on another item while one is open goes straight to that one.
-  QTest::mouseClick(f.bar, Qt::LeftButton, {}, f.bar->itemRect(1).center());
-  QTest::qWait(10);
+  f.Click(1);
   ASSERT_EQ(f.Open(), 1);
-  QTest::mousePress(f.bar, Qt::LeftButton, {}, f.bar->itemRect(0).center());
-  QTest::qWait(10);
+  f.Click(0, true);
   EXPECT_EQ(f.Open(), 0);
   f.Key(Qt::Key_Escape);
   f.Key(Qt::Key_Escape);

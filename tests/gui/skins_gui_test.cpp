@@ -1,17 +1,14 @@
 // Skins on the real main window: the shipped ones drawn and shaped, the
-// dialog that picks them, the frame's mouse zones, and skins made badly.
+// dialog that picks them, the frame's mouse zones, and skins made badly
+// (what the skin files say: skin_test).
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <filesystem>
 
-#include "frame/command_ids.h"
 #include "gui/gui_frame.h"
 #include "support/dialog_driver.h"
 #include "support/fakes.h"
@@ -22,12 +19,10 @@ namespace kestrel::test {
 namespace {
 
 struct SkinnedFrame : GuiFrame {
-  QtFrameWindow* w = window.get();
   std::vector<std::string> helpPages, opened;
   std::unique_ptr<QtSkinFrame> skin;
   explicit SkinnedFrame(const std::string& folder = KESTREL_DATA_DIR "/skins/") {
-    w->resize(800, 600);
-    w->show();
+    Show(800, 600);
     skin = std::make_unique<QtSkinFrame>(QtSkinFrame::Parts{
         *w, *frame, settings, folder, [this](const std::string& page) { helpPages.push_back(page); },
         [this](const std::string& url) { opened.push_back(url); }});
@@ -39,6 +34,12 @@ struct SkinnedFrame : GuiFrame {
     return w->grab().toImage();
   }
   QMargins margins() const { return w->contentsMargins(); }
+  // The mask of the window's shape, by whether each point is in it.
+  std::vector<bool> Mask(std::initializer_list<QPoint> points) const {
+    std::vector<bool> in;
+    for (QPoint p : points) in.push_back(w->mask().contains(p));
+    return in;
+  }
 };
 
 // Whether some pixel of `area` in `image` passes `test`.
@@ -54,7 +55,6 @@ TEST(SkinsGui, EachShippedSkinFramesShapesAndCaptionsTheWindowAndNoSkinGivesTheD
   QtFrameWindow* w = f.w;
   MessageRecorder said;
   w->setWindowTitle(QString());
-
   // The edge frame: its widths are its bitmaps', the buttons stand in their
   // automatic places, and the rounded top corners are cut from the window.
   EXPECT_EQ(f.skin->Apply("Slate"), CSkins::Applied::Changed);
@@ -64,10 +64,7 @@ TEST(SkinsGui, EachShippedSkinFramesShapesAndCaptionsTheWindowAndNoSkinGivesTheD
   const int W = w->width();
   EXPECT_EQ(f.skin->button(0)->geometry(), QRect(W - 6 - 3 * 18 - 2, 5, 18, 18));
   EXPECT_EQ(f.skin->button(2)->geometry(), QRect(W - 6 - 18 - 2, 5, 18, 18));
-  EXPECT_FALSE(w->mask().contains(QPoint(0, 0)));
-  EXPECT_FALSE(w->mask().contains(QPoint(W - 1, 0)));
-  EXPECT_TRUE(w->mask().contains(QPoint(W / 2, 1)));
-  EXPECT_TRUE(w->mask().contains(QPoint(W / 2, 300)));
+  EXPECT_EQ(f.Mask({{0, 0}, {W - 1, 0}, {W / 2, 1}, {W / 2, 300}}), (std::vector<bool>{false, false, true, true}));
   const QRect caption(30, 6, W - 84 - 30, 18);
   QImage shot = f.Shot();
   auto bright = [](QColor c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; };
@@ -79,16 +76,13 @@ TEST(SkinsGui, EachShippedSkinFramesShapesAndCaptionsTheWindowAndNoSkinGivesTheD
   EXPECT_TRUE(AnyPixel(shot, caption, bright)) << "the title in CapTextColor";
   EXPECT_FALSE(AnyPixel(shot, QRect(caption.right() + 2, 6, 6, 18), bright)) << "clipped to CapRect";
   SaveShot(w, QStringLiteral("Window with the Slate skin"));
-
   // The same name again loads nothing, even where the files have gone.
   EXPECT_EQ(f.skin->Apply("Slate"), CSkins::Applied::Unchanged);
 
   // The fill frame: default widths, a rounded window, the caption centred.
   EXPECT_EQ(f.skin->Apply("Dawn"), CSkins::Applied::Changed);
   EXPECT_EQ(f.margins(), QMargins(6, 29, 6, 6));
-  EXPECT_FALSE(w->mask().contains(QPoint(1, 1)));
-  EXPECT_FALSE(w->mask().contains(QPoint(W - 2, w->height() - 2)));
-  EXPECT_TRUE(w->mask().contains(QPoint(14, 1)));
+  EXPECT_EQ(f.Mask({{1, 1}, {W - 2, w->height() - 2}, {14, 1}}), (std::vector<bool>{false, false, true}));
   EXPECT_EQ(f.skin->button(3)->geometry(), QRect(6, 7, 16, 16)) << "SysPos, and sys.bmp for SystemIcon=0";
   EXPECT_EQ(f.skin->button(0)->geometry().top(), (29 - 16) / 2);
   shot = f.Shot();
@@ -98,7 +92,6 @@ TEST(SkinsGui, EachShippedSkinFramesShapesAndCaptionsTheWindowAndNoSkinGivesTheD
   const QColor band = shot.pixelColor(w->standardToolBar()->mapTo(w, QPoint(w->standardToolBar()->width() - 3, 2)));
   EXPECT_GT(band.red(), band.blue() + 10) << "the bands carry the skin's warm background";
   SaveShot(w, QStringLiteral("Window with the Dawn skin"));
-
   // Full screen drops the frame, and leaving it brings the frame back.
   w->showFullScreen();
   QTest::qWait(50);
@@ -116,7 +109,6 @@ TEST(SkinsGui, EachShippedSkinFramesShapesAndCaptionsTheWindowAndNoSkinGivesTheD
     EXPECT_EQ(said.messages, std::vector<std::string>{"Skin not found!"});
   }
   EXPECT_EQ(f.skin->skins().name(), "Dawn");
-
   // Disable Skin: the desktop's frame again, remembered as the empty name.
   EXPECT_TRUE(f.frame->CommandStateOf(ID_DISABLE_SKIN).enabled);
   f.frame->OnCommand(ID_DISABLE_SKIN);
@@ -136,9 +128,8 @@ TEST(SkinsGui, TheFramesZonesMoveSizeAndMaximiseAndTheSystemMenuFollowsTheWindow
   const int W = w->width(), H = w->height();
   // The pointer over each zone shows its sizing cursor.
   const std::pair<QPoint, Qt::CursorShape> cursors[] = {
-      {{W - 2, H / 2}, Qt::SizeHorCursor},    {{1, H / 2}, Qt::SizeHorCursor},
-      {{W / 2, H - 1}, Qt::SizeVerCursor},    {{W - 1, H - 1}, Qt::SizeFDiagCursor},
-      {{1, H - 1}, Qt::SizeBDiagCursor},      {{W / 2, 14}, Qt::ArrowCursor},
+      {{W - 2, H / 2}, Qt::SizeHorCursor}, {{1, H / 2}, Qt::SizeHorCursor},   {{W / 2, H - 1}, Qt::SizeVerCursor},
+      {{W - 1, H - 1}, Qt::SizeFDiagCursor}, {{1, H - 1}, Qt::SizeBDiagCursor}, {{W / 2, 14}, Qt::ArrowCursor},
   };
   for (const auto& [at, shape] : cursors) {
     QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -150,7 +141,6 @@ TEST(SkinsGui, TheFramesZonesMoveSizeAndMaximiseAndTheSystemMenuFollowsTheWindow
   EXPECT_TRUE(QTest::qWaitFor([&] { return w->isMaximized(); }));
   QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(w->width() / 2, 14));
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isMaximized(); }));
-
   // Right on the frame: the system menu, Restore off and Move on while normal.
   QStringList enabled;
   QTimer::singleShot(50, [&] {
@@ -163,7 +153,6 @@ TEST(SkinsGui, TheFramesZonesMoveSizeAndMaximiseAndTheSystemMenuFollowsTheWindow
   });
   QTest::mousePress(w, Qt::RightButton, {}, QPoint(W / 2, 14));
   EXPECT_EQ(enabled, (QStringList{"Move", "Size", "Minimize", "Maximize", "Close"}));
-
   // The maximise button does what the caption's double click does.
   QTest::mouseClick(f.skin->button(1), Qt::LeftButton);
   EXPECT_TRUE(QTest::qWaitFor([&] { return w->isMaximized(); }));
@@ -219,10 +208,9 @@ std::string Bmp(int width, int height) {
 
 TEST(SkinsGui, BadlyMadeSkinsDrawASaneWindowOrNone) {
   TempDir dir;
-  namespace fs = std::filesystem;
   auto skin = [&](const std::string& name, const std::string& ini, std::vector<std::pair<std::string, std::string>> files) {
-    fs::create_directories(dir.file(name));
-    dir.write(name + "/skin.ini", ini);
+    std::filesystem::create_directories(dir.file(name));
+    if (!ini.empty()) dir.write(name + "/skin.ini", ini);
     for (const auto& [file, body] : files) dir.write(name + "/" + file, body);
   };
   const std::string good = Bmp(4, 30);
@@ -235,29 +223,20 @@ TEST(SkinsGui, BadlyMadeSkinsDrawASaneWindowOrNone) {
         {"min.bmp", Bmp(0, 0)}});
   skin("Huge frame", "[general]\nFrameRect=5000,-20,99999999999,7\nFrameCorner=-9\n", {});
   skin("No ini", "", {{"top.bmp", Bmp(1, 500)}});
-  fs::remove(dir.file("No ini/skin.ini"));
   dir.write("A file", "not a folder");
-
   SkinnedFrame f(dir.path() + "/");
   MessageRecorder said;
-  QtFrameWindow* w = f.w;
-  struct Case {
-    const char* name;
-    CSkins::Applied applied;
-  } cases[] = {{"Broken edges", CSkins::Applied::Changed},
-               {"Huge frame", CSkins::Applied::Changed},
-               {"No ini", CSkins::Applied::Changed},
-               {"A file", CSkins::Applied::NotFound}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(f.skin->Apply(c.name), c.applied) << c.name;
+  const std::pair<const char*, CSkins::Applied> cases[] = {{"Broken edges", CSkins::Applied::Changed},
+                                                           {"Huge frame", CSkins::Applied::Changed},
+                                                           {"No ini", CSkins::Applied::Changed},
+                                                           {"A file", CSkins::Applied::NotFound}};
+  for (const auto& [name, applied] : cases) {
+    EXPECT_EQ(f.skin->Apply(name), applied) << name;
     const QMargins m = f.margins();
-    for (int side : {m.left(), m.top(), m.right(), m.bottom()}) {
-      EXPECT_GE(side, 0) << c.name;
-      EXPECT_LE(side, 120) << c.name;
-    }
-    EXPECT_GT(w->centralWidget()->width(), 400) << c.name;
-    EXPECT_FALSE(f.Shot().isNull()) << c.name;
-    for (int i = 0; i < 4; ++i) EXPECT_LE(f.skin->button(i)->width(), 64) << c.name;
+    for (int side : {m.left(), m.top(), m.right(), m.bottom()}) EXPECT_TRUE(side >= 0 && side <= 120) << name;
+    EXPECT_GT(f.w->centralWidget()->width(), 400) << name;
+    EXPECT_FALSE(f.Shot().isNull()) << name;
+    for (int i = 0; i < 4; ++i) EXPECT_LE(f.skin->button(i)->width(), 64) << name;
   }
   // The broken edge frame: only what loaded counts, and the frame is as the
   // pieces that loaded make it.
