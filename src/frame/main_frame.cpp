@@ -98,18 +98,26 @@ void CMainFrame::EndSession() {
 
 void CMainFrame::ReopenSites(const SessionSites& session) {
   std::vector<CKestrelView*> opened;
-  for (const std::string& url : session.addresses) {
+  for (std::size_t i = 0; i < session.addresses.size(); ++i) {
     CKestrelView* into = opened.empty() && ActiveView() && ActiveView()->IsSiteBlank() ? ActiveView() : CreateSite();
     if (!into) {
       ShowMessage("Can't open another site: too many sites are open.");
       break;
     }
-    into->Navigate(url);
     opened.push_back(into);
   }
-  if (session.active >= 0 && session.active < static_cast<int>(opened.size()) &&
-      IsSiteAlive(opened[static_cast<std::size_t>(session.active)]))
-    Activate(opened[static_cast<std::size_t>(session.active)]);
+  // Sites show when their navigation starts, which the engine reports later.
+  reopening_.active = session.active >= 0 && session.active < static_cast<int>(opened.size())
+                          ? opened[static_cast<std::size_t>(session.active)]
+                          : nullptr;
+  reopening_.pending.clear();
+  for (CKestrelView* v : opened)
+    if (!sites_.IsShown(v)) reopening_.pending.push_back(v);
+  for (std::size_t i = 0; i < opened.size(); ++i) opened[i]->Navigate(session.addresses[i]);
+  if (reopening_.pending.empty() && reopening_.active) {
+    Activate(reopening_.active);
+    reopening_.active = nullptr;
+  }
 }
 
 // --- sites -----------------------------------------------------------------
@@ -180,6 +188,16 @@ void CMainFrame::ShowSite(CKestrelView* site, const std::string& tabText, bool a
   // The site was active already while out of view: now that it can be
   // seen, it takes the window and the bars.
   if (activate && wasActive) ActiveChanged(site);
+  ReopenedSiteSettled(site);
+}
+
+void CMainFrame::ReopenedSiteSettled(CKestrelView* site) {
+  auto& pending = reopening_.pending;
+  if (std::erase(pending, site) == 0 || !pending.empty()) return;
+  // Every reopened site shows (each took the activation in turn): now the
+  // one that was active before the crash takes it back.
+  if (reopening_.active && sites_.IsShown(reopening_.active)) Activate(reopening_.active);
+  reopening_.active = nullptr;
 }
 
 void CMainFrame::HideSite(CKestrelView* site) {
@@ -192,7 +210,9 @@ void CMainFrame::ShowHiddenSite(CKestrelView* site) { ShowSite(site, site ? site
 
 void CMainFrame::SiteClosed(CKestrelView* site) {
   if (!sites_.Contains(site)) return;
+  if (reopening_.active == site) reopening_.active = nullptr;
   sites_.Remove(site);
+  ReopenedSiteSettled(site);
   // The objects go once the event that closed the site has returned: the
   // control may still be inside one of its own callbacks.
   window_.Post([this, site] {

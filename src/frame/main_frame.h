@@ -176,6 +176,12 @@ class CMainFrame : public SiteHost, private SiteListObserver {
   CFrameModes modes_{window_, profile_, settings_, sites_};
   std::uint32_t ticks_ = 0;
   std::unique_ptr<CSessionKeeper> session_;
+  // Sites of a reopened session not shown yet, and the one to activate then.
+  struct {
+    std::vector<CKestrelView*> pending;
+    CKestrelView* active = nullptr;
+  } reopening_;
+  void ReopenedSiteSettled(CKestrelView* site);
   int blink_ = -1;
   bool busy_ = false;
 };

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "address/typed_urls.h"
+#include "frame/session.h"
 #include "frame/toolbars.h"
 #include "platform/profile.h"
 #include "platform/profile_file.h"
@@ -245,6 +247,45 @@ TEST_F(KestrelRun, SettingsTypedAddressesToolbarAndBandsComeBackAsTheUserLeftThe
   std::sort(typed.begin(), typed.end());
   EXPECT_EQ(typed, (std::vector<std::string>{"url1 http://first.example/", "url2 http://second.example/",
                                              "url3 http://third.example/"}));
+}
+
+// Killed with five sites open, Kestrel offers them back at the next start
+// (answered Yes unattended) in their order with the same one active; a
+// normal end leaves nothing to offer.
+TEST_F(KestrelRun, SitesOpenAtAKillComeBackAtTheNextStart) {
+  WriteProfile(Quiet());
+  LocalHttpServer http;
+  for (int i = 1; i <= 5; ++i)
+    http.Page("/" + std::to_string(i), "<html><head><title>Site " + std::to_string(i) + "</title></head></html>");
+  http.Start();
+  std::string lines;
+  for (int i = 1; i <= 5; ++i) lines += (i > 1 ? "\n" : "") + http.Url("/" + std::to_string(i));
+  const std::string path = dir.file("home/.local/share/Corvana/Kestrel/") + kSessionFile;
+  auto sessionOf = [&](std::size_t sites) {
+    for (int tries = 0; tries < 100; ++tries) {
+      if (auto s = ReadSession(path); s && s->addresses.size() == sites) return *s;
+      std::this_thread::sleep_for(100ms);
+    }
+    return ReadSession(path).value_or(SessionSites{});
+  };
+  auto k = StartReady({lines});
+  for (int i = 1; i <= 5; ++i) EXPECT_TRUE(k->WaitForLine("kestrel-trace: title Site " + std::to_string(i), 60s));
+  const SessionSites open = sessionOf(5);
+  ASSERT_EQ(open.addresses.size(), 5u) << k->Output();
+  EXPECT_EQ(open.addresses.front(), http.Url("/1"));
+  k->Signal(SIGKILL);
+  ASSERT_EQ(k->Wait(30s), 128 + SIGKILL);
+
+  auto again = StartReady();
+  EXPECT_TRUE(again->HasLine("kestrel-dialog: Reopen Sites")) << again->Output();
+  for (int i = 1; i <= 5; ++i) EXPECT_TRUE(again->WaitForLine("kestrel-trace: title Site " + std::to_string(i), 60s));
+  EXPECT_EQ(sessionOf(5), open);
+  EXPECT_FALSE(again->HasLine("kestrel-trace: site-created 6"));  // the first took the blank site
+  Stop(*again);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  auto third = StartReady();
+  EXPECT_FALSE(third->HasLine("kestrel-dialog: Reopen Sites"));
+  Stop(*third);
 }
 
 }  // namespace
