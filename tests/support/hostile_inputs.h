@@ -1,11 +1,8 @@
 #pragma once
-// The bad inputs every text format must survive, written once: nothing at
-// all, blanks, NUL and other binary bytes, the three kinds of line end,
-// lines at the format's limit and past it, a line of 1 MiB, files at and
-// past the size limit, a folder, a named pipe, a missing file and one that
-// cannot be read.
-// Each input carries what a load of it must give, worked out from the
-// format's own rules; and the places no saver can write to.
+// The bad inputs every text format must survive, written once: nothing at all, blanks, NUL and other binary bytes,
+// the three kinds of line end, lines at the format's limit and past it, a line of 1 MiB, files at and past the size
+// limit, a folder, a named pipe, a missing file and one that cannot be read. Each input carries what a load of it
+// must give, worked out from the format's own rules; and the places no saver can write to.
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -20,8 +17,8 @@ enum class LongLine { Skipped, Cut, Pieces };              // a line past the li
 enum class NulByte { SkipsTheLine, RefusesTheFile, IsText };  // a NUL inside a line
 enum class BigFile { RefusedWhole, HeadOnly };              // a file past the size limit
 
-// A text format as the hostile inputs see it: a valid file made from entry
-// texts, and the entry texts a load gives back ({} for nothing).
+// A text format as the hostile inputs see it: a valid file made from entry texts, and the entry texts a load gives
+// back ({} for nothing).
 struct TextFormat {
   std::string name, fileName;
   std::function<std::string(const Texts&)> write;  // LF line ends
@@ -49,8 +46,7 @@ std::vector<HostileInput> HostileInputs(const TextFormat& format);
 // Bytes of every value, NUL included, in no format at all.
 std::string Garbage(std::size_t size);
 
-// Places a save must fail at, leaving what was there as it was. Each
-// prepares `dir` and returns the path to save to.
+// Places a save must fail at, leaving what was there as it was. Each prepares `dir` and returns the path to save to.
 struct BadPlace {
   std::string name;
   std::function<std::string(const std::string& dir)> prepare;

@@ -62,13 +62,11 @@ TEST(Resolve, EachStepInItsOrder) {
     EXPECT_EQ(std::tie(r.kind, r.text, r.folder), std::tie(c.kind, c.result, c.folder)) << c.text;
   }
 
-  // Aliases come first, are expanded once, and keywords are tried on the expansion.
-  AliasList aliases = Aliases({{"mc", "mycom"}, {"a", "b"}, {"b", "x.example"}, {"srch", "google kestrel browser"},
-                               {"dup", "first.example"}, {"DUP", "second.example"}, {"", "never matches"}});
+  // Aliases come first, are expanded once, and keywords are tried on the expansion (which entry: AliasLookup).
+  AliasList aliases = Aliases({{"mc", "mycom"}, {"a", "b"}, {"b", "x.example"}, {"srch", "google kestrel browser"}});
   EXPECT_EQ(ResolveTypedText("MC", aliases).folder, 17);
   EXPECT_EQ(ResolveTypedText("a", aliases).text, "http://www.b.com");
   EXPECT_EQ(ResolveTypedText("srch", aliases).text, kSearch + "kestrel%20browser");
-  EXPECT_EQ(ResolveTypedText("dup", aliases).text, "first.example");
   EXPECT_EQ(ResolveTypedText("mc now", aliases).text, kSearch + "mc%20now");
 }
 
@@ -184,19 +182,12 @@ TEST(OpenTyped, LinesEachChooseTheirSite) {
   EXPECT_TRUE(h.resolver.OpenTypedLines("\n one.example \r\n\n\t\ntwo.example\nthree"));
   EXPECT_EQ(h.Navigations(), (Strings{"0 one.example", "1 two.example", "2 http://www.three.com"}));
 
-  // With AutoNew on and the active site blank, Shift reuses it; Ctrl never does.
+  // The keys reach the site rule (TargetSiteRule has all of it): Shift inverts AutoNew on a page.
   ResolverHarness b;
-  b.Start();
+  b.Start("http://a.example/");
   b.keys.shift = true;
-  b.resolver.OpenTypedText("a.example");
-  EXPECT_EQ(b.Navigations(), (Strings{"0 a.example"}));
-  b.parts.controls[0]->CompleteNavigation("A");
-  // Not blank any more: Shift inverts AutoNew, so it reuses the site.
   b.resolver.OpenTypedText("b.example");
-  EXPECT_EQ(b.Navigations().back(), "0 b.example");
-  b.keys.shift = false, b.keys.ctrl = true;
-  b.resolver.OpenTypedText("c.example");
-  EXPECT_EQ(b.Navigations().back(), "1 c.example");
+  EXPECT_EQ(b.Navigations(), (Strings{"0 b.example"}));
 
   // Built-in commands nobody has taken yet say so and open nothing.
   const std::size_t before = b.Navigations().size();
@@ -289,8 +280,7 @@ TEST(AddressBar, EnterAndChoiceOpenAndReorderTheTypedList) {
   EXPECT_EQ(h.view.items, (Strings{"first.EXAMPLE", "SECOND.example"}));
   EXPECT_EQ(h.Navigations(), (Strings{"0 first.example/", "0 SECOND.example", "0 first.EXAMPLE"}));
 
-  // Choosing the second entry opens it and puts it on top; out-of-range
-  // choices (a stale drop-down) do nothing.
+  // Choosing the second entry opens it and puts it on top; out-of-range choices (a stale drop-down) do nothing.
   h.bar.Choose(1);
   EXPECT_EQ(h.view.items, (Strings{"SECOND.example", "first.EXAMPLE"}));
   EXPECT_EQ(h.view.text, "SECOND.example");
@@ -303,8 +293,8 @@ TEST(AddressBar, EnterAndChoiceOpenAndReorderTheTypedList) {
   EXPECT_EQ(h.Navigations().size(), 6u);
   EXPECT_EQ(h.view.items.front(), "a.example\nb.example");
 
-  // Escape shows the page's address again and keeps the page from
-  // overwriting it; the Escape command does so only with the focus there.
+  // Escape shows the page's address again and keeps the page from overwriting it; the Escape command does so only
+  // with the focus there.
   h.view.text = "typed";
   h.bar.EscapeCommand("http://page.example/");
   EXPECT_TRUE(h.view.text == "typed" && !h.view.edited);
@@ -392,13 +382,9 @@ TEST(TypedUrls, NormaliseAndInsert) {
 }
 
 TEST(TypedUrls, ProfileRoundTripHolesAndStaleValues) {
+  // Numbers decide the order; holes, out-of-range numbers and foreign names leave no row.
   RegistryProfile p;
   TypedUrlList list;
-  list.Insert("keep.example");
-  list.Load(p);  // no key: the list stays
-  EXPECT_EQ(list.items().size(), 1u);
-
-  // Numbers decide the order; holes, out-of-range numbers and foreign names leave no row.
   p.OpenKey(kTypedUrlsKey, true);
   for (const auto& [name, text] : {std::pair{"url3", "third"}, {"url1", "first"}, {"url9", "stale"}, {"urlx", "junk"}})
     p.SetString(kTypedUrlsKey, name, text);
@@ -406,19 +392,15 @@ TEST(TypedUrls, ProfileRoundTripHolesAndStaleValues) {
   list.Load(p);
   EXPECT_EQ(list.items(), (Strings{"first", "third"}));
 
-  // Saving numbers from the top and drops what lies past the end, so a
-  // removed entry cannot return at the next start.
+  // Saving numbers from the top and drops what lies past the end, so a removed entry cannot return at the next start.
   list.RemoveAt(0);
   ASSERT_TRUE(list.Save(p));
   EXPECT_EQ(p.GetString(kTypedUrlsKey, "url1").value_or(""), "third");
   EXPECT_FALSE(p.Find(kTypedUrlsKey, "url3") || p.Find(kTypedUrlsKey, "url9"));
 
   // Clearing empties the list and the profile.
-  TypedUrlList again;
-  again.Load(p);
-  EXPECT_EQ(again.items(), list.items());
-  again.Clear(p);
-  EXPECT_TRUE(again.items().empty());
+  list.Clear(p);
+  EXPECT_TRUE(list.items().empty());
   EXPECT_FALSE(p.Find(kTypedUrlsKey, "url1"));
 }
 
@@ -461,15 +443,8 @@ TEST(AliasFile, SaveAndLoadRoundTrip) {
                      {"b", "second b"}, {"x", longest}};
   AliasList list, back;
   list.Replace(good);
-  ASSERT_EQ(list.SaveAliases(path), 0);
-  EXPECT_EQ(TempDir::ReadFile(path), "b http://b.example/?q=a b\nA \x01\xff weird bytes\n nomatch\nb second b\nx " +
-                                         longest + "\n");
-  back.LoadAliases(path);
-  EXPECT_EQ(back.entries(), good);
-
-  // Entries the file cannot hold are left out instead of coming back as
-  // something else: a blank in the alias, line breaks, NULs, a line past the
-  // limit, and an empty alias before text with a blank (it would turn live).
+  // Entries the file cannot hold are left out instead of coming back as something else: a blank in the alias, line
+  // breaks, NULs, a line past the limit, and an empty alias before text with a blank (it would turn live).
   const Entries hostile{{"my bank", "http://bank.example/"}, {"br", "one\ntwo"}, {"cr", "one\rtwo"},
                         {"nul", "a\0b"s}, {"long", std::string(kAliasLineLimit, 'l')}, {"", "go somewhere"},
                         {"\tlead", "x"}};
@@ -502,8 +477,8 @@ const std::string kSampleRows = "apple|Bank|bank|mail|zoo";
 TEST(AliasDialog, OpenSortsStablyAndTheHeadersSortBothWays) {
   AliasDialogModel m;
   m.Open(Sample());
-  // Selecting copies the first selected row; bad indexes are ignored. The same column flips, equal keys
-  // keep their order, the selection follows its rows; a column that is not there changes nothing.
+  // Selecting copies the first selected row; bad indexes are ignored. The same column flips, equal keys keep their
+  // order, the selection follows its rows; a column that is not there changes nothing.
   PlaySteps(m, {{"", {}, false, kSampleRows, "0", "apple|http://apple"},
                 {"select 3 1 99 -1", {}, false, kSampleRows, "1 3", "Bank|https://bank"},
                 {"sort 0", {}, false, "zoo|mail|Bank|bank|apple", "1 2", "Bank|https://bank"},
@@ -521,7 +496,6 @@ TEST(AliasDialog, AddValidatesInsertsAndSelects) {
                     noBreaks = "Invalid full text! It cannot contain line breaks.";
   // Refused fields stay for the user to fix.
   PlaySteps(m, {{"add", {"", "x"}, false, kSampleRows, "0", "|x", "Invalid alias!"},
-                {"add", {"  \t", "x"}, false, kSampleRows, "0", "  \t|x", "Invalid alias!"},
                 {"add", {"my bank", "x"}, false, kSampleRows, "0", "my bank|x", noBlanks},
                 {"add", {"a\tb", "x"}, false, kSampleRows, "0", "a\tb|x", noBlanks},
                 {"add", {"ok", "   "}, false, kSampleRows, "0", "ok|   ", "Invalid full text!"},
@@ -590,8 +564,8 @@ std::string Unescape(std::string s) {  // "&amp;" last, so "&amp;lt;" stays "&lt
   return s;
 }
 
-// The page with every quoted value emptied: data may change nothing but what stands between quotes, so
-// it equals the page made of harmless data with as many fields. (The engine test submits the real page.)
+// The page with every quoted value emptied: data may change nothing but what stands between quotes, so it equals the
+// page made of harmless data with as many fields. (The engine test submits the real page.)
 std::string Skeleton(const std::string& page) { return std::regex_replace(page, std::regex("'[^']*'|\"[^\"]*\""), "''"); }
 
 // The form's fields as (name, value), after checking the page's skeleton.
@@ -611,8 +585,7 @@ Fields FormFields(const std::string& page, std::string* action = nullptr) {
   return fields;
 }
 
-// A runner that writes postform.htm into a temporary folder and lists what
-// it opens; messages are recorded.
+// A runner that writes postform.htm into a temporary folder and lists what it opens; messages are recorded.
 struct SearchWorld {
   TempDir dir;
   test::FakeDialogs dialogs;
@@ -637,9 +610,8 @@ TEST(SearchEngines, LoadingFollowsTheFileRules) {
 
   // Runs of ";" collapse, blanks are trimmed, a name alone cannot search, "get" takes padding after it.
   dir.write("englist.ini", "name;address;method\r\n  A;;http://a.example/?q=$key;;get  \r\n\r\n"
-                           ";;B;http://b.example/?q=$key;GeT;extra;fields\r\nC;http://c.example/?q=$key;POST\r\n"
-                           "D;http://d.example/?q=$key;gets\r\nE;http://e.example/?q=$key\r\nNameOnly\r\n"
-                           "Pad;http://e/?q=$key;get  xx\r\n   \t  \r\nF;http://f.example/?q=$key;get");
+                           ";;B;http://b/?q=$key;GeT;extra\r\nC;http://c/?q=$key;POST\r\nD;http://d/?q=$key;gets\r\n"
+                           "E;http://e/?q=$key\r\nNameOnly\r\nPad;http://e/?q=$key;get  xx\r\nF;http://f/?q=$key;get");
   engines.LoadSearchEngines(dir.file("englist.ini"));
   std::string names;
   for (const SearchEngine& e : engines.engines()) names += e.name + (e.get ? "+" : "-");
@@ -744,8 +716,8 @@ TEST(SearchEngines, HostileQueriesAndEnginesCannotInjectMarkup) {
   w.runner.PostSearch("https://p.example/'><script>alert(1)</script>", "n'<>\"=v'<>\"");
   EXPECT_EQ(FormFields(w.page(), &action), (Fields{{"n'<>\"", "v'<>\""}}));
   EXPECT_EQ(action, "https://p.example/'><script>alert(1)</script>");
-  // "&" cannot be in a field (it separates them) but can be in the action; a
-  // character reference written there stays the text it is.
+  // "&" cannot be in a field (it separates them) but can be in the action; a character reference written there stays
+  // the text it is.
   w.runner.PostSearch("https://p.example/a&b&amp;c&lt;d", "n=v");
   FormFields(w.page(), &action);
   EXPECT_EQ(action, "https://p.example/a&b&amp;c&lt;d");
@@ -786,8 +758,8 @@ TEST(QueryHistory, RememberLoadAndSave) {
   EXPECT_EQ(back.items().back(), "q44");
   EXPECT_EQ(dir.read("searchhis.ini").substr(0, 10), "q299\nq298\n");
 
-  // Queries that are no single line are stored as one, with blanks instead;
-  // a long one keeps its start without a split character.
+  // Queries that are no single line are stored as one, with blanks instead; a long one keeps its start without a
+  // split character.
   h.Clear();
   for (const std::string& q : {std::string(1022, 'l') + "\xc3\xa9" + "rest", "nul\0byte"s, "two\r\nlines"s, ""s})
     h.RememberQuery(q);
@@ -795,14 +767,10 @@ TEST(QueryHistory, RememberLoadAndSave) {
   back.LoadQueryHistory(dir.file("searchhis.ini"));
   EXPECT_EQ(back.items(), (Strings{"", "two  lines", "nul byte", std::string(1022, 'l')}));
 
-  // Hand-edited files: lines trimmed, empty ones kept in place, no extra one for the final line feed
-  // (NULs, long lines and line ends: hostile_inputs_test).
-  dir.write("edited.ini", "  first \r\n\n\t\nsecond\nlast\n");
+  // Hand-edited files: lines trimmed, empty ones kept in place (NULs, long lines, line ends: hostile_inputs_test).
+  dir.write("edited.ini", "  first \r\n\n\t\nlast");
   back.LoadQueryHistory(dir.file("edited.ini"));
-  EXPECT_EQ(back.items(), (Strings{"first", "", "", "second", "last"}));
-  dir.write("noeol.ini", "a\nb");
-  back.LoadQueryHistory(dir.file("noeol.ini"));
-  EXPECT_EQ(back.items(), (Strings{"a", "b"}));
+  EXPECT_EQ(back.items(), (Strings{"first", "", "", "last"}));
 }
 
 TEST(QuickSearch, NeedsAnEngineAndTakesTheQueryAsTyped) {
@@ -832,7 +800,6 @@ TEST(SearchEngines, TheShippedListLoads) {
   CSearchEngines engines;
   engines.LoadSearchEngines((std::filesystem::path(__FILE__).parent_path() / "../../data/englist.ini").string());
   ASSERT_GE(engines.engines().size(), 5u);
-  EXPECT_EQ(engines.engines()[0].name, "Google");
   int posts = 0;
   for (const SearchEngine& e : engines.engines()) {
     EXPECT_TRUE(IsWebAddress(e.address)) << e.name;

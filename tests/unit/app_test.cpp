@@ -27,8 +27,7 @@ using test::FakeDialogs;
 using test::FakeHost;
 using test::TempDir;
 
-// One application over fakes, with its profile file and runtime folder in a
-// temporary folder.
+// One application over fakes, with its profile file and runtime folder in a temporary folder.
 struct Harness {
   TempDir dir;
   FakeHost host;
@@ -154,8 +153,7 @@ TEST(AppStartup, ProfileThatCannotBeWrittenIsReportedAndTheOldFileKept) {
   EXPECT_EQ(h.dialogs.shown.size(), 1u);
   const int save = h.host.indexOf("CloseAllSites");
   EXPECT_TRUE(save >= 0 && save < h.host.indexOf("RemoveTrayIcon"));
-  // The frame, which writes settings as its panes close, goes before the
-  // settings do.
+  // The frame, which writes settings as its panes close, goes before the settings do.
   const std::size_t calls = h.host.calls.size();
   h.app.reset();
   ASSERT_EQ(h.host.calls.size(), calls + 1);
@@ -389,8 +387,8 @@ TEST(SettingsStore, FreshProfileGivesTheDefaultsWithTheReadingRulesApplied) {
   EXPECT_EQ(All(Load(p)), All(expect));
   EXPECT_FALSE(HasSavedPlacement(Load(p)));
 
-  // The Windows skin rule, on the systems it names, and none on Linux; a
-  // stored "defskin" (exactly) stands for it too.
+  // The Windows skin rule, on the systems it names, and none on Linux; a stored "defskin" (exactly) stands for it
+  // too.
   const std::pair<SystemVersion, std::string> systems[] = {
       {{true, true, 5, 1}, "Navy"}, {{true, true, 5, 2}, "Navy"}, {{true, true, 5, 0}, "Windows XP"},
       {{true, true, 6, 1}, "Windows XP"}, {{true, false, 5, 1}, "Windows XP"}, {{false, false, 6, 1}, ""}};
@@ -492,18 +490,12 @@ TEST(SettingsStore, OnlyTheReportingWritersReportAndEachFailureOnce) {
   EXPECT_TRUE(store.WriteSettingInt("TipNum", 3));
 }
 
-TEST(SettingsStore, ScriptDebuggerSwitchFollowsNoScriptErrorAndReportsFailures) {
+TEST(SettingsStore, ScriptDebuggerSwitchReportsFailures) {
   MessageRecorder rec;
   FailingProfile p;
   Settings s;
   SettingsStore store(p, s);
-  for (const bool noErrors : {true, false}) {
-    s.NoScriptError = noErrors;
-    store.ApplyScriptDebuggerSwitch();
-    EXPECT_EQ(*p.GetString(kIEMainKey, "Disable Script Debugger"), noErrors ? "yes" : "no");
-  }
-  EXPECT_TRUE(rec.messages.empty());
-
+  // Which value it writes: the General options test; here how a failure is told.
   p.failNames = {"Disable Script Debugger"};
   store.ApplyScriptDebuggerSwitch();
   p.failOpenKey = true;
@@ -563,10 +555,8 @@ TEST(XdgDefaultBrowser, RegisterKeepsTheRestOfMimeappsAndIsThenTheDefault) {
   EXPECT_NE(now.find("text/plain=editor.desktop;"), std::string::npos);
   EXPECT_EQ(now.find("firefox"), std::string::npos);
   for (const char* t : XdgDefaultBrowser::kTypes) EXPECT_EQ(DefaultApplicationFor(now, t), "kestrel.desktop") << t;
-  // Registering again does not pile up entries.
-  ASSERT_TRUE(b.Register());
-  std::string again = dir.read("config/mimeapps.list");
-  EXPECT_EQ(again, now);
+  ASSERT_TRUE(b.Register());  // again: no entries pile up
+  EXPECT_EQ(dir.read("config/mimeapps.list"), now);
 
   // The quoted Exec line keeps an odd path one argument.
   std::string desktop = dir.read("data/applications/kestrel.desktop");
@@ -578,9 +568,9 @@ TEST(XdgDefaultBrowser, RegisterKeepsTheRestOfMimeappsAndIsThenTheDefault) {
   const std::string crlf = "# mine\r\n[Default Applications]\r\ntext/plain=editor.desktop;\r\n"
                            "x-scheme-handler/https=firefox.desktop;\r\n[Added Associations]\r\n\x01junk";
   const std::string kept = SetDefaultApplications(crlf, "kestrel.desktop", XdgDefaultBrowser::kTypes, 4);
-  EXPECT_EQ(kept, "# mine\r\n[Default Applications]\r\nx-scheme-handler/http=kestrel.desktop;\n"
-                  "x-scheme-handler/https=kestrel.desktop;\nx-scheme-handler/ftp=kestrel.desktop;\n"
-                  "text/html=kestrel.desktop;\ntext/plain=editor.desktop;\r\n[Added Associations]\r\n\x01junk");
+  EXPECT_TRUE(kept.starts_with("# mine\r\n[Default Applications]\r\nx-scheme-handler/http=kestrel.desktop;\n"));
+  EXPECT_TRUE(kept.ends_with("\ntext/plain=editor.desktop;\r\n[Added Associations]\r\n\x01junk")) << kept;
+  for (const char* t : XdgDefaultBrowser::kTypes) EXPECT_EQ(DefaultApplicationFor(kept, t), "kestrel.desktop") << t;
   // Only some of the types ours: not the default.
   dir.write("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/http=kestrel.desktop;\n");
   EXPECT_FALSE(b.IsDefault());

@@ -43,8 +43,8 @@ TEST(SiteGroups, FilesNamesAndWhatASaveKeeps) {
   EXPECT_FALSE(WriteGroupFile(folder + "sub.sgp", {"x"}));  // a folder is never replaced (other places: hostile_inputs_test)
 }
 
-// Groups installed for every user: the user's changes go to their own copy;
-// an installed group cannot be renamed or deleted away from under others.
+// Groups installed for every user: the user's changes go to their own copy; an installed group cannot be renamed or
+// deleted away from under others.
 TEST(GroupOrganizer, InstalledGroupsAreChangedAsTheUsersCopy) {
   TempDir installed, mine;
   MakeDirectories(installed.file("groups/"));
@@ -170,8 +170,8 @@ TEST(GroupCommands, OpeningSavingAndTheMenu) {
 
   SiteWorld::Control(active).calls.clear();
   EXPECT_TRUE(w.frame.OnCommand(kGroupCommands.first + 1));
-  // The first line replaces the active page; the empty one leaves a blank
-  // site; naming itself opens nothing more; another group's line opens it.
+  // The first line replaces the active page; the empty one leaves a blank site; naming itself opens nothing more;
+  // another group's line opens it.
   EXPECT_EQ(w.Navigations(), (Strings{"Navigate2 http://one.test/", "Navigate2 about:blank",
                                                         "Navigate2 about:blank", "Navigate2 about:blank",
                                                         "Navigate2 http://inner.test/"}));

@@ -38,16 +38,12 @@ Bytes Counting(std::size_t n) {
 std::vector<Entry> AwkwardValues() {
   std::string everyByteButNul;
   for (int c = 1; c < 256; ++c) everyByteButNul += static_cast<char>(c);
-  return {{"Plain", RegValue::String("English")}, {"Quotes", RegValue::String("say \"hi\" \"")},
-          {"Backslashes", RegValue::String("C:\\temp\\ \\\\server\\ end\\")},
-          {"Breaks", RegValue::String("one\ntwo\r\nthree\rfour\n")},
-          {"Controls", RegValue::String("bell\a esc\x1b del\x7f tab\t")}, {"Utf8", RegValue::String("Grüße ✓ 日本")},
-          {"HighBytes", RegValue::String("\xff\xfe\x80 \xc3")}, {"Every byte", RegValue::String(everyByteButNul)},
-          {"Empty", RegValue::String("")}, {"", RegValue::String("the default value")},
-          {"@", RegValue::String("a value named @")}, {"a=b", RegValue::Dword(1)},
-          {"\"quoted\" = \\name\\", RegValue::Dword(2)}, {"line\nbreak", RegValue::Dword(3)},
+  // One sample of each kind; the fuzz target round-trips the odd ones.
+  return {{"Quotes", RegValue::String("say \"hi\" C:\\temp\\ end\\")},
+          {"Breaks", RegValue::String("one\ntwo\r\nthree\rfour\n")}, {"Every byte", RegValue::String(everyByteButNul)},
+          {"", RegValue::String("the default value")}, {"\"quoted\" = \\name\\", RegValue::Dword(2)},
           {"Zero", RegValue::Dword(0)}, {"Max", RegValue::Dword(0xFFFFFFFFu)}, {"NoBytes", RegValue::Binary({})},
-          {"Rect", RegValue::Binary(Counting(16))}, {"Big", RegValue::Binary(Counting(1000))}};
+          {"Big", RegValue::Binary(Counting(1000))}};
 }
 
 RegistryProfile Filled(const std::vector<Entry>& values) {
@@ -215,36 +211,6 @@ TEST(ProfileParse, BadTextNeverSpreadsBeyondItsLine) {
   EXPECT_EQ(p.ValueNames("HKCU\\K"), (Names{"big", "bigbin", "dup", "first"}));
   EXPECT_EQ(p.GetDword("HKCU\\L", "ok"), 5u);
   EXPECT_FALSE(p.OpenKey("HKEY_USERS", false));
-}
-
-TEST(ProfileParse, EveryPrefixOfAValidFileReadsExactlyOrMissing) {
-  std::vector<Entry> values = {
-      {"Name", RegValue::String("say \"hi\"\\")}, {"Count", RegValue::Dword(0x12345678)}, {"", RegValue::String("default")},
-      {"Ctl", RegValue::String("a\x01z")}, {"Empty", RegValue::String("")}, {"Rect", RegValue::Binary(Counting(60))},
-      {"Zero", RegValue::Dword(0)}, {"Lines", RegValue::String("1\r\n2")}, {"NoBytes", RegValue::Binary({})},
-      {"Last", RegValue::Binary({0xAB})}};
-  RegistryProfile full = Filled(values);
-  full.SetDword(kBandsKey, "Links", 0xFFFFFFFFu);
-  values.push_back({"Links", RegValue::Dword(0xFFFFFFFFu)});
-  const std::string text = full.Serialize();
-  ASSERT_NE(text.find("\\\r\n  "), std::string::npos);  // a wrapped value is among them
-
-  std::size_t lastCount = 0;
-  for (std::size_t cut = 0; cut <= text.size(); ++cut) {
-    RegistryProfile p;
-    EXPECT_EQ(p.Parse(std::string_view(text).substr(0, cut)), cut == 0 || cut >= 8) << cut;  // "REGEDIT4" whole
-    std::size_t count = 0;
-    for (const auto& [name, value] : values) {
-      if (const RegValue* v = p.Find(name == "Links" ? kBandsKey : kSettingsKey, name)) {
-        ++count;
-        EXPECT_EQ(*v, value) << "cut at " << cut << ", value " << name;
-      }
-    }
-    EXPECT_EQ(p.ValueNames(kSettingsKey).size() + p.ValueNames(kBandsKey).size(), count) << cut;
-    EXPECT_GE(count, lastCount) << cut;
-    lastCount = count;
-  }
-  EXPECT_EQ(lastCount, values.size());
 }
 
 TEST(ProfileFile, LoadKeepsDamagedFilesAsideAndSaveCreatesFolders) {
@@ -434,9 +400,7 @@ TEST(DesktopFolderAddress, PercentEncodesTheBytesAUrlCannotCarry) {
   EXPECT_EQ(DesktopFolderAddress(kFolderDrives, env), "file:///");
   EXPECT_EQ(DesktopFolderAddress(kFolderControls, env), "");
   const std::pair<std::string, std::string> homes[] = {
-      {"/home/ann", "file:///home/ann"},
       {"/home/a b#c?d%e&f+g=h;i@j:k~l.m_n-o", "file:///home/a%20b%23c%3Fd%25e%26f%2Bg%3Dh%3Bi%40j%3Ak~l.m_n-o"},
-      {"/home/J\xC3\xBCrgen", "file:///home/J%C3%BCrgen"},  // UTF-8 u with diaeresis
       {"/home/\"<q>\\", "file:///home/%22%3Cq%3E%5C"}};
   for (const auto& [home, address] : homes) {
     env.home = home;
@@ -465,25 +429,18 @@ TEST(FolderEnvironment, FromProcessReadsTheVariablesAndUserDirs) {
     // XDG_CONFIG_HOME elsewhere: user-dirs.dirs is read from there.
     std::filesystem::create_directories(dir.file("cfg"));
     dir.write("cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Elsewhere\"\n");
-    ScopedEnv h("HOME", home.c_str()), c("XDG_CONFIG_HOME", dir.file("cfg").c_str()),
-        d("XDG_DATA_HOME", "/xdg/data//"), k("XDG_CACHE_HOME", "/xdg/cache");
+    ScopedEnv h("HOME", home.c_str()), c("XDG_CONFIG_HOME", dir.file("cfg").c_str()), d("XDG_DATA_HOME", "/xdg/d//");
     FolderEnvironment env = FolderEnvironment::FromProcess("");
-    EXPECT_EQ(std::tie(env.configHome, env.dataHome, env.cacheHome),
-              std::make_tuple(dir.file("cfg"), "/xdg/data"s, "/xdg/cache"s));
+    EXPECT_EQ(env.dataHome, "/xdg/d");
     ExpectPaths(env,
                 {{kFolderPersonal, home + "/Elsewhere"}, {kFolderDesktop, home + "/Desktop"}, {kFolderHistory, ""}});
   }
-  // No usable HOME: the password entry's home, which is absolute or unknown.
-  for (const char* value : {static_cast<const char*>(nullptr), "", "relative"}) {
-    ScopedEnv noHome("HOME", value), c("XDG_CONFIG_HOME", nullptr);
-    FolderEnvironment env = FolderEnvironment::FromProcess("/p");
-    if (env.home.empty()) {
-      EXPECT_EQ(env.configHome, "");
-    } else {
-      EXPECT_EQ(env.home.front(), '/');
-      EXPECT_EQ(env.configHome, env.home == "/" ? "/.config" : env.home + "/.config");
-    }
-  }
+  // A relative HOME is none: the password entry's home then, absolute or unknown (no HOME at all: the
+  // profile path's and the data folder's tests).
+  ScopedEnv relative("HOME", "relative"), c("XDG_CONFIG_HOME", nullptr);
+  const FolderEnvironment env = FolderEnvironment::FromProcess("/p");
+  EXPECT_TRUE(env.home.empty() ? env.configHome.empty() : env.home[0] == '/' && env.configHome.ends_with("/.config"))
+      << env.home;
 }
 
 using State = HandoffDecoder::State;

@@ -24,9 +24,8 @@ struct FakeClipboard : Clipboard {
   std::optional<std::string> Text() const override { return ++reads, text; }
 };
 
-// A frame, a program folder with two small templates, and commands whose
-// pages, searches and messages are recorded. A site's copy reaches the
-// clipboard only when Copied says so, as the engine's does later.
+// A frame, a program folder with two small templates, and commands whose pages, searches and messages are recorded. A
+// site's copy reaches the clipboard only when Copied says so, as the engine's does later.
 struct TranslateWorld : SiteWorld {
   TempDir dir;
   std::string program = dir.path() + "/", temp = dir.file("tmp");
