@@ -21,7 +21,11 @@ bool IsShortcutFile(std::string_view name) {
 std::string ShortcutUrl(std::string_view text) {
   const IniSection section = ReadIniSection(text, "InternetShortcut", kShortcutUrlMax);
   const auto url = section.find("url");
-  return url == section.end() ? std::string() : url->second;
+  if (url == section.end()) return {};
+  // A NUL ends the address, as it did for the C-string readers the format
+  // comes from (WriteShortcut could not keep what follows it either); what
+  // the cut leaves is trimmed like any value.
+  return Trim(std::string_view(url->second).substr(0, url->second.find('\0')));
 }
 
 std::optional<std::string> ReadShortcutUrl(const std::string& path) {

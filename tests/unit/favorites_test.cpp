@@ -37,6 +37,8 @@ TEST(Favorites, ShortcutFilesAreReadAsTheFormatSaysAndWrittenWhole) {
       {"[InternetShortcut]\n", ""},
       {"", ""},
       {"[InternetShortcut]\nURL=" + std::string(5000, 'x') + "\n", std::string(kShortcutUrlMax, 'x')},
+      // A NUL ends the address: the writer would drop it and join the rest on.
+      {std::string("[InternetShortcut]\nURL=http://d.test/ \0http://evil.test/\n", 57), "http://d.test/"},
   };
   for (const Case& c : cases) EXPECT_EQ(ShortcutUrl(c.text), c.url) << c.text.substr(0, 60);
   EXPECT_NO_FATAL_FAILURE(ShortcutUrl(Garbage(1 << 16)));
