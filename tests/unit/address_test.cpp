@@ -446,13 +446,15 @@ TEST(TypedUrls, ProfileRoundTripHolesAndStaleValues) {
   list.Load(p);  // no key: the list stays
   EXPECT_EQ(list.items().size(), 1u);
 
-  // Numbers decide the order; holes, out-of-range numbers and foreign names leave no row.
+  // Numbers decide the order; holes, out-of-range numbers and foreign names
+  // leave no row. "url03" is not the third: Save would never replace it.
   p.OpenKey(kTypedUrlsKey, true);
   p.SetString(kTypedUrlsKey, "url3", "third");
   p.SetString(kTypedUrlsKey, "url1", "first");
   p.SetString(kTypedUrlsKey, "url9", "stale");
   p.SetString(kTypedUrlsKey, "urlx", "junk");
   p.SetDword(kTypedUrlsKey, "url2", 7);
+  p.SetString(kTypedUrlsKey, "url03", "padded");
   list.Load(p);
   EXPECT_EQ(list.items(), (std::vector<std::string>{"first", "third"}));
 
@@ -525,12 +527,12 @@ TEST(AliasFile, SaveAndLoadRoundTrip) {
   const std::string path = dir.file("alias.txt");
   const std::string longest = std::string(kAliasLineLimit - 2, 'z');
   const Entries good{{"b", "http://b.example/?q=a b"}, {"A", "\x01\xff weird bytes"}, {"", "nomatch"},
-                     {"b", "second b"}, {"x", longest}};
+                     {"b", "second b"}, {"x", longest}, {"", std::string(kAliasLineLimit, 'n')}};
   AliasList list, back;
   list.Replace(good);
   ASSERT_EQ(list.SaveAliases(path), 0);
-  EXPECT_EQ(TempDir::ReadFile(path), "b http://b.example/?q=a b\nA \x01\xff weird bytes\n nomatch\nb second b\nx " +
-                                         longest + "\n");
+  EXPECT_EQ(TempDir::ReadFile(path), "b http://b.example/?q=a b\nA \x01\xff weird bytes\nnomatch\nb second b\nx " +
+                                         longest + "\n" + std::string(kAliasLineLimit, 'n') + "\n");
   back.LoadAliases(path);
   EXPECT_EQ(back.entries(), good);
 
