@@ -119,6 +119,7 @@ namespace {
 std::string HtmlText(std::string_view s, std::size_t max) {
   std::string out;
   bool blank = false;
+  auto isBlank = [](std::string_view t) { return t == " " || t == "\t" || t == "\r" || t == "\n"; };
   for (std::size_t i = 0; i < s.size() && out.size() < max; ++i) {
     char c = s[i];
     if (c == '<') {
@@ -127,12 +128,7 @@ std::string HtmlText(std::string_view s, std::size_t max) {
       i = close;
       continue;
     }
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      blank = !out.empty();
-      continue;
-    }
-    if (blank) out += ' ';
-    blank = false;
+    std::string piece(1, c);
     if (c == '&') {
       const std::size_t semi = s.find(';', i);
       if (semi != std::string_view::npos && semi - i <= 10) {
@@ -142,7 +138,7 @@ std::string HtmlText(std::string_view s, std::size_t max) {
         bool done = false;
         for (const auto& [n, v] : kNamed)
           if (name == n) {
-            out += v;
+            piece = v;
             done = true;
           }
         if (!done && name.size() > 1 && name[0] == '#') {
@@ -158,17 +154,23 @@ std::string HtmlText(std::string_view s, std::size_t max) {
             cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(v);
           }
           if (ok) {
-            AppendUtf8(out, cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : cp);
+            piece.clear();
+            AppendUtf8(piece, cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : cp);
             done = true;
           }
         }
-        if (done) {
-          i = semi;
-          continue;
-        }
+        if (done) i = semi;
       }
     }
-    out += c;
+    // A blank written as an entity is a blank like the others: the export
+    // writes it as it is, and it must read back the same.
+    if (isBlank(piece)) {
+      blank = !out.empty();
+      continue;
+    }
+    if (blank) out += ' ';
+    blank = false;
+    out += piece;
   }
   return out;
 }

@@ -236,6 +236,11 @@ TEST(Favorites, BookmarkFilesFromPeersRoundTripAndHostileOnesAreSurvived) {
   const BookmarkImport back = ParseBookmarkHtml(html);
   EXPECT_EQ(back.links, in.links);
   EXPECT_EQ(BookmarkHtml(back.root), html);
+  // Blanks written as entities are blanks like the others: the export writes them as they are.
+  const BookmarkImport spaced = ParseBookmarkHtml("<DL><DT><A HREF=\"u&nbsp;\">&#32;a&nbsp;&#10; b&#9;</A></DL>");
+  ASSERT_EQ(spaced.root.children.size(), 1u);
+  EXPECT_EQ(spaced.root.children[0].title, "a b");
+  EXPECT_EQ(spaced.root.children[0].url, "u");
 
   // Into the folder and out again; hostile titles stay inside it.
   TempDir dir;
