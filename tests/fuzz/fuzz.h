@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -18,19 +19,22 @@ inline std::string_view Text(const std::uint8_t* data, std::size_t size) {
 
 // A file of this process in shared memory when there is some: the writers
 // flush to disk, which a real disk would make the slowest part of a run.
+// Removed when the run ends.
 inline std::string ScratchPath(const char* name) {
+  struct Remover {
+    std::set<std::string> paths;
+    ~Remover() {
+      for (const std::string& p : paths) std::remove(p.c_str());
+    }
+  };
+  static Remover made;
   static const std::string dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  return dir + "/kestrel-fuzz-" + std::to_string(getpid()) + "-" + name;
+  return *made.paths.insert(dir + "/kestrel-fuzz-" + std::to_string(getpid()) + "-" + name).first;
 }
 
-// `content` in the scratch file `name`; its path. Removed when the run ends.
+// `content` in the scratch file `name`; its path.
 inline std::string Scratch(std::string_view content, const char* name = "input") {
-  struct Remover {
-    std::string path;
-    ~Remover() { std::remove(path.c_str()); }
-  };
   std::string path = ScratchPath(name);
-  static Remover input{ScratchPath("input")}, output{ScratchPath("output")};
   if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
     if (!content.empty()) std::fwrite(content.data(), 1, content.size(), f);
     std::fclose(f);
