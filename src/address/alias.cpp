@@ -11,6 +11,12 @@ const TextReadOptions kAliasRead{kAliasLineLimit, LongLines::Pieces, true};
 
 bool HasNul(std::string_view s) { return s.find('\0') != std::string_view::npos; }
 
+// An entry without alias is its text alone: with a blank before it, a text
+// of the whole line limit would no longer fit and be dropped when saved.
+std::string AliasLine(const AliasEntry& entry) {
+  return entry.alias.empty() ? entry.fullText : entry.alias + ' ' + entry.fullText;
+}
+
 }  // namespace
 
 AliasEntry ParseAliasLine(std::string_view line) {
@@ -25,7 +31,7 @@ bool CanStoreAlias(const AliasEntry& entry) {
   // A NUL would survive the file, but the full text ends up in addresses and
   // command lines, which would silently cut it there: refuse it instead.
   if (HasNul(entry.alias) || HasNul(entry.fullText)) return false;
-  std::string line = entry.alias + ' ' + entry.fullText;
+  std::string line = AliasLine(entry);
   if (line.size() > kAliasLineLimit) return false;
   std::vector<std::string> back = SplitTextLines(line, kAliasRead);
   if (back.size() != 1 || back[0].empty()) return false;
@@ -53,9 +59,7 @@ int AliasList::SaveAliases(const std::string& path) const {
     // through Replace is left out rather than written as a line that would
     // read back as something else (or as several entries).
     if (!CanStoreAlias(e)) continue;
-    content += e.alias;
-    content += ' ';
-    content += e.fullText;
+    content += AliasLine(e);
     content += '\n';
   }
   if (!WriteFileAtomic(path, content)) {

@@ -39,10 +39,13 @@ void TypedUrlList::RemoveAt(std::size_t index) {
 namespace {
 
 // The position a value name stands for: "url7" is 7; 0 for anything else.
+// Only the names Save writes count: "url07" would shadow "url7" and never be
+// replaced or deleted.
 std::size_t PositionOf(std::string_view name) {
   if (name.size() < 4 || !StartsWithNoCase(name, "url")) return 0;
   std::size_t n = 0;
   auto digits = name.substr(3);
+  if (digits[0] == '0') return 0;
   auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
   if (ec != std::errc() || end != digits.data() + digits.size()) return 0;
   return n;

@@ -13,9 +13,12 @@ CExplorerPanes::CExplorerPanes(CMainFrame& frame, ExplorerPaneHost& host)
   const std::pair<unsigned, ExplorerPane> panes[] = {{ID_EXPLORER_FAVORITES, ExplorerPane::Favorites},
                                                      {ID_EXPLORER_HISTORY, ExplorerPane::History},
                                                      {ID_EXPLORER_FOLDERS, ExplorerPane::Folders}};
-  for (const auto& [id, pane] : panes)
+  // A copy of the pane for the lambdas: clang 14 cannot capture a structured binding.
+  for (const auto& [id, binding] : panes) {
+    const ExplorerPane pane = binding;
     commands_.Add(id, [this, pane](const CommandContext&) { Toggle(pane); },
                   CommandRegistry::Checked([this, pane] { return current_ == pane; }));
+  }
 }
 
 ExplorerPane CExplorerPanes::FromSetting(int value) {

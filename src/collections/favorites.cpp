@@ -21,7 +21,11 @@ bool IsShortcutFile(std::string_view name) {
 std::string ShortcutUrl(std::string_view text) {
   const IniSection section = ReadIniSection(text, "InternetShortcut", kShortcutUrlMax);
   const auto url = section.find("url");
-  return url == section.end() ? std::string() : url->second;
+  if (url == section.end()) return {};
+  // A NUL ends the address, as it did for the C-string readers the format
+  // comes from (WriteShortcut could not keep what follows it either); what
+  // the cut leaves is trimmed like any value.
+  return Trim(std::string_view(url->second).substr(0, url->second.find('\0')));
 }
 
 std::optional<std::string> ReadShortcutUrl(const std::string& path) {
@@ -115,6 +119,7 @@ namespace {
 std::string HtmlText(std::string_view s, std::size_t max) {
   std::string out;
   bool blank = false;
+  auto isBlank = [](std::string_view t) { return t == " " || t == "\t" || t == "\r" || t == "\n"; };
   for (std::size_t i = 0; i < s.size() && out.size() < max; ++i) {
     char c = s[i];
     if (c == '<') {
@@ -123,12 +128,7 @@ std::string HtmlText(std::string_view s, std::size_t max) {
       i = close;
       continue;
     }
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      blank = !out.empty();
-      continue;
-    }
-    if (blank) out += ' ';
-    blank = false;
+    std::string piece(1, c);
     if (c == '&') {
       const std::size_t semi = s.find(';', i);
       if (semi != std::string_view::npos && semi - i <= 10) {
@@ -138,7 +138,7 @@ std::string HtmlText(std::string_view s, std::size_t max) {
         bool done = false;
         for (const auto& [n, v] : kNamed)
           if (name == n) {
-            out += v;
+            piece = v;
             done = true;
           }
         if (!done && name.size() > 1 && name[0] == '#') {
@@ -154,17 +154,23 @@ std::string HtmlText(std::string_view s, std::size_t max) {
             cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(v);
           }
           if (ok) {
-            AppendUtf8(out, cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : cp);
+            piece.clear();
+            AppendUtf8(piece, cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : cp);
             done = true;
           }
         }
-        if (done) {
-          i = semi;
-          continue;
-        }
+        if (done) i = semi;
       }
     }
-    out += c;
+    // A blank written as an entity is a blank like the others: the export
+    // writes it as it is, and it must read back the same.
+    if (isBlank(piece)) {
+      blank = !out.empty();
+      continue;
+    }
+    if (blank) out += ' ';
+    blank = false;
+    out += piece;
   }
   return out;
 }

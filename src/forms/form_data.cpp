@@ -37,7 +37,10 @@ int ParseFormData(std::string_view text, FormFieldList& list) {
     const bool block = line.size() >= kBlockOpen.size() &&
                        std::string_view(line).substr(line.size() - kBlockOpen.size()) == kBlockOpen;
     FormField field;
-    field.names = SplitFields(Trim(std::string_view(line).substr(0, eq == std::string::npos ? line.size() : eq)), ',');
+    // Each name trimmed: "a ,=v" would otherwise keep "a " and be written
+    // back as "a =v", which reads as "a".
+    for (const std::string& name : SplitFields(std::string_view(line).substr(0, eq == std::string::npos ? line.size() : eq), ','))
+      if (std::string n = Trim(name); !n.empty()) field.names.push_back(std::move(n));
     if (block) {
       std::vector<std::string_view> body;
       bool closed = false;
@@ -64,7 +67,10 @@ int ParseFormData(std::string_view text, FormFieldList& list) {
 std::string FormatFormData(const FormFieldList& list) {
   std::string out;
   for (const FormField& f : list) {
-    if (f.value.find_first_of("\r\n") == std::string::npos) {
+    // One line when it reads back as the value: lines are trimmed, and one
+    // ending in the block marker opens a block.
+    const std::string_view v = f.value;
+    if (v.find_first_of("\r\n") == std::string::npos && (v.empty() || !IsBlank(v.back())) && !v.ends_with(kBlockOpen)) {
       out += JoinNames(f.names) + "=" + f.value + "\r\n";
       continue;
     }

@@ -389,6 +389,7 @@ TEST(TypedUrls, ProfileRoundTripHolesAndStaleValues) {
   for (const auto& [name, text] : {std::pair{"url3", "third"}, {"url1", "first"}, {"url9", "stale"}, {"urlx", "junk"}})
     p.SetString(kTypedUrlsKey, name, text);
   p.SetDword(kTypedUrlsKey, "url2", 7);
+  p.SetString(kTypedUrlsKey, "url03", "padded");
   list.Load(p);
   EXPECT_EQ(list.items(), (Strings{"first", "third"}));
 
@@ -440,7 +441,7 @@ TEST(AliasFile, SaveAndLoadRoundTrip) {
   const std::string path = dir.file("alias.txt");
   const std::string longest = std::string(kAliasLineLimit - 2, 'z');
   const Entries good{{"b", "http://b.example/?q=a b"}, {"A", "\x01\xff weird bytes"}, {"", "nomatch"},
-                     {"b", "second b"}, {"x", longest}};
+                     {"b", "second b"}, {"x", longest}, {"", std::string(kAliasLineLimit, 'n')}};
   AliasList list, back;
   list.Replace(good);
   // Entries the file cannot hold are left out instead of coming back as something else: a blank in the alias, line

@@ -54,6 +54,8 @@ TEST(Favorites, ShortcutFilesAreReadAsTheFormatSaysAndWrittenWhole) {
       {"[InternetShortcut]\n", ""},
       {"", ""},
       {"[InternetShortcut]\nURL=" + std::string(5000, 'x') + "\n", std::string(kShortcutUrlMax, 'x')},
+      // A NUL ends the address: the writer would drop it and join the rest on.
+      {std::string("[InternetShortcut]\nURL=http://d.test/ \0http://evil.test/\n", 57), "http://d.test/"},
   };
   for (const auto& [text, url] : cases) EXPECT_EQ(ShortcutUrl(text), url) << text.substr(0, 60);
   EXPECT_NO_FATAL_FAILURE(ShortcutUrl(Garbage(1 << 16)));
@@ -222,6 +224,11 @@ TEST(Favorites, BookmarkFilesFromPeersRoundTripAndHostileOnesAreSurvived) {
   const BookmarkImport back = ParseBookmarkHtml(html);
   EXPECT_EQ(Flat(back.root), Flat(in.root));
   EXPECT_EQ(BookmarkHtml(back.root), html);
+  // Blanks written as entities are blanks like the others: the export writes them as they are.
+  const BookmarkImport spaced = ParseBookmarkHtml("<DL><DT><A HREF=\"u&nbsp;\">&#32;a&nbsp;&#10; b&#9;</A></DL>");
+  ASSERT_EQ(spaced.root.children.size(), 1u);
+  EXPECT_EQ(spaced.root.children[0].title, "a b");
+  EXPECT_EQ(spaced.root.children[0].url, "u");
 
   // Into the folder and out again; hostile titles stay inside it.
   TempDir dir;

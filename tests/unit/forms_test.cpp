@@ -202,6 +202,9 @@ TEST(FormDataFile, LinesAndBlocksReadByTheirRules) {
       {"user,login=bob", {{{"user", "login"}, "bob"}}},
       {"user = bob", {{{"user"}, " bob"}}},
       {" ,a,,b, =v\r\n", {{{"a", "b"}, "v"}}},
+      // Blanks around a name are no part of it, the last one's too.
+      {"a , b ,=v", {{{"a", "b"}, "v"}}},
+      {std::string("\0\f,=v", 5), {{{std::string(1, '\0')}, "v"}}},
       {"a=b=c\nnovalue\n=nobody\n  \n", {{{"a"}, "b=c"}}},
       {"t=<TextArea>\none\n  two  \n</TextArea>\nx=1", {{{"t"}, "one\n  two  "}, {{"x"}, "1"}}},
       {"t=ignored<TextArea>\r\n\r\nlast\r\n  </TextArea>  ", {{{"t"}, "\nlast"}}},
@@ -219,6 +222,11 @@ TEST(FormDataFile, LinesAndBlocksReadByTheirRules) {
   FormFieldList back;
   ParseFormData(FormatFormData(list), back);
   EXPECT_EQ(back, list);
+  // Values that would not read back from one line go in a block.
+  const FormFieldList edges = {{{"s"}, "trailing \f"}, {{"k"}, "x<TextArea>"}, {{"e"}, " "}};
+  back.clear();
+  ParseFormData(FormatFormData(edges), back);
+  EXPECT_EQ(back, edges);
 
   TempDir dir;
   FormFieldList kept = {{{"k"}, "v"}};  // a missing file: kept, or cleared when asked
