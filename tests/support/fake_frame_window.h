@@ -18,11 +18,11 @@ class FakeFrameWindow : public FrameWindow {
   std::vector<std::function<void()>> posted;
   std::vector<ChildWindow*> destroyed;
   ChildWindow* activated = nullptr;
-  bool minimized = false, visible = true, rebar = true, caption = true, engineOffline = false, tray = false;
+  bool minimized = false, visible = true, engineOffline = false, tray = false;
   bool blockAlternate = false, editing = false;
   int commandUpdates = 0;
   WindowRect rect{100, 100, 900, 700};
-  std::string statusText, caption_text, address;
+  std::string statusText, address;
 
   // Runs what was posted, including what those tasks post.
   void RunPosted() {
@@ -45,10 +45,10 @@ class FakeFrameWindow : public FrameWindow {
   void Restore() override { visible = true, minimized = false, note("Restore"); }
   void Hide() override { visible = false, note("Hide"); }
   void BringToFront() override { note("BringToFront"); }
-  void SetCaption(const std::string& text) override { caption_text = text; }
+  void SetCaption(const std::string&) override {}
   void ActivateSite(ChildWindow* window) override { activated = window; }
-  void SetRebarVisible(bool v) override { rebar = v; }
-  void SetCaptionAndBorder(bool c, bool) override { caption = c; }
+  void SetRebarVisible(bool) override {}
+  void SetCaptionAndBorder(bool, bool) override {}
   WindowRect Rectangle() const override { return rect; }
   void SetRectangle(const WindowRect& rc) override { rect = rc; }
   WindowRect PrimaryScreen() const override { return {0, 0, 1920, 1080}; }
@@ -65,8 +65,7 @@ class FakeFrameWindow : public FrameWindow {
   void UpdateCommandStates() override { ++commandUpdates; }
   void SetBlockPopupAlternate(bool alt) override { blockAlternate = alt; }
   void SetEngineOffline(bool offline) override { engineOffline = offline; }
-  int beeps = 0;
-  void Beep() override { ++beeps; }
+  void Beep() override {}
 
  private:
   void note(const char* c) { calls.emplace_back(c); }

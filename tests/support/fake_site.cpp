@@ -14,7 +14,6 @@ void ScriptedControl::Commit(const std::string& url) {
   travel.resize(static_cast<std::size_t>(travelPos + 1));
   travel.push_back(url);
   travelPos = static_cast<int>(travel.size()) - 1;
-  historyLength = static_cast<int>(travel.size());
   location = url;
   events->OnNavigateComplete2(url, true);
   events->OnCommandStateChange(CSC_NAVIGATEBACK, travelPos > 0);

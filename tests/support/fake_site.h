@@ -46,7 +46,6 @@ class ScriptedControl : public BrowserControl {
   std::vector<std::string> calls;
   std::string location, title;
   bool busy = false;
-  int historyLength = 0;
   std::vector<std::string> travel;  // the travel log, for back and forward
   int travelPos = -1;
   WindowFeatures features;  // what the opener asked for, as the engine keeps it
@@ -77,7 +76,7 @@ class ScriptedControl : public BrowserControl {
   std::string LocationName() const override { return title; }
   bool Busy() const override { return busy; }
   std::string DocumentTitle() const override { return title; }
-  int HistoryLength() const override { return historyLength; }
+  int HistoryLength() const override { return static_cast<int>(travel.size()); }
   bool MenuBar() const override { return features.menuBar; }
   bool ToolBar() const override { return features.toolBar; }
   bool AddressBar() const override { return features.addressBar; }
@@ -96,7 +95,6 @@ class ScriptedControl : public BrowserControl {
   double zoom = 1.0;
   std::string encoding;
   std::uint32_t downloadControl = 0;
-  bool saveWorks = true;
   bool EditEnabled(EditCommand c) const override { return editable.count(c) != 0; }
   void Edit(EditCommand c) override { pageCalls.push_back("Edit " + std::to_string(static_cast<int>(c))); }
   void ShowFindBar() override { pageCalls.push_back("Find"); }
@@ -108,7 +106,7 @@ class ScriptedControl : public BrowserControl {
   void SetDownloadControl(std::uint32_t flags) override { downloadControl = flags; }
   bool SavePage(const std::string& path, SavePageFormat format) override {
     pageCalls.push_back(std::string(format == SavePageFormat::Complete ? "Save " : "SaveHtml ") + path);
-    return saveWorks;
+    return true;
   }
 
  private:

@@ -35,8 +35,6 @@ class IsolatedRun {
     SetProgramDirectory(program_);
   }
   ~IsolatedRun() { SetProgramDirectory(""); }
-  const std::string& programFolder() const { return program_; }
-  const std::string& home() const { return home_; }
 
  private:
   TempDir dir_;

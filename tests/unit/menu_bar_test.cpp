@@ -1,5 +1,5 @@
-// The flat menu bar's rules: Alt, the arrows, Escape, access keys and the
-// pointer, outside a popup and while one is open.
+// The flat menu bar's rules while a popup is open, and access keys; the
+// keyboard outside a popup is checked on the real bar in the GUI tests.
 #include <gtest/gtest.h>
 
 #include "appearance/menu_bar.h"
@@ -52,30 +52,6 @@ TEST(MenuBar, AccessKeys) {
   const std::pair<const char*, char> cases[] = {{"&File", 'f'}, {"Fa&vorites", 'v'}, {"Tools && Tips", 0},
                                                 {"A&&B &C", 'c'}, {"End&", 0},        {"", 0}};
   for (const auto& [text, key] : cases) EXPECT_EQ(AccessKeyOf(text), key) << text;
-}
-
-TEST(MenuBar, AltArrowsEscapeAndLettersOutsideAPopup) {
-  CMenuBarTracker bar(kMenus);
-  Play(bar, {// Alt pressed and let go highlights the first item; a second Alt or Escape takes it away.
-             {"alt down", "taken, -"}, {"alt up", "taken, hot 0"}, {"alt", "taken, -"}, {"alt", "taken, hot 0"},
-             {"esc", "taken, -"},
-             // Left from the first wraps to the last; Right from the last to the first; Down opens.
-             {"alt", "taken, hot 0"}, {"left", "taken, hot 5"}, {"right", "taken, hot 0"}, {"right", "taken, hot 1"},
-             {"down", "taken open 1, hot 1"},
-             // In hot-tracking every letter is the bar's, one it has or not; the pointer moves the highlight.
-             {"hover 3", "hot 3"}, {"char a", "taken open 3, hot 3"}, {"char z", "taken, hot 3"},
-             // Any other key leaves the bar and goes on to the window.
-             {"other", "passed, -"},
-             // Alt+F opens File, and Alt's release after it does not highlight.
-             {"alt down", "taken, -"}, {"alt+F", "taken open 0, -"}, {"alt up", "taken, -"},
-             // Alt with a letter no item has: not the bar's; without Alt and no highlight neither.
-             {"alt down", "taken, -"}, {"alt+z", "passed, -"}, {"alt up", "taken, -"}, {"char f", "passed, -"},
-             {"down", "passed, -"},
-             // A click elsewhere ends the highlight.
-             {"alt", "taken, hot 0"}, {"cancel", "-"}});
-  // A bar without items takes Alt and does nothing.
-  CMenuBarTracker empty;
-  Play(empty, {{"alt", "taken, -"}});
 }
 
 TEST(MenuBar, WhileAPopupIsOpen) {

@@ -196,23 +196,12 @@ TEST(PopupBlocking, TheSweepRestoreAndHidingLeaveTheRightSites) {
   w.Control(third).LoadPage("http://elsewhere.example/", "Later");
   EXPECT_FALSE(third->popup().blocked);
 
-  // Hide Site: a blank site refuses; the others go off the tab bar and the
-  // next one takes over; the last visible one leaves about:blank behind.
-  CKestrelView* blank = w.frame.CreateSite();
-  w.popups.SetSiteHidden(blank, false);
-  EXPECT_EQ(messages.messages.back(), "No need to hide a blank site,  right?");
-  EXPECT_FALSE(blank->hiddenByUser());
+  // Hide Site takes the site off the tab bar and the next one takes over.
   w.frame.OnTabSelected(w.frame.tabBar().FindTab(third));
   w.frame.OnCommand(ID_HIDE_SITE);
   EXPECT_EQ(Standing(w, third), "AH");
   EXPECT_NE(w.frame.ActiveView(), third);
   EXPECT_NE(w.frame.ActiveView(), nullptr);
-  for (CKestrelView* v : std::vector<CKestrelView*>(w.frame.sites().sites()))
-    if (v != third && w.Child(v).visible) w.popups.SetSiteHidden(v, false);
-  EXPECT_EQ(w.frame.VisibleSiteCount(), 0);
-  w.Control(w.frame.NewestSite()).CompleteNavigation("");  // about:blank, opened in a new site
-  EXPECT_EQ(w.frame.VisibleSiteCount(), 1);
-  EXPECT_EQ(w.frame.NewestSite()->GetLocationURL(), "about:blank");
   // A hidden site is no popup: the sweep leaves it, Show brings it back.
   w.clock.seconds += 600;
   for (int i = 0; i < 20; ++i) w.frame.OnTimer(0);
@@ -270,18 +259,7 @@ TEST(PopupBlocking, OnlySitesInSightAskAndAWindowOpenedForAFileCloses) {
   EXPECT_EQ(fetched(own), std::make_pair(true, true));
   EXPECT_EQ(w.frame.sites().sites().size(), sites + 2);
 
-  // Permissions: asked once per host and kind, then answered from memory.
-  const std::string origin = "https://Maps.Example:8443";
-  EXPECT_EQ(ca.events->OnPermissionRequest(origin, PagePermission::Geolocation), PermissionAnswer::Ask);
-  ca.events->OnPermissionAnswered(origin, PagePermission::Geolocation, true);
-  ca.events->OnPermissionAnswered("http://noisy.example", PagePermission::Notifications, false);
-  const struct { const char* origin; PagePermission what; PermissionAnswer answer; } asked[] = {
-      {"http://maps.example/elsewhere", PagePermission::Geolocation, PermissionAnswer::Allow},
-      {"http://maps.example", PagePermission::Camera, PermissionAnswer::Ask},
-      {"http://noisy.example:81", PagePermission::Notifications, PermissionAnswer::Block},
-      {"http://user@evil.example", PagePermission::Geolocation, PermissionAnswer::Ask},
-      {"http://maps.example@evil.example", PagePermission::Geolocation, PermissionAnswer::Ask}};
-  for (const auto& c : asked) EXPECT_EQ(w.Control(page).events->OnPermissionRequest(c.origin, c.what), c.answer) << c.origin;
+  // Remembered answers per host are checked on the engine.
   EXPECT_TRUE(ca.events->OnLoginRequest({}));
   EXPECT_TRUE(ca.events->OnPrintRequest());
 
@@ -300,10 +278,6 @@ TEST(PopupBlocking, OnlySitesInSightAskAndAWindowOpenedForAFileCloses) {
     EXPECT_FALSE(ev->OnLoginRequest({}) || ev->OnPrintRequest() || ev->OnFullScreenRequest(true));
     EXPECT_TRUE(ev->OnFullScreenRequest(false));  // leaving is always let
   }
-  EXPECT_EQ(PermissionQuestion("https://[::1]:8443/x", PagePermission::Notifications),
-            "[::1] wants to show notifications.");
-  EXPECT_EQ(PermissionQuestion("data:text/html,x", PagePermission::MouseLock),
-            "This page wants to hide and lock your mouse pointer.");
 }
 
 using namespace std::string_literals;
@@ -457,24 +431,6 @@ TEST(SiteFilterFile, SaveWritesTheFormatAndReadsBack) {
             {"", "w"}, {"a", "pad", std::string(kFilterLineLimit, 'h'), "z"}, {"w"});
   EXPECT_EQ(StoredFilterLine("a\0b"s), std::nullopt);
   EXPECT_EQ(StoredFilterLine(" pad "), " pad ");
-}
-
-TEST(FilterDialog, OpenSortsWithoutMergingAndOkWritesTheShownOrder) {
-  FilterDialogModel m;
-  m.Open({"zoo.example", "Ads.", "pop", "ads.", "ads.", "\xc3\xa4rger"});
-  const std::string sorted = "Ads.|ads.|ads.|pop|zoo.example|\xc3\xa4rger";
-  PlaySteps(m, {{"", {}, false, sorted, "0", "Ads."}, {"select 3", {}, false, sorted, "3", "pop"},
-                {"select 99", {}, false, sorted, "", "pop"}});
-  m.Open({});
-  PlaySteps(m, {{"", {}, false, "", "", ""}});
-  // OK writes the displayed order, equal entries kept; not calling it (Cancel) leaves the list.
-  List list{"track", "b", "pop", "b"};
-  m.Open(list);
-  m.SetEditText("new");
-  m.Add();
-  EXPECT_EQ(list, (List{"track", "b", "pop", "b"}));
-  m.Accept(list);
-  EXPECT_EQ(list, (List{"b", "b", "new", "pop", "track"}));
 }
 
 TEST(FilterDialog, AddRemoveAndChangeKeepTheRowsSortedAndASensibleSelection) {

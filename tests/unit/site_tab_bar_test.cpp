@@ -1,6 +1,6 @@
 // The site list and the tab bar that follows it: titles, the gauge, list
-// and tab order, the active site and who takes over, and scrolling with many
-// tabs.
+// and tab order, the active site and who takes over. Painting and scrolling
+// are checked on the real widget in the GUI tests.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -65,35 +65,6 @@ TEST(SiteTabBar, ShortensByCharactersNotBytesAndTheGaugeKeepsItsCurve) {
                                       {INT32_MIN, 0}, {101, 100}, {INT32_MAX, 100}})
     EXPECT_EQ(GaugeFill(percent), fill) << percent;
   for (int p = 1; p <= 100; ++p) EXPECT_TRUE(GaugeFill(p) >= GaugeFill(p - 1) && GaugeFill(p) >= p) << p;
-}
-
-TEST(SiteTabBar, PaintsGaugeAndErrorMark) {
-  Tabs t;
-  t.bar.SetWidth(1000);
-  for (int i = 0; i < 5; ++i) t.Show(i, "t" + std::to_string(i), i == 1);
-  const TabStatus status[] = {{50, false}, {100, false}, {-1, true}, {-1, false}, {0, true}};
-  int asked = 0;
-  auto paint = t.bar.Layout([&](const CKestrelView* v) {
-    ++asked;
-    return status[test::FakeViewIndex(v)];
-  });
-  ASSERT_EQ(paint.size(), 5u);
-  EXPECT_EQ(asked, 5);
-  // Each tab: selected, its mark, the gauge's height. Not loading: the red mark only on an error
-  // page; a download under way wins over an error page, with an empty gauge.
-  Strings shown;
-  for (const auto& p : paint) {
-    shown.push_back((p.selected ? "*" : "") + p.text + (p.mark == TabPaint::Mark::Gauge   ? " gauge " + std::to_string(p.gaugeFill.bottom - p.gaugeFill.top)
-                                                        : p.mark == TabPaint::Mark::Error ? " error" : ""));
-    // Tabs sit side by side; the selected one and its text and mark are shifted; the gauge fills from the bottom up.
-    EXPECT_EQ(p.tab.left, p.index ? paint[p.index - 1].tab.right : p.tab.left);
-    const int markShift = p.mark == TabPaint::Mark::None ? p.shift : p.markOuter.left - p.tab.left;
-    EXPECT_EQ(std::make_tuple(p.shift, p.textX - p.tab.left, markShift), p.selected ? std::make_tuple(4, 9, 4) : std::make_tuple(0, 5, 0));
-    EXPECT_TRUE(p.mark != TabPaint::Mark::Gauge || (p.gaugeFill.bottom == p.tab.top + 16 && p.gaugeFill.left > p.markOuter.left));
-  }
-  EXPECT_EQ(shown, (Strings{"t0 gauge 7", "*t1 gauge 10", "t2 error", "t3", "t4 gauge 0"}));
-  // No status function: nothing is marked.
-  for (const auto& p : t.bar.Layout(nullptr)) EXPECT_EQ(p.mark, TabPaint::Mark::None);
 }
 
 TEST(SiteList, OrderActiveSiteAndWhoTakesOver) {
@@ -210,68 +181,6 @@ TEST(SiteTabBar, FollowsTheListsTabsTextsAndActiveSite) {
   bar.RedrawTab(-1);
   bar.RedrawTab(3);
   EXPECT_TRUE(redrawn.empty());
-}
-
-TEST(SiteTabBar, ScrollsTwoHundredTabs) {
-  Tabs t;
-  CSiteTabBar& bar = t.bar;
-  bar.SetWidth(1000);
-  EXPECT_FALSE(bar.needsScroll());
-  for (int i = 0; i < 200; ++i) t.Show(i, "tab " + std::to_string(i), false);
-  ASSERT_TRUE(bar.needsScroll());
-  EXPECT_EQ(bar.firstVisible(), 0);
-  EXPECT_LE(bar.TabAreaRight(), 1000 - CSiteTabBar::kScrollButtonsWidth);
-  auto visible = bar.Layout(nullptr);
-  ASSERT_FALSE(visible.empty());
-  EXPECT_EQ(visible.front().index, 0);
-  EXPECT_LT(visible.size(), 200u);
-  for (const auto& p : visible) EXPECT_LT(p.tab.left, bar.TabAreaRight());
-
-  // Selecting the last tab brings it fully into view at the right.
-  t.list.Activate(s(199));
-  visible = bar.Layout(nullptr);
-  ASSERT_FALSE(visible.empty());
-  const auto& last = visible.back();
-  EXPECT_EQ(std::make_pair(last.index, last.selected), std::make_pair(199, true));
-  EXPECT_LE(last.tab.right, bar.TabAreaRight());
-  EXPECT_EQ(visible.front().index, bar.firstVisible());
-  EXPECT_GT(bar.firstVisible(), 0);
-  EXPECT_EQ(std::make_pair(bar.CanScrollLeft(), bar.CanScrollRight()), std::make_pair(true, false));
-  // Hit testing follows the scroll; below, above, in the left margin, on the buttons is no tab.
-  for (const auto& [x, y, tab] : {std::tuple{last.tab.left, last.tab.top, 199}, {last.tab.right - 1, last.tab.bottom - 1, 199},
-                                  {visible.front().tab.left + 50, visible.front().tab.top + 9, bar.firstVisible()},
-                                  {last.tab.left, last.tab.bottom, -1}, {last.tab.left, last.tab.top - 1, -1},
-                                  {0, last.tab.top, -1}, {bar.TabAreaRight(), last.tab.top, -1}, {999, last.tab.top, -1}})
-    EXPECT_EQ(bar.HitTest(x, y), tab) << x << "," << y;
-
-  // Scrolling is clamped at both ends.
-  bar.ScrollTo(100000);
-  EXPECT_EQ(bar.firstVisible(), 199 - static_cast<int>(visible.size()) + 1);
-  bar.ScrollTo(-5);
-  EXPECT_EQ(bar.firstVisible(), 0);
-  EXPECT_FALSE(bar.RectOf(199).has_value());
-  bar.EnsureVisible(150);
-  ASSERT_TRUE(bar.RectOf(150).has_value());
-  EXPECT_LE(bar.RectOf(150)->right, bar.TabAreaRight());
-  EXPECT_EQ(bar.HitTest(bar.RectOf(150)->left + 1, CSiteTabBar::kMargin + 1), 150);
-
-  // Removing tabs at the end pulls the view back so no empty space is scrolled to.
-  t.list.Activate(s(0));
-  bar.ScrollTo(100000);
-  for (int i = 199; i >= 20; --i) t.list.Hide(s(i));
-  EXPECT_EQ(bar.count(), 20);
-  EXPECT_EQ(bar.Layout(nullptr).back().index, 19);
-  EXPECT_LE(bar.RectOf(19)->right, bar.TabAreaRight());
-  // Widening until everything fits drops the scrolling altogether.
-  bar.SetWidth(CSiteTabBar::kMargin + 20 * CSiteTabBar::kTabWidth);
-  EXPECT_EQ(std::make_tuple(bar.needsScroll(), bar.firstVisible(), bar.Layout(nullptr).size()), std::make_tuple(false, 0, size_t{20}));
-  // A bar narrower than one tab still shows and scrolls to the selection.
-  bar.SetWidth(10);
-  t.list.Activate(s(5));
-  EXPECT_EQ(bar.firstVisible(), 5);
-  EXPECT_EQ(bar.HitTest(CSiteTabBar::kMargin, CSiteTabBar::kMargin), -1);  // under the buttons
-  bar.SetWidth(-3);
-  EXPECT_TRUE(bar.Layout(nullptr).empty());
 }
 
 }  // namespace

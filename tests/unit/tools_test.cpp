@@ -15,7 +15,6 @@
 #include "tools/clean_trace.h"
 #include "tools/custom_scripts.h"
 #include "tools/external_commands.h"
-#include "tools/mail_commands.h"
 #include "tools/shell_run.h"
 
 namespace kestrel {
@@ -256,20 +255,6 @@ TEST(CustomScripts, TheMenuTheFilesAndTheDialog) {
   EXPECT_FALSE(w.frame.commands().StateOf({ID_CUSTOM_SCRIPT, nullptr}).enabled);
 }
 
-TEST(CustomScripts, AThousandFilesFillTheMenuToItsLastId) {
-  test::SiteWorld w;
-  TempDir dir;
-  const std::string folder = dir.path() + "/";
-  for (int i = 0; i < 1000; ++i) dir.write((i < 300 ? "j" : "v") + std::to_string(1000 + i) + (i < 300 ? ".js" : ".vbs"), "");
-  FakeScriptDialogs dialogs;
-  CCustomScripts scripts({w.frame, w.frame.menu(), dialogs, folder, nullptr});
-  const MenuItem* menu = w.frame.menu().FindPopup({"Tools", "Execute Scripts"});
-  ASSERT_TRUE(menu);
-  ASSERT_EQ(menu->dynamic.size(), static_cast<std::size_t>(kScriptCommands.last - kScriptCommands.first));
-  EXPECT_EQ(menu->dynamic.back().id, kScriptCommands.last - 1);
-  EXPECT_EQ(menu->dynamic.back().text, "j1254");  // the .js files alone fill it, by name
-}
-
 struct FakeBrowsingData : BrowsingData {
   std::vector<std::string> cleared;
   bool works = true;
@@ -343,70 +328,6 @@ TEST(CleanTrace, EachCommandAsksCleansItsPartAndNamesWhatFailed) {
   ASSERT_EQ(said.messages.size(), 2u);
   for (const char* part : {"cookies", "cached files", "visited links", "searchhis.ini"})
     EXPECT_NE(said.messages[1].find(part), std::string::npos) << part << "\n" << said.messages[1];
-}
-
-TEST(MailAndNews, ClientsPagesLinksAndTheDesktop) {
-  TempDir dir;
-  ::mkdir(dir.file("tmp").c_str(), 0700);
-  ::mkdir(dir.file("Desktop").c_str(), 0755);
-  test::SiteWorld w;
-  FakeFinder finder;
-  RecordingShell shell;
-  test::MessageRecorder said;
-  finder.programs["x-scheme-handler/mailto"] = {{"/apps/thunderbird.desktop", "Thunderbird"},
-                                                {"/apps/evolution.desktop", "Evolution"}};
-  CMailCommands mail({w.frame, shell, finder, dir.file("tmp"), dir.file("Desktop")});
-  const MenuItem* menu = w.frame.menu().FindPopup({"Tools", "Mail and News"});
-  ASSERT_TRUE(menu);
-  ASSERT_EQ(menu->dynamic.size(), 2u);
-  EXPECT_EQ(menu->dynamic[1].text, "Evolution");
-  CommandRegistry& r = w.frame.commands();
-  r.Execute({menu->dynamic[1].id, nullptr});
-  // Nothing set up: each says what is missing (news is tried as an address first).
-  for (unsigned id : {ID_READ_EMAIL, ID_ADDRESS_BOOK}) r.Execute({id, nullptr});
-  shell.succeed = false;
-  r.Execute({ID_READ_NEWS, nullptr});
-  shell.succeed = true;
-  EXPECT_EQ(said.messages, (std::vector<std::string>{"No default email client!", "No clients found for email contacts!",
-                                                     "No news reader is installed."}));
-  finder.defaults = {{"x-scheme-handler/mailto", "/apps/thunderbird.desktop"}, {"text/x-vcard", "/apps/book.desktop"}};
-  for (unsigned id : {ID_READ_EMAIL, ID_ADDRESS_BOOK, ID_NEW_MESSAGE}) r.Execute({id, nullptr});
-  EXPECT_EQ(shell.opened, (std::vector<std::string>{"with /apps/evolution.desktop ", "news://", "with /apps/thunderbird.desktop ",
-                                                    "with /apps/book.desktop ", "mailto:"}));
-
-  // Sending needs xdg-email; with it, the page goes as a copy that keeps its base.
-  CKestrelView* page = w.Site("http://news.example/a?b=1&c=2", "Today: a/b > c");
-  EXPECT_TRUE(r.StateOf({ID_PAGE_BY_EMAIL, page}).enabled && !r.StateOf({ID_PAGE_BY_EMAIL, nullptr}).enabled);
-  said.messages.clear();
-  shell.opened.clear();
-  test::SiteWorld::Control(page).scriptAnswer = "\"<html><body>x \\u003c/body\\u003e</body></html>\"";
-  r.Execute({ID_LINK_BY_EMAIL, page});
-  EXPECT_EQ(said.messages, std::vector<std::string>{"xdg-email is not available on your system!"});
-  finder.path = {"xdg-email"};
-  for (unsigned id : {ID_PAGE_BY_EMAIL, ID_LINK_BY_EMAIL}) r.Execute({id, page});
-  const std::string htm = dir.file("tmp/Today- a-b - c.htm"), url = dir.file("tmp/Today- a-b - c.url");
-  EXPECT_EQ(shell.opened, (std::vector<std::string>{"start /usr/bin/xdg-email|--attach|" + htm + " @",
-                                                    "start /usr/bin/xdg-email|--attach|" + url + " @"}));
-  EXPECT_EQ(dir.read("tmp/Today- a-b - c.htm"),
-            "<BASE HREF=\"http://news.example/a?b=1&amp;c=2\">\n<html><body>x </body></body></html>");
-  EXPECT_EQ(ReadShortcutUrl(url), "http://news.example/a?b=1&c=2");
-  // A local page goes as itself.
-  dir.write("my page.html", "<p>mine</p>");
-  CKestrelView* local = w.Site("file://" + dir.path() + "/my%20page.html", "Mine");
-  shell.opened.clear();
-  r.Execute({ID_PAGE_BY_EMAIL, local});
-  EXPECT_EQ(shell.opened, std::vector<std::string>{"start /usr/bin/xdg-email|--attach|" + dir.file("my page.html") + " @"});
-
-  // The desktop link: its name from the title, one line a value, never over another file.
-  EXPECT_EQ(mail.ShortcutToDesktop(*page), dir.file("Desktop/Today- a-b - c.desktop"));
-  EXPECT_EQ(mail.ShortcutToDesktop(*page), dir.file("Desktop/Today- a-b - c (2).desktop"));
-  EXPECT_EQ(dir.read("Desktop/Today- a-b - c.desktop"),
-            "[Desktop Entry]\nType=Link\nName=Today: a/b > c\nURL=http://news.example/a?b=1&c=2\nIcon=text-html\n");
-  EXPECT_EQ(DesktopLinkFile("two\nlines", "http://x/\r\nExec=evil"),
-            "[Desktop Entry]\nType=Link\nName=two lines\nURL=http://x/  Exec=evil\nIcon=text-html\n");
-  EXPECT_EQ(SafePageName("file:///home/u/notes.old.html", "ignored"), "notes.old");
-  EXPECT_TRUE(SafePageName("http://x/", "...").front() != '.' && !SafePageName("http://x/", "").empty());
-  EXPECT_LE(SafePageName("http://x/", std::string(300, 'n')).size(), 255u);
 }
 
 }  // namespace
