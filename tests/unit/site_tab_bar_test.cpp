@@ -183,5 +183,67 @@ TEST(SiteTabBar, FollowsTheListsTabsTextsAndActiveSite) {
   EXPECT_TRUE(redrawn.empty());
 }
 
+TEST(SiteTabBar, ScrollsTwoHundredTabs) {
+  Tabs t;
+  CSiteTabBar& bar = t.bar;
+  bar.SetWidth(1000);
+  EXPECT_FALSE(bar.needsScroll());
+  for (int i = 0; i < 200; ++i) t.Show(i, "tab " + std::to_string(i), false);
+  ASSERT_TRUE(bar.needsScroll());
+  EXPECT_EQ(bar.firstVisible(), 0);
+  EXPECT_LE(bar.TabAreaRight(), 1000 - CSiteTabBar::kScrollButtonsWidth);
+  auto visible = bar.Layout(nullptr);
+  ASSERT_FALSE(visible.empty());
+  EXPECT_EQ(visible.front().index, 0);
+  EXPECT_LT(visible.size(), 200u);
+  for (const auto& p : visible) EXPECT_LT(p.tab.left, bar.TabAreaRight());
+
+  // Selecting the last tab brings it fully into view at the right.
+  t.list.Activate(s(199));
+  visible = bar.Layout(nullptr);
+  ASSERT_FALSE(visible.empty());
+  const auto& last = visible.back();
+  EXPECT_EQ(std::make_pair(last.index, last.selected), std::make_pair(199, true));
+  EXPECT_LE(last.tab.right, bar.TabAreaRight());
+  EXPECT_EQ(visible.front().index, bar.firstVisible());
+  EXPECT_GT(bar.firstVisible(), 0);
+  EXPECT_EQ(std::make_pair(bar.CanScrollLeft(), bar.CanScrollRight()), std::make_pair(true, false));
+  // Hit testing follows the scroll; below, above, in the left margin, on the buttons is no tab.
+  for (const auto& [x, y, tab] : {std::tuple{last.tab.left, last.tab.top, 199}, {last.tab.right - 1, last.tab.bottom - 1, 199},
+                                  {visible.front().tab.left + 50, visible.front().tab.top + 9, bar.firstVisible()},
+                                  {last.tab.left, last.tab.bottom, -1}, {last.tab.left, last.tab.top - 1, -1},
+                                  {0, last.tab.top, -1}, {bar.TabAreaRight(), last.tab.top, -1}, {999, last.tab.top, -1}})
+    EXPECT_EQ(bar.HitTest(x, y), tab) << x << "," << y;
+
+  // Scrolling is clamped at both ends.
+  bar.ScrollTo(100000);
+  EXPECT_EQ(bar.firstVisible(), 199 - static_cast<int>(visible.size()) + 1);
+  bar.ScrollTo(-5);
+  EXPECT_EQ(bar.firstVisible(), 0);
+  EXPECT_FALSE(bar.RectOf(199).has_value());
+  bar.EnsureVisible(150);
+  ASSERT_TRUE(bar.RectOf(150).has_value());
+  EXPECT_LE(bar.RectOf(150)->right, bar.TabAreaRight());
+  EXPECT_EQ(bar.HitTest(bar.RectOf(150)->left + 1, CSiteTabBar::kMargin + 1), 150);
+
+  // Removing tabs at the end pulls the view back so no empty space is scrolled to.
+  t.list.Activate(s(0));
+  bar.ScrollTo(100000);
+  for (int i = 199; i >= 20; --i) t.list.Hide(s(i));
+  EXPECT_EQ(bar.count(), 20);
+  EXPECT_EQ(bar.Layout(nullptr).back().index, 19);
+  EXPECT_LE(bar.RectOf(19)->right, bar.TabAreaRight());
+  // Widening until everything fits drops the scrolling altogether.
+  bar.SetWidth(CSiteTabBar::kMargin + 20 * CSiteTabBar::kTabWidth);
+  EXPECT_EQ(std::make_tuple(bar.needsScroll(), bar.firstVisible(), bar.Layout(nullptr).size()), std::make_tuple(false, 0, size_t{20}));
+  // A bar narrower than one tab still shows and scrolls to the selection.
+  bar.SetWidth(10);
+  t.list.Activate(s(5));
+  EXPECT_EQ(bar.firstVisible(), 5);
+  EXPECT_EQ(bar.HitTest(CSiteTabBar::kMargin, CSiteTabBar::kMargin), -1);  // under the buttons
+  bar.SetWidth(-3);
+  EXPECT_TRUE(bar.Layout(nullptr).empty());
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -51,5 +51,38 @@ TEST(Skin, EveryFolderOfSkinsIsASkin) {
   EXPECT_EQ(ListSkins(dir.path() + "/skins"), (std::vector<std::string>{"Aqua", "navy"}));
 }
 
+TEST(Skin, FrameButtonsCaptionAndHitZones) {
+  EXPECT_EQ(EdgeFrameWidths({4, 100}, {100, 24}, {5, 100}, {100, 7}), (FrameWidths{4, 24, 5, 7}));
+  EXPECT_EQ(SkinButtonSize({64, 16}), (SkinSize{16, 16}));
+  EXPECT_EQ(SkinButtonSize({0, 0}), (SkinSize{0, 0}));  // a bitmap that would not load
+
+  SkinIni ini;
+  const SkinSize b{16, 16};
+  CaptionButtons at = LayoutCaptionButtons(ini, 800, 29, b, b, b, b);
+  EXPECT_EQ(std::tie(at.min, at.max, at.close, at.sys),
+            std::make_tuple(SkinRect{744, 6, 760, 22}, SkinRect{760, 6, 776, 22}, SkinRect{776, 6, 792, 22}, SkinRect{2, 6, 18, 22}));
+  ini.minPos = {-50, 4};
+  ini.sysPos = {3, 1};
+  at = LayoutCaptionButtons(ini, 800, 29, b, {0, 0}, b, b);
+  // No bitmap for maximize: no size, next to the minimize button.
+  EXPECT_EQ(std::tie(at.min, at.max, at.close.left, at.sys),
+            std::make_tuple(SkinRect{750, 4, 766, 20}, SkinRect{766, 4, 766, 4}, 766, SkinRect{3, 1, 19, 17}));
+  EXPECT_EQ(CaptionTextRect(ini, 800), (SkinRect{20, 2, 744, 20}));
+
+  const FrameWidths f{6, 29, 6, 6};
+  EXPECT_EQ(InnerRect(f, 800, 600, false), (SkinRect{6, 29, 794, 594}));
+  EXPECT_EQ(InnerRect(f, 800, 600, true), (SkinRect{0, 0, 800, 600}));
+  EXPECT_EQ(InnerRect(f, 5, 5, false), (SkinRect{6, 29, 6, 29}));  // smaller than its frame: empty, not negative
+
+  using Z = HitZone;
+  const struct { int x, y; Z zone; } hits[] = {{100, 15, Z::Caption},  {797, 597, Z::BottomRight}, {400, 597, Z::Bottom}, {2, 597, Z::BottomLeft},
+              {797, 300, Z::Right},   {2, 300, Z::Left},          {2, 10, Z::TopLeft},   {3, 2, Z::TopLeft},
+              {400, 2, Z::Top},       {797, 10, Z::TopRight},     {790, 2, Z::Top},      {796, 2, Z::TopRight}, {400, 300, Z::None},
+              {400, 6, Z::None},      {6, 15, Z::None},           {400, 29, Z::None},    {-5, -5, Z::TopLeft}};
+  for (const auto& h : hits) EXPECT_EQ(SkinHitTest(f, 800, 600, h.x, h.y), h.zone) << h.x << "," << h.y;
+  // Without a frame nothing but the window's own corners is a zone.
+  EXPECT_EQ(SkinHitTest({}, 800, 600, 400, 15), Z::None);
+}
+
 }  // namespace
 }  // namespace kestrel::test
