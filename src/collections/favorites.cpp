@@ -168,6 +168,10 @@ std::string HtmlText(std::string_view s, std::size_t max) {
       blank = !out.empty();
       continue;
     }
+    // The cut falls before a character that would pass the limit, never
+    // inside it: a decoded entity is several bytes, and the text exported
+    // again must cut at the same place when it is read back.
+    if (out.size() + (blank ? 1 : 0) + piece.size() > max) break;
     if (blank) out += ' ';
     blank = false;
     out += piece;

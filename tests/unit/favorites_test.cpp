@@ -203,6 +203,11 @@ TEST(Favorites, BookmarkFilesFromPeersRoundTripAndHostileOnesAreSurvived) {
   const BookmarkImport back = ParseBookmarkHtml(html);
   EXPECT_EQ(Flat(back.root), Flat(in.root));
   EXPECT_EQ(BookmarkHtml(back.root), html);
+  // A title past its limit is cut before the character that would pass it, so the export reads back the same.
+  const BookmarkImport cut = ParseBookmarkHtml("<DL><DT><A HREF=\"u\">" + std::string(1022, 'x') + "&#0;</A></DL>");
+  ASSERT_EQ(cut.root.children.size(), 1u);
+  EXPECT_EQ(cut.root.children[0].title, std::string(1022, 'x'));
+  EXPECT_EQ(Flat(ParseBookmarkHtml(BookmarkHtml(cut.root)).root), Flat(cut.root));
   // Blanks written as entities are blanks like the others: the export writes them as they are.
   const BookmarkImport spaced = ParseBookmarkHtml("<DL><DT><A HREF=\"u&nbsp;\">&#32;a&nbsp;&#10; b&#9;</A></DL>");
   ASSERT_EQ(spaced.root.children.size(), 1u);
