@@ -136,8 +136,17 @@ AddressSafety CheckTypedAddress(std::string_view address, TypedSource source) {
   // control bytes have no place in an address and may hide its real end.
   for (unsigned char c : address)
     if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F) return AddressSafety::Refuse;
-  std::string scheme = UrlScheme(Trim(address));
-  if (scheme == "javascript" || scheme == "vbscript" || scheme == "livescript") return AddressSafety::Refuse;
+  // The scheme as typed, and as the control will navigate it: the fix-up
+  // takes off quotes around the text, and the engine drops tabs and line
+  // breaks, so "\" javascript:...\"" must be refused as well.
+  std::string fixed;
+  for (char c : FixupAddress(address))
+    if (c != '\t' && c != '\r' && c != '\n') fixed += c;
+  auto isScript = [](const std::string& scheme) {
+    return scheme == "javascript" || scheme == "vbscript" || scheme == "livescript";
+  };
+  const std::string scheme = UrlScheme(Trim(address));
+  if (isScript(scheme) || isScript(UrlScheme(Trim(fixed)))) return AddressSafety::Refuse;
   if (scheme == "data" && source == TypedSource::OtherProcess) return AddressSafety::OpenInNewSite;
   return AddressSafety::Open;
 }

@@ -83,6 +83,7 @@ TEST(Resolve, TablesAgreeWordTestsAndUnsafeAddresses) {
   const struct { std::string address; TypedSource source; S safety; } cases[] = {
       {"http://a.example/", other, S::Open}, {"javascript:alert(1)", user, S::Refuse},
       {"JavaScript:x", other, S::Refuse}, {"vbscript:msgbox", user, S::Refuse}, {"  javascript:void(0)", other, S::Refuse},
+      {"\" javascript:alert(1)\"", other, S::Refuse},
       // A data: page is the user's own; from another process it gets a site of its own.
       {"data:text/html,<b>hi</b>", user, S::Open}, {"DATA:text/html,x", other, S::OpenInNewSite},
       // "javascript" only as a scheme: a search for the word is fine, and so is a pasted cell's tab.
