@@ -514,8 +514,6 @@ TEST(Tips, FileFormatAndNavigation) {
     (m.*s.go)();
     EXPECT_EQ(m.current() + (m.showTip() ? "+" : "-"), std::string(s.tip) + (s.show ? "+" : "-"));
   }
-  m.setShowTip(true);
-  EXPECT_TRUE(m.showTip());
 
   // It opens on the tip after the one shown last; past the end or a stale index, from the first again.
   for (const auto& [last, tip] : {std::pair{0, "b"}, {1, "a"}, {99, "a"}, {-5, "a"}})
