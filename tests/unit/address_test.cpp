@@ -181,7 +181,7 @@ TEST(OpenTyped, LinesEachChooseTheirSite) {
   // The first line takes the blank site; the others get new ones.
   EXPECT_TRUE(h.resolver.OpenTypedLines("\n one.example \r\n\n\t\ntwo.example\nthree"));
   EXPECT_EQ(h.Navigations(), (Strings{"0 one.example", "1 two.example", "2 http://www.three.com"}));
-  // (The keys reach the site rule, TargetSiteRule, through real key events: FrameOnEngine.TheAddressBarOpens...)
+  // The keys reach the site rule (TargetSiteRule) through real key events in the engine's Address Bar test.
 
   // Built-in commands nobody has taken yet say so and open nothing.
   EXPECT_TRUE(h.resolver.OpenTypedText("autologin My Bank"));
