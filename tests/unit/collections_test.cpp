@@ -163,9 +163,8 @@ TEST(GroupCommands, OpeningSavingAndTheMenu) {
   EXPECT_TRUE(w.frame.OnCommand(kGroupCommands.first + 1));
   // The first line replaces the active page; the empty one leaves a blank site; naming itself opens nothing more;
   // another group's line opens it.
-  EXPECT_EQ(w.Calls(), (Strings{"Navigate2 http://one.test/", "Navigate2 about:blank",
-                                                        "Navigate2 about:blank", "Navigate2 about:blank",
-                                                        "Navigate2 http://inner.test/"}));
+  EXPECT_EQ(w.Calls(), (Strings{"Navigate2 http://one.test/", "Navigate2 about:blank", "Navigate2 about:blank",
+                                "Navigate2 about:blank", "Navigate2 http://inner.test/"}));
   EXPECT_EQ(w.frame.sites().sites().size(), 4u);
 
   w.resolver.OpenTypedText("opengroup ../../etc/passwd");
