@@ -150,11 +150,6 @@ TEST_F(EngineTest, FailedLoadsCarryTheErrorTitleAndRecover) {
   EXPECT_EQ(flaky.control->DocumentTitle(), "Back again");
 }
 
-// The bars a new window asked for, as "menu tool address".
-std::string Bars(const WindowFeatures& f) {
-  return std::string(f.menuBar ? "M" : "-") + (f.toolBar ? "T" : "-") + (f.addressBar ? "A" : "-");
-}
-
 TEST_F(EngineTest, NewWindowsCarryWhatThePageAskedFor) {
   server.Page("/onload", Html("L", "<script>window.open('/a','pop','toolbar=no, menubar=no,location=yes,"
                                    "width=320,height=240')</script>"));
@@ -169,7 +164,7 @@ TEST_F(EngineTest, NewWindowsCarryWhatThePageAskedFor) {
   const NewWindowRequest& r = onload.events.newWindows[0];
   EXPECT_EQ(r.url, server.Url("/a"));
   EXPECT_TRUE(r.fromScript && !r.userInitiated);
-  EXPECT_EQ(Bars(r.features), "--A");
+  EXPECT_TRUE(!r.features.menuBar && !r.features.toolBar && r.features.addressBar);
   EXPECT_EQ(r.features.width, 320);
   EXPECT_EQ(r.features.height, 240);
   // The new site's control answers the appearance test with them.

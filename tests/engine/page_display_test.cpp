@@ -36,10 +36,6 @@ struct PageFrame : RealFrame {
   bool Enabled(unsigned id) const { return frame->CommandStateOf(id).enabled; }
   bool Checked(unsigned id) const { return frame->CommandStateOf(id).checked; }
   bool Reloaded(CKestrelView* site, const std::string& title) { return WaitFor([&] { return Shows(site, title); }); }
-  // Whether `script` gives `answer` (as JSON) within five seconds.
-  bool Answers(CKestrelView* site, const std::string& script, const std::string& answer) {
-    return WaitFor([&] { return EvalIn(site, script) == answer; }, 5000);
-  }
 };
 
 TEST(PageDisplayOnEngine, ClipboardStatesFindZoomTextSizeAndUpOneLevel) {
@@ -81,7 +77,7 @@ TEST(PageDisplayOnEngine, ClipboardStatesFindZoomTextSizeAndUpOneLevel) {
   for (auto [id, zoom] : {std::pair{ID_ZOOM_IN, "\"1.1\""}, {ID_ZOOM_IN, "\"1.21\""}, {ID_ZOOM_OUT, "\"1.1\""},
                           {ID_ZOOM_ACTUAL, "\"1\""}}) {
     ASSERT_TRUE(f.frame->OnCommand(id));
-    EXPECT_TRUE(f.Answers(site, "document.body.style.zoom", zoom)) << zoom;
+    EXPECT_TRUE(WaitFor([&] { return EvalIn(site, "document.body.style.zoom") == zoom; }, 5000)) << zoom;
   }
   ASSERT_TRUE(f.frame->OnCommand(ID_TEXT_LARGEST));
   EXPECT_TRUE(f.Checked(ID_TEXT_LARGEST) && !f.Checked(ID_TEXT_MEDIUM));

@@ -37,12 +37,11 @@ struct Fixture {
     bar->contextMenu = [this](int i, QPoint p) { menus.emplace_back(i, p); };
     bar->resize(width, bar->height());
     bar->show();
-    for (int i = 0; i < count; ++i) AddTab("Page " + std::to_string(i), site(i), i == selected || selected < 0);
-  }
-  void AddTab(const std::string& text, CKestrelView* v, bool select) {
-    list.Add(v);
-    model.SetTabText(v, text);
-    list.Show(v, select);
+    for (int i = 0; i < count; ++i) {
+      list.Add(site(i));
+      model.SetTabText(site(i), "Page " + std::to_string(i));
+      list.Show(site(i), i == selected || selected < 0);
+    }
   }
   TabPaint Paint(int index) {
     for (auto& p : model.Layout([this](const CKestrelView* v) { return status[v]; }))

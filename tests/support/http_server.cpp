@@ -14,25 +14,6 @@
 namespace kestrel::test {
 namespace {
 
-// "dXNlcjpwYXNz" -> "user:pass"; what is no base64 is dropped.
-std::string Base64Decode(const std::string& in) {
-  static const std::string abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  unsigned value = 0;
-  int bits = 0;
-  for (char c : in) {
-    const std::size_t i = abc.find(c);
-    if (i == std::string::npos) continue;
-    value = (value << 6) | static_cast<unsigned>(i);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      out += static_cast<char>((value >> bits) & 0xFF);
-    }
-  }
-  return out;
-}
-
 // Sends `body` in pieces, `delayMs` apart; the connection breaks off after `stopAfter` bytes.
 void Stream(httplib::Response& res, const std::string& body, const char* type, std::size_t piece, int delayMs,
             std::size_t stopAfter) {
@@ -93,7 +74,7 @@ void LocalHttpServer::Protected(const std::string& path, const std::string& real
     const std::string auth = req.get_header_value("Authorization");
     if (auth.rfind("Basic ", 0) == 0) {
       std::lock_guard<std::mutex> lock(mutex_);
-      logins_.push_back(Base64Decode(auth.substr(6)));
+      logins_.push_back(auth.substr(6));
     }
     if (auth == httplib::make_basic_authentication_header(user, password).second) {
       res.set_content(body, "text/html");

@@ -32,7 +32,7 @@ class LocalHttpServer {
   void File(const std::string& path, const std::string& body, const std::string& fileName,
             std::size_t stopAfter = std::string::npos, int delayMs = 0);
   // A page behind Basic authentication for `user` and `password`; notes
-  // the logins tried.
+  // the logins tried, each as the base64 of "user:password" it came as.
   void Protected(const std::string& path, const std::string& realm, const std::string& user,
                  const std::string& password, const std::string& body);
   // Takes form posts at `path`: each submission's fields ("name=value"),

@@ -28,7 +28,6 @@ class Process {
   void Signal(int sig);
   // The exit code, 128 + signal for a killed child, or -1 after `timeout`.
   int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(60));
-  pid_t pid() const { return pid_; }
 
  private:
   void ReadLoop(int fd);

@@ -30,6 +30,13 @@ struct SiteWorld {
     return v;
   }
   static ScriptedControl& Control(CKestrelView* v) { return static_cast<ScriptedControl&>(v->control()); }
+  // What the sites' controls were asked, site after site.
+  std::vector<std::string> Calls() const {
+    std::vector<std::string> all;
+    for (CKestrelView* v : frame.sites().sites())
+      for (const std::string& c : Control(v).calls) all.push_back(c);
+    return all;
+  }
   static FakeChild& Child(CKestrelView* v) { return static_cast<FakeChild&>(v->frame().window()); }
 };
 

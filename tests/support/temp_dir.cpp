@@ -1,5 +1,6 @@
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +25,15 @@ void TempDir::write(const std::string& name, const std::string& content) const {
 }
 
 std::string TempDir::read(const std::string& name) const { return ReadFile(file(name)); }
+
+std::vector<std::string> TempDir::names(const std::string& sub) const {
+  namespace fs = std::filesystem;
+  const fs::path root = sub.empty() ? fs::path(path_) : fs::path(file(sub));
+  std::vector<std::string> out;
+  for (const auto& e : fs::recursive_directory_iterator(root)) out.push_back(fs::relative(e.path(), root).string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
 
 std::string TempDir::ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,6 +1,7 @@
 #pragma once
 // A fresh folder per test, removed with everything in it afterwards.
 #include <string>
+#include <vector>
 
 namespace kestrel::test {
 
@@ -15,6 +16,8 @@ class TempDir {
   void write(const std::string& name, const std::string& content) const;
   std::string read(const std::string& name) const;  // "" when missing
   static std::string ReadFile(const std::string& path);  // "" when missing
+  // Everything below the folder (or below `sub` of it), as sorted relative paths.
+  std::vector<std::string> names(const std::string& sub = "") const;
 
  private:
   std::string path_;

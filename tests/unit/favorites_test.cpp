@@ -286,12 +286,6 @@ struct FavoritesWorld : SiteWorld {
   RecordingShell shell;
   CFavoritesCommands favorites{{frame, dialogs, shell, dir.path() + "/Favorites", "file:///help/index.htm",
                                 [this](const std::string& url) { resolver.OpenAddress(url); }}};
-  std::vector<std::string> Navigations() const {
-    std::vector<std::string> all;
-    for (CKestrelView* v : frame.sites().sites())
-      for (const std::string& c : Control(v).calls) all.push_back(c);
-    return all;
-  }
 };
 
 TEST(FavoritesCommands, AddOpenOpenAllImportAndExport) {
@@ -334,7 +328,7 @@ TEST(FavoritesCommands, AddOpenOpenAllImportAndExport) {
   for (CKestrelView* v : w.frame.sites().sites()) w.Control(v).calls.clear();
   w.settings.AutoNew = true;
   w.favorites.OpenAll(trip);
-  EXPECT_EQ(w.Navigations(), (std::vector<std::string>{"Navigate2 http://a.test/", "Navigate2 http://b.test/"}));
+  EXPECT_EQ(w.Calls(), (std::vector<std::string>{"Navigate2 http://a.test/", "Navigate2 http://b.test/"}));
   EXPECT_EQ(w.shell.opened, (std::vector<std::string>{trip + "/notes.txt"}));
 
   // Export, then import into a fresh folder: the same favorites.

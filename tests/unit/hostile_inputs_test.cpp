@@ -227,13 +227,6 @@ std::vector<Saver> Savers() {
   };
 }
 
-Texts Names(const std::string& dir) {
-  Texts names;
-  for (const auto& e : fs::recursive_directory_iterator(dir)) names.push_back(fs::relative(e.path(), dir));
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // A full disk, as a write sees it: `body` runs in a child whose files may not grow past `bytes` (a limit that binds
 // root too). The child's exit code: `body`'s answer, 3 without the limit, -1 when it did not end normally.
 int RunWithFileSizeLimit(std::size_t bytes, const std::function<int()>& body) {
@@ -254,9 +247,9 @@ TEST(HostileInputs, EverySaverFailsWhereItCannotWriteAndLeavesWhatWasThere) {
       SCOPED_TRACE(s.name + ", " + place.name);
       TempDir dir;
       const std::string path = place.prepare(dir.path());
-      const Texts before = Names(dir.path());
+      const Texts before = dir.names();
       EXPECT_EQ(s.save(path), 0) << "1: reported success, 2: said nothing";
-      EXPECT_EQ(Names(dir.path()), before);
+      EXPECT_EQ(dir.names(), before);
       EXPECT_TRUE(dir.read("plain") == "not a folder" || dir.read("taken/keep") == "kept");
     }
     // The disk fills up half way (a file size limit, which binds root too).
@@ -266,7 +259,7 @@ TEST(HostileInputs, EverySaverFailsWhereItCannotWriteAndLeavesWhatWasThere) {
     EXPECT_EQ(RunWithFileSizeLimit(4096, [&] { return s.save(dir.file("old")); }), 0)
         << "1: reported success, 2: said nothing, 3: no limit";
     EXPECT_EQ(dir.read("old"), "old \x01 content\r\n");
-    EXPECT_EQ(Names(dir.path()), Texts{"old"});
+    EXPECT_EQ(dir.names(), Texts{"old"});
   }
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "address/resolver.h"
+#include "appearance/menu_bar.h"
 #include "forms/autologin.h"
 #include "forms/form_data.h"
 #include "language/language.h"
@@ -295,15 +296,6 @@ class ShippedLanguages : public ::testing::Test {
     for (char d = '1'; d <= '9'; ++d) out += std::to_string(Count(text, std::string("%") + d));
     return out;
   }
-  // The accelerator letter (folded), or 0 without one.
-  static char Accelerator(const std::string& text) {
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-      if (text[i] == '&' && text[i + 1] != '&') return FoldAscii(text[i + 1]);
-      if (text[i] == '&') ++i;
-    }
-    return 0;
-  }
-
   std::string folder;
   std::map<std::string, std::vector<LanguageEntry>> files;
 };
@@ -326,13 +318,12 @@ TEST_F(ShippedLanguages, SameNumbersAndSameFormatInEveryTable) {
     EXPECT_EQ(Placeholders(de), Placeholders(en)) << n;
     EXPECT_EQ(Count(de, "\\n"), Count(en, "\\n")) << n;
     EXPECT_EQ(Count(de, "&&"), Count(en, "&&")) << n;
-    EXPECT_EQ(Accelerator(de) != 0, Accelerator(en) != 0) << n;
+    EXPECT_EQ(AccessKeyOf(de) != 0, AccessKeyOf(en) != 0) << n;
   }
 }
 
 TEST_F(ShippedLanguages, ProgramTextsAreInEnglishIniAndRoundTripThroughGerman) {
   CLanguages langs(folder);
-  // Messages and dialog texts (every menu item: the test below).
   // A sample of the messages and dialog texts (every menu item: the test below).
   Names mustHave = {"Go to the address in the Address Bar", "Can't open another site: too many sites are open.",
                     "No need to hide a blank site,  right?", kFilterNoHost, kSiteFilterSaveFailed, kNoActiveForm,
@@ -365,7 +356,7 @@ TEST_F(ShippedLanguages, EveryMenuItemHasAGermanTextAndNoTwoItemsOfAMenuShareAKe
         std::string text = item.text;
         if (text.ends_with("...")) text.resize(text.size() - 3);
         const std::string shown = langs.Translate(text, "English", name);
-        if (const char key = Accelerator(shown)) {
+        if (const char key = AccessKeyOf(shown)) {
           const auto [other, unique] = keys.emplace(key, shown);
           EXPECT_TRUE(unique) << name << " " << where << ": " << shown << " and " << other->second << " share a key";
         }

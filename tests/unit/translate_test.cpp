@@ -216,15 +216,26 @@ TEST(Dictionaries, AnEntryRunsTheFirstDictionaryOfItsNameByGetOrPost) {
   EXPECT_EQ(w.said.messages, Strings{"Can't open " + w.program + "dictionary.ini!"});
 }
 
-TEST(Dictionaries, TheShippedDefinitionsAndTemplatesWork) {
+// The shipped search engines and dictionaries are web addresses with their "$key", and the POST ones build a form.
+TEST(Dictionaries, TheShippedDefinitionsSearchEnginesAndTemplatesWork) {
   TranslateWorld w;
   w.program = (fs::path(__FILE__).parent_path() / "../../data/").string();
   w.Start();
+  CSearchEngines engines;
+  engines.LoadSearchEngines(w.program + "englist.ini");
   ASSERT_GE(w.commands->dictionaries().size(), 5u);
-  for (const SearchEngine& d : w.commands->dictionaries()) {
-    EXPECT_TRUE(IsWebAddress(d.address) && d.get) << d.name;
-    EXPECT_NE(d.address.find("$key"), std::string::npos) << d.name;
-  }
+  ASSERT_GE(engines.engines().size(), 5u);
+  int posts = 0;
+  for (const auto& [list, dictionaries] : {std::pair{&engines.engines(), false}, {&w.commands->dictionaries(), true}})
+    for (const SearchEngine& e : *list) {
+      EXPECT_TRUE(IsWebAddress(e.address) && (e.get || !dictionaries)) << e.name;
+      EXPECT_NE(e.address.find("$key"), std::string::npos) << e.name;
+      if (e.get) continue;
+      ++posts;
+      std::string page;
+      EXPECT_TRUE(BuildPostForm("https://x/", ReplaceKey(e.address.substr(e.address.find('?') + 1), "q"), page));
+    }
+  EXPECT_GE(posts, 2);
   const std::string hostile = "\"'></textarea></form><script>alert(1)</script>&amp;";
   for (const char* service : {kGoogleService, kBabelfishPageService, kBabelfishTextService}) {
     const std::optional<std::string> page = ReadWholeFile(TranslateTemplatePath(w.program + kTranslateFolder, service));
