@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -131,7 +132,7 @@ std::string AskingPage(const std::string& call) {
 
 TEST(HostilePages, DialogsInALoopStopWhenTheUserSaysAndTheirSiteClosesWhileOthersGoOn) {
   // Moving within the document between calls is no new document.
-  HostileFrame f({{"/alert", AskingPage("alert('Alert '+i),location.hash='n'+i")},
+  HostileFrame f({{"/alert", AskingPage("alert('Alert <b>&amp;</b> '+i),location.hash='n'+i")},
                   {"/confirm", AskingPage("(history.pushState(null,'','?'+i),confirm('Go on?'))")},
                   {"/prompt", AskingPage("prompt('Your name?','d')")},
                   {"/forever", Html("Forever", "<script>onload=function(){setTimeout(function(){"
@@ -155,6 +156,9 @@ TEST(HostilePages, DialogsInALoopStopWhenTheUserSaysAndTheirSiteClosesWhileOther
       DialogUser user(v, {[&](PageDialogWindow* d) {
                             if (c.typed.isEmpty()) SaveShot(d, QStringLiteral("page-dialog-") + (c.path + 1));
                             EXPECT_FALSE(d->isModal());  // it holds its own page only
+                            if (c.path == std::string("/alert")) {  // the page's words as it wrote them
+                              EXPECT_EQ(d->findChild<QLabel*>("page-dialog-text")->text(), "Alert <b>&amp;</b> 0");
+                            }
                             // The window answers: the user goes to another site and back.
                             f.frame->OnTabSelected(f.frame->tabBar().FindTab(other));
                             EXPECT_EQ(f.frame->ActiveView(), other);
