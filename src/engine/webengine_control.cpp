@@ -3,6 +3,7 @@
 #include <QAuthenticator>
 #include <QBoxLayout>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
@@ -180,51 +181,77 @@ void EngineContext::WatchDownloads() {
 
 EngineContext::~EngineContext() = default;
 
+// A title as Kestrel keeps it: at most kMaxTitleChars characters, never
+// half a surrogate pair.
+QString CutTitle(const QString& title) {
+  if (title.size() <= WebEngineControl::kMaxTitleChars) return title;
+  qsizetype n = WebEngineControl::kMaxTitleChars;
+  if (title.at(n - 1).isHighSurrogate()) --n;
+  return title.left(n);
+}
+
 class KestrelPage : public QWebEnginePage {
  public:
   KestrelPage(WebEngineControl& owner, QObject* parent)
-      : QWebEnginePage(KestrelWebProfile(), parent), owner_(owner) {}
-  WebEngineControl& owner() { return owner_; }
+      : QWebEnginePage(KestrelWebProfile(), parent), owner_(&owner) {}
+  // nullptr once the control has gone.
+  WebEngineControl* owner() { return owner_; }
+  // The control goes. True when a dialog of this page still waits in its
+  // loop further down the stack: then the page must outlive that loop, and
+  // goes once it is over.
+  bool Orphan() {
+    owner_ = nullptr;
+    return asking_ > 0;
+  }
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+    if (!owner_) return false;
+    WebEngineControl& owner = *owner_;
     if (url.scheme() == kCertificateScheme) {
       // Only a click on the page's own link; a script cannot accept for the user.
-      if (isMainFrame && type == NavigationTypeLinkClicked) owner_.CertificateLink(url);
+      if (isMainFrame && type == NavigationTypeLinkClicked) owner.CertificateLink(url);
       return false;
     }
     if (isMainFrame && url.scheme() != QStringLiteral("data")) {
-      owner_.mainNavigation_ = url;
-      owner_.certPage_ = false;
-      owner_.cert_.reset();
+      owner.mainNavigation_ = url;
+      owner.certPage_ = false;
+      owner.cert_.reset();
     }
-    BrowserEvents* ev = owner_.events_;
+    BrowserEvents* ev = owner.events_;
     if (!ev) {
-      if (isMainFrame) owner_.NoteRequest(url);
+      if (isMainFrame) owner.NoteRequest(url);
       return true;
     }
-    if ((owner_.crashPage_ || owner_.certPage_) && isMainFrame && url.scheme() == QStringLiteral("data")) return true;
+    if ((owner.crashPage_ || owner.certPage_) && isMainFrame && url.scheme() == QStringLiteral("data")) return true;
     NavigateRequest r;
     r.url = S(url.toString());
     r.topLevel = isMainFrame;
     bool cancel = false;
     ev->OnBeforeNavigate2(r, cancel);
-    if (!cancel && isMainFrame) owner_.NoteRequest(url);
+    if (!cancel && isMainFrame) owner.NoteRequest(url);
     return !cancel;
   }
 
   // Every new window is answered in newWindowRequested; nothing is left here.
   QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
 
+  void javaScriptAlert(const QUrl& origin, const QString& msg) override {
+    Ask(PageDialogRequest::Kind::Alert, origin, msg, {}, nullptr);
+  }
+  bool javaScriptConfirm(const QUrl& origin, const QString& msg) override {
+    return Ask(PageDialogRequest::Kind::Confirm, origin, msg, {}, nullptr);
+  }
   bool javaScriptPrompt(const QUrl& origin, const QString& msg, const QString& defaultValue,
                         QString* result) override {
-    if (msg != kFeaturesMarker) return QWebEnginePage::javaScriptPrompt(origin, msg, defaultValue, result);
+    if (msg != kFeaturesMarker) return Ask(PageDialogRequest::Kind::Prompt, origin, msg, defaultValue, result);
+    if (!owner_) return false;
     const QJsonObject o = QJsonDocument::fromJson(defaultValue.toUtf8()).object();
-    owner_.pendingOpenUrl_ = S(o.value(QStringLiteral("url")).toString());
+    owner_->pendingOpenUrl_ = S(o.value(QStringLiteral("url")).toString());
     const QJsonValue f = o.value(QStringLiteral("features"));
-    owner_.pendingFeatures_ = ParseWindowFeatures(
+    owner_->pendingFeatures_ = ParseWindowFeatures(
         f.isString() ? std::optional<std::string_view>(S(f.toString())) : std::nullopt);
-    owner_.hasPending_ = true;
+    owner_->hasPending_ = true;
     if (result) result->clear();
     return false;  // as if the user pressed Cancel: prompt() gives null
   }
@@ -232,8 +259,8 @@ class KestrelPage : public QWebEnginePage {
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
                                 const QString& source) override {
     // Only uncaught exceptions are script errors; console.error() is the page talking.
-    if (level != ErrorMessageLevel || !message.startsWith(QStringLiteral("Uncaught"))) return;
-    BrowserEvents* ev = owner_.events_;
+    if (!owner_ || level != ErrorMessageLevel || !message.startsWith(QStringLiteral("Uncaught"))) return;
+    BrowserEvents* ev = owner_->events_;
     ScriptErrorInfo info{S(message), line, S(source)};
     if (ev && ev->OnShowScriptError(info)) return;
     // Not taken by the host: the engine's own notice, without blocking the page.
@@ -245,18 +272,62 @@ class KestrelPage : public QWebEnginePage {
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Script Error"),
                                 message + QStringLiteral("\nLine: ") + QString::number(line) +
                                     QStringLiteral("\n") + source,
-                                QMessageBox::Ok, owner_.view_);
+                                QMessageBox::Ok, owner_->view_);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
   }
 
  private:
-  WebEngineControl& owner_;
+  // The engine asks synchronously: the page's script waits for the answer.
+  // The dialog runs in a loop of its own and is modal to nothing, so the
+  // window and every other site go on; false is Cancel (and an alert's OK
+  // when nobody was asked).
+  bool Ask(PageDialogRequest::Kind kind, const QUrl& origin, const QString& message, const QString& defaultText,
+           QString* result) {
+    WebEngineControl* owner = owner_;
+    // One at a time: a frame of another process asking meanwhile gets Cancel.
+    if (!owner || owner->dialogsStopped_ || owner->pageDialog_ || !owner->context_.pageDialog) return false;
+    PageDialogRequest r;
+    r.kind = kind;
+    if (!origin.host().isEmpty())
+      r.origin = S(origin.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment)
+                       .toString());
+    r.message = S(message);
+    r.defaultText = S(defaultText);
+    QPointer<PageDialogWindow> d = owner->context_.pageDialog(owner->box_, r);
+    if (!d) return false;
+    owner->pageDialog_ = d;
+    const int document = owner->document_;
+    QEventLoop loop;
+    QObject::connect(d, &QDialog::finished, &loop, &QEventLoop::quit);
+    QObject::connect(d, &QObject::destroyed, &loop, &QEventLoop::quit);
+    d->setWindowModality(Qt::NonModal);
+    ++asking_;
+    d->show();
+    loop.exec();
+    --asking_;
+    const bool ok = d && d->result() == QDialog::Accepted;
+    const bool stop = d && d->noMoreDialogs();
+    if (ok && result) *result = QString::fromStdString(d->text());
+    if (d) d->deleteLater();
+    if (!owner_) {
+      // The site closed meanwhile; nothing of this page is used any more.
+      if (asking_ == 0) deleteLater();
+      return false;
+    }
+    if (owner_->pageDialog_ == d) owner_->pageDialog_ = nullptr;
+    // A tick given while the page left for another document is not that document's.
+    if (stop && owner_->document_ == document) owner_->dialogsStopped_ = true;
+    return ok;
+  }
+
+  WebEngineControl* owner_;
+  int asking_ = 0;  // dialogs of this page in their loops
 };
 
 void EngineContext::TakeDownload(QWebEngineDownloadRequest* request) {
   auto* page = dynamic_cast<KestrelPage*>(request->page());
-  WebEngineControl* owner = page ? &page->owner() : nullptr;
+  WebEngineControl* owner = page ? page->owner() : nullptr;
   if (!owner || &owner->context_ != this) return;
   if (request->isSavePageDownload()) {
     // Save As of the page itself: the path was chosen already.
@@ -303,6 +374,7 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
     editableFocus_ = false;
     // A question of the page before stays unanswered: the new page did not ask it.
     DropPermissions();
+    EndPageDialog(true);
     if (events_) events_->OnDownloadBegin();
   });
   connect(page_, &QWebEnginePage::loadProgress, this, [this](int p) {
@@ -326,7 +398,7 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
   });
   connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString& t) {
     // The engine's error page titles itself with the host; the site must see ours.
-    if (events_ && !failed_) events_->OnTitleChange(S(t));
+    if (events_ && !failed_) events_->OnTitleChange(S(CutTitle(t)));
   });
   connect(page_, &QWebEnginePage::selectionChanged, this, [this] { LearnEditableFocus(); });
   connect(page_, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
@@ -451,6 +523,7 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
             if (status == QWebEnginePage::NormalTerminationStatus) return;
             busy_ = false;
+            EndPageDialog(true);
             ShowCrashPage();
           });
 }
@@ -459,6 +532,14 @@ QWebEnginePage* WebEngineControl::page() const { return page_; }
 
 WebEngineControl::~WebEngineControl() {
   events_ = nullptr;
+  EndPageDialog(false);
+  if (page_->Orphan()) {
+    // Its dialog's loop is still on the stack: the page goes after it, and
+    // must reach nothing of this control meanwhile.
+    page_->setUrlRequestInterceptor(nullptr);
+    page_->setWebChannel(nullptr);
+    page_->setParent(nullptr);
+  }
   if (fullScreen_) {
     view_->setPage(page_);
     delete fullScreen_;
@@ -525,6 +606,16 @@ void WebEngineControl::FinishUnsignalledLoad() {
   ownFinish_ = true;
   LoadFinished(false);
 }
+
+void WebEngineControl::EndPageDialog(bool newDocument) {
+  if (newDocument) {
+    ++document_;
+    dialogsStopped_ = false;
+  }
+  if (pageDialog_) pageDialog_->reject();
+}
+
+std::string WebEngineControl::Title() const { return S(CutTitle(page_->title())); }
 
 void WebEngineControl::ShowCrashPage() {
   crashPage_ = true;
@@ -666,7 +757,7 @@ void WebEngineControl::SetPageFullScreen(bool on) {
     // A window of its own covers the screen, Kestrel's full screen or not;
     // the page moves into it and back.
     fullScreen_ = new QWidget(nullptr, Qt::Window);
-    fullScreen_->setWindowTitle(page_->title());
+    fullScreen_->setWindowTitle(CutTitle(page_->title()));
     auto* layout = new QVBoxLayout(fullScreen_);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* view = new QWebEngineView(fullScreen_);
@@ -802,6 +893,7 @@ void WebEngineControl::FireCommandStates() {
 }
 
 void WebEngineControl::Navigate2(const NavigateRequest& request) {
+  EndPageDialog(false);
   crashPage_ = false;
   certPage_ = false;
   cert_.reset();
@@ -827,20 +919,28 @@ void WebEngineControl::Navigate2(const NavigateRequest& request) {
 }
 
 void WebEngineControl::GoBack() {
+  EndPageDialog(false);
   if (certPage_ && !page_->history()->canGoBack()) {
     page_->load(QUrl(QStringLiteral("about:blank")));
     return;
   }
   page_->triggerAction(QWebEnginePage::Back);
 }
-void WebEngineControl::GoForward() { page_->triggerAction(QWebEnginePage::Forward); }
-void WebEngineControl::GoHome() { page_->load(QUrl(QString::fromStdString(context_.homePage))); }
+void WebEngineControl::GoForward() {
+  EndPageDialog(false);
+  page_->triggerAction(QWebEnginePage::Forward);
+}
+void WebEngineControl::GoHome() {
+  EndPageDialog(false);
+  page_->load(QUrl(QString::fromStdString(context_.homePage)));
+}
 void WebEngineControl::Stop() {
   page_->triggerAction(QWebEnginePage::Stop);
   if (unsignalled_) FinishUnsignalledLoad();  // the engine thinks nothing runs, and says nothing
 }
 
 void WebEngineControl::Refresh() {
+  EndPageDialog(false);
   if (crashPage_ || certPage_) {
     crashPage_ = false;
     certPage_ = false;
@@ -851,8 +951,8 @@ void WebEngineControl::Refresh() {
 }
 
 std::string WebEngineControl::LocationURL() const { return S(page_->url().toString()); }
-std::string WebEngineControl::LocationName() const { return failed_ ? errorTitle_ : S(page_->title()); }
-std::string WebEngineControl::DocumentTitle() const { return failed_ ? errorTitle_ : S(page_->title()); }
+std::string WebEngineControl::LocationName() const { return failed_ ? errorTitle_ : Title(); }
+std::string WebEngineControl::DocumentTitle() const { return failed_ ? errorTitle_ : Title(); }
 int WebEngineControl::HistoryLength() const { return page_->history()->count(); }
 
 void WebEngineControl::ExecScript(const std::string& script, std::function<void(const std::string&)> done) {

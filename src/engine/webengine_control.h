@@ -22,7 +22,9 @@
 // and Refresh behave) but reports the title "Cannot find server"; a crashed
 // renderer shows Kestrel's own page titled "No page to display". A
 // certificate that fails shows Kestrel's certificate page, which is no
-// failed site.
+// failed site. A page's alert(), confirm() and prompt() ask through the
+// context's pageDialog without blocking the other sites.
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -57,6 +59,26 @@ class KestrelPage;
 class PageRequestFilter;
 class FindBar;
 
+// What a page's alert(), confirm() or prompt() asks.
+struct PageDialogRequest {
+  enum class Kind { Alert, Confirm, Prompt };
+  Kind kind = Kind::Alert;
+  std::string origin;  // scheme, host and port of the asking page; empty for a local one
+  std::string message;
+  std::string defaultText;  // prompt()'s
+};
+
+// The window that asks it. The control shows it without blocking anything
+// but its own page, and ends it as Cancel when its site navigates or closes.
+class PageDialogWindow : public QDialog {
+ public:
+  using QDialog::QDialog;
+  // What was typed into a prompt.
+  virtual std::string text() const { return {}; }
+  // The user ticked "Don't let this page create more dialogs".
+  virtual bool noMoreDialogs() const { return false; }
+};
+
 // window.external.addFavorite(url[, title]) of a page.
 using AddFavoriteHandler = std::function<void(const std::string& url, const std::string& title)>;
 
@@ -87,6 +109,10 @@ class EngineContext {
   std::function<bool(const LoginRequest&, std::string& user, std::string& password)> askLogin;
   // Prints a page that called window.print(), with the print dialog.
   std::function<void(WebEngineControl&)> print;
+  // Makes the window for a page's alert, confirm or prompt over `parent`,
+  // not shown yet. nullptr (or no function) answers without asking: an
+  // alert OK, a confirm or prompt Cancel.
+  std::function<PageDialogWindow*(QWidget* parent, const PageDialogRequest&)> pageDialog;
   // Hosts whose failing certificate the user accepted, for this run only.
   std::set<std::string> certificateExceptions;
 
@@ -150,6 +176,13 @@ class WebEngineControl : public QObject, public BrowserControl {
   bool InPageFullScreen() const { return fullScreen_ != nullptr; }
   // Kestrel's certificate page is shown.
   bool OnCertificatePage() const { return certPage_; }
+  // The page's alert, confirm or prompt waiting for the user, if any.
+  PageDialogWindow* pageDialogWindow() const { return pageDialog_; }
+  // The user stopped this document's dialogs.
+  bool PageDialogsStopped() const { return dialogsStopped_; }
+  // A title kept of a page is at most this many characters: a page may set
+  // one of any size, and the caption, tabs and history keep copies.
+  static constexpr int kMaxTitleChars = 1024;
 
  protected:
   // Presses and Enter in the page, seen before the page gets them.
@@ -167,6 +200,10 @@ class WebEngineControl : public QObject, public BrowserControl {
   void LearnEditableFocus();
   void SaveFinished(QWebEngineDownloadRequest* request);
   void ShowCrashPage();
+  // The page's dialog, if one is up, ends as Cancel; with `newDocument`
+  // the next document may ask again.
+  void EndPageDialog(bool newDocument);
+  std::string Title() const;
   void LoadFinished(bool failed);
   // A load the engine never announces the end of (see the .cpp): finished
   // when its page has committed and says it is complete.
@@ -236,6 +273,9 @@ class WebEngineControl : public QObject, public BrowserControl {
   FindBar* findBar_ = nullptr;
   bool editableFocus_ = false;
   bool saving_ = false;
+  QPointer<PageDialogWindow> pageDialog_;
+  bool dialogsStopped_ = false;
+  int document_ = 0;  // counts the documents the page has had
 };
 
 }  // namespace kestrel

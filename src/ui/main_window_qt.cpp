@@ -260,6 +260,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
     return AskLogin(window_.get(), r, user, password);
   };
   window_->engine().print = [this](WebEngineControl& page) { PrintPage(window_.get(), page); };
+  window_->engine().pageDialog = MakePageDialog;
   windowCommands_->Add(ID_DOWNLOADS, [this](const CommandContext&) { downloadsUi_->ShowWindow(); });
 }
 
@@ -298,6 +299,7 @@ QtMainWindow::~QtMainWindow() {
   window_->engine().onDownload = nullptr;
   window_->engine().askLogin = nullptr;
   window_->engine().print = nullptr;
+  window_->engine().pageDialog = nullptr;
   downloadsUi_.reset();
   windowCommands_.reset();
   addressCommands_.reset();

@@ -1,5 +1,6 @@
 #include "ui/page_dialogs_qt.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -73,6 +74,91 @@ QtLoginDialog::QtLoginDialog(QWidget* parent, const LoginRequest& request, const
 
 std::string QtLoginDialog::user() const { return S(user_->text()); }
 std::string QtLoginDialog::password() const { return S(password_->text()); }
+
+namespace {
+
+// A page may pass text of any size: what is shown is cut to what a dialog
+// can hold, in characters and in lines.
+QString ShownMessage(const std::string& message) {
+  constexpr qsizetype kMaxChars = 2000;
+  constexpr int kMaxLines = 30;
+  QString text = Q(message);
+  bool cut = false;
+  if (text.size() > kMaxChars) {
+    text.truncate(text.at(kMaxChars - 1).isHighSurrogate() ? kMaxChars - 1 : kMaxChars);
+    cut = true;
+  }
+  qsizetype at = -1;
+  for (int line = 0; line < kMaxLines; ++line)
+    if ((at = text.indexOf(QLatin1Char('\n'), at + 1)) < 0) break;
+  if (at >= 0) {
+    text.truncate(at);
+    cut = true;
+  }
+  return cut ? text + QStringLiteral("...") : text;
+}
+
+const char* DialogName(PageDialogRequest::Kind kind) {
+  switch (kind) {
+    case PageDialogRequest::Kind::Alert: return "Alert";
+    case PageDialogRequest::Kind::Confirm: return "Confirm";
+    case PageDialogRequest::Kind::Prompt: return "Prompt";
+  }
+  return "Alert";
+}
+
+}  // namespace
+
+QtPageDialog::QtPageDialog(QWidget* parent, const PageDialogRequest& request) : PageDialogWindow(parent) {
+  setObjectName("page-dialog");
+  // Who asks, so that a dialog over another site's page is never taken for that site's.
+  setWindowTitle(request.origin.empty() ? T("This page says") : T("%1 says").arg(Q(request.origin)));
+  auto* layout = new QVBoxLayout(this);
+  auto* top = new QHBoxLayout;
+  auto* icon = new QLabel;
+  const bool alert = request.kind == PageDialogRequest::Kind::Alert;
+  icon->setPixmap(
+      style()->standardIcon(alert ? QStyle::SP_MessageBoxInformation : QStyle::SP_MessageBoxQuestion).pixmap(40, 40));
+  icon->setAlignment(Qt::AlignTop);
+  top->addWidget(icon);
+  // The page's words: plain text, never markup.
+  auto* label = new QLabel(ShownMessage(request.message));
+  label->setObjectName("page-dialog-text");
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  label->setMinimumWidth(340);
+  label->setMaximumWidth(640);
+  top->addWidget(label, 1);
+  layout->addLayout(top);
+  if (request.kind == PageDialogRequest::Kind::Prompt) {
+    text_ = new QLineEdit(Q(request.defaultText));
+    text_->setObjectName("page-dialog-input");
+    text_->selectAll();
+    layout->addWidget(text_);
+  }
+  stop_ = new QCheckBox(T("Don't let this page create more dialogs"));
+  stop_->setObjectName("page-dialog-stop");
+  layout->addWidget(stop_);
+  auto* buttons = new QDialogButtonBox(alert ? QDialogButtonBox::Ok : QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  TranslateButtons(buttons);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  if (text_)
+    text_->setFocus();
+  else
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+}
+
+std::string QtPageDialog::text() const { return text_ ? S(text_->text()) : std::string(); }
+bool QtPageDialog::noMoreDialogs() const { return stop_->isChecked(); }
+
+PageDialogWindow* MakePageDialog(QWidget* parent, const PageDialogRequest& request) {
+  std::string detail = request.origin.empty() ? std::string() : request.origin + " ";
+  detail += request.message.substr(0, 200);
+  if (AnsweredUnattended(DialogName(request.kind), detail)) return nullptr;
+  return new QtPageDialog(parent, request);
+}
 
 bool AskLogin(QWidget* parent, const LoginRequest& request, std::string& user, std::string& password) {
   if (AnsweredUnattended(request.proxy ? "Proxy Login" : "Login", request.host + " " + request.realm)) return false;

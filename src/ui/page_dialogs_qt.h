@@ -1,14 +1,17 @@
 #pragma once
 // The questions a page's server or script puts to the user: a login for a
-// protected page (or proxy) and the print dialog for window.print().
+// protected page (or proxy), the print dialog for window.print() and the
+// page's own alert(), confirm() and prompt().
 #include <QDialog>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "engine/webengine_control.h"
 #include "frame/page_commands.h"
 #include "platform/browser_control.h"
 
+class QCheckBox;
 class QLineEdit;
 class QPageLayout;
 
@@ -27,6 +30,23 @@ class QtLoginDialog : public QDialog {
   QLineEdit* user_ = nullptr;
   QLineEdit* password_ = nullptr;
 };
+
+// A page's alert, confirm or prompt, with "Don't let this page create more
+// dialogs" for a page that asks in a loop.
+class QtPageDialog : public PageDialogWindow {
+ public:
+  QtPageDialog(QWidget* parent, const PageDialogRequest& request);
+  std::string text() const override;
+  bool noMoreDialogs() const override;
+
+ private:
+  QLineEdit* text_ = nullptr;
+  QCheckBox* stop_ = nullptr;
+};
+
+// The window for `request`; unattended, none (the engine then answers
+// Cancel, an alert OK).
+PageDialogWindow* MakePageDialog(QWidget* parent, const PageDialogRequest& request);
 
 // Asks for the user name and password `request` wants; false for Cancel.
 bool AskLogin(QWidget* parent, const LoginRequest& request, std::string& user, std::string& password);

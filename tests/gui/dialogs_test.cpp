@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -357,6 +358,44 @@ TEST(DownloadsGui, TheLoginDialogNamesTheServerAndSaysWhenATryFailed) {
   EXPECT_EQ(text->textFormat(), Qt::PlainText);
   d.findChild<QLineEdit*>("login-password")->setText("p\xc3\xa4ss");
   EXPECT_EQ(d.user() + "/" + d.password(), "anna/p\xc3\xa4ss");
+}
+
+TEST(PageDialogsGui, APagesDialogShowsItsWordsCutAndPlainAndGivesBackWhatWasTyped) {
+  using Kind = PageDialogRequest::Kind;
+  const std::string pairs = [] {
+    std::string s = "a";  // then pairs that straddle the cut
+    for (int i = 0; i < 1500; ++i) s += "\xF0\x9F\x98\x80";
+    return s;
+  }();
+  struct Case {
+    Kind kind;
+    std::string origin, message;
+    QString title, shown;
+    bool input, cancel;
+  } cases[] = {
+      {Kind::Alert, "http://a.example:8080", "<b>Hi</b>\nthere", "http://a.example:8080 says", "<b>Hi</b>\nthere",
+       false, false},
+      {Kind::Confirm, "", std::string(5000, 'x'), "This page says", QString(2000, 'x') + "...", false, true},
+      {Kind::Prompt, "https://b.example", std::string(40, '\n') + "z", "https://b.example says",
+       QString(29, '\n') + "...", true, true},
+      {Kind::Alert, "", pairs, "This page says", QString::fromStdString(pairs).left(1999) + "...", false, false},
+  };
+  for (const Case& c : cases) {
+    PageDialogRequest r{c.kind, c.origin, c.message, "d\xc3\xa4"};
+    QtPageDialog d(nullptr, r);
+    SCOPED_TRACE(c.title.toStdString());
+    EXPECT_EQ(d.windowTitle(), c.title);
+    const QLabel* text = d.findChild<QLabel*>("page-dialog-text");
+    EXPECT_EQ(text->text(), c.shown);
+    EXPECT_EQ(text->textFormat(), Qt::PlainText);
+    EXPECT_EQ(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel) != nullptr, c.cancel);
+    auto* input = d.findChild<QLineEdit*>("page-dialog-input");
+    ASSERT_EQ(input != nullptr, c.input);
+    EXPECT_EQ(d.text(), c.input ? "d\xc3\xa4" : "");
+    EXPECT_FALSE(d.noMoreDialogs());
+    d.findChild<QCheckBox*>("page-dialog-stop")->setChecked(true);
+    EXPECT_TRUE(d.noMoreDialogs());
+  }
 }
 
 TEST(FormsDialogsGui, TheListsChooseAndTheOrganizerEditsItsModel) {
