@@ -318,6 +318,7 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
     const bool again = passedEmpty_ && url == lastUrl_;
     passedEmpty_ = false;
     lastUrl_ = url;
+    if (TraceEnabled()) Trace("committed", S(url.toString()));
     if (busy_) requestedWhileBusy_ = false;  // committed within the running load: its end is this page's
     if (!events_ || again) return;
     if (unsignalled_) committedUnsignalled_ = true;
@@ -335,7 +336,10 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
   // The end of a load, with its error when it failed (loadFinished comes
   // earlier and without it).
   connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+      if (TraceEnabled()) Trace("load-started", S(info.url().toString()));
+      return;
+    }
     // A load the user stopped is not a failed site, nor is an HTTP error
     // whose server sent a page of its own: that page is what the user sees.
     constexpr int kAborted = -3;
@@ -823,6 +827,7 @@ void WebEngineControl::Navigate2(const NavigateRequest& request) {
     events_->OnBeforeNavigate2(r, cancel);
     if (cancel) return;
   }
+  if (TraceEnabled()) Trace("engine-navigate", S(url.toString()));
   page_->load(url);
 }
 

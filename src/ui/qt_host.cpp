@@ -26,6 +26,7 @@ QtAppHost::~QtAppHost() = default;
 bool QtAppHost::InitToolkit() {
   PrepareWebEngineEnvironment();
   qapp_ = std::make_unique<QApplication>(argc_, argv_);
+  Trace("toolkit");
   QApplication::setApplicationName(QStringLiteral("Kestrel"));
   QApplication::setOrganizationName(QStringLiteral("Corvana"));
   QApplication::setDesktopFileName(QStringLiteral("kestrel"));
