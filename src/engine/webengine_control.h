@@ -47,11 +47,8 @@ class QWebEnginePage;
 class QWebEngineView;
 class QWidget;
 
-class QWebChannel;
-
 namespace kestrel {
 
-class KestrelExternal;
 class WebEngineControl;
 class KestrelPage;
 class PageRequestFilter;
@@ -70,7 +67,7 @@ class EngineContext {
   EngineContext& operator=(const EngineContext&) = delete;
 
   // While on, every network request of the pages is refused (Work Offline).
-  void SetOffline(bool offline) { offline_ = offline; }
+  void SetOffline(bool offline);
   bool offline() const { return offline_; }
   // Where window.external.addFavorite goes; nothing happens without it.
   AddFavoriteHandler addFavorite;
@@ -95,9 +92,9 @@ class EngineContext {
   void WatchDownloads();
   void TakeDownload(QWebEngineDownloadRequest* request);
   bool watchingDownloads_ = false;
-  std::atomic<bool> offline_{false};  // read on the engine's network thread
-  std::unique_ptr<KestrelExternal> external_;
-  std::unique_ptr<QWebChannel> channel_;
+  std::atomic<bool> offline_{false};  // read by the request filters
+  std::vector<WebEngineControl*> controls_;  // every control made with this context, to tell of offline
+  std::unique_ptr<QObject> anchor_;  // the downloads' connection lives as long as the context
 };
 
 class WebEngineControl : public QObject, public BrowserControl {
@@ -148,6 +145,10 @@ class WebEngineControl : public QObject, public BrowserControl {
   void PrintTo(std::unique_ptr<QPrinter> printer);
   // The page fills the screen, in a window of its own.
   bool InPageFullScreen() const { return fullScreen_ != nullptr; }
+  // The request filter sees this page's requests: only while it has one to
+  // refuse (Work Offline, no pictures or no videos), as the engine asks the
+  // filter on the UI thread for every request of the page.
+  bool FiltersRequests() const { return filtering_; }
   // Kestrel's certificate page is shown.
   bool OnCertificatePage() const { return certPage_; }
 
@@ -163,11 +164,14 @@ class WebEngineControl : public QObject, public BrowserControl {
   friend class EngineContext;
   QWebEnginePage* page() const;
   void FireCommandStates();
+  void UpdateRequestFilter();
+  // window.external.addFavorite of the page, as its script reported it.
+  void ExternalCall(const QString& json);
   // Whether the focused element takes typing, learnt as the selection moves.
   void LearnEditableFocus();
   void SaveFinished(QWebEngineDownloadRequest* request);
   void ShowCrashPage();
-  void LoadFinished(bool failed);
+  void LoadFinished(bool failed, bool nothingCommitted = false);
   // A load the engine never announces the end of (see the .cpp): finished
   // when its page has committed and says it is complete.
   void NoteRequest(const QUrl& url);
@@ -233,6 +237,7 @@ class WebEngineControl : public QObject, public BrowserControl {
   QUrl mainNavigation_;  // the top-level address being loaded, redirects included
   QString lastLogin_;    // host and realm of the last login asked in this load
   std::unique_ptr<PageRequestFilter> requests_;
+  bool filtering_ = false;
   FindBar* findBar_ = nullptr;
   bool editableFocus_ = false;
   bool saving_ = false;
