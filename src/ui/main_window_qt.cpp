@@ -108,6 +108,9 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   auto openHelp = [this](const std::string& page) { OpenHelpPage(page); };
 
   resolver_ = std::make_unique<CAddressResolver>(*frame_, app_.aliases);
+  deferred_ = std::make_unique<DeferredTasks>([this](std::function<void()> task) { window_->Post(std::move(task)); });
+  auto defer = [this](std::function<void()> task) { deferred_->Push(std::move(task)); };
+  resolver_->defer = defer;
   resolver_->folderAddress = [env = FolderEnvironment::FromProcess(ProgramDirectory())](int folder) {
     return DesktopFolderAddress(folder, env);
   };
@@ -154,7 +157,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
           ShowMessage("Can't open another site: too many sites are open.");
         return site;
       },
-      [this](CKestrelView* site, const std::string& line) { resolver_->OpenTypedTextIn(site, line); }});
+      [this](CKestrelView* site, const std::string& line) { resolver_->OpenTypedTextIn(site, line); }, defer});
   resolver_->openGroup = [this](const std::string& name) { groups_->OpenGroup(name); };
 
   favoritesDialogs_ = std::make_unique<QtFavoritesDialogs>(window_.get());

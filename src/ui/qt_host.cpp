@@ -108,7 +108,10 @@ void QtAppHost::OpenInNewSite(const std::string& url) {
 }
 
 void QtAppHost::CloseAllSites() {
-  if (main_) main_->frame().CloseAll();
+  if (!main_) return;
+  // Lines still waiting to open would open after the end.
+  main_->deferred().Clear();
+  main_->frame().CloseAll();
 }
 
 void QtAppHost::SetTrayIcon(bool show) {
