@@ -77,6 +77,9 @@ void AfterClipboardChange(std::function<void()> read) {
   QTimer::singleShot(300, guard, once);
 }
 
+// Between two sites opened from many lines.
+constexpr int kDeferredSiteMs = 10;
+
 }  // namespace
 
 QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState& keys, QtDialogs* dialogs)
@@ -108,7 +111,19 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   auto openHelp = [this](const std::string& page) { OpenHelpPage(page); };
 
   resolver_ = std::make_unique<CAddressResolver>(*frame_, app_.aliases);
-  deferred_ = std::make_unique<DeferredTasks>([this](std::function<void()> task) { window_->Post(std::move(task)); });
+  // A short while apart: the engine needs many turns of the event loop, and
+  // some time of the processor, before a page asked for sends its request,
+  // and a chain of sites being made back to back holds it all back until
+  // the last one is made.
+  deferred_ = std::make_unique<DeferredTasks>([this](std::function<void()> task) {
+    auto* timer = new QTimer(window_.get());
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, task = std::move(task)] {
+      timer->deleteLater();
+      task();
+    });
+    timer->start(kDeferredSiteMs);
+  });
   auto defer = [this](std::function<void()> task) { deferred_->Push(std::move(task)); };
   resolver_->defer = defer;
   resolver_->folderAddress = [env = FolderEnvironment::FromProcess(ProgramDirectory())](int folder) {
