@@ -116,6 +116,8 @@ void InstallPageScripts() {
 
 }  // namespace
 
+void StartWebEngine() { InstallPageScripts(); }
+
 EngineContext::EngineContext() : anchor_(std::make_unique<QObject>()) {}
 
 void EngineContext::WatchDownloads() {

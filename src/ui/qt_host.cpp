@@ -59,6 +59,10 @@ void QtAppHost::AttachHandoffSocket(int listenFd) {
 }
 
 bool QtAppHost::CreateMainFrame() {
+  // The engine first: its threads start up (the disk cache, the cookies, the
+  // GPU and network services) while the window is built, instead of after
+  // it when the first site asks for them.
+  StartWebEngine();
   main_ = std::make_unique<QtMainWindow>(*app_, clock_, keys_, &dialogs_);
   return true;
 }
