@@ -299,6 +299,7 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
   connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
       if (TraceEnabled()) Trace("load-started", S(info.url().toString()));
+      if (context_.onLoadStarted) context_.onLoadStarted();
       return;
     }
     // A load the user stopped is not a failed site, nor is an HTTP error

@@ -82,6 +82,8 @@ class EngineContext {
   // Asks the user for the login a server wants: false for Cancel. Without
   // it every login is cancelled.
   std::function<bool(const LoginRequest&, std::string& user, std::string& password)> askLogin;
+  // Told each time the engine starts loading a page of this context.
+  std::function<void()> onLoadStarted;
   // Prints a page that called window.print(), with the print dialog.
   std::function<void(WebEngineControl&)> print;
   // Hosts whose failing certificate the user accepted, for this run only.

@@ -13,6 +13,8 @@
 #include "frame/main_frame.h"
 #include "platform/clock.h"
 
+class QTimer;
+
 namespace kestrel {
 
 class CAddressCommands;
@@ -86,6 +88,11 @@ class QtMainWindow {
   std::unique_ptr<CAddressResolver> resolver_;
   // Sites opened from many lines, one per turn of the event loop.
   std::unique_ptr<DeferredTasks> deferred_;
+  // The first of them waits for the engine to start the first page.
+  void RunWaitingTask();
+  std::function<void()> waitingTask_;
+  QTimer* deferredWait_ = nullptr;
+  bool deferredBurst_ = false;
   std::unique_ptr<CAddressBar> addressBar_;
   std::unique_ptr<QtClipboard> clipboard_;
   std::unique_ptr<DesktopShell> shell_;
