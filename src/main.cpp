@@ -22,6 +22,7 @@ std::string ExecutablePath() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  kestrel::Trace("main");
   // No switches: every argument is one line of typed text, as desktop
   // launchers pass one address per argument.
   std::string commandLine;

@@ -166,10 +166,35 @@ bool CAddressResolver::OpenTypedLines(std::string_view text, TypedSource source)
   for (const std::string& line : lines)
     if (!Trim(line).empty()) ++live;
   if (live > kConfirmLines && confirmMany && !confirmMany(live)) return true;
-  refusedInBatch_ = false;
-  for (const std::string& line : lines) OpenTypedText(line, source);
-  refusedInBatch_ = false;
+  const KeyState& keys = sites_.keys();
+  // A text opened by a line of another (a group's) has that text's keys.
+  auto state = std::make_shared<TextState>(
+      TextState{text_ ? text_->ctrl : keys.Ctrl(), text_ ? text_->shift : keys.Shift(), false});
+  // The first line at once, unless an earlier text is still opening: the
+  // lines open in the order given.
+  bool first = pendingLines_ == 0;
+  for (const std::string& line : lines) {
+    if (!defer || first) {
+      OpenLineOf(line, source, *state);
+      // Lines that open nothing do not wait for a turn of their own.
+      first = first && Trim(line).empty();
+      continue;
+    }
+    ++pendingLines_;
+    defer([this, alive = std::weak_ptr<bool>(alive_), line, source, state] {
+      if (alive.expired()) return;
+      --pendingLines_;
+      OpenLineOf(line, source, *state);
+    });
+  }
   return true;
+}
+
+void CAddressResolver::OpenLineOf(const std::string& line, TypedSource source, TextState& text) {
+  TextState* outer = text_;
+  text_ = &text;
+  OpenTypedText(line, source);
+  text_ = outer;
 }
 
 bool CAddressResolver::OpenTypedText(std::string_view typed, TypedSource source) {
@@ -233,8 +258,9 @@ void CAddressResolver::OpenAddress(const std::string& address, TypedSource sourc
 
 CKestrelView* CAddressResolver::NewSite() {
   if (CKestrelView* site = sites_.CreateSite()) return site;
-  if (!refusedInBatch_) ShowMessage("Can't open another site: too many sites are open.");
-  refusedInBatch_ = true;
+  // Once per text of many lines; each time for a single address.
+  if (!text_ || !text_->refused) ShowMessage("Can't open another site: too many sites are open.");
+  if (text_) text_->refused = true;
   return nullptr;
 }
 
@@ -255,8 +281,9 @@ CKestrelView* CAddressResolver::ChooseTargetSite(bool allowNew) {
   CKestrelView* active = sites_.ActiveView();
   if (!allowNew) return active;
   const KeyState& keys = sites_.keys();
+  const bool ctrl = text_ ? text_->ctrl : keys.Ctrl(), shift = text_ ? text_->shift : keys.Shift();
   bool blank = active && active->IsSiteBlank();
-  if (ChooseNewSite(active != nullptr, blank, keys.Ctrl(), keys.Shift(), sites_.settings().AutoNew != 0))
+  if (ChooseNewSite(active != nullptr, blank, ctrl, shift, sites_.settings().AutoNew != 0))
     return NewSite();
   return active;
 }

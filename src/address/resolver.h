@@ -5,6 +5,7 @@
 // and ChooseTargetSite, which decides where it opens.
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,6 +97,11 @@ class CAddressResolver {
   std::function<void(const std::string&)> autoLogin, openGroup, runScript;
   // The file:// address of a desktop folder, "" when this desktop has none.
   std::function<std::string(int folder)> folderAddress;
+  // Runs a task on a later turn of the event loop. With it, the lines of one
+  // text after the first open one per turn, so the first page's request
+  // goes out while the other sites are still being made; without it every
+  // line opens at once.
+  std::function<void(std::function<void()>)> defer;
   // Asked before one text opens more than kConfirmLines lines; false opens none.
   std::function<bool(std::size_t lines)> confirmMany;
   static constexpr std::size_t kConfirmLines = 20;
@@ -104,6 +110,13 @@ class CAddressResolver {
 
  private:
   CKestrelView* NewSite();
+  // One line of a text, with the keys held and the site limit's report as
+  // they were when the text was given.
+  struct TextState {
+    bool ctrl = false, shift = false;
+    bool refused = false;
+  };
+  void OpenLineOf(const std::string& line, TypedSource source, TextState& text);
   void Command(const std::function<void(const std::string&)>& handler, const char* name, const char* unavailable,
                const std::string& arg);
   std::string FolderAddress(int folder) const;
@@ -111,8 +124,10 @@ class CAddressResolver {
   SiteHost& sites_;
   const AliasList& aliases_;
   std::string lastTyped_;
-  bool refusedInBatch_ = false;
-  CKestrelView* target_ = nullptr;  // OpenTypedTextIn's site while it runs  // the site limit is reported once per text
+  std::size_t pendingLines_ = 0;         // deferred lines not opened yet
+  TextState* text_ = nullptr;            // the text whose line opens now
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  CKestrelView* target_ = nullptr;  // OpenTypedTextIn's site while it runs
 };
 
 }  // namespace kestrel

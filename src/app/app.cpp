@@ -7,6 +7,7 @@
 #include "common/message.h"
 #include "common/progdir.h"
 #include "common/textfile.h"
+#include "common/trace.h"
 #include "frame/command_ids.h"
 #include "frame/main_frame.h"
 #include "frame/session.h"
@@ -158,18 +159,23 @@ bool CKestrelApp::InitInstance(const std::string& commandLine) {
     default:
       break;
   }
+  Trace("profile-read");
   store_.LoadSettings(lists_);
+  Trace("settings");
 
   CheckDefaultBrowser();
 
   LoadFrameLists();
+  Trace("lists");
   if (!svc_.host->CreateMainFrame()) {
     exitCode_ = 1;
     return false;
   }
+  Trace("main-window-built");
 
   NewBlankSite();
   svc_.host->ShowFrame(settings.WPMaximized);
+  Trace("window-shown");
   // Hand-offs are taken from here on, when there is a frame to open them in;
   // a second start that came earlier waits in the socket's queue.
   svc_.host->AttachHandoffSocket(listenFd);

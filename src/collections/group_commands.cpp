@@ -53,13 +53,25 @@ void CGroupCommands::OpenGroup(const std::string& name) {
     return;
   }
   Trace("group", name + ": " + std::to_string(lines->size()) + " lines");
-  for (std::size_t i = 0; i < lines->size(); ++i) {
+  OpenLines(name, std::make_shared<const std::vector<std::string>>(std::move(*lines)), 0);
+}
+
+void CGroupCommands::OpenLines(const std::string& name, std::shared_ptr<const std::vector<std::string>> lines,
+                               std::size_t i) {
+  for (; i < lines->size(); ++i) {
     CKestrelView* site = nullptr;
     if (i > 0) {
       site = p_.newBlankSite ? p_.newBlankSite() : nullptr;
       if (!site) break;  // no more sites can be had: the rest would all land in one
     }
     if (!(*lines)[i].empty() && p_.openLine) p_.openLine(site, (*lines)[i]);
+    if (p_.defer && i + 1 < lines->size()) {
+      // Still being opened until its last line is: one naming itself stops.
+      p_.defer([this, alive = std::weak_ptr<bool>(alive_), name, lines, i] {
+        if (!alive.expired()) OpenLines(name, lines, i + 1);
+      });
+      return;
+    }
   }
   opening_.erase(name);
 }

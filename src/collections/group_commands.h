@@ -4,6 +4,7 @@
 // site as a group, and the Group Organizer.
 #include <functional>
 #include <optional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -36,6 +37,10 @@ class CGroupCommands {
     // Opens one line as the Address Bar would; `site` nullptr lets the
     // address rule choose the site, otherwise the line goes to `site`.
     std::function<void(CKestrelView* site, const std::string& line)> openLine;
+    // Runs a task on a later turn of the event loop: the lines after the
+    // first then open one per turn, so the first page's request goes out
+    // while the other sites are still being made. Without it all open at once.
+    std::function<void(std::function<void()>)> defer = {};
   };
   // The Groups menu shows at most this many groups; the Organizer has all.
   static constexpr std::size_t kMenuGroups = 255;
@@ -46,15 +51,19 @@ class CGroupCommands {
 
   void RebuildGroupsMenu();
   // Opens every line of the group, the first where the address rule says,
-  // each further one in a new site; all load at once.
+  // each further one in a new site.
   void OpenGroup(const std::string& name);
   void SaveAllOpenSites();
   // The Organizer; `address` fills its site field (Add To Group...).
   bool Organize(const std::string& address);
 
  private:
+  // Line `i` on of a group being opened, then the rest.
+  void OpenLines(const std::string& name, std::shared_ptr<const std::vector<std::string>> lines, std::size_t i);
+
   Parts p_;
   CommandScope commands_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::set<std::string> opening_;  // groups being opened, so one naming itself stops
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // Diagnostics for the tests that run the real program: with KESTREL_TRACE=1
-// in the environment, one line per event goes to standard error. Silent
+// in the environment, one line per event goes to standard error, led by the
+// milliseconds since the process started (a start-up timeline). Silent
 // otherwise; there is no log file.
 #include <exception>
 #include <functional>
@@ -11,6 +12,10 @@ namespace kestrel {
 
 bool TraceEnabled();
 void Trace(std::string_view event, std::string_view detail = {});
+
+// Milliseconds since this process started (the kernel's start time, so the
+// time before main() counts too), on the monotonic boot clock.
+double MillisecondsSinceStart();
 
 // Tests see the trace lines (without the prefix) here, whether tracing is
 // on or not; nullptr stops it.

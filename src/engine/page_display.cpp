@@ -248,6 +248,7 @@ void WebEngineControl::SetDownloadControl(std::uint32_t flags) {
   // anyway (a preload, a script's Image()) never reaches the server.
   requests_->pictures = (flags & DLCTL_DLIMAGES) != 0;
   requests_->media = (flags & DLCTL_VIDEOS) != 0;
+  UpdateRequestFilter();
   // Java applets and ActiveX controls do not exist in this engine: their
   // flags are kept for the menu and have nothing to turn off.
 }

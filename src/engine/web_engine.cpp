@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/trace.h"
+
 namespace kestrel {
 
 void PrepareWebEngineEnvironment() {
@@ -41,6 +43,7 @@ QWebEngineProfile* KestrelWebProfile() {
     p->setCachePath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                     QStringLiteral("/Corvana/Kestrel"));
     p->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    Trace("engine-profile");
     return p;
   }();
   return profile;

@@ -13,6 +13,9 @@ void PrepareWebEngineEnvironment();
 
 // The "Kestrel" profile, its storage under the user's data folder.
 QWebEngineProfile* KestrelWebProfile();
+// Makes the profile (which starts the engine) and puts Kestrel's script in
+// it, ahead of the first page.
+void StartWebEngine();
 
 // The cookies, cache and visited links of a profile (Kestrel's when none is given).
 class WebEngineBrowsingData : public BrowsingData {

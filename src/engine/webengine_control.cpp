@@ -4,7 +4,6 @@
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
@@ -21,7 +20,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMessageBox>
-#include <QWebChannel>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
@@ -51,135 +49,92 @@ std::string S(const QString& q) { return q.toStdString(); }
 
 QString HtmlEscape(const QString& s) { return s.toHtmlEscaped(); }
 
-// The marker of the wrapper's synchronous report; a page that sends it
-// itself only describes its own next window.
+// The markers of the page script's synchronous reports (see kPageScript);
+// a page that sends one itself only does what it could do by calling
+// window.open or window.external.addFavorite.
 const QString kFeaturesMarker = QStringLiteral("\x01kestrel-window-features");
+const QString kExternalMarker = QStringLiteral("\x01kestrel-external");
 
 // The links of the certificate page; no page of the web can reach them
 // without the page's own token.
 const QString kCertificateScheme = QStringLiteral("kestrel-certificate");
 
-// Wraps window.open so the features a page asks for reach the program before
-// the engine asks for the new window (prompt() is synchronous; the original
-// prompt and open are kept in the closure, out of the page's reach).
-const char kWindowOpenScript[] = R"JS(
+// The one script Kestrel puts in every document, before the page's own.
+// It wraps window.open so the features a page asks for reach the program
+// before the engine asks for the new window, and gives window.external its
+// addFavorite. Both report through prompt(), which is synchronous and
+// answered by the program without a dialog; the original prompt, open and
+// JSON.stringify are kept in the closure, out of the page's reach. Nothing
+// runs until the page calls one of them: a page that does not costs only
+// this script, and no channel to the program is set up for it.
+const char kPageScript[] = R"JS(
 (function () {
-  var open = window.open, ask = window.prompt;
-  if (typeof open !== 'function' || typeof ask !== 'function') return;
-  var wrapped = function (url, name, features) {
+  var open = window.open, ask = window.prompt, stringify = JSON.stringify;
+  if (typeof ask !== 'function') return;
+  var report = function (marker, detail) { ask.call(window, marker, stringify.call(JSON, detail)); };
+  if (typeof open === 'function') {
+    var wrapped = function (url, name, features) {
+      try {
+        var target = (url === undefined || url === null || String(url) === '') ? 'about:blank'
+                     : new URL(String(url), document.baseURI).href;
+        report('\x01kestrel-window-features',
+               {url: target, features: features === undefined ? null : String(features)});
+      } catch (e) {}
+      return open.apply(this, arguments);
+    };
     try {
-      var target = (url === undefined || url === null || String(url) === '') ? 'about:blank'
-                   : new URL(String(url), document.baseURI).href;
-      ask.call(window, 'kestrel-window-features',
-               JSON.stringify({url: target, features: features === undefined ? null : String(features)}));
+      Object.defineProperty(wrapped, 'toString', {value: function () { return open.toString(); }});
     } catch (e) {}
-    return open.apply(this, arguments);
-  };
-  try {
-    Object.defineProperty(wrapped, 'toString', {value: function () { return open.toString(); }});
-  } catch (e) {}
-  window.open = wrapped;
-})();
-)JS";
-
-// window.external.addFavorite for page scripts: the page's world hands the
-// call to Kestrel's own world by an event; only that world can talk to the
-// program's channel.
-const char kExternalPageScript[] = R"JS(
-(function () {
+    window.open = wrapped;
+  }
   var ext = window.external;
   if (!ext) return;
-  var fire = function (detail) {
-    document.dispatchEvent(new CustomEvent('kestrel-external', {detail: detail}));
-  };
   try {
     Object.defineProperty(ext, 'addFavorite', {configurable: true, value: function () {
       if (arguments.length !== 1 && arguments.length !== 2) return;
-      var url = String(arguments[0]);
-      var title = String(arguments[arguments.length - 1]);
-      fire(JSON.stringify({call: 'addFavorite', url: url, title: title}));
+      try {
+        report('\x01kestrel-external',
+               {call: 'addFavorite', url: String(arguments[0]), title: String(arguments[arguments.length - 1])});
+      } catch (e) {}
     }});
   } catch (e) {}
 })();
 )JS";
 
-const char kExternalBridgeScript[] = R"JS(
-(function () {
-  var queue = [], external = null;
-  var deliver = function (d) {
-    if (d.call === 'addFavorite') external.addFavorite(d.url, d.title);
-  };
-  document.addEventListener('kestrel-external', function (e) {
-    var d;
-    try { d = JSON.parse(String(e.detail)); } catch (x) { return; }
-    if (!d || typeof d.url !== 'string' || typeof d.title !== 'string') return;
-    if (external) deliver(d); else queue.push(d);
-  });
-  new QWebChannel(qt.webChannelTransport, function (channel) {
-    external = channel.objects.kestrelExternal;
-    queue.splice(0).forEach(deliver);
-  });
-})();
-)JS";
-
-void AddScript(QWebEngineProfile* profile, const QString& name, const QString& source, quint32 world) {
-  QWebEngineScript script;
-  script.setName(name);
-  script.setSourceCode(source);
-  script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-  script.setRunsOnSubFrames(true);
-  script.setWorldId(world);
-  profile->scripts()->insert(script);
-}
-
-// Installed once on the profile: every page of every site gets them.
+// Installed once on the profile: every page of every site gets it.
 void InstallPageScripts() {
   static bool done = false;
   if (done) return;
   done = true;
-  QWebEngineProfile* profile = KestrelWebProfile();
-  AddScript(profile, QStringLiteral("kestrel-window-open"), QString::fromUtf8(kWindowOpenScript),
-            QWebEngineScript::MainWorld);
-  AddScript(profile, QStringLiteral("kestrel-external"), QString::fromUtf8(kExternalPageScript),
-            QWebEngineScript::MainWorld);
-  QFile channelJs(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
-  if (channelJs.open(QIODevice::ReadOnly))
-    AddScript(profile, QStringLiteral("kestrel-external-bridge"),
-              QString::fromUtf8(channelJs.readAll()) + QString::fromUtf8(kExternalBridgeScript),
-              QWebEngineScript::ApplicationWorld);
+  QWebEngineScript script;
+  script.setName(QStringLiteral("kestrel-page"));
+  script.setSourceCode(QString::fromUtf8(kPageScript));
+  script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  script.setRunsOnSubFrames(true);
+  script.setWorldId(QWebEngineScript::MainWorld);
+  KestrelWebProfile()->scripts()->insert(script);
 }
 
 }  // namespace
 
-// The object behind window.external, one for every page of a context.
-class KestrelExternal : public QObject {
-  Q_OBJECT
- public:
-  explicit KestrelExternal(EngineContext& context) : context_(context) {}
-  Q_INVOKABLE void addFavorite(const QString& url, const QString& title) {
-    if (context_.addFavorite) context_.addFavorite(S(url), S(title));
-  }
+void StartWebEngine() { InstallPageScripts(); }
 
- private:
-  EngineContext& context_;
-};
-
-EngineContext::EngineContext()
-    : external_(std::make_unique<KestrelExternal>(*this)),
-      channel_(std::make_unique<QWebChannel>()) {
-  channel_->registerObject(QStringLiteral("kestrelExternal"), external_.get());
-}
+EngineContext::EngineContext() : anchor_(std::make_unique<QObject>()) {}
 
 void EngineContext::WatchDownloads() {
   // Only once a page exists: the profile starts the engine's processes.
   if (watchingDownloads_) return;
   watchingDownloads_ = true;
   // The profile is shared; each context takes the downloads of its own pages.
-  QObject::connect(KestrelWebProfile(), &QWebEngineProfile::downloadRequested, channel_.get(),
+  QObject::connect(KestrelWebProfile(), &QWebEngineProfile::downloadRequested, anchor_.get(),
                    [this](QWebEngineDownloadRequest* request) { TakeDownload(request); });
 }
 
-EngineContext::~EngineContext() = default;
+EngineContext::~EngineContext() {
+  // A window's controls may go after its context (the widgets that hold
+  // them are deleted after the window's members): they must not reach it.
+  for (WebEngineControl* c : controls_) c->contextGone_ = true;
+}
 
 // A title as Kestrel keeps it: at most kMaxTitleChars characters, never
 // half a surrogate pair.
@@ -188,6 +143,11 @@ QString CutTitle(const QString& title) {
   qsizetype n = WebEngineControl::kMaxTitleChars;
   if (title.at(n - 1).isHighSurrogate()) --n;
   return title.left(n);
+}
+
+void EngineContext::SetOffline(bool offline) {
+  offline_ = offline;
+  for (WebEngineControl* c : controls_) c->UpdateRequestFilter();
 }
 
 class KestrelPage : public QWebEnginePage {
@@ -244,6 +204,11 @@ class KestrelPage : public QWebEnginePage {
   }
   bool javaScriptPrompt(const QUrl& origin, const QString& msg, const QString& defaultValue,
                         QString* result) override {
+    if (msg == kExternalMarker) {
+      if (owner_) owner_->ExternalCall(defaultValue);
+      if (result) result->clear();
+      return false;
+    }
     if (msg != kFeaturesMarker) return Ask(PageDialogRequest::Kind::Prompt, origin, msg, defaultValue, result);
     if (!owner_) return false;
     const QJsonObject o = QJsonDocument::fromJson(defaultValue.toUtf8()).object();
@@ -357,8 +322,8 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
   box_->setFocusProxy(view_);
   page_ = new KestrelPage(*this, view_);
   requests_ = std::make_unique<PageRequestFilter>(context_.offline_);
-  page_->setUrlRequestInterceptor(requests_.get());
-  page_->setWebChannel(context_.channel_.get(), QWebEngineScript::ApplicationWorld);
+  context_.controls_.push_back(this);
+  UpdateRequestFilter();
   view_->setPage(page_);
   // The engine puts its input widget inside the view, now or later.
   view_->installEventFilter(this);
@@ -390,6 +355,7 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
     const bool again = passedEmpty_ && url == lastUrl_;
     passedEmpty_ = false;
     lastUrl_ = url;
+    if (TraceEnabled()) Trace("committed", S(url.toString()));
     if (busy_) requestedWhileBusy_ = false;  // committed within the running load: its end is this page's
     if (!events_ || again) return;
     if (unsignalled_) committedUnsignalled_ = true;
@@ -407,7 +373,11 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
   // The end of a load, with its error when it failed (loadFinished comes
   // earlier and without it).
   connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+      if (TraceEnabled()) Trace("load-started", S(info.url().toString()));
+      if (context_.onLoadStarted) context_.onLoadStarted();
+      return;
+    }
     // A load the user stopped is not a failed site, nor is an HTTP error
     // whose server sent a page of its own: that page is what the user sees.
     constexpr int kAborted = -3;
@@ -435,7 +405,12 @@ WebEngineControl::WebEngineControl(EngineContext& context, QObject* parent)
       return;
     }
     requestedWhileBusy_ = false;
-    LoadFinished(failed);
+    // A page whose only navigation became a download (a window opened for a
+    // file) has committed nothing: it ends showing no document, whatever
+    // address the engine still holds for it.
+    const bool nothingCommitted = info.status() == QWebEngineLoadingInfo::LoadStoppedStatus &&
+                                  !page_->history()->currentItem().isValid();
+    LoadFinished(failed, nothingCommitted);
   });
   connect(page_, &QWebEnginePage::certificateError, this,
           [this](const QWebEngineCertificateError& error) { CertificateFailed(error); });
@@ -532,12 +507,12 @@ QWebEnginePage* WebEngineControl::page() const { return page_; }
 
 WebEngineControl::~WebEngineControl() {
   events_ = nullptr;
+  if (!contextGone_) std::erase(context_.controls_, this);
   EndPageDialog(false);
   if (page_->Orphan()) {
     // Its dialog's loop is still on the stack: the page goes after it, and
     // must reach nothing of this control meanwhile.
     page_->setUrlRequestInterceptor(nullptr);
-    page_->setWebChannel(nullptr);
     page_->setParent(nullptr);
   }
   if (fullScreen_) {
@@ -549,7 +524,27 @@ WebEngineControl::~WebEngineControl() {
 
 QWidget* WebEngineControl::widget() const { return box_; }
 
-void WebEngineControl::LoadFinished(bool failed) {
+void WebEngineControl::ExternalCall(const QString& json) {
+  const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
+  const QJsonValue url = o.value(QStringLiteral("url")), title = o.value(QStringLiteral("title"));
+  if (o.value(QStringLiteral("call")).toString() != QStringLiteral("addFavorite") || !url.isString() ||
+      !title.isString())
+    return;
+  // After the page's call has returned: the page goes on while the dialog is open.
+  QPointer<WebEngineControl> self(this);
+  QTimer::singleShot(0, this, [self, u = S(url.toString()), t = S(title.toString())] {
+    if (self && self->context_.addFavorite) self->context_.addFavorite(u, t);
+  });
+}
+
+void WebEngineControl::UpdateRequestFilter() {
+  const bool needed = context_.offline_ || !requests_->pictures || !requests_->media;
+  if (needed == filtering_) return;
+  filtering_ = needed;
+  page_->setUrlRequestInterceptor(needed ? requests_.get() : nullptr);
+}
+
+void WebEngineControl::LoadFinished(bool failed, bool nothingCommitted) {
   busy_ = false;
   if (crashPage_) {
     // Our own page after a crash: the site sees it as a failed load.
@@ -563,7 +558,7 @@ void WebEngineControl::LoadFinished(bool failed) {
   if (failed_) events_->OnTitleChange(errorTitle_);
   FireCommandStates();
   events_->OnDownloadComplete();
-  events_->OnDocumentComplete(LocationURL(), true);
+  events_->OnDocumentComplete(nothingCommitted ? std::string() : LocationURL(), true);
   events_->OnProgressChange(-1, 100);
 }
 
@@ -915,6 +910,7 @@ void WebEngineControl::Navigate2(const NavigateRequest& request) {
     events_->OnBeforeNavigate2(r, cancel);
     if (cancel) return;
   }
+  if (TraceEnabled()) Trace("engine-navigate", S(url.toString()));
   page_->load(url);
 }
 
@@ -1061,4 +1057,3 @@ void WebEngineControl::AskWhatIsUnder(int id, QPoint pos) {
 
 }  // namespace kestrel
 
-#include "webengine_control.moc"

@@ -49,11 +49,8 @@ class QWebEnginePage;
 class QWebEngineView;
 class QWidget;
 
-class QWebChannel;
-
 namespace kestrel {
 
-class KestrelExternal;
 class WebEngineControl;
 class KestrelPage;
 class PageRequestFilter;
@@ -92,7 +89,7 @@ class EngineContext {
   EngineContext& operator=(const EngineContext&) = delete;
 
   // While on, every network request of the pages is refused (Work Offline).
-  void SetOffline(bool offline) { offline_ = offline; }
+  void SetOffline(bool offline);
   bool offline() const { return offline_; }
   // Where window.external.addFavorite goes; nothing happens without it.
   AddFavoriteHandler addFavorite;
@@ -107,6 +104,8 @@ class EngineContext {
   // Asks the user for the login a server wants: false for Cancel. Without
   // it every login is cancelled.
   std::function<bool(const LoginRequest&, std::string& user, std::string& password)> askLogin;
+  // Told each time the engine starts loading a page of this context.
+  std::function<void()> onLoadStarted;
   // Prints a page that called window.print(), with the print dialog.
   std::function<void(WebEngineControl&)> print;
   // Makes the window for a page's alert, confirm or prompt over `parent`,
@@ -121,9 +120,9 @@ class EngineContext {
   void WatchDownloads();
   void TakeDownload(QWebEngineDownloadRequest* request);
   bool watchingDownloads_ = false;
-  std::atomic<bool> offline_{false};  // read on the engine's network thread
-  std::unique_ptr<KestrelExternal> external_;
-  std::unique_ptr<QWebChannel> channel_;
+  std::atomic<bool> offline_{false};  // read by the request filters
+  std::vector<WebEngineControl*> controls_;  // every control made with this context, to tell of offline
+  std::unique_ptr<QObject> anchor_;  // the downloads' connection lives as long as the context
 };
 
 class WebEngineControl : public QObject, public BrowserControl {
@@ -174,6 +173,10 @@ class WebEngineControl : public QObject, public BrowserControl {
   void PrintTo(std::unique_ptr<QPrinter> printer);
   // The page fills the screen, in a window of its own.
   bool InPageFullScreen() const { return fullScreen_ != nullptr; }
+  // The request filter sees this page's requests: only while it has one to
+  // refuse (Work Offline, no pictures or no videos), as the engine asks the
+  // filter on the UI thread for every request of the page.
+  bool FiltersRequests() const { return filtering_; }
   // Kestrel's certificate page is shown.
   bool OnCertificatePage() const { return certPage_; }
   // The page's alert, confirm or prompt waiting for the user, if any.
@@ -196,6 +199,9 @@ class WebEngineControl : public QObject, public BrowserControl {
   friend class EngineContext;
   QWebEnginePage* page() const;
   void FireCommandStates();
+  void UpdateRequestFilter();
+  // window.external.addFavorite of the page, as its script reported it.
+  void ExternalCall(const QString& json);
   // Whether the focused element takes typing, learnt as the selection moves.
   void LearnEditableFocus();
   void SaveFinished(QWebEngineDownloadRequest* request);
@@ -204,7 +210,7 @@ class WebEngineControl : public QObject, public BrowserControl {
   // the next document may ask again.
   void EndPageDialog(bool newDocument);
   std::string Title() const;
-  void LoadFinished(bool failed);
+  void LoadFinished(bool failed, bool nothingCommitted = false);
   // A load the engine never announces the end of (see the .cpp): finished
   // when its page has committed and says it is complete.
   void NoteRequest(const QUrl& url);
@@ -270,6 +276,8 @@ class WebEngineControl : public QObject, public BrowserControl {
   QUrl mainNavigation_;  // the top-level address being loaded, redirects included
   QString lastLogin_;    // host and realm of the last login asked in this load
   std::unique_ptr<PageRequestFilter> requests_;
+  bool contextGone_ = false;  // its EngineContext has been destroyed
+  bool filtering_ = false;
   FindBar* findBar_ = nullptr;
   bool editableFocus_ = false;
   bool saving_ = false;

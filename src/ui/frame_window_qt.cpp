@@ -27,11 +27,13 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWidgetAction>
+#include <QWindow>
 #include <limits>
 
 #include "app/app.h"
 #include "common/message.h"
 #include "common/progdir.h"
+#include "common/trace.h"
 #include "engine/key_state_qt.h"
 #include "engine/webengine_control.h"
 #include "ui/child_window_qt.h"
@@ -43,6 +45,21 @@
 namespace kestrel {
 
 namespace {
+
+// The start-up timeline's "window-exposed": the first time the window
+// system shows the window.
+class ExposeTrace : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+      Trace("window-exposed");
+      watched->removeEventFilter(this);
+      deleteLater();
+    }
+    return false;
+  }
+};
 
 // "Alt+D, F6": each key sequence of a menu item's or accelerator's keys.
 QList<QKeySequence> KeysOf(const std::string& keys) {
@@ -531,6 +548,7 @@ void QtFrameWindow::BringToFront() {
 void QtFrameWindow::SetCaption(const std::string& text) {
   caption_ = QtChildWindow::DisplayTitle(QString::fromStdString(text));
   setWindowTitle(caption_);
+  if (TraceEnabled()) Trace("caption", caption_.left(200).toStdString());
 }
 
 void QtFrameWindow::ActivateSite(ChildWindow* window) {
@@ -655,6 +673,10 @@ void QtFrameWindow::resizeEvent(QResizeEvent* event) {
 
 void QtFrameWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (TraceEnabled() && !exposeTraced_ && windowHandle()) {
+    exposeTraced_ = true;
+    windowHandle()->installEventFilter(new ExposeTrace(this));
+  }
   // The bars have their places once the window is laid out.
   QTimer::singleShot(0, this, [this] { FitAddressRow(); });
 }

@@ -166,6 +166,7 @@ class QtFrameWindow : public QMainWindow,
   void showEvent(QShowEvent* event) override;
 
  private:
+  bool exposeTraced_ = false;
   // The action of a command: created disabled, runs `id` when triggered
   // (id 0: a note that runs nothing).
   QAction* NewCommandAction(unsigned id, const QString& text, QObject* parent);

@@ -77,6 +77,9 @@ void AfterClipboardChange(std::function<void()> read) {
   QTimer::singleShot(300, guard, once);
 }
 
+// How long the rest of many lines waits at most for the first page to start.
+constexpr int kFirstLoadWaitMs = 500;
+
 }  // namespace
 
 QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState& keys, QtDialogs* dialogs)
@@ -108,6 +111,34 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   auto openHelp = [this](const std::string& page) { OpenHelpPage(page); };
 
   resolver_ = std::make_unique<CAddressResolver>(*frame_, app_.aliases);
+  // The engine needs many turns of the event loop, and the processor,
+  // before the page asked for first sends its request; sites made back to
+  // back give it neither. So the rest of many lines waits until the engine
+  // has started loading a page (or a while, if the first line loaded
+  // nothing); then the sites are made one after the other.
+  deferredWait_ = new QTimer(window_.get());
+  deferredWait_->setSingleShot(true);
+  QObject::connect(deferredWait_, &QTimer::timeout, window_.get(), [this] { RunWaitingTask(); });
+  deferred_ = std::make_unique<DeferredTasks>([this](std::function<void()> task) {
+    auto run = [this, task = std::move(task)] {
+      task();
+      if (deferred_->empty()) deferredBurst_ = false;
+    };
+    if (deferredBurst_) {
+      window_->Post(std::move(run));
+      return;
+    }
+    deferredBurst_ = true;
+    waitingTask_ = std::move(run);
+    deferredWait_->start(kFirstLoadWaitMs);
+  });
+  window_->engine().onLoadStarted = [this] {
+    if (!waitingTask_) return;
+    deferredWait_->stop();
+    window_->Post([this] { RunWaitingTask(); });
+  };
+  auto defer = [this](std::function<void()> task) { deferred_->Push(std::move(task)); };
+  resolver_->defer = defer;
   resolver_->folderAddress = [env = FolderEnvironment::FromProcess(ProgramDirectory())](int folder) {
     return DesktopFolderAddress(folder, env);
   };
@@ -154,7 +185,7 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
           ShowMessage("Can't open another site: too many sites are open.");
         return site;
       },
-      [this](CKestrelView* site, const std::string& line) { resolver_->OpenTypedTextIn(site, line); }});
+      [this](CKestrelView* site, const std::string& line) { resolver_->OpenTypedTextIn(site, line); }, defer});
   resolver_->openGroup = [this](const std::string& name) { groups_->OpenGroup(name); };
 
   favoritesDialogs_ = std::make_unique<QtFavoritesDialogs>(window_.get());
@@ -264,8 +295,15 @@ QtMainWindow::QtMainWindow(CKestrelApp& app, const Clock& clock, const KeyState&
   windowCommands_->Add(ID_DOWNLOADS, [this](const CommandContext&) { downloadsUi_->ShowWindow(); });
 }
 
+void QtMainWindow::RunWaitingTask() {
+  std::function<void()> task = std::move(waitingTask_);
+  waitingTask_ = nullptr;
+  if (task) task();
+}
+
 QtMainWindow::~QtMainWindow() {
   SetMessageTranslator(nullptr);
+  window_->engine().onLoadStarted = nullptr;
   // Everything that registered with the frame goes before it.
   languageMenu_.reset();
   languageUi_.reset();

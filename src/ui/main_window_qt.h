@@ -9,8 +9,11 @@
 
 #include "address/address_bar.h"
 #include "address/resolver.h"
+#include "common/deferred_tasks.h"
 #include "frame/main_frame.h"
 #include "platform/clock.h"
+
+class QTimer;
 
 namespace kestrel {
 
@@ -67,6 +70,7 @@ class QtMainWindow {
   CMainFrame& frame() { return *frame_; }
   CGroupCommands& groups() { return *groups_; }
   CAddressResolver& resolver() { return *resolver_; }
+  DeferredTasks& deferred() { return *deferred_; }
   CAddressBar& addressBar() { return *addressBar_; }
   CPopupBlocker& popups() { return *popups_; }
   CDownloads& downloads() { return *downloads_; }
@@ -82,6 +86,13 @@ class QtMainWindow {
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<CommandScope> windowCommands_;  // Exit and the quick search's Go
   std::unique_ptr<CAddressResolver> resolver_;
+  // Sites opened from many lines, one per turn of the event loop.
+  std::unique_ptr<DeferredTasks> deferred_;
+  // The first of them waits for the engine to start the first page.
+  void RunWaitingTask();
+  std::function<void()> waitingTask_;
+  QTimer* deferredWait_ = nullptr;
+  bool deferredBurst_ = false;
   std::unique_ptr<CAddressBar> addressBar_;
   std::unique_ptr<QtClipboard> clipboard_;
   std::unique_ptr<DesktopShell> shell_;

@@ -26,6 +26,7 @@ QtAppHost::~QtAppHost() = default;
 bool QtAppHost::InitToolkit() {
   PrepareWebEngineEnvironment();
   qapp_ = std::make_unique<QApplication>(argc_, argv_);
+  Trace("toolkit");
   QApplication::setApplicationName(QStringLiteral("Kestrel"));
   QApplication::setOrganizationName(QStringLiteral("Corvana"));
   QApplication::setDesktopFileName(QStringLiteral("kestrel"));
@@ -58,6 +59,10 @@ void QtAppHost::AttachHandoffSocket(int listenFd) {
 }
 
 bool QtAppHost::CreateMainFrame() {
+  // The engine first: its threads start up (the disk cache, the cookies, the
+  // GPU and network services) while the window is built, instead of after
+  // it when the first site asks for them.
+  StartWebEngine();
   main_ = std::make_unique<QtMainWindow>(*app_, clock_, keys_, &dialogs_);
   return true;
 }
@@ -107,7 +112,10 @@ void QtAppHost::OpenInNewSite(const std::string& url) {
 }
 
 void QtAppHost::CloseAllSites() {
-  if (main_) main_->frame().CloseAll();
+  if (!main_) return;
+  // Lines still waiting to open would open after the end.
+  main_->deferred().Clear();
+  main_->frame().CloseAll();
 }
 
 void QtAppHost::SetTrayIcon(bool show) {

@@ -194,6 +194,9 @@ TEST_F(EngineTest, ScriptErrorsAndWindowExternalReachTheHostAndThePageGoesOn) {
                                 "<script>window.external.addFavorite('http://one.example/');"
                                 "window.external.addFavorite();"
                                 "document.dispatchEvent(new CustomEvent('kestrel-external', {detail: 42}));"
+                                // The report a page can send itself: only a well-formed call counts.
+                                "prompt('\\x01kestrel-external', '42');"
+                                "prompt('\\x01kestrel-external', '{\"call\":\"addFavorite\",\"url\":7,\"title\":\"t\"}');"
                                 "document.title='still running';</script>"));
   server.Start();
   std::vector<std::string> calls;

@@ -66,12 +66,21 @@ TEST(FrameOnEngine, OfflineTheEngineRefusesTheNetworkAndBackOnlineTheSameAddress
   RealFrame f;
   CKestrelView* v = f.OpenLoaded(server.Url("/b"), "Page B");
   ASSERT_TRUE(v);
+  // The engine asks the request filter on its UI thread for every request:
+  // online, with pictures and videos shown, a page has none.
+  auto filters = [](CKestrelView* s) { return dynamic_cast<WebEngineControl&>(s->control()).FiltersRequests(); };
+  EXPECT_FALSE(filters(v));
   f.frame->OnCommand(ID_WORK_OFFLINE);
   ASSERT_TRUE(f.frame->modes().IsOffline());
   v->Navigate(server.Url("/a"));
   ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Cannot find server"; }));
   EXPECT_TRUE(v->IsSiteFailed());
+  // A site made while offline is offline as well.
+  CKestrelView* late = f.Open(server.Url("/a"));
+  ASSERT_TRUE(late);
+  ASSERT_TRUE(WaitFor([&] { return late->GetDocumentTitle() == "Cannot find server"; }));
   f.frame->OnCommand(ID_WORK_OFFLINE);
+  EXPECT_FALSE(filters(v) || filters(late));
   v->Refresh();
   ASSERT_TRUE(WaitFor([&] { return v->GetDocumentTitle() == "Page A"; }));
   EXPECT_FALSE(v->IsSiteFailed());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <deque>
 #include <regex>
 #include <tuple>
 
@@ -11,6 +12,7 @@
 #include "address/resolver.h"
 #include "address/search_engines.h"
 #include "address/typed_urls.h"
+#include "common/deferred_tasks.h"
 #include "platform/address_fixup.h"
 #include "platform/profile_file.h"
 #include "support/fakes.h"
@@ -193,6 +195,34 @@ TEST(OpenTyped, LinesEachChooseTheirSite) {
   EXPECT_EQ(h.Navigations().size(), 3u);
 }
 
+TEST(OpenTyped, ManyLinesOpenOnePerTurnInTheOrderGivenWithTheKeysHeldThen) {
+  ResolverHarness h;
+  h.Start();  // blank
+  h.settings.AutoNew = 1;
+  std::deque<std::function<void()>> turns;
+  DeferredTasks later([&](std::function<void()> task) { turns.push_back(std::move(task)); });
+  h.resolver.defer = [&](std::function<void()> task) { later.Push(std::move(task)); };
+  // A line that opens lines of its own opens them before the next line of its text.
+  h.resolver.openGroup = [&](const std::string&) { h.resolver.OpenTypedLines("g1.example\ng2.example"); };
+  h.keys.ctrl = true;  // held as the text is given, let go before its later lines open
+  h.resolver.OpenTypedLines("\none.example\nopengroup G\nthree.example");
+  h.keys.ctrl = false;
+  // Only the first has its site yet: its request goes out before the others are made.
+  EXPECT_EQ(h.Navigations(), (Strings{"1 one.example"}));
+  EXPECT_EQ(h.frame.sites().sites().size(), 2u);
+  h.resolver.OpenTypedLines("four.example");  // a text given meanwhile waits for the first
+  EXPECT_EQ(h.Navigations().size(), 1u);
+  for (int turn = 0; !turns.empty(); ++turn) {
+    ASSERT_LT(turn, 10);
+    std::function<void()> task = std::move(turns.front());
+    turns.pop_front();
+    task();
+  }
+  // Ctrl opened each line of the first text in a new site; the last text took the blank one.
+  EXPECT_EQ(h.Navigations(),
+            (Strings{"0 four.example", "1 one.example", "2 g1.example", "3 g2.example", "4 three.example"}));
+}
+
 TEST(OpenTyped, HostileTextIsRefusedOrBoundedAndNeverRunsScript) {
   ResolverHarness h;
   CKestrelView* page = h.Start("http://bank.example/");
@@ -237,7 +267,14 @@ TEST(OpenTyped, AThousandLinesAskFirstAndStopAtTheSiteLimit) {
   h.resolver.confirmMany = [](std::size_t) { return true; };
   h.resolver.OpenTypedLines(text);
   EXPECT_EQ(h.frame.sites().sites().size(), CMainFrame::kMaxSites);
-  EXPECT_EQ(std::count(h.dialogs.shown.begin(), h.dialogs.shown.end(), "Message: Can't open another site: too many sites are open."), 1);
+  const std::string full = "Message: Can't open another site: too many sites are open.";
+  EXPECT_EQ(std::count(h.dialogs.shown.begin(), h.dialogs.shown.end(), full), 1);
+  // A single address says it each time, also after a text that did.
+  h.settings.AutoNew = 1;
+  h.keys.ctrl = true;
+  h.resolver.OpenAddress("http://x.example/");
+  h.resolver.OpenAddress("http://y.example/");
+  EXPECT_EQ(std::count(h.dialogs.shown.begin(), h.dialogs.shown.end(), full), 3);
 }
 
 struct FakeBar : AddressBarView {

@@ -2,8 +2,11 @@
 // frame of scripted sites.
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "address/resolver.h"
 #include "collections/group_commands.h"
+#include "common/deferred_tasks.h"
 #include "common/textfile.h"
 #include "support/fakes.h"
 #include "support/site_world.h"
@@ -143,9 +146,60 @@ struct GroupWorld : SiteWorld {
                            if (v) v->Navigate("about:blank");
                            return v;
                          },
-                         [this](CKestrelView* s, const std::string& line) { resolver.OpenTypedTextIn(s, line); }}};
+                         [this](CKestrelView* s, const std::string& line) { resolver.OpenTypedTextIn(s, line); },
+                         [this](std::function<void()> task) {
+                           if (later)
+                             later->Push(std::move(task));
+                           else
+                             task();
+                         }}};
+  // With it, the lines after a group's first wait for turns of the event loop.
+  std::unique_ptr<DeferredTasks> later;
+  std::deque<std::function<void()>> turns;
   GroupWorld() { resolver.openGroup = [this](const std::string& n) { groups.OpenGroup(n); }; }
 };
+
+TEST(GroupCommands, OpenedOneLinePerTurnAGroupOpensAsAtOnce) {
+  for (bool perTurn : {false, true}) {
+    GroupWorld w;
+    if (perTurn)
+      w.later = std::make_unique<DeferredTasks>([&w](std::function<void()> t) { w.turns.push_back(std::move(t)); });
+    w.settings.AutoNew = 0;
+    CKestrelView* active = w.Site("http://start.test/", "Start");
+    MakeDirectories(w.folder);
+    w.dir.write("groups/trip.sgp", "http://one.test/\r\nopengroup inner\r\nopengroup trip\r\nhttp://two.test/\r\n");
+    w.dir.write("groups/inner.sgp", "http://inner.test/\r\nhttp://inner2.test/\r\n");
+    SiteWorld::Control(active).calls.clear();
+    w.groups.OpenGroup("trip");
+    if (perTurn) {
+      // The first line's page is on its way before any other site is made.
+      EXPECT_EQ(w.Calls(), (Strings{"Navigate2 http://one.test/"}));
+      EXPECT_EQ(w.frame.sites().sites().size(), 1u);
+      for (int turn = 0; !w.turns.empty(); ++turn) {
+        ASSERT_LT(turn, 10);
+        std::function<void()> task = std::move(w.turns.front());
+        w.turns.pop_front();
+        task();
+      }
+    }
+    // The inner group opens whole in its place; the group naming itself, still opening, opens nothing more.
+    EXPECT_EQ(w.Calls(),
+              (Strings{"Navigate2 http://one.test/", "Navigate2 about:blank", "Navigate2 http://inner.test/",
+                       "Navigate2 about:blank", "Navigate2 http://inner2.test/", "Navigate2 about:blank",
+                       "Navigate2 about:blank", "Navigate2 http://two.test/"}))
+        << perTurn;
+    // Opened, it opens again.
+    const std::size_t sites = w.frame.sites().sites().size();
+    EXPECT_EQ(sites, 5u);
+    w.groups.OpenGroup("inner");
+    while (!w.turns.empty()) {
+      std::function<void()> task = std::move(w.turns.front());
+      w.turns.pop_front();
+      task();
+    }
+    EXPECT_EQ(w.frame.sites().sites().size(), sites + 1) << perTurn;
+  }
+}
 
 TEST(GroupCommands, OpeningSavingAndTheMenu) {
   GroupWorld w;
